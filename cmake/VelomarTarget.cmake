@@ -1,0 +1,21 @@
+# House settings for every target of our own: strict warnings, warnings are errors.
+function(velomar_target target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        # GCC 12 reports false positives on std::array copies in optimised builds.
+        target_compile_options(${target} PRIVATE -Wno-error=array-bounds -Wno-error=stringop-overflow)
+    endif()
+endfunction()
+
+# A test executable registered with CTest; GUI tests run on the offscreen platform.
+function(velomar_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    velomar_target(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        TIMEOUT 300)
+endfunction()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing need.
+# Quick when everything is already there: it only asks apt when a package is missing.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    g++ cmake ninja-build clang libclang-rt-14-dev pkg-config
+    # libraries
+    qt6-base-dev libgl-dev nlohmann-json3-dev
+    # runtime: card discovery reads lsblk, the GUI tests need a font
+    util-linux fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Run as root or install sudo." >&2; exit 1; }
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

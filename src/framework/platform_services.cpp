@@ -1,0 +1,88 @@
+#include "framework/platform_services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QUrl>
+
+namespace {
+PlatformServices *installed = nullptr;
+
+DesktopPlatformServices &desktopServices()
+{
+    static DesktopPlatformServices services;
+    return services;
+}
+} // namespace
+
+PlatformServices &platformServices()
+{
+    return installed ? *installed : desktopServices();
+}
+
+ScopedPlatformServices::ScopedPlatformServices(PlatformServices &services) : previous(installed)
+{
+    installed = &services;
+}
+
+ScopedPlatformServices::~ScopedPlatformServices()
+{
+    installed = previous;
+}
+
+bool DesktopPlatformServices::shiftDown() const
+{
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+bool DesktopPlatformServices::ctrlDown() const
+{
+    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
+}
+
+void DesktopPlatformServices::warningBeep()
+{
+    QApplication::beep();
+}
+
+QString DesktopPlatformServices::clipboardText() const
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+void DesktopPlatformServices::setClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+LocaleValues DesktopPlatformServices::localeValues() const
+{
+    const QLocale locale = QLocale::system();
+    LocaleValues values;
+    if (!locale.negativeSign().isEmpty())
+        values.negativeSign = locale.negativeSign().at(0);
+    if (!locale.decimalPoint().isEmpty())
+        values.decimalPoint = locale.decimalPoint().at(0);
+    // The short time format says how the user reads a clock: "H" is the 24-hour hour, "h"
+    // the 12-hour one, and a doubled letter means a leading zero.
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    values.clock24h = format.contains(QLatin1Char('H'));
+    values.hourLeadingZero =
+        format.contains(QLatin1String("HH")) || format.contains(QLatin1String("hh"));
+    values.amDesignator = locale.amText().left(2);
+    values.pmDesignator = locale.pmText().left(2);
+    return values;
+}
+
+bool DesktopPlatformServices::openDocument(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString DesktopPlatformServices::programPath() const
+{
+    return QCoreApplication::applicationFilePath();
+}

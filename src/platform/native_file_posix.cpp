@@ -1,0 +1,225 @@
+#include "native_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+FileErrorCause causeFromSystemError(int code)
+{
+    switch (code) {
+    case 0:
+        return FileErrorCause::None;
+    case ENOENT:
+    case ENOTDIR:
+        return FileErrorCause::NotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case ETXTBSY:
+        return FileErrorCause::AccessDenied;
+    case EROFS:
+        return FileErrorCause::ReadOnlyMedium;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileErrorCause::DiskFull;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+        return FileErrorCause::IoError;
+    default:
+        return FileErrorCause::Other;
+    }
+}
+
+NativeFile::~NativeFile()
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+NativeFile::NativeFile(NativeFile &&other) noexcept : fd(std::exchange(other.fd, -1)) {}
+
+NativeFile &NativeFile::operator=(NativeFile &&other) noexcept
+{
+    if (this != &other) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = std::exchange(other.fd, -1);
+    }
+    return *this;
+}
+
+bool NativeFile::isOpen() const
+{
+    return fd >= 0;
+}
+
+static int openRetrying(const char *path, int flags, mode_t mode)
+{
+    int result;
+    do {
+        result = ::open(path, flags | O_CLOEXEC, mode);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+NativeFile NativeFile::openForReading(const std::filesystem::path &path, FileErrorCause &cause)
+{
+    NativeFile file;
+    file.fd = openRetrying(path.c_str(), O_RDONLY, 0);
+    cause = file.fd < 0 ? causeFromSystemError(errno) : FileErrorCause::None;
+    if (file.fd >= 0) {
+        // A folder opens fine for reading on POSIX but is not a file we can read.
+        struct stat info;
+        if (::fstat(file.fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+            file = NativeFile();
+            cause = FileErrorCause::AccessDenied;
+        }
+    }
+    return file;
+}
+
+static mode_t currentUmask()
+{
+    // umask can only be read by setting it; put it back at once.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+NativeFile NativeFile::createBeside(const std::filesystem::path &target,
+                                    std::filesystem::path &created, FileErrorCause &cause)
+{
+    std::string pattern = target.string() + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    NativeFile file;
+    file.fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (file.fd < 0) {
+        cause = causeFromSystemError(errno);
+        return file;
+    }
+    created = buffer.data();
+    // mkstemp makes the file private; give it the permissions a plainly created file (or the
+    // file it replaces) would have.
+    struct stat old;
+    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777)
+                                                     : (0666 & ~currentUmask());
+    ::fchmod(file.fd, mode);
+    cause = FileErrorCause::None;
+    return file;
+}
+
+NativeFile NativeFile::createOrTruncate(const std::filesystem::path &path, FileErrorCause &cause)
+{
+    NativeFile file;
+    file.fd = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    cause = file.fd < 0 ? causeFromSystemError(errno) : FileErrorCause::None;
+    return file;
+}
+
+std::ptrdiff_t NativeFile::read(std::span<std::uint8_t> buffer, FileErrorCause &cause)
+{
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            cause = causeFromSystemError(errno);
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    cause = FileErrorCause::None;
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+bool NativeFile::writeAll(std::span<const std::uint8_t> bytes, FileErrorCause &cause)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            cause = causeFromSystemError(errno);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    cause = FileErrorCause::None;
+    return true;
+}
+
+bool NativeFile::flushToMedium(FileErrorCause &cause)
+{
+    if (::fsync(fd) != 0) {
+        cause = causeFromSystemError(errno);
+        return false;
+    }
+    cause = FileErrorCause::None;
+    return true;
+}
+
+bool NativeFile::close(FileErrorCause &cause)
+{
+    int result = ::close(std::exchange(fd, -1));
+    // Linux closes the descriptor even when close reports an error; never retry.
+    if (result != 0 && errno != EINTR) {
+        cause = causeFromSystemError(errno);
+        return false;
+    }
+    cause = FileErrorCause::None;
+    return true;
+}
+
+bool replaceFile(const std::filesystem::path &from, const std::filesystem::path &to,
+                 FileErrorCause &cause)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        cause = causeFromSystemError(errno);
+        return false;
+    }
+    // The new name must reach the medium too, or a pulled card may come back with the old one.
+    std::filesystem::path folder = to.parent_path();
+    if (folder.empty())
+        folder = ".";
+    int dir = openRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY, 0);
+    if (dir >= 0) {
+        int result = ::fsync(dir);
+        int error = errno;
+        ::close(dir);
+        // Some file systems cannot sync a folder at all; that is not a failure of the medium.
+        if (result != 0 && error != EINVAL && error != ENOTSUP) {
+            cause = causeFromSystemError(error);
+            return false;
+        }
+    }
+    cause = FileErrorCause::None;
+    return true;
+}
+
+void removeFileQuietly(const std::filesystem::path &path)
+{
+    ::unlink(path.c_str());
+}
+
+bool canReplaceFile(const std::filesystem::path &path)
+{
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) && ::access(path.c_str(), W_OK) == 0;
+}
+
+} // namespace platform

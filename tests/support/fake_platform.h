@@ -1,0 +1,37 @@
+#pragma once
+
+#include "framework/platform_services.h"
+
+#include <QStringList>
+
+// Stands in for what this machine cannot give a test: the keyboard state, the beep, the
+// user's locale and the document viewer. The clipboard is kept here, per test.
+class FakePlatformServices : public PlatformServices
+{
+public:
+    FakePlatformServices() : installation(*this) {}
+
+    bool shiftDown() const override { return shift; }
+    bool ctrlDown() const override { return ctrl; }
+    void warningBeep() override { ++beeps; }
+    QString clipboardText() const override { return clipboard; }
+    void setClipboardText(const QString &text) override { clipboard = text; }
+    LocaleValues localeValues() const override { return locale; }
+    bool openDocument(const QString &path) override
+    {
+        openedDocuments.append(path);
+        return true;
+    }
+    QString programPath() const override { return program; }
+
+    bool shift = false;
+    bool ctrl = false;
+    int beeps = 0;
+    QString clipboard;
+    LocaleValues locale;
+    QStringList openedDocuments;
+    QString program = QStringLiteral("/opt/velomar/velomar-settings");
+
+private:
+    ScopedPlatformServices installation;
+};
