@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree: scripts/build.sh DIR [cmake options...]
+# BUILD_TARGET limits the build to one target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1
 shift
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir"
+cmake --build "$dir" ${BUILD_TARGET:+--target "$BUILD_TARGET"}

@@ -18,8 +18,8 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELOMAR_SANITIZE=ON -DVEL
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== fuzz for ${fuzz_seconds} s per target"
-scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DVELOMAR_FUZZ=ON -DVELOMAR_GUI=OFF -DVELOMAR_BENCH=OFF
+BUILD_TARGET=all_fuzzers scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DVELOMAR_FUZZ=ON -DVELOMAR_BENCH=OFF
 FUZZ_SECONDS=$fuzz_seconds ctest --test-dir build-fuzz --output-on-failure -L fuzz
 
 echo "== all tests passed"
