@@ -68,7 +68,8 @@ bool replaceFile(const std::filesystem::path &from, const std::filesystem::path 
 // Removes a file, ignoring failure (used to clean up temporary files).
 void removeFileQuietly(const std::filesystem::path &path);
 
-// True when `path` does not exist, or exists as a regular file that this process may write.
-bool canReplaceFile(const std::filesystem::path &path);
+// True when `path` does not exist, or exists as a regular file that this process may write;
+// otherwise false with `cause` set (a read-only mount reads as ReadOnlyMedium).
+bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause);
 
 } // namespace platform

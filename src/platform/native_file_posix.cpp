@@ -214,12 +214,25 @@ void removeFileQuietly(const std::filesystem::path &path)
     ::unlink(path.c_str());
 }
 
-bool canReplaceFile(const std::filesystem::path &path)
+bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)
 {
+    cause = FileErrorCause::None;
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT;
-    return S_ISREG(info.st_mode) && ::access(path.c_str(), W_OK) == 0;
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return true;
+        cause = causeFromSystemError(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        cause = FileErrorCause::AccessDenied;
+        return false;
+    }
+    if (::access(path.c_str(), W_OK) != 0) {
+        cause = causeFromSystemError(errno);
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform

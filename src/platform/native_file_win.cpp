@@ -188,12 +188,21 @@ void removeFileQuietly(const std::filesystem::path &path)
     DeleteFileW(path.c_str());
 }
 
-bool canReplaceFile(const std::filesystem::path &path)
+bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)
 {
+    cause = FileErrorCause::None;
     DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return true;
+        cause = lastCause();
+        return false;
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        cause = FileErrorCause::AccessDenied;
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform

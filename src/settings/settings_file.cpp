@@ -207,10 +207,9 @@ std::array<std::uint8_t, kSettingsFileBytes> EncodeSettingsFile(const CameraSett
 bool WriteFileReplacing(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                         FileErrorCause &cause)
 {
-    if (!platform::canReplaceFile(path)) {
-        cause = FileErrorCause::AccessDenied;
+    // Renaming over a write-protected file would succeed; refuse it as creating it would.
+    if (!platform::canReplaceFile(path, cause))
         return false;
-    }
     std::filesystem::path temporary;
     platform::NativeFile file = platform::NativeFile::createBeside(path, temporary, cause);
     if (!file.isOpen())
