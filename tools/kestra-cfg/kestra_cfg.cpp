@@ -36,7 +36,8 @@ int RunKestraCfg(const std::vector<std::string> &args, std::ostream &out, std::o
     CameraSettings settings;
     try {
         if (!args.empty() && args[0] == "show") {
-            const bool json = args.size() == 3 && args[1] == "--json";
+            const bool json = args.size() >= 2 && args[1] == "--json";
+            // "show --json" alone names no file; it must not read one called "--json".
             if (args.size() != (json ? 3u : 2u))
                 return usage(err);
             const std::filesystem::path file = args.back();

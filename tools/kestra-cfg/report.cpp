@@ -256,7 +256,6 @@ nlohmann::ordered_json SettingsToJson(const CameraSettings &s)
         {"optionFlags", c.optionFlags},
         {"loadTime", c.loadTime},
         {"loadDate", c.loadDate},
-        {"detectedQuickset", s.DetectQuickset()},
     };
     const DualScheduleSection &d = s.dual;
     nlohmann::ordered_json dual = {
