@@ -1,0 +1,36 @@
+#pragma once
+
+#include "framework/data_exchange.h"
+
+#include <QDialog>
+
+// A modal dialog whose values move in one exchange routine: loaded when it opens, saved with
+// validation on OK, which closes it only when the save succeeded. Cancel closes it untouched.
+class ExchangeDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ExchangeDialog(QWidget *parent = nullptr);
+
+    int DoModal();
+    void EndDialog(int result);
+    bool UpdateData(bool saveAndValidate = true);
+
+    void setVisible(bool visible) override;
+    void accept() override;
+    void reject() override;
+
+protected:
+    // Builds nothing itself: overrides build their controls, call this to load, then
+    // configure what the load must precede.
+    virtual void OnInitDialog();
+    virtual bool exchange(Direction direction) = 0;
+    virtual void OnOK();
+    virtual void OnCancel();
+
+private:
+    void initialize();
+
+    bool initialized = false;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "framework/data_exchange.h"
+
+#include <QWidget>
+
+class PropertySheet;
+
+// One tab of a property sheet. The page object lives as long as its sheet; its controls are
+// built the first time its tab is shown (OnInitDialog), its values move in one exchange
+// routine: load on every later activation, save (with validation) when it is left or when
+// OK is pressed while it is active. A failed save keeps the page active.
+class PropertyPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PropertyPage(const QString &caption, QWidget *parent = nullptr);
+
+    QString caption() const { return pageCaption; }
+
+    // True once the page's controls exist (after its first activation).
+    bool isCreated() const { return created; }
+    // Builds the controls and runs OnInitDialog, once.
+    void create();
+
+    // Runs the exchange routine: false when a save failed (after its message).
+    bool UpdateData(bool saveAndValidate = true);
+
+    // Activation: the first one has already loaded in OnInitDialog, later ones load again.
+    virtual bool OnSetActive();
+    // Leaving: saves; false keeps the page active.
+    virtual bool OnKillActive();
+    // OK pressed after this page passed OnKillActive (active page) or was created earlier.
+    virtual void OnOK() {}
+    virtual void OnCancel() {}
+
+    PropertySheet *sheet() const;
+
+protected:
+    // Builds the controls and loads the values; overrides build their controls, then call
+    // this to load, then configure what the load must precede.
+    virtual void OnInitDialog();
+    virtual bool exchange(Direction direction) = 0;
+
+private:
+    QString pageCaption;
+    bool created = false;
+    bool firstActivation = true;
+};

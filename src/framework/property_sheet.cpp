@@ -1,0 +1,233 @@
+#include "framework/property_sheet.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstPage,
+                             StandardButtons buttons)
+    : QDialog(parent), firstPage(firstPage)
+{
+    setWindowTitle(caption);
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("sheetTabs"));
+    connect(tabs, &QTabWidget::currentChanged, this, &PropertySheet::onTabBarChanged);
+
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    auto addButton = [&](StandardButton which, const QString &text, const char *name) {
+        if (!buttons.testFlag(which))
+            return static_cast<QPushButton *>(nullptr);
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        buttonRow->addWidget(b);
+        return b;
+    };
+    okButton = addButton(OkButton, tr("OK"), "okButton");
+    cancelButton = addButton(CancelButton, tr("Cancel"), "cancelButton");
+    applyButton = addButton(ApplyButton, tr("&Apply"), "applyButton");
+    helpButton = addButton(HelpButton, tr("Help"), "helpButton");
+    if (okButton) {
+        okButton->setDefault(true);
+        connect(okButton, &QPushButton::clicked, this, [this] { OnOK(); });
+    }
+    if (cancelButton)
+        connect(cancelButton, &QPushButton::clicked, this, [this] { OnCancel(); });
+    if (applyButton)
+        connect(applyButton, &QPushButton::clicked, this, [this] { OnApply(); });
+    if (helpButton)
+        connect(helpButton, &QPushButton::clicked, this, [this] { OnHelp(); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs, 1);
+    layout->addLayout(buttonRow);
+
+    // Tab switching from anywhere in the sheet, as a classic property sheet allows.
+    const auto addStep = [this](const QKeySequence &keys, int delta) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, delta] { step(delta); });
+    };
+    addStep(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    addStep(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    addStep(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    addStep(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+PropertySheet::~PropertySheet() = default;
+
+void PropertySheet::AddPage(PropertyPage *page)
+{
+    QScopedValueRollback guard(switching, true);
+    pages.append(page);
+    tabs->addTab(page, page->caption());
+}
+
+bool PropertySheet::SetActivePage(int index)
+{
+    if (index < 0 || index >= pages.size())
+        return false;
+    if (!initialized) {
+        firstPage = index;
+        return true;
+    }
+    if (index == activeIndex)
+        return true;
+    if (PropertyPage *current = GetActivePage(); current && !current->OnKillActive())
+        return false;
+    activate(index);
+    OnTabChanged();
+    return true;
+}
+
+QPushButton *PropertySheet::button(StandardButton which) const
+{
+    switch (which) {
+    case OkButton:
+        return okButton;
+    case CancelButton:
+        return cancelButton;
+    case ApplyButton:
+        return applyButton;
+    case HelpButton:
+        return helpButton;
+    }
+    return nullptr;
+}
+
+int PropertySheet::DoModal()
+{
+    initialize();
+    if (endedBeforeShown)
+        return endResult;
+    return exec();
+}
+
+void PropertySheet::EndDialog(int result)
+{
+    if (!isVisible()) {
+        // Ended while initialising, before the sheet was ever shown.
+        endedBeforeShown = true;
+        endResult = result;
+        setResult(result);
+        return;
+    }
+    QDialog::done(result);
+}
+
+void PropertySheet::setVisible(bool visible)
+{
+    if (visible && !initialized) {
+        initialize();
+        if (endedBeforeShown) {
+            // Shown by exec() or show() rather than DoModal: end right after it starts.
+            QTimer::singleShot(0, this, [this] { QDialog::done(endResult); });
+        }
+    }
+    QDialog::setVisible(visible);
+}
+
+void PropertySheet::accept()
+{
+    OnOK();
+}
+
+void PropertySheet::reject()
+{
+    OnCancel();
+}
+
+void PropertySheet::initialize()
+{
+    if (initialized)
+        return;
+    initialized = true;
+    OnInitDialog();
+}
+
+void PropertySheet::OnInitDialog()
+{
+    if (pages.isEmpty())
+        return;
+    activate(qBound(0, firstPage, static_cast<int>(pages.size()) - 1));
+}
+
+void PropertySheet::OnOK()
+{
+    if (PropertyPage *current = GetActivePage(); current && !current->OnKillActive())
+        return;
+    for (PropertyPage *page : pages) {
+        if (page->isCreated())
+            page->OnOK();
+    }
+    EndDialog(Accepted);
+}
+
+void PropertySheet::OnCancel()
+{
+    for (PropertyPage *page : pages) {
+        if (page->isCreated())
+            page->OnCancel();
+    }
+    EndDialog(Rejected);
+}
+
+void PropertySheet::OnClose()
+{
+    OnCancel();
+}
+
+bool PropertySheet::event(QEvent *event)
+{
+    if (event->type() == QEvent::EnterWhatsThisMode) {
+        QWhatsThis::leaveWhatsThisMode();
+        OnContextHelp();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void PropertySheet::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    OnClose();
+    if (isHidden())
+        event->accept();
+}
+
+void PropertySheet::onTabBarChanged(int index)
+{
+    if (switching || !initialized || index == activeIndex)
+        return;
+    // Put the old tab back while the page decides; switch only once it has let go.
+    {
+        QScopedValueRollback guard(switching, true);
+        tabs->setCurrentIndex(activeIndex);
+    }
+    SetActivePage(index);
+}
+
+void PropertySheet::activate(int index)
+{
+    PropertyPage *page = pages[index];
+    page->create();
+    {
+        QScopedValueRollback guard(switching, true);
+        tabs->setCurrentIndex(index);
+    }
+    activeIndex = index;
+    page->OnSetActive();
+}
+
+void PropertySheet::step(int delta)
+{
+    const int count = static_cast<int>(pages.size());
+    if (count > 1 && activeIndex >= 0)
+        SetActivePage((activeIndex + delta + count) % count);
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "framework/property_page.h"
+
+#include <QDialog>
+#include <QList>
+
+class QPushButton;
+class QTabWidget;
+
+// A modal tabbed dialog in the manner of a classic property sheet: the pages are added at
+// construction and owned by the sheet; a page's controls are built the first time its tab is
+// shown; leaving a tab asks the page (OnKillActive), which may refuse, however the user tried
+// to leave (mouse, keyboard on the tab bar, Ctrl+Tab, Ctrl+PgDn, ...). The standard buttons
+// along the bottom are OK, Cancel, Apply and Help, each optional.
+class PropertySheet : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum StandardButton
+    {
+        OkButton = 0x1,
+        CancelButton = 0x2,
+        ApplyButton = 0x4,
+        HelpButton = 0x8,
+    };
+    Q_DECLARE_FLAGS(StandardButtons, StandardButton)
+
+    PropertySheet(const QString &caption, QWidget *parent = nullptr, int firstPage = 0,
+                  StandardButtons buttons = StandardButtons(OkButton | CancelButton));
+    ~PropertySheet() override;
+
+    // Adds a page at the end; the sheet owns it from now on.
+    void AddPage(PropertyPage *page);
+    int GetPageCount() const { return static_cast<int>(pages.size()); }
+    PropertyPage *GetPage(int index) const { return pages.value(index); }
+    int GetActiveIndex() const { return activeIndex; }
+    PropertyPage *GetActivePage() const { return pages.value(activeIndex); }
+    // Switches as a click on the tab would; false when the active page refused to be left.
+    bool SetActivePage(int index);
+
+    QPushButton *button(StandardButton which) const;
+    QTabWidget *tabWidget() const { return tabs; }
+
+    // Runs the sheet modally. Initialisation may end it before it is ever shown.
+    int DoModal();
+    // Ends the modal run with `result`.
+    void EndDialog(int result);
+
+    void setVisible(bool visible) override;
+    void accept() override;
+    void reject() override;
+
+protected:
+    // Activates the first page; overrides that must act before it (loading the record) do
+    // so first, and end the sheet with EndDialog to stop it opening.
+    virtual void OnInitDialog();
+    // OK: the active page must let itself be left, then every built page hears OnOK.
+    virtual void OnOK();
+    // Cancel and Escape: every built page hears OnCancel, and the sheet ends.
+    virtual void OnCancel();
+    virtual void OnApply() {}
+    virtual void OnHelp() {}
+    // The close box, Alt+F4 and the system menu's Close: by default as Cancel.
+    virtual void OnClose();
+    // After every tab change.
+    virtual void OnTabChanged() {}
+    // The caption's context-help button was pressed.
+    virtual void OnContextHelp() {}
+
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void initialize();
+    void onTabBarChanged(int index);
+    void activate(int index);
+    void step(int delta);
+
+    QList<PropertyPage *> pages;
+    QTabWidget *tabs = nullptr;
+    QPushButton *okButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+    QPushButton *applyButton = nullptr;
+    QPushButton *helpButton = nullptr;
+    int firstPage = 0;
+    int activeIndex = -1;
+    bool initialized = false;
+    bool switching = false;
+    bool endedBeforeShown = false;
+    int endResult = Rejected;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(PropertySheet::StandardButtons)
