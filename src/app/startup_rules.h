@@ -2,16 +2,10 @@
 
 // The command-line and local-path rules of start-up, as plain functions.
 
+#include "framework/app_state.h"
+
 #include <string>
 #include <string_view>
-
-enum class OperatingMode
-{
-    REC = 1,
-    KESTRA = 2,
-    PRO = 3,
-    SECURITY = 4,
-};
 
 struct CommandLineOptions
 {
