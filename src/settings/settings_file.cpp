@@ -207,6 +207,11 @@ std::array<std::uint8_t, kSettingsFileBytes> EncodeSettingsFile(const CameraSett
 bool WriteFileReplacing(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                         FileErrorCause &cause)
 {
+    // No file name at all (a run without a card, say) cannot be created.
+    if (!path.has_filename()) {
+        cause = FileErrorCause::NotFound;
+        return false;
+    }
     // Renaming over a write-protected file would succeed; refuse it as creating it would.
     if (!platform::canReplaceFile(path, cause))
         return false;
