@@ -79,7 +79,7 @@ bool PropertySheet::SetActivePage(int index)
     }
     if (index == activeIndex)
         return true;
-    if (PropertyPage *current = GetActivePage(); current && !current->OnKillActive())
+    if (!leaveActivePage())
         return false;
     activate(index);
     OnTabChanged();
@@ -160,8 +160,18 @@ void PropertySheet::OnInitDialog()
 
 void PropertySheet::OnOK()
 {
-    if (PropertyPage *current = GetActivePage(); current && !current->OnKillActive())
-        return;
+    if (leaveActivePage())
+        closeAccepted();
+}
+
+bool PropertySheet::leaveActivePage()
+{
+    PropertyPage *current = GetActivePage();
+    return !current || current->OnKillActive();
+}
+
+void PropertySheet::closeAccepted()
+{
     for (PropertyPage *page : pages) {
         if (page->isCreated())
             page->OnOK();

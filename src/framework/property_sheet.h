@@ -69,6 +69,11 @@ protected:
     // The caption's context-help button was pressed.
     virtual void OnContextHelp() {}
 
+    // Asks the active page to let itself be left (it saves); false keeps the sheet as it is.
+    bool leaveActivePage();
+    // Tells every built page OnOK and ends the sheet accepted.
+    void closeAccepted();
+
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 

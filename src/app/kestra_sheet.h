@@ -1,0 +1,59 @@
+#pragma once
+
+#include "framework/app_state.h"
+#include "framework/property_sheet.h"
+#include "settings/camera_settings.h"
+
+#include <QString>
+
+class CKTPageTriggers;
+class CKTPageTimeLapse;
+class CKTPageImages;
+class CKTPageCellular;
+class CKTPageKeybolt;
+
+inline constexpr const char *kUserGuideFileName = "Professional Settings User Guide.pdf";
+
+// The main settings sheet: five tabs over the one settings record. It loads the local copy
+// when it opens and, on OK, writes the local copy, carriers2.dat and the card's copy.
+class CKestraSheet : public PropertySheet
+{
+    Q_OBJECT
+
+public:
+    CKestraSheet(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
+    ~CKestraSheet() override;
+
+    // Empty arguments fall back to "Kestra.cfg" and no card.
+    void SetPaths(const QString &local, const QString &card);
+    QString localPath() const { return localSettingsPath; }
+    QString cardPath() const { return cardSettingsPath; }
+    bool dateTimeSet() const { return dateTimeWasSet; }
+    bool noPicturesOverride() const { return picturesOverride; }
+
+    // Writes both copies and carriers2.dat; true when both copies were written. Throws
+    // MediumError, with the record as it was, when the medium fails.
+    bool Save();
+
+protected:
+    void OnInitDialog() override;
+    void OnOK() override;
+    void OnClose() override;
+    // "Change Date/Time..." (the apply button) and "Use Factory" (the help button).
+    void OnApply() override;
+    void OnHelp() override;
+    void OnTabChanged() override;
+    void OnContextHelp() override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void openUserGuide();
+    void applyReadOnlyButtons();
+
+    CameraSettings &settings;
+    AppState &app;
+    QString localSettingsPath = QStringLiteral("Kestra.cfg");
+    QString cardSettingsPath;
+    bool dateTimeWasSet = false;
+    bool picturesOverride = false;
+};
