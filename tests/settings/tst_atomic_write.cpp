@@ -1,0 +1,232 @@
+// The replace-by-rename write on a real file system that runs out of room or turns read-only:
+// a small tmpfs mounted for each test (needs root; skipped with a message otherwise).
+#include "settings/carriers.h"
+#include "settings/settings_file.h"
+#include "settings_test_files.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace testfiles;
+
+namespace {
+std::filesystem::path fsPath(const QString &path)
+{
+    return std::filesystem::path(path.toStdString());
+}
+
+CameraSettings labelled(const char *label)
+{
+    CameraSettings s;
+    s.ResetAll();
+    s.SetLabel(label);
+    return s;
+}
+
+QByteArray fileBytes(const CameraSettings &s)
+{
+    const auto bytes = EncodeSettingsFile(s);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+}
+
+// Writes into `path` until the medium is full; true when it ended with "no space".
+bool fillMedium(const QString &path)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const QByteArray chunk(4096, 'f');
+    int error = 0;
+    for (;;) {
+        const ssize_t n = ::write(fd, chunk.constData(), std::size_t(chunk.size()));
+        if (n < 0) {
+            error = errno;
+            break;
+        }
+    }
+    ::close(fd);
+    return error == ENOSPC;
+}
+} // namespace
+
+class TestAtomicWrite : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir base;
+    QString medium; // the mount point
+    bool mounted = false;
+
+    // Mounts a fresh tmpfs with `options`; skips the test when that is not permitted.
+    bool mountMedium(const char *options)
+    {
+        if (::mount("tmpfs", medium.toLocal8Bit().constData(), "tmpfs", 0, options) != 0) {
+            const QString why = QString::fromLocal8Bit(std::strerror(errno));
+            qWarning("cannot mount a tmpfs here (%s): skipping", qPrintable(why));
+            return false;
+        }
+        mounted = true;
+        return true;
+    }
+
+    bool remountReadOnly()
+    {
+        return ::mount(nullptr, medium.toLocal8Bit().constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                       nullptr) == 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (::geteuid() != 0)
+            QSKIP("mounting a size-limited tmpfs needs root; run as root to test a full medium");
+        QVERIFY(base.isValid());
+        medium = base.filePath("card");
+        QVERIFY(QDir(base.path()).mkdir("card"));
+    }
+
+    void cleanup()
+    {
+        if (!mounted)
+            return;
+        const QByteArray point = medium.toLocal8Bit();
+        if (::umount2(point.constData(), 0) != 0)
+            QVERIFY2(::umount2(point.constData(), MNT_DETACH) == 0, "could not unmount");
+        mounted = false;
+    }
+
+    void fullMediumLeavesTheOldFileWhole()
+    {
+        if (!mountMedium("size=64k,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = medium + "/Kestra.cfg";
+        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        QVERIFY(writeBytes(target, old));
+        QVERIFY(fillMedium(medium + "/filler"));
+
+        RecordedMessages messages;
+        bool thrown = false;
+        try {
+            WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages);
+        } catch (const MediumError &error) {
+            thrown = true;
+            QCOMPARE(error.cause(), FileErrorCause::DiskFull);
+            QCOMPARE(QString::fromStdString(error.path().string()), target);
+        }
+        QVERIFY2(thrown, "a full medium must abandon the save with a medium error");
+        QVERIFY(messages.ids.empty()); // not 109: the file could be created
+        QCOMPARE(readBytes(target), old);
+        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
+
+        // With room again the same write goes through.
+        QVERIFY(QFile::remove(medium + "/filler"));
+        QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QCOMPARE(readBytes(target), fileBytes(labelled("NEW SETTINGS")));
+        QCOMPARE(folderEntries(medium), QStringList{"Kestra.cfg"});
+    }
+
+    void fullMediumKeepsTheLastCarrier()
+    {
+        if (!mountMedium("size=64k,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = medium + "/carriers2.dat";
+        QVERIFY(writeBytes(target, QByteArray("12")));
+        QVERIFY(fillMedium(medium + "/filler"));
+        QVERIFY(!WriteLastCarrier(7, fsPath(target)));
+        QCOMPARE(readBytes(target), QByteArray("12"));
+        QCOMPARE(folderEntries(medium), (QStringList{"carriers2.dat", "filler"}));
+    }
+
+    void noRoomForAnotherFileIsMessage109()
+    {
+        // Every inode in use: the temporary file cannot be created at all.
+        if (!mountMedium("size=64k,nr_inodes=3,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = medium + "/Kestra.cfg";
+        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        QVERIFY(writeBytes(target, old));
+        QVERIFY(writeBytes(medium + "/other", QByteArray("x")));
+
+        RecordedMessages messages;
+        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QCOMPARE(messages.ids, std::vector<int>{109});
+        QCOMPARE(readBytes(target), old);
+        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "other"}));
+
+        FileErrorCause cause = FileErrorCause::None;
+        QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+        QCOMPARE(cause, FileErrorCause::DiskFull);
+    }
+
+    void readOnlyMedium_data()
+    {
+        QTest::addColumn<bool>("fileExists");
+        QTest::newRow("replacing a file") << true;
+        QTest::newRow("creating a file") << false;
+    }
+    void readOnlyMedium()
+    {
+        QFETCH(bool, fileExists);
+        if (!mountMedium("size=64k,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = medium + "/Kestra.cfg";
+        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        if (fileExists)
+            QVERIFY(writeBytes(target, old));
+        QVERIFY2(remountReadOnly(), "could not remount the tmpfs read-only");
+
+        RecordedMessages messages;
+        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QCOMPARE(messages.ids, std::vector<int>{109});
+        FileErrorCause cause = FileErrorCause::None;
+        QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+        QCOMPARE(cause, FileErrorCause::ReadOnlyMedium);
+        QCOMPARE(folderEntries(medium), fileExists ? QStringList{"Kestra.cfg"} : QStringList{});
+
+        // Reading is unaffected: the old settings, or factory values for no file.
+        CameraSettings back;
+        QVERIFY(ReadSettingsFile(back, fsPath(target), messages));
+        QCOMPARE(back.Label(), std::string(fileExists ? "OLD SETTINGS" : ""));
+    }
+
+    void commandLineToolNeverLeavesAPartFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // %OUT and %IN stand for the files
+        QTest::newRow("factory") << QStringList{"factory", "%OUT"};
+        QTest::newRow("convert") << QStringList{"convert", "%IN", "%OUT"};
+    }
+    void commandLineToolNeverLeavesAPartFile()
+    {
+        QFETCH(QStringList, arguments);
+        if (!mountMedium("size=64k,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString out = medium + "/Kestra.cfg";
+        const QString in = base.filePath("in.cfg"); // on the ordinary disk
+        QVERIFY(writeBytes(in, fileBytes(labelled("IN"))));
+        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        QVERIFY(writeBytes(out, old));
+        QVERIFY(fillMedium(medium + "/filler"));
+        arguments.replaceInStrings("%OUT", out);
+        arguments.replaceInStrings("%IN", in);
+
+        QProcess tool;
+        tool.start(QStringLiteral(KESTRA_CFG), arguments);
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(tool.readAllStandardError(), QByteArray("Destination disk drive is full.\n"));
+        QVERIFY(tool.readAllStandardOutput().isEmpty());
+        QCOMPARE(readBytes(out), old);
+        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestAtomicWrite)
+#include "tst_atomic_write.moc"
