@@ -86,3 +86,8 @@ QString DesktopPlatformServices::programPath() const
 {
     return QCoreApplication::applicationFilePath();
 }
+
+QDateTime DesktopPlatformServices::currentLocalDateTime() const
+{
+    return QDateTime::currentDateTime();
+}

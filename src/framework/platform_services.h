@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // What the program asks of the desktop it runs on, behind one small interface so that tests
@@ -31,6 +32,8 @@ public:
     virtual bool openDocument(const QString &path) = 0;
     // The program's own full path.
     virtual QString programPath() const = 0;
+    // The computer's current local date and time.
+    virtual QDateTime currentLocalDateTime() const = 0;
 };
 
 // The services in force: the desktop's own unless a test has installed others.
@@ -61,4 +64,5 @@ public:
     LocaleValues localeValues() const override;
     bool openDocument(const QString &path) override;
     QString programPath() const override;
+    QDateTime currentLocalDateTime() const override;
 };

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // Stands in for what this machine cannot give a test: the keyboard state, the beep, the
-// user's locale and the document viewer. The clipboard is kept here, per test.
+// user's locale, the clock and the document viewer. The clipboard is kept here, per test.
 class FakePlatformServices : public PlatformServices
 {
 public:
@@ -23,6 +23,7 @@ public:
         return true;
     }
     QString programPath() const override { return program; }
+    QDateTime currentLocalDateTime() const override { return now; }
 
     bool shift = false;
     bool ctrl = false;
@@ -31,6 +32,8 @@ public:
     LocaleValues locale;
     QStringList openedDocuments;
     QString program = QStringLiteral("/opt/velomar/velomar-settings");
+    // The computer's clock as the program reads it.
+    QDateTime now{QDate(2015, 1, 5), QTime(9, 5)};
 
 private:
     ScopedPlatformServices installation;
