@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # toolchain
     g++ cmake ninja-build clang libclang-rt-14-dev pkg-config
+    # compile check of the Windows sources
+    g++-mingw-w64-x86-64
     # libraries
     qt6-base-dev libgl-dev nlohmann-json3-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font

@@ -1,0 +1,52 @@
+#pragma once
+
+// Finding the camera's card before the settings sheet opens: which drives are cards, which
+// of them already hold a settings file, and the dialogs that let the user choose.
+
+#include "platform/card_volumes.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The cards one scan found.
+struct CardLists
+{
+    // Roots of the removable FAT drives ("E:", "/media/user/TRAIL"), in drive order.
+    QStringList candidateRoots;
+    // Settings paths of those candidates on which the file can be opened, in the same order.
+    QStringList rootsWithSettings;
+};
+
+// "E:\VELOMAR" / "/media/user/TRAIL/VELOMAR".
+QString CardFolderPath(const QString &root);
+// "E:\VELOMAR\Kestra.cfg" / "/media/user/TRAIL/VELOMAR/Kestra.cfg".
+QString CardSettingsPath(const QString &root);
+
+// True for the file systems the cameras read: "FAT" or "FAT32" once surrounding white space
+// is gone, in any case.
+bool IsCardFileSystem(const QString &fileSystemName);
+
+// Fills `lists` afresh from `volumes`; true when there is at least one candidate.
+bool ScanCards(platform::VolumeSource &volumes, CardLists &lists);
+
+enum class CardOutcome
+{
+    CardPath,         // cardSettingsPath names the settings file on the chosen card
+    ContinueReadOnly, // no card; the run goes on read-only
+    Exit,             // the user gave up; the program ends without a word
+};
+
+struct CardSelection
+{
+    CardOutcome outcome = CardOutcome::Exit;
+    QString cardSettingsPath; // empty unless outcome is CardPath
+};
+
+// The whole choice of the card: scans, shows CNoCardDlg while there is none (Retry scans
+// again), takes a single card that already holds its settings file without asking, and lets
+// the user pick from CSelectCardDlg otherwise. The dialogs run modally with exec() over
+// `parent`; tests answer them from QTimer callbacks through QApplication::activeModalWidget()
+// and the dialogs' object names (tests/support/modal_script.h does that).
+CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent = nullptr);

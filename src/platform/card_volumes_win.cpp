@@ -1,0 +1,76 @@
+#include "platform/card_volumes.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace platform {
+
+namespace {
+
+// The drive APIs want the root directory with its backslash ("E:\"), the card list shows
+// the drive without it ("E:").
+std::wstring rootDirectory(const std::string &root)
+{
+    std::wstring directory(root.begin(), root.end());
+    if (directory.empty() || directory.back() != L'\\')
+        directory += L'\\';
+    return directory;
+}
+
+std::string toUtf8(const wchar_t *text)
+{
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1)
+        return {};
+    std::string converted(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), bytes, nullptr, nullptr);
+    converted.resize(static_cast<std::size_t>(bytes - 1));
+    return converted;
+}
+
+class Win32VolumeSource final : public VolumeSource
+{
+public:
+    std::vector<std::string> candidateDrives() override
+    {
+        // A and B are floppy drives by tradition and are never looked at.
+        std::vector<std::string> roots;
+        const DWORD present = GetLogicalDrives();
+        int position = 0;
+        for (DWORD bit = 1; bit != 0; bit <<= 1, ++position) {
+            if ((present & bit) == 0 || position < 2)
+                continue;
+            roots.push_back(std::string(1, static_cast<char>('A' + position)) + ":");
+        }
+        return roots;
+    }
+
+    bool isRemovable(const std::string &root) override
+    {
+        return GetDriveTypeW(rootDirectory(root).c_str()) == DRIVE_REMOVABLE;
+    }
+
+    std::optional<VolumeInformation> volumeInformation(const std::string &root) override
+    {
+        // Zeroed 128-byte buffers with one character left for the terminator, so that an
+        // over-long name still ends.
+        std::array<wchar_t, 128 / sizeof(wchar_t)> volumeName{};
+        std::array<wchar_t, 128 / sizeof(wchar_t)> fileSystemName{};
+        if (!GetVolumeInformationW(rootDirectory(root).c_str(), volumeName.data(),
+                                   static_cast<DWORD>(volumeName.size() - 1), nullptr, nullptr,
+                                   nullptr, fileSystemName.data(),
+                                   static_cast<DWORD>(fileSystemName.size() - 1)))
+            return std::nullopt;
+        return VolumeInformation{toUtf8(volumeName.data()), toUtf8(fileSystemName.data())};
+    }
+};
+
+} // namespace
+
+std::unique_ptr<VolumeSource> CreateSystemVolumeSource()
+{
+    return std::make_unique<Win32VolumeSource>();
+}
+
+} // namespace platform

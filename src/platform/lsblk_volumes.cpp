@@ -1,0 +1,225 @@
+#include "platform/lsblk_volumes.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <iterator>
+
+namespace platform {
+
+namespace {
+
+using nlohmann::json;
+
+// util-linux 2.33 and later print booleans; older versions print "0" and "1".
+bool flagValue(const json &device, const char *key)
+{
+    const auto it = device.find(key);
+    if (it == device.end())
+        return false;
+    if (it->is_boolean())
+        return it->get<bool>();
+    if (it->is_string()) {
+        const auto &text = it->get_ref<const std::string &>();
+        return text == "1" || text == "true";
+    }
+    if (it->is_number_integer())
+        return it->get<long long>() != 0;
+    return false;
+}
+
+std::string textValue(const json &device, const char *key)
+{
+    const auto it = device.find(key);
+    if (it == device.end() || !it->is_string())
+        return {};
+    return it->get<std::string>();
+}
+
+// "[SWAP]" and the like are not places a card can be reached at.
+bool isMountPath(const json &value)
+{
+    return value.is_string() && value.get_ref<const std::string &>().starts_with('/');
+}
+
+// util-linux 2.37 and later print every mount point of a device in "mountpoints"; older
+// versions print one in "mountpoint".
+std::string firstMountPoint(const json &device)
+{
+    if (const auto it = device.find("mountpoints"); it != device.end() && it->is_array()) {
+        for (const json &entry : *it) {
+            if (isMountPath(entry))
+                return entry.get<std::string>();
+        }
+    }
+    if (const auto it = device.find("mountpoint"); it != device.end() && isMountPath(*it))
+        return it->get<std::string>();
+    return {};
+}
+
+// Partitions of older lsblk versions do not always repeat the removable flags of their
+// disk, so a device counts as removable when any device above it does.
+void collect(const json &devices, bool parentRemovable, std::vector<LsblkDevice> &out)
+{
+    if (!devices.is_array())
+        return;
+    for (const json &entry : devices) {
+        if (!entry.is_object())
+            continue;
+        LsblkDevice device;
+        device.name = textValue(entry, "name");
+        device.removable = parentRemovable || flagValue(entry, "rm") || flagValue(entry, "hotplug");
+        device.fsType = textValue(entry, "fstype");
+        device.fsVersion = textValue(entry, "fsver");
+        device.label = textValue(entry, "label");
+        device.mountPoint = firstMountPoint(entry);
+        out.push_back(device);
+        if (const auto children = entry.find("children"); children != entry.end())
+            collect(*children, device.removable, out);
+    }
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view withoutLeadingZeros(std::string_view digits)
+{
+    while (digits.size() > 1 && digits.front() == '0')
+        digits.remove_prefix(1);
+    return digits;
+}
+
+// Numbers inside names compare by value, so that sdb2 comes before sdb10.
+bool deviceNameLess(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            std::size_t endA = i;
+            while (endA < a.size() && isDigit(a[endA]))
+                ++endA;
+            std::size_t endB = j;
+            while (endB < b.size() && isDigit(b[endB]))
+                ++endB;
+            const auto numberA = withoutLeadingZeros(a.substr(i, endA - i));
+            const auto numberB = withoutLeadingZeros(b.substr(j, endB - j));
+            if (numberA.size() != numberB.size())
+                return numberA.size() < numberB.size();
+            if (numberA != numberB)
+                return numberA < numberB;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        if (a[i] != b[j])
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+std::string upperAscii(std::string text)
+{
+    for (char &c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
+{
+    const json document = json::parse(text.begin(), text.end(), nullptr, false);
+    if (document.is_discarded() || !document.is_object())
+        return std::nullopt;
+    const auto devices = document.find("blockdevices");
+    if (devices == document.end() || !devices->is_array())
+        return std::nullopt;
+
+    std::vector<LsblkDevice> found;
+    collect(*devices, false, found);
+    std::stable_sort(found.begin(), found.end(), [](const LsblkDevice &a, const LsblkDevice &b) {
+        return deviceNameLess(a.name, b.name);
+    });
+    // A device that belongs to several others (a RAID member) is listed under each of them.
+    const auto duplicates =
+        std::unique(found.begin(), found.end(),
+                    [](const LsblkDevice &a, const LsblkDevice &b) { return a.name == b.name; });
+    found.erase(duplicates, found.end());
+    return found;
+}
+
+std::optional<std::string> fileSystemName(const LsblkDevice &device)
+{
+    if (device.fsType != "vfat")
+        return device.fsType;
+    const std::string version = upperAscii(device.fsVersion);
+    if (version == "FAT32")
+        return std::string("FAT32");
+    if (version == "FAT12" || version == "FAT16")
+        return std::string("FAT");
+    return std::nullopt;
+}
+
+std::string fatNameFromClusterCount(std::uint64_t clusters)
+{
+    return clusters < 65525 ? "FAT" : "FAT32";
+}
+
+std::vector<LsblkDevice> LsblkVolumeSource::mountedDevices()
+{
+    std::vector<LsblkDevice> mounted;
+    if (const auto output = runLsblk()) {
+        if (auto devices = parseLsblkJson(*output)) {
+            std::copy_if(std::make_move_iterator(devices->begin()),
+                         std::make_move_iterator(devices->end()), std::back_inserter(mounted),
+                         [](const LsblkDevice &device) { return !device.mountPoint.empty(); });
+        }
+    }
+    return mounted;
+}
+
+std::vector<std::string> LsblkVolumeSource::candidateDrives()
+{
+    scanned = mountedDevices();
+    std::vector<std::string> roots;
+    for (const LsblkDevice &device : scanned) {
+        // The same file system mounted twice (a bind mount) is still one card.
+        if (std::find(roots.begin(), roots.end(), device.mountPoint) == roots.end())
+            roots.push_back(device.mountPoint);
+    }
+    return roots;
+}
+
+bool LsblkVolumeSource::isRemovable(const std::string &root)
+{
+    return std::any_of(scanned.begin(), scanned.end(), [&](const LsblkDevice &device) {
+        return device.mountPoint == root && device.removable;
+    });
+}
+
+std::optional<VolumeInformation> LsblkVolumeSource::volumeInformation(const std::string &root)
+{
+    const std::vector<LsblkDevice> devices = mountedDevices();
+    const auto device = std::find_if(devices.begin(), devices.end(),
+                                     [&](const LsblkDevice &d) { return d.mountPoint == root; });
+    if (device == devices.end())
+        return std::nullopt;
+
+    std::optional<std::string> fileSystem = fileSystemName(*device);
+    if (!fileSystem) {
+        // lsblk without FSVER: measure the mounted volume instead. A FAT volume that cannot be
+        // measured is still FAT; only the FAT32 remark in the card list depends on it.
+        const auto clusters = fatClusterCount(device->mountPoint);
+        fileSystem = clusters ? fatNameFromClusterCount(*clusters) : std::string("FAT");
+    }
+    return VolumeInformation{device->label, *fileSystem};
+}
+
+} // namespace platform

@@ -1,0 +1,66 @@
+#pragma once
+
+// Card discovery on Linux reads util-linux's `lsblk --json`. The parsing is kept apart from
+// running the program so that recorded outputs of several lsblk versions can be fed to it.
+
+#include "platform/card_volumes.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// One block device (a disk or a partition) as lsblk lists it, taken out of its tree.
+struct LsblkDevice
+{
+    std::string name;       // "sdb1"
+    bool removable = false; // rm or hotplug on the device or on a device it is part of
+    std::string fsType;     // "vfat", "exfat", "ntfs", ...; empty when unknown
+    std::string fsVersion;  // "FAT32", "FAT16", ...; empty when lsblk did not tell
+    std::string label;      // as lsblk gives it, blanks kept
+    std::string mountPoint; // the first mount point; empty when not mounted
+};
+
+// The devices of an `lsblk --json` output, in device-name order (sdb2 before sdb10), each
+// once. Accepts what different util-linux versions print: "rm" and "hotplug" as booleans
+// or as "0"/"1", one "mountpoint" or a "mountpoints" array, with or without "fsver".
+// nullopt for text that is not such an output.
+std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view json);
+
+// The file-system name a card check compares: "FAT32" for vfat FAT32, "FAT" for vfat
+// FAT12/FAT16, any other type as lsblk names it. nullopt for vfat whose version lsblk did
+// not report (util-linux before 2.35 has no FSVER column).
+std::optional<std::string> fileSystemName(const LsblkDevice &device);
+
+// The FAT type follows from the count of data clusters alone: fewer than 65525 is FAT12 or
+// FAT16 ("FAT"), more is FAT32.
+std::string fatNameFromClusterCount(std::uint64_t clusters);
+
+// Answers the volume queries from lsblk's view of the machine. Running lsblk, and measuring
+// a FAT volume whose version lsblk did not report, is left to the subclass.
+class LsblkVolumeSource : public VolumeSource
+{
+public:
+    // Mounted devices only; the list is also what isRemovable() answers from.
+    std::vector<std::string> candidateDrives() override;
+    bool isRemovable(const std::string &root) override;
+    // Runs lsblk again, so that a card pulled out since the last scan has no information.
+    std::optional<VolumeInformation> volumeInformation(const std::string &root) override;
+
+protected:
+    // lsblk's JSON output; nullopt when it could not be run.
+    virtual std::optional<std::string> runLsblk() = 0;
+    // The data clusters of the FAT file system mounted at `mountPoint`; nullopt when it
+    // cannot be measured.
+    virtual std::optional<std::uint64_t> fatClusterCount(const std::string &mountPoint) = 0;
+
+private:
+    std::vector<LsblkDevice> mountedDevices();
+
+    std::vector<LsblkDevice> scanned;
+};
+
+} // namespace platform

@@ -1,0 +1,338 @@
+#include "fake_volume_source.h"
+#include "platform/card_volumes.h"
+#include "platform/lsblk_volumes.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using platform::LsblkDevice;
+
+namespace {
+
+std::string recording(const QString &name)
+{
+    QFile file(QStringLiteral(VELOMAR_LSBLK_RECORDINGS "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+// One mounted drive as the card scan sees it.
+QString describeDrive(platform::VolumeSource &source, const std::string &root)
+{
+    const auto volume = source.volumeInformation(root);
+    return QStringLiteral("%1 %2 %3 [%4]")
+        .arg(QString::fromStdString(root),
+             source.isRemovable(root) ? QStringLiteral("removable") : QStringLiteral("fixed"),
+             volume ? QString::fromStdString(volume->fileSystemName) : QStringLiteral("?"),
+             volume ? QString::fromStdString(volume->volumeName) : QString());
+}
+
+QStringList describeDrives(platform::VolumeSource &source)
+{
+    QStringList drives;
+    for (const std::string &root : source.candidateDrives())
+        drives.append(describeDrive(source, root));
+    return drives;
+}
+
+QString describeDevice(const LsblkDevice &device)
+{
+    return QStringLiteral("%1 %2 %3 %4 [%5] %6")
+        .arg(QString::fromStdString(device.name),
+             device.removable ? QStringLiteral("removable") : QStringLiteral("fixed"),
+             QString::fromStdString(device.fsType), QString::fromStdString(device.fsVersion),
+             QString::fromStdString(device.label), QString::fromStdString(device.mountPoint))
+        .simplified();
+}
+
+} // namespace
+
+class TestLsblkVolumes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordedOutputsOfEachVersion_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("clusters"); // -1: the FAT volume cannot be measured
+        QTest::addColumn<QStringList>("drives");
+
+        // Unmounted devices and swap have no root; sorted by device name, not lsblk's order.
+        QTest::newRow("2.38 booleans, mountpoints, fsver")
+            << "util-linux-2.38-mixed.json" << qint64(-1)
+            << QStringList{
+                   "/media/user/CAM2 removable FAT32 [CAM2]",
+                   "/boot/efi fixed FAT32 []",
+                   "/ fixed ext4 []",
+                   "/media/user/TRAIL removable FAT32 [TRAIL]",
+                   "/media/user/0A1B-2C3D removable FAT []",
+                   "/media/user/BIGCARD removable exfat [BIGCARD]",
+                   "/media/user/Backup removable ntfs [Backup]",
+               };
+        QTest::newRow("2.36 booleans, mountpoint, fsver")
+            << "util-linux-2.36-fsver.json" << qint64(-1)
+            << QStringList{
+                   "/media/user/TRAIL removable FAT32 [ TRAIL ]",
+                   "/media/user/0A1B-2C3D removable FAT [   ]",
+                   "/ fixed ext4 []",
+               };
+        QTest::newRow("2.34 booleans, no fsver, unmeasured")
+            << "util-linux-2.34-typed.json" << qint64(-1)
+            << QStringList{
+                   "/snap/core18/1944 fixed squashfs []",
+                   "/boot/efi fixed FAT []",
+                   "/ fixed ext4 []",
+                   "/media/user/TRAIL removable FAT [TRAIL]",
+                   "/media/user/BIGCARD removable exfat [BIGCARD]",
+               };
+        QTest::newRow("2.31 strings, no fsver, unmeasured")
+            << "util-linux-2.31-strings.json" << qint64(-1)
+            << QStringList{
+                   "/boot/efi fixed FAT []",
+                   "/ fixed ext4 []",
+                   "/media/user/TRAIL removable FAT [TRAIL]",
+                   "/media/user/0A1B-2C3D removable FAT []",
+                   "/media/user/Backup removable ntfs [Backup]",
+               };
+        QTest::newRow("2.31 strings, no fsver, measured FAT32")
+            << "util-linux-2.31-strings.json" << qint64(1'000'000)
+            << QStringList{
+                   "/boot/efi fixed FAT32 []",
+                   "/ fixed ext4 []",
+                   "/media/user/TRAIL removable FAT32 [TRAIL]",
+                   "/media/user/0A1B-2C3D removable FAT32 []",
+                   "/media/user/Backup removable ntfs [Backup]",
+               };
+    }
+
+    void recordedOutputsOfEachVersion()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, clusters);
+        QFETCH(QStringList, drives);
+
+        FakeVolumeSource source;
+        source.output = recording(file);
+        QVERIFY(!source.output.empty());
+        if (clusters >= 0)
+            source.clusters = static_cast<std::uint64_t>(clusters);
+        QCOMPARE(describeDrives(source), drives);
+    }
+
+    void differencesBetweenVersions_data()
+    {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QStringList>("devices");
+
+        QTest::newRow("partition inherits removable from its disk")
+            << R"({"blockdevices": [{"name": "sdb", "rm": "1", "hotplug": "0", "children": [
+                   {"name": "sdb1", "rm": "0", "hotplug": "0", "fstype": "vfat",
+                    "mountpoint": "/media/a"}]}]})"
+            << QStringList{"sdb removable []", "sdb1 removable vfat [] /media/a"};
+        QTest::newRow("hotplug alone is removable")
+            << R"({"blockdevices": [{"name": "mmcblk0p1", "rm": false, "hotplug": true}]})"
+            << QStringList{"mmcblk0p1 removable []"};
+        QTest::newRow("neither flag is fixed")
+            << R"({"blockdevices": [{"name": "sda", "rm": "0", "hotplug": false}]})"
+            << QStringList{"sda fixed []"};
+        QTest::newRow("flags as numbers")
+            << R"({"blockdevices": [{"name": "sda", "rm": 1}, {"name": "sdb", "hotplug": 0}]})"
+            << QStringList{"sda removable []", "sdb fixed []"};
+        QTest::newRow("first of several mount points")
+            << R"({"blockdevices": [{"name": "sdb1", "mountpoints": [null, "/media/a", "/mnt/b"]}]})"
+            << QStringList{"sdb1 fixed [] /media/a"};
+        QTest::newRow("swap is not a mount point")
+            << R"({"blockdevices": [{"name": "sda3", "mountpoints": ["[SWAP]"]},
+                   {"name": "sda4", "mountpoint": "[SWAP]"}]})"
+            << QStringList{"sda3 fixed []", "sda4 fixed []"};
+        QTest::newRow("label kept with its blanks")
+            << R"({"blockdevices": [{"name": "sdb1", "fstype": "vfat", "fsver": "FAT32",
+                   "label": " CAM ", "mountpoint": "/media/a"}]})"
+            << QStringList{"sdb1 fixed vfat FAT32 [ CAM ] /media/a"};
+        QTest::newRow("numbers in names sort by value")
+            << R"({"blockdevices": [{"name": "sdb10"}, {"name": "sdb2"}, {"name": "sda"},
+                   {"name": "sdb02x"}]})"
+            << QStringList{"sda fixed []", "sdb2 fixed []", "sdb02x fixed []", "sdb10 fixed []"};
+        QTest::newRow("device under two arrays listed once")
+            << R"({"blockdevices": [{"name": "sda", "children": [{"name": "md0"}]},
+                   {"name": "sdb", "children": [{"name": "md0"}]}]})"
+            << QStringList{"md0 fixed []", "sda fixed []", "sdb fixed []"};
+        QTest::newRow("no devices") << R"({"blockdevices": []})" << QStringList{};
+        QTest::newRow("values of unexpected types ignored")
+            << R"({"blockdevices": [{"name": "sdb1", "rm": [1], "fstype": 7,
+                   "label": {"x": 1}, "mountpoints": "/media/a", "children": 5}, 3]})"
+            << QStringList{"sdb1 fixed []"};
+    }
+
+    void differencesBetweenVersions()
+    {
+        QFETCH(QString, json);
+        QFETCH(QStringList, devices);
+
+        const auto parsed = platform::parseLsblkJson(json.toStdString());
+        QVERIFY(parsed);
+        QStringList described;
+        for (const LsblkDevice &device : *parsed)
+            described.append(describeDevice(device));
+        QCOMPARE(described, devices);
+    }
+
+    void textThatIsNotLsblkOutputIsRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << "";
+        QTest::newRow("an error message") << "lsblk: unknown column: MOUNTPOINTS";
+        QTest::newRow("cut off") << R"({"blockdevices": [{"name": "sda", "rm": tr)";
+        QTest::newRow("an array") << "[]";
+        QTest::newRow("no device list") << "{}";
+        QTest::newRow("device list not an array") << R"({"blockdevices": {"name": "sda"}})";
+    }
+
+    void textThatIsNotLsblkOutputIsRefused()
+    {
+        QFETCH(QString, text);
+        QVERIFY(!platform::parseLsblkJson(text.toStdString()));
+    }
+
+    void fileSystemNamesFromTypeAndVersion_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("name"); // "?" for a FAT volume of unknown version
+
+        QTest::newRow("vfat FAT32") << "vfat"
+                                    << "FAT32"
+                                    << "FAT32";
+        QTest::newRow("vfat FAT16") << "vfat"
+                                    << "FAT16"
+                                    << "FAT";
+        QTest::newRow("vfat FAT12") << "vfat"
+                                    << "FAT12"
+                                    << "FAT";
+        QTest::newRow("vfat version in lower case") << "vfat"
+                                                    << "fat32"
+                                                    << "FAT32";
+        QTest::newRow("vfat without version") << "vfat"
+                                              << ""
+                                              << "?";
+        QTest::newRow("exfat") << "exfat"
+                               << "1.0"
+                               << "exfat";
+        QTest::newRow("ntfs") << "ntfs"
+                              << ""
+                              << "ntfs";
+        QTest::newRow("no file system") << ""
+                                        << ""
+                                        << "";
+    }
+
+    void fileSystemNamesFromTypeAndVersion()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, version);
+        QFETCH(QString, name);
+
+        LsblkDevice device;
+        device.fsType = type.toStdString();
+        device.fsVersion = version.toStdString();
+        const auto fileSystem = platform::fileSystemName(device);
+        QCOMPARE(fileSystem ? QString::fromStdString(*fileSystem) : QStringLiteral("?"), name);
+    }
+
+    void fatTypeFollowsClusterCount_data()
+    {
+        QTest::addColumn<qint64>("clusters");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("FAT12") << qint64(4084) << "FAT";
+        QTest::newRow("largest FAT16") << qint64(65524) << "FAT";
+        QTest::newRow("smallest FAT32") << qint64(65525) << "FAT32";
+        QTest::newRow("32 GB card") << qint64(1'046'000) << "FAT32";
+    }
+
+    void fatTypeFollowsClusterCount()
+    {
+        QFETCH(qint64, clusters);
+        QFETCH(QString, name);
+        QCOMPARE(QString::fromStdString(
+                     platform::fatNameFromClusterCount(static_cast<std::uint64_t>(clusters))),
+                 name);
+    }
+
+    void volumeQueryNoticesACardPulledOut()
+    {
+        FakeVolumeSource source;
+        source.output = recording(QStringLiteral("util-linux-2.38-mixed.json"));
+        const auto roots = source.candidateDrives();
+        QVERIFY(std::find(roots.begin(), roots.end(), "/media/user/TRAIL") != roots.end());
+
+        source.unplug("sda");
+        QVERIFY(!source.volumeInformation("/media/user/TRAIL"));
+        const auto other = source.volumeInformation("/media/user/CAM2");
+        QVERIFY(other);
+        QCOMPARE(other->volumeName, std::string("CAM2"));
+    }
+
+    void lsblkThatCannotRunShowsNoDrives()
+    {
+        FakeVolumeSource source;
+        source.output = recording(QStringLiteral("util-linux-2.38-mixed.json"));
+        source.lsblkFails = true;
+        QVERIFY(source.candidateDrives().empty());
+        QVERIFY(!source.volumeInformation("/media/user/TRAIL"));
+        QVERIFY(!source.isRemovable("/media/user/TRAIL"));
+    }
+
+    void cardFolderUnderTheRoot_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("mount point") << "/media/user/TRAIL"
+                                     << "/media/user/TRAIL/VELOMAR";
+        QTest::newRow("mount point with separator") << "/media/a/"
+                                                    << "/media/a/VELOMAR";
+        QTest::newRow("file system root") << "/"
+                                          << "/VELOMAR";
+    }
+
+    void cardFolderUnderTheRoot()
+    {
+        QFETCH(QString, root);
+        QFETCH(QString, folder);
+        QCOMPARE(QString::fromStdString(platform::cardFolder(root.toStdString())), folder);
+    }
+
+    // The machine's own lsblk, run through the system source, gives the same mounted
+    // devices as running it by hand.
+    void systemSourceSeesWhatLsblkShows()
+    {
+        const QString lsblk = QStandardPaths::findExecutable(QStringLiteral("lsblk"));
+        QVERIFY2(!lsblk.isEmpty(), "lsblk (util-linux) is not installed");
+        QProcess process;
+        process.start(lsblk,
+                      {"--json", "--output", "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,MOUNTPOINTS"});
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 0);
+        const auto devices =
+            platform::parseLsblkJson(process.readAllStandardOutput().toStdString());
+        QVERIFY(devices);
+        std::vector<std::string> expected;
+        for (const LsblkDevice &device : *devices) {
+            if (!device.mountPoint.empty() &&
+                std::find(expected.begin(), expected.end(), device.mountPoint) == expected.end())
+                expected.push_back(device.mountPoint);
+        }
+
+        const auto source = platform::CreateSystemVolumeSource();
+        const auto roots = source->candidateDrives();
+        QCOMPARE(roots, expected);
+        for (const std::string &root : roots)
+            QVERIFY2(source->volumeInformation(root), root.c_str());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLsblkVolumes)
+#include "tst_lsblk_volumes.moc"

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/lsblk_volumes.h"
+
+#include <nlohmann/json.hpp>
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Stands in for the machine's drives, which a test machine has no removable ones of: the
+// volume queries are answered from a recorded `lsblk --json` output (tests/data/lsblk/).
+// The recordings mount their cards under /media/user; that folder is moved to a test folder
+// and each mount point is made there, so that card files and folders are real.
+// Link nlohmann_json::nlohmann_json to use it.
+class FakeVolumeSource : public platform::LsblkVolumeSource
+{
+public:
+    // Loads `recording` from the recordings folder; false when it cannot be read.
+    bool load(const QString &recordingsFolder, const QString &recording, const QString &mountBase)
+    {
+        QFile file(recordingsFolder + QLatin1Char('/') + recording);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        std::string text = file.readAll().toStdString();
+        const std::string from = "\"/media/user/";
+        const QString base = QDir(mountBase).absolutePath();
+        const std::string to = "\"" + base.toStdString() + "/";
+        for (auto at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+        output = text;
+
+        const auto devices = platform::parseLsblkJson(output);
+        if (!devices)
+            return false;
+        for (const platform::LsblkDevice &device : *devices) {
+            if (QString::fromStdString(device.mountPoint).startsWith(base + QLatin1Char('/')))
+                QDir().mkpath(QString::fromStdString(device.mountPoint));
+        }
+        return true;
+    }
+
+    // Pulls out a disk with its partitions, or a single partition: lsblk no longer lists it.
+    void unplug(const std::string &deviceName)
+    {
+        nlohmann::json document = nlohmann::json::parse(output);
+        removeDevice(document["blockdevices"], deviceName);
+        output = document.dump(3);
+    }
+
+    std::string output;                    // what lsblk prints
+    bool lsblkFails = false;               // lsblk cannot be run
+    std::optional<std::uint64_t> clusters; // what measuring a FAT volume gives
+    int lsblkRuns = 0;
+
+protected:
+    std::optional<std::string> runLsblk() override
+    {
+        ++lsblkRuns;
+        if (lsblkFails)
+            return std::nullopt;
+        return output;
+    }
+
+    std::optional<std::uint64_t> fatClusterCount(const std::string &) override { return clusters; }
+
+private:
+    static void removeDevice(nlohmann::json &devices, const std::string &name)
+    {
+        if (!devices.is_array())
+            return;
+        for (auto it = devices.begin(); it != devices.end();) {
+            if (it->value("name", std::string()) == name) {
+                it = devices.erase(it);
+                continue;
+            }
+            if (it->contains("children"))
+                removeDevice((*it)["children"], name);
+            ++it;
+        }
+    }
+};
