@@ -1,13 +1,350 @@
 #include "pages/time_lapse_page.h"
 
+#include "framework/message_service.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int kShortIntervalQuestion = 116;
+constexpr int kTimeLapseScheduleCaption = 125;
+
+// A time lapse faster than this many seconds rules out both triggers.
+constexpr int kShortestTriggeredSeconds = 5;
+// BurstClip pictures are taken five seconds apart.
+constexpr int kSecondsPerBurstPicture = 5;
+
+const char *const kHourEntries[] = {"1", "2", "3", "4", "6", "8", "12", "24"};
+const char *const kMinuteEntries[] = {"1",  "2",  "3",  "4",  "5",  "6",
+                                      "10", "12", "15", "20", "30", "60"};
+
+template <std::size_t N>
+QComboBox *makeList(QWidget *parent, const char *name, const char *const (&entries)[N])
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(QLatin1String(name));
+    for (const char *entry : entries)
+        list->addItem(QLatin1String(entry));
+    list->setCurrentIndex(-1);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return list;
+}
+
+QRadioButton *makeRadio(QWidget *parent, const QString &text, const char *name)
+{
+    auto *radio = new QRadioButton(text, parent);
+    radio->setObjectName(QLatin1String(name));
+    return radio;
+}
+} // namespace
+
 CKTPageTimeLapse::CKTPageTimeLapse(CameraSettings &settings, AppState &app, QWidget *parent)
     : PropertyPage(tr("Time Lapse"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("timeLapsePage"));
 }
 
-// The page's controls come with its own change; until then the tab is empty.
-bool CKTPageTimeLapse::exchange(Direction)
+int CKTPageTimeLapse::roundedCount(IntervalKind kind, int count)
 {
+    const int full = kind == IntervalHours ? 24 : 60;
+    const int inRange = std::clamp(count, 1, full);
+    return full / (full / inRange);
+}
+
+void CKTPageTimeLapse::OnInitDialog()
+{
+    buildControls();
+    PropertyPage::OnInitDialog();
+    applyReadOnly();
+}
+
+void CKTPageTimeLapse::buildControls()
+{
+    // Created top to bottom, left to right: that is also the tab order.
+    auto *intervalBox = new QGroupBox(tr("Time Lapse Interval"), this);
+    auto *offRadio = makeRadio(intervalBox, tr("Off"), "timeLapseOff");
+    auto *hoursRadio = makeRadio(intervalBox, tr("Hours"), "timeLapseHours");
+    hoursList = makeList(intervalBox, "hoursList", kHourEntries);
+    auto *minutesRadio = makeRadio(intervalBox, tr("Minutes"), "timeLapseMinutes");
+    minutesList = makeList(intervalBox, "minutesList", kMinuteEntries);
+    auto *secondsRadio = makeRadio(intervalBox, tr("Seconds"), "timeLapseSeconds");
+    secondsList = makeList(intervalBox, "secondsList", kMinuteEntries);
+    intervalRadios = {offRadio, hoursRadio, minutesRadio, secondsRadio};
+
+    auto *intervalGrid = new QGridLayout(intervalBox);
+    intervalGrid->addWidget(offRadio, 0, 0);
+    intervalGrid->addWidget(hoursRadio, 1, 0);
+    intervalGrid->addWidget(hoursList, 1, 1);
+    intervalGrid->addWidget(minutesRadio, 2, 0);
+    intervalGrid->addWidget(minutesList, 2, 1);
+    intervalGrid->addWidget(secondsRadio, 3, 0);
+    intervalGrid->addWidget(secondsList, 3, 1);
+    intervalGrid->setColumnStretch(2, 1);
+
+    auto *shotBox = new QGroupBox(tr("SwiftShot/Stormline Models Only"), this);
+    atIntervalLabel = new QLabel(tr("At the specified interval"), shotBox);
+    atIntervalLabel->setObjectName(QStringLiteral("atIntervalLabel"));
+    auto *onePicture = makeRadio(shotBox, tr("Take one picture"), "takeOnePicture");
+    auto *burst = makeRadio(shotBox, tr("Take multiple pictures using BurstClip settings"),
+                            "takeMultiplePictures");
+    shotRadios = {onePicture, burst};
+    auto *shotLayout = new QVBoxLayout(shotBox);
+    shotLayout->addWidget(atIntervalLabel);
+    shotLayout->addWidget(onePicture);
+    shotLayout->addWidget(burst);
+
+    auto *scheduleBox = new QGroupBox(tr("Schedule"), this);
+    scheduleLabel = new QLabel(tr("Restrict time lapse based on the time of day:"), scheduleBox);
+    scheduleLabel->setObjectName(QStringLiteral("scheduleLabel"));
+    viewScheduleButton = new QPushButton(tr("View Schedule..."), scheduleBox);
+    viewScheduleButton->setObjectName(QStringLiteral("viewSchedule"));
+    viewScheduleButton->setAutoDefault(false);
+    auto *scheduleLayout = new QHBoxLayout(scheduleBox);
+    scheduleLayout->addWidget(scheduleLabel);
+    scheduleLayout->addStretch(1);
+    scheduleLayout->addWidget(viewScheduleButton);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(intervalBox);
+    layout->addWidget(shotBox);
+    layout->addWidget(scheduleBox);
+    layout->addStretch(1);
+
+    // Handlers answer what the person does; the page's own changes run them explicitly.
+    connect(offRadio, &QRadioButton::clicked, this, [this] { onOff(); });
+    connect(hoursRadio, &QRadioButton::clicked, this, [this] { onUnit(IntervalHours); });
+    connect(minutesRadio, &QRadioButton::clicked, this, [this] { onUnit(IntervalMinutes); });
+    connect(secondsRadio, &QRadioButton::clicked, this, [this] { onUnit(IntervalSeconds); });
+    for (IntervalKind kind : {IntervalHours, IntervalMinutes, IntervalSeconds}) {
+        connect(listOf(kind), &QComboBox::currentIndexChanged, this, [this, kind](int index) {
+            if (!selectingEntry && index >= 0)
+                onListChanged(kind);
+        });
+    }
+    connect(viewScheduleButton, &QPushButton::clicked, this, [this] { onViewSchedule(); });
+}
+
+void CKTPageTimeLapse::applyReadOnly()
+{
+    if (!app.readOnly)
+        return;
+    // "View Schedule..." only looks, so it stays usable.
+    for (QAbstractButton *radio : intervalRadios + shotRadios)
+        radio->setEnabled(false);
+    for (QComboBox *list : {hoursList, minutesList, secondsList})
+        list->setEnabled(false);
+    atIntervalLabel->setEnabled(false);
+    scheduleLabel->setEnabled(false);
+}
+
+bool CKTPageTimeLapse::exchange(Direction direction)
+{
+    DataExchange dx(direction);
+    if (dx.loading()) {
+        IntervalUnit unit = IntervalUnitOf(settings.core.timeLapseInterval);
+        int count = IntervalCountOf(settings.core.timeLapseInterval);
+        if (unit == IntervalUnit::Milliseconds) {
+            // Whole seconds, rounded half up, at least one.
+            count = std::max(1, (count + 500) / 1000);
+            unit = IntervalUnit::Seconds;
+        }
+        shotKind = settings.TimeLapseBurst() ? 1 : 0;
+        if (unit == IntervalUnit::Seconds && count == 0)
+            count = 1;
+
+        if (!settings.TimeLapseOn()) {
+            // The remembered counts are left alone: choosing a unit later offers its last count.
+            intervalKind = IntervalOff;
+        } else {
+            switch (unit) {
+            case IntervalUnit::Hours:
+                intervalKind = IntervalHours;
+                break;
+            case IntervalUnit::Minutes:
+                intervalKind = IntervalMinutes;
+                break;
+            case IntervalUnit::Seconds:
+            case IntervalUnit::Milliseconds:
+                intervalKind = IntervalSeconds;
+                break;
+            }
+            const auto kind = static_cast<IntervalKind>(intervalKind);
+            rememberedCount(kind) = roundedCount(kind, count);
+        }
+
+        if (intervalKind == IntervalOff)
+            onOff();
+        else
+            onUnit(static_cast<IntervalKind>(intervalKind));
+        dx.radio(intervalRadios, intervalKind);
+        dx.radio(shotRadios, shotKind);
+        return true;
+    }
+
+    dx.radio(intervalRadios, intervalKind);
+    dx.radio(shotRadios, shotKind);
+
+    std::uint16_t interval = 0;
+    switch (intervalKind) {
+    case IntervalOff:
+        interval = MakeInterval(IntervalUnit::Minutes, 5);
+        break;
+    case IntervalHours: {
+        const int n = selectedNumber(hoursList);
+        if (n < 1 || n > 24)
+            return false;
+        interval = MakeInterval(IntervalUnit::Hours, roundedCount(IntervalHours, n));
+        break;
+    }
+    case IntervalMinutes: {
+        const int n = selectedNumber(minutesList);
+        if (n < 1 || n > 60)
+            return false;
+        interval = MakeInterval(IntervalUnit::Minutes, roundedCount(IntervalMinutes, n));
+        break;
+    }
+    case IntervalSeconds: {
+        const int n = selectedNumber(secondsList);
+        if (n < 1 || n > 60)
+            return false;
+        if (n < kShortestTriggeredSeconds &&
+            (settings.InternalTrigger() || settings.ExternalTrigger())) {
+            if (showMessage(this, stringText(kShortIntervalQuestion), programName(),
+                            MessageIcon::Information,
+                            MessageButtons::YesNo) != MessageAnswer::Yes) {
+                dx.fail(secondsList);
+                return false;
+            }
+            settings.SetInternalTrigger(false);
+            settings.SetExternalTrigger(false);
+        }
+        interval = MakeInterval(IntervalUnit::Seconds, roundedCount(IntervalSeconds, n));
+        break;
+    }
+    default:
+        // No interval radio is checked: nothing sensible to store.
+        return false;
+    }
+
+    settings.SetTimeLapseOn(intervalKind != IntervalOff);
+    settings.core.timeLapseInterval = interval;
+    settings.SetTimeLapseBurst(shotKind == 1);
     return true;
+}
+
+void CKTPageTimeLapse::onOff()
+{
+    // The lists keep their selections, so that a unit chosen again shows them.
+    for (QComboBox *list : {hoursList, minutesList, secondsList})
+        list->setEnabled(false);
+    applyShotRule(false);
+}
+
+void CKTPageTimeLapse::onUnit(IntervalKind kind)
+{
+    QComboBox *own = listOf(kind);
+    own->setEnabled(!app.readOnly);
+    const int index = own->findText(QString::number(rememberedCount(kind)), Qt::MatchExactly);
+    selectEntry(own, index < 0 ? 0 : index);
+    for (IntervalKind other : {IntervalHours, IntervalMinutes, IntervalSeconds}) {
+        if (other == kind)
+            continue;
+        listOf(other)->setEnabled(false);
+        selectEntry(listOf(other), -1);
+    }
+    onListChanged(kind);
+}
+
+void CKTPageTimeLapse::onListChanged(IntervalKind kind)
+{
+    const int count = selectedNumber(listOf(kind));
+    if (count <= 0)
+        return;
+    rememberedCount(kind) = count;
+    if (kind == IntervalHours) {
+        applyShotRule(true);
+        return;
+    }
+    // The longest burst, in seconds, that does not fit: a burst of p pictures takes 5 p
+    // seconds. The arithmetic is 16-bit, so 0 pictures wraps to the largest limit and no
+    // interval fits.
+    const int pictures = settings.core.picturesPerTrigger;
+    const int limitSeconds = static_cast<std::uint16_t>(kSecondsPerBurstPicture * pictures - 1);
+    const int limit = kind == IntervalMinutes ? limitSeconds / 60 : limitSeconds;
+    applyShotRule(count > limit);
+}
+
+void CKTPageTimeLapse::applyShotRule(bool fits)
+{
+    if (!fits) {
+        shotKind = 0;
+        DataExchange(Direction::Load).radio(shotRadios, shotKind);
+    }
+    const bool enabled = fits && !app.readOnly;
+    for (QAbstractButton *radio : shotRadios)
+        radio->setEnabled(enabled);
+    atIntervalLabel->setEnabled(enabled);
+}
+
+void CKTPageTimeLapse::onViewSchedule()
+{
+    // The schedule is edited in the record, so the page's values must be there first.
+    if (!UpdateData(true))
+        return;
+    openTimeLapseSchedule();
+}
+
+void CKTPageTimeLapse::openTimeLapseSchedule()
+{
+    Q_UNUSED(kTimeLapseScheduleCaption);
+}
+
+QComboBox *CKTPageTimeLapse::listOf(IntervalKind kind) const
+{
+    switch (kind) {
+    case IntervalHours:
+        return hoursList;
+    case IntervalMinutes:
+        return minutesList;
+    case IntervalSeconds:
+    case IntervalOff:
+        break;
+    }
+    return secondsList;
+}
+
+int &CKTPageTimeLapse::rememberedCount(IntervalKind kind)
+{
+    switch (kind) {
+    case IntervalHours:
+        return rememberedHours;
+    case IntervalMinutes:
+        return rememberedMinutes;
+    case IntervalSeconds:
+    case IntervalOff:
+        break;
+    }
+    return rememberedSeconds;
+}
+
+int CKTPageTimeLapse::selectedNumber(const QComboBox *list)
+{
+    if (list->currentIndex() < 0)
+        return 0;
+    return list->currentText().toInt();
+}
+
+void CKTPageTimeLapse::selectEntry(QComboBox *list, int index)
+{
+    QScopedValueRollback guard(selectingEntry, true);
+    list->setCurrentIndex(index);
 }

@@ -4,7 +4,18 @@
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
 
-// The "Time Lapse" tab of the main settings sheet.
+#include <QList>
+
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+// The "Time Lapse" tab of the main settings sheet: time lapse on or off at an interval from
+// fixed lists of hours, minutes or seconds, one picture or a BurstClip burst per shot, and
+// the way to the time-lapse schedule.
 class CKTPageTimeLapse : public PropertyPage
 {
     Q_OBJECT
@@ -12,10 +23,62 @@ class CKTPageTimeLapse : public PropertyPage
 public:
     CKTPageTimeLapse(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
+    enum IntervalKind
+    {
+        IntervalOff = 0,
+        IntervalHours = 1,
+        IntervalMinutes = 2,
+        IntervalSeconds = 3,
+    };
+
+    // The count a list shows for a stored count: the nearest divisor of a full day (hours) or
+    // of sixty (minutes, seconds) at or above it. Counts beyond the list's range (0, or above
+    // 24 or 60) are first clamped into 1..24 or 1..60.
+    static int roundedCount(IntervalKind kind, int count);
+
 protected:
+    void OnInitDialog() override;
     bool exchange(Direction direction) override;
+    // "View Schedule...", once the page's values are in the record.
+    virtual void openTimeLapseSchedule();
 
 private:
+    void buildControls();
+    void applyReadOnly();
+
+    // Command handlers.
+    void onOff();
+    void onUnit(IntervalKind kind);
+    void onListChanged(IntervalKind kind);
+    void onViewSchedule();
+    // Burst shots are offered only when the burst fits into the interval.
+    void applyShotRule(bool fits);
+
+    QComboBox *listOf(IntervalKind kind) const;
+    int &rememberedCount(IntervalKind kind);
+    // The number of the list's selected entry, 0 when there is none.
+    static int selectedNumber(const QComboBox *list);
+    // Selects `index` as the page itself, without running the selection handler.
+    void selectEntry(QComboBox *list, int index);
+
     CameraSettings &settings;
     AppState &app;
+
+    int intervalKind = -1;
+    int shotKind = -1;
+    // The last count chosen for each unit, kept while the page lives.
+    int rememberedHours = 1;
+    int rememberedMinutes = 1;
+    int rememberedSeconds = 1;
+    // While the page itself changes a list's selection.
+    bool selectingEntry = false;
+
+    QList<QAbstractButton *> intervalRadios;
+    QList<QAbstractButton *> shotRadios;
+    QComboBox *hoursList = nullptr;
+    QComboBox *minutesList = nullptr;
+    QComboBox *secondsList = nullptr;
+    QLabel *atIntervalLabel = nullptr;
+    QLabel *scheduleLabel = nullptr;
+    QPushButton *viewScheduleButton = nullptr;
 };

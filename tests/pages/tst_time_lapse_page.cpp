@@ -1,0 +1,521 @@
+#include "fake_platform.h"
+#include "framework/property_sheet.h"
+#include "pages/time_lapse_page.h"
+#include "scripted_messages.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+constexpr std::uint16_t kOn = flags::timeLapseOn;
+constexpr std::uint16_t kBurst = flags::timeLapseBurst;
+
+std::uint16_t hours(std::uint16_t n)
+{
+    return MakeInterval(IntervalUnit::Hours, n);
+}
+std::uint16_t minutes(std::uint16_t n)
+{
+    return MakeInterval(IntervalUnit::Minutes, n);
+}
+std::uint16_t seconds(std::uint16_t n)
+{
+    return MakeInterval(IntervalUnit::Seconds, n);
+}
+std::uint16_t milliseconds(std::uint16_t n)
+{
+    return MakeInterval(IntervalUnit::Milliseconds, n);
+}
+
+// A second tab to leave the Time Lapse page for.
+class OtherPage : public PropertyPage
+{
+public:
+    OtherPage() : PropertyPage(QStringLiteral("Other")) {}
+
+protected:
+    bool exchange(Direction) override { return true; }
+};
+
+// The page with its way to the schedule sheet observed: what the record held when it opened.
+class ObservedTimeLapsePage : public CKTPageTimeLapse
+{
+public:
+    ObservedTimeLapsePage(CameraSettings &settings, AppState &app)
+        : CKTPageTimeLapse(settings, app), settings(settings)
+    {}
+
+    int schedulesOpened = 0;
+    std::uint16_t intervalAtOpen = 0;
+    std::uint16_t flagsAtOpen = 0;
+
+protected:
+    void openTimeLapseSchedule() override
+    {
+        ++schedulesOpened;
+        intervalAtOpen = settings.core.timeLapseInterval;
+        flagsAtOpen = settings.core.timeLapseFlags;
+    }
+
+private:
+    CameraSettings &settings;
+};
+
+// The page in a sheet with a second tab, over a record that starts at factory values with the
+// time lapse and pictures per trigger as a test sets them before open().
+struct PageRun
+{
+    PageRun() { settings.ResetAll(); }
+    ~PageRun() { delete sheet; }
+
+    void open()
+    {
+        sheet = new PropertySheet(QStringLiteral("Sheet"));
+        page = new ObservedTimeLapsePage(settings, app);
+        sheet->AddPage(page);
+        sheet->AddPage(new OtherPage);
+        sheet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+    }
+
+    template <typename T> T *find(const char *name) const
+    {
+        T *child = page->findChild<T *>(QLatin1String(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+    QRadioButton *radio(const char *name) const { return find<QRadioButton>(name); }
+    QComboBox *list(const char *name) const { return find<QComboBox>(name); }
+
+    void click(const char *name) const
+    {
+        QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton);
+    }
+    // The person picks an entry of an enabled list.
+    void choose(const char *listName, const QString &entry) const
+    {
+        QComboBox *l = list(listName);
+        QVERIFY2(l->isEnabled(), listName);
+        const int index = l->findText(entry);
+        QVERIFY2(index >= 0, qPrintable(entry));
+        l->setCurrentIndex(index);
+    }
+    void chooseInterval(const QString &unit, const QString &entry) const
+    {
+        click(qPrintable(QStringLiteral("timeLapse") + unit));
+        if (!entry.isEmpty())
+            choose(qPrintable(unit.toLower() + QStringLiteral("List")), entry);
+    }
+    bool leave() const { return sheet->SetActivePage(1); }
+
+    CameraSettings settings;
+    AppState app;
+    FakePlatformServices platform;
+    ScriptedMessages messages;
+    PropertySheet *sheet = nullptr;
+    ObservedTimeLapsePage *page = nullptr;
+};
+
+const char *const kLists[] = {"hoursList", "minutesList", "secondsList"};
+
+} // namespace
+
+class TestTimeLapsePage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void storedIntervalIsShown_data()
+    {
+        QTest::addColumn<std::uint16_t>("timeLapseFlags");
+        QTest::addColumn<std::uint16_t>("interval");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("entry");
+
+        QTest::newRow("2500 ms shows 3 seconds") << kOn << milliseconds(2500) << "Seconds"
+                                                 << "3";
+        QTest::newRow("400 ms shows 1 second") << kOn << milliseconds(400) << "Seconds"
+                                               << "1";
+        QTest::newRow("0 ms shows 1 second") << kOn << milliseconds(0) << "Seconds"
+                                             << "1";
+        QTest::newRow("0 seconds shows 1") << kOn << seconds(0) << "Seconds"
+                                           << "1";
+        QTest::newRow("5 hours shows 6") << kOn << hours(5) << "Hours"
+                                         << "6";
+        QTest::newRow("9 hours shows 12") << kOn << hours(9) << "Hours"
+                                          << "12";
+        QTest::newRow("13 hours shows 24") << kOn << hours(13) << "Hours"
+                                           << "24";
+        QTest::newRow("7 minutes shows the first entry") << kOn << minutes(7) << "Minutes"
+                                                         << "1";
+        QTest::newRow("8 seconds shows the first entry") << kOn << seconds(8) << "Seconds"
+                                                         << "1";
+        QTest::newRow("45 seconds shows 60") << kOn << seconds(45) << "Seconds"
+                                             << "60";
+        QTest::newRow("0 hours is clamped to 1") << kOn << hours(0) << "Hours"
+                                                 << "1";
+        QTest::newRow("30 hours is clamped to 24") << kOn << hours(30) << "Hours"
+                                                   << "24";
+        QTest::newRow("0 minutes is clamped to 1") << kOn << minutes(0) << "Minutes"
+                                                   << "1";
+        QTest::newRow("90 minutes is clamped to 60") << kOn << minutes(90) << "Minutes"
+                                                     << "60";
+        QTest::newRow("16383 seconds is clamped to 60") << kOn << seconds(16383) << "Seconds"
+                                                        << "60";
+        QTest::newRow("off with 10 minutes stored") << std::uint16_t(0) << minutes(10) << "Off"
+                                                    << "";
+    }
+    void storedIntervalIsShown()
+    {
+        QFETCH(std::uint16_t, timeLapseFlags);
+        QFETCH(std::uint16_t, interval);
+        QFETCH(QString, unit);
+        QFETCH(QString, entry);
+        PageRun run;
+        run.settings.core.timeLapseFlags = timeLapseFlags;
+        run.settings.core.timeLapseInterval = interval;
+        run.open();
+
+        QVERIFY(run.radio(qPrintable(QStringLiteral("timeLapse") + unit))->isChecked());
+        const QString ownList = unit.toLower() + QStringLiteral("List");
+        for (const char *name : kLists) {
+            QComboBox *list = run.list(name);
+            if (ownList == QLatin1String(name)) {
+                QVERIFY(list->isEnabled());
+                QCOMPARE(list->currentText(), entry);
+            } else {
+                QVERIFY2(!list->isEnabled(), name);
+                if (unit != QLatin1String("Off"))
+                    QCOMPARE(list->currentIndex(), -1);
+            }
+        }
+        // VELOMAR_GRAB=file.png saves what a person sees, for a look at the layout.
+        if (qEnvironmentVariableIsSet("VELOMAR_GRAB"))
+            run.sheet->grab().save(qEnvironmentVariable("VELOMAR_GRAB"));
+    }
+
+    // Leaving the page at once stores what it shows: the rounded count, time lapse on.
+    void leavingUnchangedStoresTheShownInterval_data()
+    {
+        QTest::addColumn<std::uint16_t>("interval");
+        QTest::addColumn<std::uint16_t>("stored");
+
+        QTest::newRow("7 minutes saves as 1 minute") << minutes(7) << minutes(1);
+        QTest::newRow("5 hours saves as 6 hours") << hours(5) << hours(6);
+        QTest::newRow("2500 ms saves as 3 seconds") << milliseconds(2500) << seconds(3);
+        QTest::newRow("0 hours saves as 1 hour") << hours(0) << hours(1);
+        QTest::newRow("90 minutes saves as 60 minutes") << minutes(90) << minutes(60);
+        QTest::newRow("30 seconds stays") << seconds(30) << seconds(30);
+    }
+    void leavingUnchangedStoresTheShownInterval()
+    {
+        QFETCH(std::uint16_t, interval);
+        QFETCH(std::uint16_t, stored);
+        PageRun run;
+        run.settings.SetInternalTrigger(false); // short intervals would ask first
+        run.settings.core.timeLapseFlags = kOn;
+        run.settings.core.timeLapseInterval = interval;
+        run.open();
+        QVERIFY(run.leave());
+        QCOMPARE(run.settings.core.timeLapseInterval, stored);
+        QVERIFY(run.settings.TimeLapseOn());
+    }
+
+    void chosenIntervalIsStored_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<std::uint16_t>("stored");
+
+        QTest::newRow("24 hours") << "Hours"
+                                  << "24" << hours(24);
+        QTest::newRow("3 hours") << "Hours"
+                                 << "3" << hours(3);
+        QTest::newRow("60 minutes") << "Minutes"
+                                    << "60" << minutes(60);
+        QTest::newRow("15 minutes") << "Minutes"
+                                    << "15" << minutes(15);
+        QTest::newRow("5 seconds") << "Seconds"
+                                   << "5" << seconds(5);
+        QTest::newRow("20 seconds") << "Seconds"
+                                    << "20" << seconds(20);
+    }
+    void chosenIntervalIsStored()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, entry);
+        QFETCH(std::uint16_t, stored);
+        PageRun run;
+        run.open();
+        QVERIFY(run.radio("timeLapseOff")->isChecked());
+        run.chooseInterval(unit, entry);
+        QVERIFY(run.leave());
+        QCOMPARE(run.settings.core.timeLapseInterval, stored);
+        QVERIFY(run.settings.TimeLapseOn());
+        QVERIFY(run.settings.InternalTrigger());
+    }
+
+    void offStoresFiveMinutesAndOnePicture()
+    {
+        PageRun run;
+        run.settings.core.timeLapseFlags = kOn | kBurst;
+        run.settings.core.timeLapseInterval = minutes(10);
+        run.open();
+        QVERIFY(run.radio("takeMultiplePictures")->isChecked());
+        run.click("timeLapseOff");
+        QVERIFY(run.radio("takeOnePicture")->isChecked());
+        QVERIFY(!run.radio("takeMultiplePictures")->isEnabled());
+        // The lists keep their selection while they are disabled.
+        QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("10"));
+        QVERIFY(!run.list("minutesList")->isEnabled());
+        QVERIFY(run.leave());
+        QCOMPARE(run.settings.core.timeLapseFlags, std::uint16_t(0));
+        QCOMPARE(run.settings.core.timeLapseInterval, minutes(5));
+    }
+
+    void eachUnitRemembersItsLastCount()
+    {
+        PageRun run;
+        // Off with 10 minutes stored: the stored count is not what Minutes offers later.
+        run.settings.core.timeLapseInterval = minutes(10);
+        run.open();
+        run.click("timeLapseMinutes");
+        QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("1"));
+        run.choose("minutesList", QStringLiteral("20"));
+        run.chooseInterval(QStringLiteral("Hours"), QStringLiteral("8"));
+        QCOMPARE(run.list("minutesList")->currentIndex(), -1);
+        run.click("timeLapseSeconds");
+        QCOMPARE(run.list("secondsList")->currentText(), QStringLiteral("1"));
+        QCOMPARE(run.list("hoursList")->currentIndex(), -1);
+        run.click("timeLapseMinutes");
+        QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("20"));
+        run.click("timeLapseHours");
+        QCOMPARE(run.list("hoursList")->currentText(), QStringLiteral("8"));
+
+        // The remembered counts outlive a visit to another tab; a load sets the stored unit's.
+        QVERIFY(run.leave());
+        QCOMPARE(run.settings.core.timeLapseInterval, hours(8));
+        run.settings.core.timeLapseInterval = seconds(30);
+        QVERIFY(run.sheet->SetActivePage(0));
+        QCOMPARE(run.list("secondsList")->currentText(), QStringLiteral("30"));
+        run.click("timeLapseMinutes");
+        QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("20"));
+    }
+
+    // A burst of p pictures takes 5 p seconds and must fit into the interval.
+    void burstIsOfferedOnlyWhenItFits_data()
+    {
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("fits");
+
+        const QStringList minuteEntries = {"1",  "2",  "3",  "4",  "5",  "6",
+                                           "10", "12", "15", "20", "30", "60"};
+        for (const QString &m : minuteEntries) {
+            QTest::addRow("3 pictures, %s minutes", qPrintable(m)) << 3 << "Minutes" << m << true;
+            QTest::addRow("99 pictures, %s minutes", qPrintable(m))
+                << 99 << "Minutes" << m << (m.toInt() >= 10);
+            QTest::addRow("0 pictures, %s minutes", qPrintable(m)) << 0 << "Minutes" << m << false;
+            QTest::addRow("3 pictures, %s seconds", qPrintable(m))
+                << 3 << "Seconds" << m << (m.toInt() >= 15);
+            QTest::addRow("99 pictures, %s seconds", qPrintable(m))
+                << 99 << "Seconds" << m << false;
+            QTest::addRow("0 pictures, %s seconds", qPrintable(m)) << 0 << "Seconds" << m << false;
+        }
+        QTest::newRow("1 picture, 5 seconds") << 1 << "Seconds"
+                                              << "5" << true;
+        QTest::newRow("1 picture, 4 seconds") << 1 << "Seconds"
+                                              << "4" << false;
+        QTest::newRow("12 pictures, 1 minute") << 12 << "Minutes"
+                                               << "1" << true;
+        QTest::newRow("13 pictures, 1 minute") << 13 << "Minutes"
+                                               << "1" << false;
+        QTest::newRow("99 pictures, 1 hour") << 99 << "Hours"
+                                             << "1" << true;
+        QTest::newRow("0 pictures, 1 hour") << 0 << "Hours"
+                                            << "1" << true;
+    }
+    void burstIsOfferedOnlyWhenItFits()
+    {
+        QFETCH(int, pictures);
+        QFETCH(QString, unit);
+        QFETCH(QString, entry);
+        QFETCH(bool, fits);
+        PageRun run;
+        run.settings.core.picturesPerTrigger = static_cast<std::uint16_t>(pictures);
+        // Start from an hour interval with a burst, which always fits.
+        run.settings.core.timeLapseFlags = kOn | kBurst;
+        run.settings.core.timeLapseInterval = hours(24);
+        run.open();
+        QVERIFY(run.radio("takeMultiplePictures")->isChecked());
+
+        run.chooseInterval(unit, entry);
+        QCOMPARE(run.radio("takeMultiplePictures")->isEnabled(), fits);
+        QCOMPARE(run.radio("takeOnePicture")->isEnabled(), fits);
+        QCOMPARE(run.find<QLabel>("atIntervalLabel")->isEnabled(), fits);
+        if (fits) {
+            // Choosing a unit may have reset the burst on its way (its first count did not
+            // fit), so the person asks for it again.
+            run.click("takeMultiplePictures");
+        } else {
+            QVERIFY(run.radio("takeOnePicture")->isChecked());
+            QVERIFY(!run.radio("takeMultiplePictures")->isChecked());
+        }
+
+        run.settings.SetInternalTrigger(false); // keeps short intervals from asking
+        QVERIFY(run.leave());
+        QCOMPARE(run.settings.TimeLapseBurst(), fits);
+    }
+
+    void aStoredBurstThatDoesNotFitIsShownAsOnePicture()
+    {
+        PageRun run;
+        run.settings.core.picturesPerTrigger = 99;
+        run.settings.core.timeLapseFlags = kOn | kBurst;
+        run.settings.core.timeLapseInterval = minutes(5);
+        run.open();
+        QVERIFY(run.radio("takeOnePicture")->isChecked());
+        QVERIFY(!run.radio("takeMultiplePictures")->isEnabled());
+        QVERIFY(run.leave());
+        QVERIFY(!run.settings.TimeLapseBurst());
+    }
+
+    void theBurstChoiceIsStored()
+    {
+        PageRun run;
+        run.settings.core.timeLapseFlags = kOn;
+        run.settings.core.timeLapseInterval = minutes(10);
+        run.open();
+        QVERIFY(run.radio("takeOnePicture")->isChecked());
+        run.click("takeMultiplePictures");
+        QVERIFY(run.leave());
+        QCOMPARE(run.settings.core.timeLapseFlags, std::uint16_t(kOn | kBurst));
+    }
+
+    void shortIntervalWithATriggerArmed_data()
+    {
+        QTest::addColumn<bool>("internal");
+        QTest::addColumn<bool>("external");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<bool>("yes");
+
+        QTest::newRow("internal armed, 4 s, Yes") << true << false << "4" << true << true;
+        QTest::newRow("external armed, 1 s, Yes") << false << true << "1" << true << true;
+        QTest::newRow("both armed, 3 s, No") << true << true << "3" << true << false;
+        QTest::newRow("internal armed, 5 s") << true << false << "5" << false << false;
+        QTest::newRow("no trigger, 4 s") << false << false << "4" << false << false;
+    }
+    void shortIntervalWithATriggerArmed()
+    {
+        QFETCH(bool, internal);
+        QFETCH(bool, external);
+        QFETCH(QString, entry);
+        QFETCH(bool, asks);
+        QFETCH(bool, yes);
+        PageRun run;
+        run.settings.SetInternalTrigger(internal);
+        run.settings.SetExternalTrigger(external);
+        run.open();
+        run.chooseInterval(QStringLiteral("Seconds"), entry);
+        if (asks)
+            run.messages.expect(116, yes ? MessageAnswer::Yes : MessageAnswer::No);
+
+        const bool left = run.leave();
+        QVERIFY(run.messages.allAnswered());
+        if (asks) {
+            const Message &question = run.messages.shown().constFirst();
+            QCOMPARE(question.caption, programName());
+            QCOMPARE(question.icon, MessageIcon::Information);
+            QCOMPARE(question.buttons, MessageButtons::YesNo);
+        }
+        if (asks && !yes) {
+            QVERIFY(!left);
+            QCOMPARE(run.sheet->GetActiveIndex(), 0);
+            QVERIFY(run.list("secondsList")->hasFocus());
+            // Nothing was stored: the time lapse is still off, the triggers still armed.
+            QVERIFY(!run.settings.TimeLapseOn());
+            QCOMPARE(run.settings.InternalTrigger(), internal);
+            QCOMPARE(run.settings.ExternalTrigger(), external);
+            return;
+        }
+        QVERIFY(left);
+        QCOMPARE(run.settings.core.timeLapseInterval, seconds(entry.toUShort()));
+        QVERIFY(run.settings.TimeLapseOn());
+        QCOMPARE(run.settings.InternalTrigger(), internal && !asks);
+        QCOMPARE(run.settings.ExternalTrigger(), external && !asks);
+    }
+
+    void viewScheduleOpensOnlyAfterASuccessfulSave()
+    {
+        PageRun run;
+        run.open();
+        run.chooseInterval(QStringLiteral("Seconds"), QStringLiteral("4"));
+
+        run.messages.expect(116, MessageAnswer::No);
+        run.click("viewSchedule");
+        QCOMPARE(run.page->schedulesOpened, 0);
+        QVERIFY(run.settings.InternalTrigger());
+
+        run.messages.expect(116, MessageAnswer::Yes);
+        run.click("viewSchedule");
+        QCOMPARE(run.page->schedulesOpened, 1);
+        // The schedule sees the page's values in the record.
+        QCOMPARE(run.page->intervalAtOpen, seconds(4));
+        QCOMPARE(run.page->flagsAtOpen, kOn);
+        QVERIFY(!run.settings.InternalTrigger());
+        QVERIFY(run.messages.allAnswered());
+        QCOMPARE(run.sheet->GetActiveIndex(), 0);
+    }
+
+    void viewScheduleWorksWithTheTimeLapseOff()
+    {
+        PageRun run;
+        run.open();
+        QVERIFY(run.find<QPushButton>("viewSchedule")->isEnabled());
+        run.click("viewSchedule");
+        QCOMPARE(run.page->schedulesOpened, 1);
+        QCOMPARE(run.page->intervalAtOpen, minutes(5));
+    }
+
+    void readOnlyDisablesTheEditingControls()
+    {
+        PageRun run;
+        run.app.readOnly = true;
+        run.settings.core.timeLapseFlags = kOn | kBurst;
+        run.settings.core.timeLapseInterval = minutes(10);
+        run.open();
+
+        const auto checkDisabled = [&run] {
+            for (const char *name : {"timeLapseOff", "timeLapseHours", "timeLapseMinutes",
+                                     "timeLapseSeconds", "takeOnePicture", "takeMultiplePictures"})
+                QVERIFY2(!run.radio(name)->isEnabled(), name);
+            for (const char *name : kLists)
+                QVERIFY2(!run.list(name)->isEnabled(), name);
+            QVERIFY(!run.find<QLabel>("atIntervalLabel")->isEnabled());
+            QVERIFY(!run.find<QLabel>("scheduleLabel")->isEnabled());
+            QVERIFY(run.find<QPushButton>("viewSchedule")->isEnabled());
+        };
+        checkDisabled();
+        QVERIFY(run.radio("timeLapseMinutes")->isChecked());
+        QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("10"));
+        QVERIFY(run.radio("takeMultiplePictures")->isChecked());
+
+        // A later load keeps them disabled.
+        QVERIFY(run.leave());
+        QVERIFY(run.sheet->SetActivePage(0));
+        checkDisabled();
+
+        run.click("viewSchedule");
+        QCOMPARE(run.page->schedulesOpened, 1);
+    }
+};
+
+QTEST_MAIN(TestTimeLapsePage)
+#include "tst_time_lapse_page.moc"
