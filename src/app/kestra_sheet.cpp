@@ -4,6 +4,7 @@
 #include "framework/file_paths.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
+#include "pages/date_time_dialog.h"
 #include "pages/images_page.h"
 #include "pages/keybolt_page.h"
 #include "pages/time_lapse_page.h"
@@ -167,7 +168,9 @@ void CKestraSheet::OnApply()
                     MessageIcon::Question, MessageButtons::YesNo,
                     MessageAnswer::No) != MessageAnswer::Yes)
         return;
-    // The Set Date & Time dialog comes with its own change; until then Yes opens nothing.
+    CDateTimeDlg dialog(settings, this);
+    if (dialog.DoModal() == QDialog::Accepted)
+        dateTimeWasSet = true;
 }
 
 void CKestraSheet::OnHelp()

@@ -1,0 +1,295 @@
+#include "pages/date_time_dialog.h"
+
+#include "controls/number_edit.h"
+#include "framework/message_service.h"
+#include "framework/platform_services.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kSwitchOnQuestion = 118;
+
+constexpr int kFirstYear = 2000;
+constexpr int kLastYear = 2099;
+
+// The list shows them translated; the switch-on text always uses the English names, as the
+// camera's own documentation does.
+const char *const kMonthNames[] = {
+    QT_TRANSLATE_NOOP("CDateTimeDlg", "January"),   QT_TRANSLATE_NOOP("CDateTimeDlg", "February"),
+    QT_TRANSLATE_NOOP("CDateTimeDlg", "March"),     QT_TRANSLATE_NOOP("CDateTimeDlg", "April"),
+    QT_TRANSLATE_NOOP("CDateTimeDlg", "May"),       QT_TRANSLATE_NOOP("CDateTimeDlg", "June"),
+    QT_TRANSLATE_NOOP("CDateTimeDlg", "July"),      QT_TRANSLATE_NOOP("CDateTimeDlg", "August"),
+    QT_TRANSLATE_NOOP("CDateTimeDlg", "September"), QT_TRANSLATE_NOOP("CDateTimeDlg", "October"),
+    QT_TRANSLATE_NOOP("CDateTimeDlg", "November"),  QT_TRANSLATE_NOOP("CDateTimeDlg", "December"),
+};
+
+bool isLeapYear(int year)
+{
+    return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
+}
+
+// Checks a list's position the way the number fields are checked; the list takes the focus.
+bool listInRange(DataExchange &dx, QComboBox *list, int value, int min, int max)
+{
+    if (dx.minMax(nullptr, value, min, max))
+        return true;
+    list->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+} // namespace
+
+CDateTimeDlg::CDateTimeDlg(CameraSettings &settings, QWidget *parent)
+    : ExchangeDialog(parent), settings(settings)
+{
+    setObjectName(QStringLiteral("dateTimeDialog"));
+    setWindowTitle(tr("Set Date & Time"));
+}
+
+int CDateTimeDlg::daysInMonth(int year, int month)
+{
+    switch (month) {
+    case 2:
+        return isLeapYear(year) ? 29 : 28;
+    case 4:
+    case 6:
+    case 9:
+    case 11:
+        return 30;
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 10:
+    case 12:
+        return 31;
+    default:
+        return 0;
+    }
+}
+
+QString CDateTimeDlg::switchOnText(int year, int month, int day, int hour, int minute)
+{
+    // Built from the numbers rather than by the C library, whose %p and %B follow the locale.
+    const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+    const char *monthName = month >= 1 && month <= 12 ? kMonthNames[month - 1] : "";
+    QString text = QString::asprintf("%02d:%02d %s, %s %02d, %04d", hour12, minute,
+                                     hour < 12 ? "AM" : "PM", monthName, day, year);
+    while (text.startsWith(QLatin1Char('0')))
+        text.remove(0, 1);
+    return text;
+}
+
+void CDateTimeDlg::OnInitDialog()
+{
+    buildControls();
+    ExchangeDialog::OnInitDialog();
+    for (CNumberEdit *edit : {hourEdit, minuteEdit}) {
+        edit->SetMaxWholeDigits(2);
+        edit->SetMaxDecimalPlaces(0);
+        edit->AllowNegative(false);
+    }
+}
+
+void CDateTimeDlg::buildControls()
+{
+    auto *important = new QLabel(tr("IMPORTANT: Specify the date and time when you plan to turn "
+                                    "on the camera to load these settings."),
+                                 this);
+    important->setWordWrap(true);
+
+    // Created in tab order: time, then date, then the buttons.
+    auto *timeLabel = new QLabel(tr("Time:"), this);
+    hourEdit = new CNumberEdit(9, 4, this);
+    hourEdit->setObjectName(QStringLiteral("hour"));
+    auto *colon = new QLabel(tr(":"), this);
+    minuteEdit = new CNumberEdit(9, 4, this);
+    minuteEdit->setObjectName(QStringLiteral("minute"));
+    const int editWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12;
+    for (CNumberEdit *edit : {hourEdit, minuteEdit}) {
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setFixedWidth(editWidth);
+    }
+    amPmList = new QComboBox(this);
+    amPmList->setObjectName(QStringLiteral("amPm"));
+    amPmList->addItems({tr("AM"), tr("PM")});
+    timeLabel->setBuddy(hourEdit);
+
+    auto *dateLabel = new QLabel(tr("Date:"), this);
+    monthList = new QComboBox(this);
+    monthList->setObjectName(QStringLiteral("month"));
+    for (const char *name : kMonthNames)
+        monthList->addItem(tr(name));
+    dayList = new QComboBox(this);
+    dayList->setObjectName(QStringLiteral("day"));
+    // Wide enough for "31" whatever the list holds when it is laid out.
+    dayList->setMinimumContentsLength(2);
+    yearList = new QComboBox(this);
+    yearList->setObjectName(QStringLiteral("year"));
+    yearList->setMinimumContentsLength(4);
+    dateLabel->setBuddy(monthList);
+
+    okButton = new QPushButton(tr("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(tr("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setAutoDefault(false);
+
+    auto *timeRow = new QHBoxLayout;
+    timeRow->addWidget(hourEdit);
+    timeRow->addWidget(colon);
+    timeRow->addWidget(minuteEdit);
+    timeRow->addWidget(amPmList);
+    timeRow->addStretch(1);
+    auto *dateRow = new QHBoxLayout;
+    dateRow->addWidget(monthList);
+    dateRow->addWidget(dayList);
+    dateRow->addWidget(yearList);
+    dateRow->addStretch(1);
+    auto *fields = new QGridLayout;
+    fields->addWidget(timeLabel, 0, 0);
+    fields->addLayout(timeRow, 0, 1);
+    fields->addWidget(dateLabel, 1, 0);
+    fields->addLayout(dateRow, 1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(important);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    important->setMinimumWidth(important->fontMetrics().averageCharWidth() * 56);
+
+    connect(okButton, &QPushButton::clicked, this, &CDateTimeDlg::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &CDateTimeDlg::reject);
+    connect(monthList, &QComboBox::currentIndexChanged, this, [this] { refreshDayList(); });
+    connect(yearList, &QComboBox::currentIndexChanged, this, [this] { refreshDayList(); });
+}
+
+bool CDateTimeDlg::exchange(Direction direction)
+{
+    DataExchange dx(direction);
+    if (dx.loading()) {
+        int storedMonth = 0;
+        int storedDay = 0;
+        int storedYear = 0;
+        int storedHour = 0;
+        int storedMinute = 0;
+        settings.GetLoadDate(&storedMonth, &storedDay, &storedYear);
+        settings.GetLoadTime(&storedHour, &storedMinute, nullptr);
+        if (storedYear || storedMonth || storedDay || storedHour || storedMinute) {
+            year = storedYear + kFirstYear;
+            month = storedMonth;
+            day = storedDay;
+            hour = storedHour;
+            minute = storedMinute;
+        } else {
+            // Nothing set yet: start from the computer's clock.
+            const QDateTime now = platformServices().currentLocalDateTime();
+            year = now.date().year();
+            month = now.date().month();
+            day = now.date().day();
+            hour = now.time().hour();
+            minute = now.time().minute();
+        }
+
+        if (yearList->count() == 0) {
+            for (int y = kFirstYear; y <= kLastYear; ++y)
+                yearList->addItem(QString::number(y));
+        }
+        // A clock outside the list's years leaves no year chosen.
+        int yearIndex = -1;
+        const QString yearText = QString::number(year);
+        for (int i = 0; i < yearList->count(); ++i) {
+            if (yearList->itemText(i).startsWith(yearText)) {
+                yearIndex = i;
+                break;
+            }
+        }
+        yearList->setCurrentIndex(yearIndex);
+        monthList->setCurrentIndex(month - 1);
+        fillDayList(year, month);
+        dayList->setCurrentIndex(day - 1);
+
+        amPmList->setCurrentIndex(hour > 11 ? 1 : 0);
+        if (hour == 0)
+            hour = 12;
+        else if (hour >= 13 && hour <= 23)
+            hour -= 12;
+        dx.text(hourEdit, hour);
+        dx.text(minuteEdit, minute);
+        return true;
+    }
+
+    int newHour = 0;
+    int newMinute = 0;
+    if (!dx.text(hourEdit, newHour) || !dx.text(minuteEdit, newMinute))
+        return false;
+    if (!dx.minMax(minuteEdit, newMinute, 0, 59) || !dx.minMax(hourEdit, newHour, 1, 12))
+        return false;
+    const bool pm = amPmList->currentIndex() == 1;
+    if (newHour == 12)
+        newHour = pm ? 12 : 0;
+    else if (pm)
+        newHour += 12;
+
+    const int newMonth = monthList->currentIndex() + 1;
+    const int newYear = yearList->currentIndex() + kFirstYear;
+    const int newDay = dayList->currentIndex() + 1;
+    // These fail only when a list has nothing selected.
+    if (!listInRange(dx, monthList, newMonth, 1, 12) || !listInRange(dx, dayList, newDay, 1, 31) ||
+        !listInRange(dx, yearList, newYear, kFirstYear, kLastYear))
+        return false;
+
+    hour = newHour;
+    minute = newMinute;
+    month = newMonth;
+    day = newDay;
+    year = newYear;
+    settings.SetLoadTime(hour, minute, 0);
+    settings.SetLoadDate(month, day, year - kFirstYear);
+    return true;
+}
+
+void CDateTimeDlg::OnOK()
+{
+    if (!UpdateData(true))
+        return;
+    QString question = stringText(kSwitchOnQuestion);
+    question.replace(QLatin1String("%s"), switchOnText(year, month, day, hour, minute));
+    if (showMessage(this, question, programName(), MessageIcon::Information,
+                    MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    if (UpdateData(true))
+        EndDialog(Accepted);
+}
+
+void CDateTimeDlg::fillDayList(int forYear, int forMonth)
+{
+    dayList->clear();
+    const int days = daysInMonth(forYear, forMonth);
+    for (int d = 1; d <= days; ++d)
+        dayList->addItem(QString::number(d));
+}
+
+void CDateTimeDlg::refreshDayList()
+{
+    const int days =
+        daysInMonth(yearList->currentIndex() + kFirstYear, monthList->currentIndex() + 1);
+    if (dayList->count() == days)
+        return;
+    const int previous = dayList->currentIndex();
+    fillDayList(yearList->currentIndex() + kFirstYear, monthList->currentIndex() + 1);
+    dayList->setCurrentIndex(previous >= 0 && previous < days ? previous : 0);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "framework/exchange_dialog.h"
+#include "settings/camera_settings.h"
+
+class CNumberEdit;
+class QComboBox;
+class QPushButton;
+
+// "Set Date & Time": the moment at which the user will switch the camera on with the card,
+// so that the camera can set its clock from the settings file. Reads and writes loadTime and
+// loadDate of the record; years 2000..2099 only.
+class CDateTimeDlg : public ExchangeDialog
+{
+    Q_OBJECT
+
+public:
+    CDateTimeDlg(CameraSettings &settings, QWidget *parent = nullptr);
+
+    // Gregorian: 0 for a month outside 1..12.
+    static int daysInMonth(int year, int month);
+    // "9:05 AM, January 05, 2015": 12-hour time, English month name, two-digit day, with the
+    // leading zeros of the whole text removed.
+    static QString switchOnText(int year, int month, int day, int hour, int minute);
+
+protected:
+    void OnInitDialog() override;
+    bool exchange(Direction direction) override;
+    void OnOK() override;
+
+private:
+    void buildControls();
+    void fillDayList(int year, int month);
+    // After a month or year change: a list of the wrong length is filled again.
+    void refreshDayList();
+
+    CameraSettings &settings;
+
+    int day = 0;
+    int hour = 0; // 0..23 in the record, 1..12 in the field
+    int minute = 0;
+    int month = 0;
+    int year = 0;
+
+    CNumberEdit *hourEdit = nullptr;
+    CNumberEdit *minuteEdit = nullptr;
+    QComboBox *amPmList = nullptr;
+    QComboBox *monthList = nullptr;
+    QComboBox *dayList = nullptr;
+    QComboBox *yearList = nullptr;
+    QPushButton *okButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+};
