@@ -1,13 +1,355 @@
 #include "pages/triggers_page.h"
 
+#include "controls/number_edit.h"
+#include "framework/message_service.h"
+#include "framework/platform_services.h"
+#include "pages/internal_trigger_dialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Quickset radio index (Normal, Aggressive, Conservative, Advanced) and preset number.
+constexpr int kAdvancedIndex = 3;
+
+int radioIndexOfPreset(std::uint16_t preset)
+{
+    return preset >= QuicksetNormal && preset <= QuicksetConservative ? preset - 1 : kAdvancedIndex;
+}
+
+QChar decimalPoint()
+{
+    return platformServices().localeValues().decimalPoint;
+}
+
+// Wide enough for `digits` digits with room for the caret, at any font size.
+void fitDigits(QLineEdit *edit, int digits)
+{
+    const QFontMetrics metrics(edit->font());
+    edit->setFixedWidth(metrics.horizontalAdvance(QString(digits + 2, QLatin1Char('0'))) +
+                        metrics.averageCharWidth() + 8);
+}
+
+QLabel *makeLabel(const QString &text, const char *name, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+CNumberEdit *makeNumberEdit(const char *name, QWidget *parent)
+{
+    // Every number field starts out wide and is narrowed once the page has loaded.
+    auto *edit = new CNumberEdit(9, 4, parent);
+    edit->setObjectName(QLatin1String(name));
+    return edit;
+}
+
+} // namespace
+
 CKTPageTriggers::CKTPageTriggers(CameraSettings &settings, AppState &app, QWidget *parent)
     : PropertyPage(tr("Triggers"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("triggersPage"));
 }
 
-// The page's controls come with its own change; until then the tab is empty.
-bool CKTPageTriggers::exchange(Direction)
+std::uint16_t CKTPageTriggers::BurstLimit(std::uint16_t timeLapseInterval)
 {
+    const std::uint16_t count = IntervalCountOf(timeLapseInterval);
+    switch (IntervalUnitOf(timeLapseInterval)) {
+    case IntervalUnit::Minutes:
+        return static_cast<std::uint16_t>(count * 12);
+    case IntervalUnit::Seconds:
+        return static_cast<std::uint16_t>(count / 5);
+    case IntervalUnit::Hours:
+    case IntervalUnit::Milliseconds:
+        break;
+    }
+    return 0xFFFF;
+}
+
+void CKTPageTriggers::OnInitDialog()
+{
+    buildControls();
+    PropertyPage::OnInitDialog();
+
+    // Configured after the first load, which the fields then filter: an interval of 1.5 s
+    // arrives as "1.5" and is shown as "1".
+    picturesEdit->SetMaxWholeDigits(2);
+    picturesEdit->SetMaxDecimalPlaces(0);
+    picturesEdit->AllowNegative(false);
+    secondsEdit->SetMaxWholeDigits(2);
+    secondsEdit->SetMaxDecimalPlaces(0);
+    secondsEdit->AllowNegative(false);
+    quietPeriodEdit->SetMaxWholeDigits(4);
+    quietPeriodEdit->SetMaxDecimalPlaces(0);
+    quietPeriodEdit->AllowNegative(false);
+
+    if (app.readOnly)
+        applyReadOnlyMode();
+}
+
+void CKTPageTriggers::buildControls()
+{
+    // Created top to bottom, left to right: the keyboard's tab order follows.
+    auto *quicksetBox = new QGroupBox(tr("Quickset"), this);
+    quicksetBox->setObjectName(QStringLiteral("quicksetGroup"));
+    const struct
+    {
+        const char *text;
+        const char *name;
+    } presets[] = {
+        {QT_TR_NOOP("Normal"), "quicksetNormal"},
+        {QT_TR_NOOP("Aggressive"), "quicksetAggressive"},
+        {QT_TR_NOOP("Conservative"), "quicksetConservative"},
+        {QT_TR_NOOP("Advanced"), "quicksetAdvanced"},
+    };
+    auto *quicksetLayout = new QHBoxLayout(quicksetBox);
+    for (const auto &preset : presets) {
+        auto *radio = new QRadioButton(tr(preset.text), quicksetBox);
+        radio->setObjectName(QLatin1String(preset.name));
+        quicksetLayout->addWidget(radio);
+        quicksetRadios.append(radio);
+    }
+    quicksetLayout->addStretch(1);
+
+    auto *burstBox = new QGroupBox(tr("BurstClip"), this);
+    burstBox->setObjectName(QStringLiteral("burstClipGroup"));
+    picturesLabel = makeLabel(tr("When triggered take"), "picturesLabel", burstBox);
+    picturesEdit = makeNumberEdit("picturesPerTrigger", burstBox);
+    picturesUnitLabel = makeLabel(tr("pictures"), "picturesUnitLabel", burstBox);
+    auto *fastRadio = new QRadioButton(tr("as fast as possible (i.e. SwiftShot)"), burstBox);
+    fastRadio->setObjectName(QStringLiteral("fastSequence"));
+    auto *waitingRadio = new QRadioButton(tr("waiting"), burstBox);
+    waitingRadio->setObjectName(QStringLiteral("waitBetweenPictures"));
+    pacingRadios = {fastRadio, waitingRadio};
+    secondsEdit = makeNumberEdit("pictureInterval", burstBox);
+    secondsUnitLabel = makeLabel(tr("seconds between pictures"), "pictureIntervalLabel", burstBox);
+    auto *burstLayout = new QGridLayout(burstBox);
+    burstLayout->addWidget(picturesLabel, 0, 0);
+    burstLayout->addWidget(picturesEdit, 0, 1);
+    burstLayout->addWidget(picturesUnitLabel, 0, 2);
+    burstLayout->addWidget(fastRadio, 1, 0, 1, 3);
+    burstLayout->addWidget(waitingRadio, 2, 0);
+    burstLayout->addWidget(secondsEdit, 2, 1);
+    burstLayout->addWidget(secondsUnitLabel, 2, 2);
+    burstLayout->setColumnStretch(3, 1);
+
+    auto *quietBox = new QGroupBox(tr("Quiet Period"), this);
+    quietBox->setObjectName(QStringLiteral("quietPeriodGroup"));
+    quietPeriodLabel = makeLabel(tr("Wait "), "quietPeriodLabel", quietBox);
+    quietPeriodEdit = makeNumberEdit("quietPeriod", quietBox);
+    quietPeriodUnitLabel =
+        makeLabel(tr("seconds between triggers"), "quietPeriodUnitLabel", quietBox);
+    auto *quietLayout = new QHBoxLayout(quietBox);
+    quietLayout->addWidget(quietPeriodLabel);
+    quietLayout->addWidget(quietPeriodEdit);
+    quietLayout->addWidget(quietPeriodUnitLabel);
+    quietLayout->addStretch(1);
+
+    auto *optionsBox = new QGroupBox(tr("Options"), this);
+    optionsBox->setObjectName(QStringLiteral("optionsGroup"));
+    internalTriggerBox = new QCheckBox(tr("Use the internal motion trigger"), optionsBox);
+    internalTriggerBox->setObjectName(QStringLiteral("useInternalTrigger"));
+    advancedButton = new QPushButton(tr("Advanced..."), optionsBox);
+    advancedButton->setObjectName(QStringLiteral("internalTriggerSettings"));
+    advancedButton->setAutoDefault(false);
+    externalTriggerBox = new QCheckBox(tr("Use the external trigger"), optionsBox);
+    externalTriggerBox->setObjectName(QStringLiteral("useExternalTrigger"));
+    auto *optionsLayout = new QGridLayout(optionsBox);
+    optionsLayout->addWidget(internalTriggerBox, 0, 0);
+    optionsLayout->addWidget(advancedButton, 0, 1);
+    optionsLayout->addWidget(externalTriggerBox, 1, 0);
+    optionsLayout->setColumnStretch(0, 1);
+
+    auto *scheduleBox = new QGroupBox(tr("Schedule"), this);
+    scheduleBox->setObjectName(QStringLiteral("scheduleGroup"));
+    scheduleLabel =
+        makeLabel(tr("Restrict triggers based on the time of day:"), "scheduleLabel", scheduleBox);
+    viewScheduleButton = new QPushButton(tr("View Schedule..."), scheduleBox);
+    viewScheduleButton->setObjectName(QStringLiteral("viewTriggerSchedule"));
+    viewScheduleButton->setAutoDefault(false);
+    auto *scheduleLayout = new QHBoxLayout(scheduleBox);
+    scheduleLayout->addWidget(scheduleLabel, 1);
+    scheduleLayout->addWidget(viewScheduleButton);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(quicksetBox);
+    layout->addWidget(burstBox);
+    layout->addWidget(quietBox);
+    layout->addWidget(optionsBox);
+    layout->addWidget(scheduleBox);
+    layout->addStretch(1);
+
+    fitDigits(picturesEdit, 2);
+    fitDigits(secondsEdit, 2);
+    fitDigits(quietPeriodEdit, 4);
+
+    // Tab enters a radio group at its selected radio, and the arrow keys move on from there.
+    for (QAbstractButton *radio : quicksetRadios + pacingRadios) {
+        radio->setFocusPolicy(Qt::ClickFocus);
+        connect(radio, &QAbstractButton::toggled, radio, [radio](bool checked) {
+            radio->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    }
+
+    // clicked, not toggled: loading the radios and boxes must not run the handlers.
+    for (int i = 0; i < kAdvancedIndex; ++i) {
+        connect(quicksetRadios[i], &QAbstractButton::clicked, this,
+                [this, i] { onPresetClicked(static_cast<std::uint16_t>(i + 1)); });
+    }
+    connect(quicksetRadios[kAdvancedIndex], &QAbstractButton::clicked, this,
+            &CKTPageTriggers::onAdvancedQuicksetClicked);
+    connect(internalTriggerBox, &QAbstractButton::clicked, this,
+            [this] { onTriggerBoxClicked(internalTriggerBox, internalTrigger); });
+    connect(externalTriggerBox, &QAbstractButton::clicked, this,
+            [this] { onTriggerBoxClicked(externalTriggerBox, externalTrigger); });
+    connect(advancedButton, &QAbstractButton::clicked, this,
+            &CKTPageTriggers::onInternalTriggerSettings);
+    connect(viewScheduleButton, &QAbstractButton::clicked, this, &CKTPageTriggers::onViewSchedule);
+}
+
+bool CKTPageTriggers::exchange(Direction direction)
+{
+    DataExchange dx(direction);
+    if (dx.loading()) {
+        externalTrigger = settings.ExternalTrigger() ? 1 : 0;
+        internalTrigger = settings.InternalTrigger() ? 1 : 0;
+        quietPeriod = settings.core.quietPeriod;
+        pictures = settings.core.picturesPerTrigger;
+        secondsBetweenPictures = settings.core.pictureInterval * 0.001;
+        if (secondsBetweenPictures < 1.0)
+            secondsBetweenPictures = 1.0;
+        pacingIndex = settings.FastSequence() ? 0 : 1;
+        if (settings.IsShortTimeLapse()) {
+            externalTrigger = 0;
+            internalTrigger = 0;
+        }
+        // A stored preset counts only while the record still holds its values.
+        std::uint16_t preset = settings.StoredQuickset();
+        if (settings.DetectQuickset() != preset)
+            preset = QuicksetAdvanced;
+        quicksetIndex = radioIndexOfPreset(preset);
+        applyEnablingRule(preset);
+    }
+
+    if (!dx.text(quietPeriodEdit, quietPeriod))
+        return false;
+    dx.check(externalTriggerBox, externalTrigger);
+    dx.check(internalTriggerBox, internalTrigger);
+    if (!dx.text(picturesEdit, pictures) ||
+        !dx.text(secondsEdit, secondsBetweenPictures, decimalPoint()))
+        return false;
+    dx.radio(pacingRadios, pacingIndex);
+    dx.radio(quicksetRadios, quicksetIndex);
+    if (dx.loading())
+        return true;
+
+    if (!dx.minMax(picturesEdit, pictures, 1, 99) ||
+        !dx.minMax(secondsEdit, secondsBetweenPictures, 1.0, 60.0) ||
+        !dx.minMax(quietPeriodEdit, quietPeriod, 0, 3600))
+        return false;
+
+    if (settings.IsShortTimeLapse()) {
+        externalTrigger = 0;
+        internalTrigger = 0;
+    }
+    settings.SetExternalTrigger(externalTrigger != 0);
+    settings.SetInternalTrigger(internalTrigger != 0);
+    settings.SetFastSequence(pacingIndex == 0);
+    settings.core.picturesPerTrigger = static_cast<std::uint16_t>(pictures);
+    settings.core.pictureInterval = static_cast<std::uint16_t>(secondsBetweenPictures * 1000.0);
+    settings.core.quietPeriod = static_cast<std::uint16_t>(quietPeriod);
+
+    if (!settings.TimeLapseBurst() || pictures <= BurstLimit(settings.core.timeLapseInterval))
+        return true;
+    if (showMessage(this, stringText(126), programName(), MessageIcon::Information,
+                    MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    settings.SetTimeLapseBurst(false);
     return true;
 }
+
+void CKTPageTriggers::applyEnablingRule(std::uint16_t preset)
+{
+    const bool advanced = preset == QuicksetAdvanced;
+    const bool editable = advanced && !app.readOnly;
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             internalTriggerBox, picturesEdit, pacingRadios[0], pacingRadios[1], secondsEdit,
+             secondsUnitLabel, quietPeriodEdit, picturesLabel, picturesUnitLabel, quietPeriodLabel,
+             quietPeriodUnitLabel, scheduleLabel})
+        control->setEnabled(editable);
+    // Looking at the internal trigger settings and the schedule is allowed in read-only runs.
+    advancedButton->setEnabled(advanced);
+    viewScheduleButton->setEnabled(advanced);
+}
+
+void CKTPageTriggers::applyReadOnlyMode()
+{
+    for (QAbstractButton *radio : quicksetRadios)
+        radio->setEnabled(false);
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             internalTriggerBox, externalTriggerBox, picturesEdit, secondsEdit, quietPeriodEdit,
+             pacingRadios[0], pacingRadios[1], secondsUnitLabel, picturesLabel, picturesUnitLabel,
+             quietPeriodLabel, quietPeriodUnitLabel, scheduleLabel})
+        control->setEnabled(false);
+}
+
+void CKTPageTriggers::onPresetClicked(std::uint16_t preset)
+{
+    if (!settings.IsTriggerAlwaysArmed() &&
+        showMessage(this, stringText(123), stringText(104), MessageIcon::Question,
+                    MessageButtons::YesNo) != MessageAnswer::Yes) {
+        quicksetRadios[kAdvancedIndex]->setChecked(true);
+        quicksetRadios[kAdvancedIndex]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The values typed so far are kept where the preset does not set them (the external
+    // trigger); a save refused by validation does not stop the preset.
+    UpdateData(true);
+    settings.MakeTriggerAlwaysArmed();
+    settings.ApplyQuickset(preset);
+    UpdateData(false);
+    applyEnablingRule(preset);
+}
+
+void CKTPageTriggers::onAdvancedQuicksetClicked()
+{
+    UpdateData(true);
+    settings.SetStoredQuickset(QuicksetAdvanced);
+    applyEnablingRule(QuicksetAdvanced);
+}
+
+void CKTPageTriggers::onTriggerBoxClicked(QCheckBox *box, int &value)
+{
+    if (!settings.IsShortTimeLapse())
+        return;
+    showMessage(this, stringText(117), programName(), MessageIcon::Information);
+    box->setChecked(false);
+    value = 0;
+}
+
+void CKTPageTriggers::onInternalTriggerSettings()
+{
+    CInternalTriggerDlg dialog(settings, this);
+    dialog.SetReadOnly(app.readOnly);
+    dialog.DoModal();
+}
+
+void CKTPageTriggers::onViewSchedule()
+{
+    if (!UpdateData(true))
+        return;
+    openTriggerSchedule();
+}
+
+// The trigger schedule sheet is wired in here when it exists; until then the button saves
+// the page and opens nothing.
+void CKTPageTriggers::openTriggerSchedule() {}

@@ -4,7 +4,18 @@
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
 
-// The "Triggers" tab of the main settings sheet.
+#include <QList>
+
+class CNumberEdit;
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+// The "Triggers" tab of the main settings sheet: which triggers are armed, the BurstClip
+// burst, the quiet period and the one-click quickset presets. Opens the internal trigger
+// settings and the trigger schedule.
 class CKTPageTriggers : public PropertyPage
 {
     Q_OBJECT
@@ -12,10 +23,54 @@ class CKTPageTriggers : public PropertyPage
 public:
     CKTPageTriggers(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
+    // How many BurstClip pictures fit into one time-lapse interval at five seconds a
+    // picture; 65535 where the unit sets no practical limit.
+    static std::uint16_t BurstLimit(std::uint16_t timeLapseInterval);
+
 protected:
+    void OnInitDialog() override;
     bool exchange(Direction direction) override;
 
+    // Opens the trigger schedule sheet once the page has saved; the schedule sheet fills it in.
+    virtual void openTriggerSchedule();
+
 private:
+    void buildControls();
+    // Enables what the quickset `preset` leaves to the user.
+    void applyEnablingRule(std::uint16_t preset);
+    void applyReadOnlyMode();
+
+    void onPresetClicked(std::uint16_t preset);
+    void onAdvancedQuicksetClicked();
+    void onTriggerBoxClicked(QCheckBox *box, int &value);
+    void onInternalTriggerSettings();
+    void onViewSchedule();
+
     CameraSettings &settings;
     AppState &app;
+
+    // Values between the record and the controls.
+    int quietPeriod = 0;
+    int externalTrigger = 0;
+    int internalTrigger = 0;
+    int pictures = 0;
+    double secondsBetweenPictures = 0.0;
+    int pacingIndex = -1;
+    int quicksetIndex = -1;
+
+    QList<QAbstractButton *> quicksetRadios; // Normal, Aggressive, Conservative, Advanced
+    QList<QAbstractButton *> pacingRadios;   // as fast as possible, waiting
+    CNumberEdit *picturesEdit = nullptr;
+    CNumberEdit *secondsEdit = nullptr;
+    CNumberEdit *quietPeriodEdit = nullptr;
+    QCheckBox *internalTriggerBox = nullptr;
+    QCheckBox *externalTriggerBox = nullptr;
+    QPushButton *advancedButton = nullptr;
+    QPushButton *viewScheduleButton = nullptr;
+    QLabel *picturesLabel = nullptr;
+    QLabel *picturesUnitLabel = nullptr;
+    QLabel *secondsUnitLabel = nullptr;
+    QLabel *quietPeriodLabel = nullptr;
+    QLabel *quietPeriodUnitLabel = nullptr;
+    QLabel *scheduleLabel = nullptr;
 };

@@ -1,0 +1,141 @@
+#include "pages/internal_trigger_dialog.h"
+
+#include "controls/number_edit.h"
+#include "framework/platform_services.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+
+// The sensor takes its sensitivity in steps of 25: five slider positions for 0..100.
+constexpr int kSensitivityStep = 25;
+constexpr int kLastPosition = 4;
+
+QLabel *makeLabel(const QString &text, const char *name, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+void fitChars(QLineEdit *edit, int chars)
+{
+    const QFontMetrics metrics(edit->font());
+    edit->setFixedWidth(metrics.horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) +
+                        metrics.averageCharWidth() + 8);
+}
+
+} // namespace
+
+CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *parent)
+    : ExchangeDialog(parent), settings(settings)
+{
+    setObjectName(QStringLiteral("internalTriggerDialog"));
+    setWindowTitle(tr("Internal Trigger Settings"));
+
+    auto *sensitivityBox = new QGroupBox(tr("Sensitivity"), this);
+    sensitivityBox->setObjectName(QStringLiteral("sensitivityGroup"));
+    lowLabel = makeLabel(tr("Low"), "sensitivityLowLabel", sensitivityBox);
+    sensitivitySlider = new QSlider(Qt::Horizontal, sensitivityBox);
+    sensitivitySlider->setObjectName(QStringLiteral("sensitivity"));
+    sensitivitySlider->setTickPosition(QSlider::TicksBelow);
+    sensitivitySlider->setTickInterval(1);
+    sensitivitySlider->setSingleStep(1);
+    sensitivitySlider->setPageStep(1);
+    highLabel = makeLabel(tr("High"), "sensitivityHighLabel", sensitivityBox);
+    auto *sensitivityLayout = new QHBoxLayout(sensitivityBox);
+    sensitivityLayout->addWidget(lowLabel);
+    sensitivityLayout->addWidget(sensitivitySlider, 1);
+    sensitivityLayout->addWidget(highLabel);
+
+    auto *definitionBox = new QGroupBox(tr("Trigger Definition - Kestra Models Only"), this);
+    definitionBox->setObjectName(QStringLiteral("triggerDefinitionGroup"));
+    requireLabel = makeLabel(tr("Require"), "requireLabel", definitionBox);
+    pulsesEdit = new QLineEdit(definitionBox);
+    pulsesEdit->setObjectName(QStringLiteral("pulseCount"));
+    pulsesWithinLabel = makeLabel(tr("pulses within"), "pulsesWithinLabel", definitionBox);
+    // Starts wide like every number field and is narrowed once the dialog has loaded.
+    secondsEdit = new CNumberEdit(9, 4, definitionBox);
+    secondsEdit->setObjectName(QStringLiteral("pulseWindow"));
+    secondsLabel = makeLabel(tr("seconds"), "pulseWindowLabel", definitionBox);
+    auto *definitionLayout = new QHBoxLayout(definitionBox);
+    definitionLayout->addWidget(requireLabel);
+    definitionLayout->addWidget(pulsesEdit);
+    definitionLayout->addWidget(pulsesWithinLabel);
+    definitionLayout->addWidget(secondsEdit);
+    definitionLayout->addWidget(secondsLabel);
+    definitionLayout->addStretch(1);
+    fitChars(pulsesEdit, 2);
+    fitChars(secondsEdit, 4);
+
+    okButton = new QPushButton(tr("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(tr("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    connect(okButton, &QPushButton::clicked, this, &CInternalTriggerDlg::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &CInternalTriggerDlg::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(sensitivityBox);
+    layout->addWidget(definitionBox);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+}
+
+void CInternalTriggerDlg::OnInitDialog()
+{
+    ExchangeDialog::OnInitDialog();
+    secondsEdit->SetMaxWholeDigits(2);
+    secondsEdit->SetMaxDecimalPlaces(1);
+    secondsEdit->AllowNegative(false);
+    if (readOnly)
+        applyReadOnlyMode();
+}
+
+bool CInternalTriggerDlg::exchange(Direction direction)
+{
+    DataExchange dx(direction);
+    const QChar decimalPoint = platformServices().localeValues().decimalPoint;
+    if (dx.loading()) {
+        sliderPosition = settings.Sensitivity() / kSensitivityStep;
+        pulses = settings.core.pulseCount;
+        seconds = settings.core.pulseWindow * 0.1;
+    }
+    sensitivitySlider->setRange(0, kLastPosition);
+    if (!dx.text(pulsesEdit, pulses) || !dx.text(secondsEdit, seconds, decimalPoint))
+        return false;
+    dx.slider(sensitivitySlider, sliderPosition);
+    if (dx.loading())
+        return true;
+
+    if (!dx.minMaxFloat(secondsEdit, static_cast<float>(seconds), 0.3f, 10.0f) ||
+        !dx.minMax(pulsesEdit, pulses, 1, 5))
+        return false;
+
+    settings.SetSensitivity(static_cast<std::uint16_t>(sliderPosition * kSensitivityStep));
+    settings.core.pulseCount = static_cast<std::uint8_t>(pulses);
+    // The field takes one decimal place, so the tenths are exact; the record keeps 8 bits.
+    settings.core.pulseWindow = static_cast<std::uint8_t>(static_cast<int>(seconds * 10.0));
+    return true;
+}
+
+void CInternalTriggerDlg::applyReadOnlyMode()
+{
+    setWindowTitle(windowTitle() + tr(" (read only)"));
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             lowLabel, sensitivitySlider, highLabel, pulsesEdit, secondsEdit, okButton,
+             requireLabel, pulsesWithinLabel, secondsLabel})
+        control->setEnabled(false);
+}

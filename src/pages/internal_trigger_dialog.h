@@ -1,0 +1,50 @@
+#pragma once
+
+#include "framework/exchange_dialog.h"
+#include "settings/camera_settings.h"
+
+class CNumberEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+// "Internal Trigger Settings": the motion sensor's sensitivity on five steps and, for the
+// models that read it, how many sensor pulses within how many seconds make a trigger.
+// Edits the record directly, and only when OK's save succeeds.
+class CInternalTriggerDlg : public ExchangeDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CInternalTriggerDlg(CameraSettings &settings, QWidget *parent = nullptr);
+
+    // Set by the caller before the dialog is shown: look, but change nothing.
+    void SetReadOnly(bool readOnly) { this->readOnly = readOnly ? 1 : 0; }
+
+protected:
+    void OnInitDialog() override;
+    bool exchange(Direction direction) override;
+
+private:
+    void applyReadOnlyMode();
+
+    CameraSettings &settings;
+
+    // Values between the record and the controls.
+    int sliderPosition = 0;
+    int pulses = 1;
+    double seconds = 1.0;
+    int readOnly = 0;
+
+    QLabel *lowLabel = nullptr;
+    QSlider *sensitivitySlider = nullptr;
+    QLabel *highLabel = nullptr;
+    QLabel *requireLabel = nullptr;
+    QLineEdit *pulsesEdit = nullptr;
+    QLabel *pulsesWithinLabel = nullptr;
+    CNumberEdit *secondsEdit = nullptr;
+    QLabel *secondsLabel = nullptr;
+    QPushButton *okButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+};
