@@ -57,11 +57,15 @@ std::string firstMountPoint(const json &device)
     return {};
 }
 
+// Real trees are a few levels deep (disk, partition, crypt, LVM); the bound keeps a
+// malformed output from exhausting the stack.
+constexpr int kMaxDepth = 64;
+
 // Partitions of older lsblk versions do not always repeat the removable flags of their
 // disk, so a device counts as removable when any device above it does.
-void collect(const json &devices, bool parentRemovable, std::vector<LsblkDevice> &out)
+void collect(const json &devices, bool parentRemovable, int depth, std::vector<LsblkDevice> &out)
 {
-    if (!devices.is_array())
+    if (!devices.is_array() || depth > kMaxDepth)
         return;
     for (const json &entry : devices) {
         if (!entry.is_object())
@@ -75,7 +79,7 @@ void collect(const json &devices, bool parentRemovable, std::vector<LsblkDevice>
         device.mountPoint = firstMountPoint(entry);
         out.push_back(device);
         if (const auto children = entry.find("children"); children != entry.end())
-            collect(*children, device.removable, out);
+            collect(*children, device.removable, depth + 1, out);
     }
 }
 
@@ -143,7 +147,7 @@ std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
         return std::nullopt;
 
     std::vector<LsblkDevice> found;
-    collect(*devices, false, found);
+    collect(*devices, false, 0, found);
     std::stable_sort(found.begin(), found.end(), [](const LsblkDevice &a, const LsblkDevice &b) {
         return deviceNameLess(a.name, b.name);
     });

@@ -198,6 +198,23 @@ private slots:
         QVERIFY(!platform::parseLsblkJson(text.toStdString()));
     }
 
+    void nestingDeeperThanAnyRealTreeIsCutOff()
+    {
+        // Devices inside devices, far deeper than disk, partition, crypt and LVM.
+        constexpr int kLevels = 100'000;
+        std::string json = R"({"blockdevices": )";
+        for (int level = 0; level < kLevels; ++level)
+            json += R"([{"name": "d", "children": )";
+        json += "[]";
+        for (int level = 0; level < kLevels; ++level)
+            json += "}]";
+        json += "}";
+
+        const auto parsed = platform::parseLsblkJson(json);
+        QVERIFY(parsed);
+        QCOMPARE(parsed->size(), std::size_t(1)); // every level is named "d": listed once
+    }
+
     void fileSystemNamesFromTypeAndVersion_data()
     {
         QTest::addColumn<QString>("type");
