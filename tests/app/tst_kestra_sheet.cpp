@@ -1,0 +1,430 @@
+#include "app/kestra_sheet.h"
+#include "fake_platform.h"
+#include "framework/file_paths.h"
+#include "framework/message_service.h"
+#include "scripted_messages.h"
+#include "settings/settings_file.h"
+#include "tmpfs_mount.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+class NoMessages : public SettingsFileMessages
+{
+public:
+    void ShowFileError(int id) override { QFAIL(qPrintable(QStringLiteral("message %1").arg(id))); }
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QByteArray encoded(const CameraSettings &settings)
+{
+    const auto bytes = EncodeSettingsFile(settings);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+}
+
+// A run of the main sheet in a folder of its own, which is also the current folder (where
+// carriers2.dat and the user guide live), with a card folder inside it.
+struct SheetRun
+{
+    explicit SheetRun(bool shiftAndCtrl = false)
+    {
+        platform.shift = platform.ctrl = shiftAndCtrl;
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        QDir(folder.path()).mkdir(QStringLiteral("card"));
+        localPath = folder.filePath(QStringLiteral("Kestra.cfg"));
+        cardPath = folder.filePath(QStringLiteral("card/Kestra.cfg"));
+    }
+    ~SheetRun()
+    {
+        sheet.reset();
+        QDir::setCurrent(previousFolder);
+    }
+
+    void writeLocal(const CameraSettings &values)
+    {
+        NoMessages quiet;
+        QVERIFY(WriteSettingsFile(values, toFilePath(localPath), quiet));
+    }
+
+    void open()
+    {
+        sheet = std::make_unique<CKestraSheet>(settings, app);
+        sheet->SetPaths(localPath, cardPath);
+        sheet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
+    }
+
+    QPushButton *button(PropertySheet::StandardButton which) const { return sheet->button(which); }
+    void click(PropertySheet::StandardButton which) const
+    {
+        QTest::mouseClick(button(which), Qt::LeftButton);
+    }
+
+    FakePlatformServices platform;
+    ScriptedMessages messages;
+    QTemporaryDir folder;
+    QString previousFolder;
+    QString localPath;
+    QString cardPath;
+    CameraSettings settings;
+    AppState app;
+    std::unique_ptr<CKestraSheet> sheet;
+};
+
+CameraSettings factory()
+{
+    CameraSettings s;
+    s.ResetAll();
+    return s;
+}
+
+// A record as an earlier run saved it: a switch-on time and another label.
+CameraSettings earlierRun()
+{
+    CameraSettings s = factory();
+    s.SetLoadTime(12, 30, 0);
+    s.SetLoadDate(7, 4, 24);
+    s.SetLabel("NORTH GATE");
+    return s;
+}
+
+} // namespace
+
+class TestKestraSheet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensOnFactoryValuesWithoutALocalCopy()
+    {
+        SheetRun run;
+        run.open();
+        QCOMPARE(run.sheet->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
+        QCOMPARE(run.settings.core, factory().core);
+        QVERIFY(!run.settings.CoreChanged());
+        QCOMPARE(run.sheet->GetActiveIndex(), 0);
+        QStringList tabs;
+        for (int i = 0; i < run.sheet->tabWidget()->count(); ++i)
+            tabs << run.sheet->tabWidget()->tabText(i);
+        QCOMPARE(tabs, QStringList({"Triggers", "Time Lapse", "Images", "Cellular", "Other"}));
+        QCOMPARE(run.button(PropertySheet::OkButton)->text(), QStringLiteral("OK"));
+        QCOMPARE(run.button(PropertySheet::CancelButton)->text(), QStringLiteral("Cancel"));
+        QCOMPARE(run.button(PropertySheet::ApplyButton)->text(),
+                 QStringLiteral("Change Date/Time..."));
+        QCOMPARE(run.button(PropertySheet::HelpButton)->text(), QStringLiteral("Use Factory"));
+        QVERIFY(run.button(PropertySheet::ApplyButton)->isEnabled());
+        QVERIFY(run.messages.shown().isEmpty());
+    }
+
+    void anUnreadableLocalCopyEndsTheRunWithMessage108()
+    {
+        SheetRun run;
+        QFile(run.localPath).open(QIODevice::WriteOnly); // 0 bytes: its header is short
+        run.messages.expect(108);
+        CKestraSheet sheet(run.settings, run.app);
+        sheet.SetPaths(run.localPath, run.cardPath);
+        QCOMPARE(sheet.DoModal(), int(QDialog::Rejected));
+        QVERIFY(!sheet.isVisible());
+        const Message &shown = run.messages.shown().first();
+        QCOMPARE(shown.caption, QStringLiteral("Velomar - Professional Settings"));
+        QCOMPARE(shown.icon, MessageIcon::Stop);
+    }
+
+    void okWritesLocalCopyCarrierFileAndCard()
+    {
+        SheetRun run;
+        run.writeLocal(earlierRun());
+        run.open();
+        run.messages.expect(114);
+        run.click(PropertySheet::OkButton);
+
+        QVERIFY(!run.sheet->isVisible());
+        QCOMPARE(run.sheet->result(), int(QDialog::Accepted));
+        const Message &notice = run.messages.shown().first();
+        QCOMPARE(notice.caption, QStringLiteral("Information"));
+        QCOMPARE(notice.icon, MessageIcon::Information);
+        // The local copy keeps the switch-on time it was loaded with; the card gets none,
+        // since the date dialog did not run in this run.
+        QCOMPARE(readFile(run.localPath), encoded(earlierRun()));
+        CameraSettings onCard = earlierRun();
+        onCard.core.loadTime = 0;
+        onCard.core.loadDate = 0;
+        QCOMPARE(readFile(run.cardPath), encoded(onCard));
+        QCOMPARE(readFile(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
+    }
+
+    void carrierIndexIsWrittenAsTwoBytes_data()
+    {
+        QTest::addColumn<int>("carrierIndex");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("one digit") << 7 << QByteArray("7\0", 2);
+        QTest::newRow("two digits") << 12 << QByteArray("12");
+        QTest::newRow("none chosen") << -1 << QByteArray("3\0", 2);
+        QTest::newRow("beyond the list") << 50 << QByteArray("3\0", 2);
+    }
+    void carrierIndexIsWrittenAsTwoBytes()
+    {
+        QFETCH(int, carrierIndex);
+        QFETCH(QByteArray, bytes);
+        SheetRun run;
+        run.open();
+        run.app.carrierIndex = carrierIndex;
+        run.messages.expect(114);
+        run.click(PropertySheet::OkButton);
+        QCOMPARE(readFile(QStringLiteral("carriers2.dat")), bytes);
+    }
+
+    void noPicturesAsksForATriggerAndStays()
+    {
+        SheetRun run;
+        CameraSettings silent = factory();
+        silent.SetInternalTrigger(false);
+        run.writeLocal(silent);
+        run.open();
+        run.messages.expect(120);
+        run.click(PropertySheet::OkButton);
+        QVERIFY(run.sheet->isVisible());
+        QCOMPARE(run.messages.shown().first().caption, QStringLiteral("velomar-settings"));
+        QCOMPARE(run.messages.shown().first().icon, MessageIcon::Information);
+        QVERIFY(!QFile::exists(run.cardPath));
+    }
+
+    void shiftAndCtrlAtStartAllowSettingsWithoutPictures()
+    {
+        for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            SheetRun run(true);
+            CameraSettings silent = factory();
+            silent.SetInternalTrigger(false);
+            run.writeLocal(silent);
+            run.open();
+            QVERIFY(run.sheet->noPicturesOverride());
+            run.messages.expect(119, answer);
+            if (answer == MessageAnswer::Yes)
+                run.messages.expect(114);
+            run.click(PropertySheet::OkButton);
+            QVERIFY(run.messages.allAnswered());
+            QCOMPARE(run.messages.shown().first().buttons, MessageButtons::YesNo);
+            QCOMPARE(run.sheet->isVisible(), answer == MessageAnswer::No);
+            QCOMPARE(QFile::exists(run.cardPath), answer == MessageAnswer::Yes);
+        }
+    }
+
+    void theExternalTriggerAloneIsEnoughToSave()
+    {
+        SheetRun run;
+        CameraSettings external = factory();
+        external.SetInternalTrigger(false);
+        external.SetExternalTrigger(true);
+        run.writeLocal(external);
+        run.open();
+        run.messages.expect(114);
+        run.click(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
+    }
+
+    void aCardThatCannotBeWrittenShows109AndStillCloses()
+    {
+        SheetRun run;
+        run.cardPath = run.folder.filePath(QStringLiteral("missing/Kestra.cfg"));
+        run.open();
+        run.messages.expect(109);
+        run.click(PropertySheet::OkButton);
+        QVERIFY(run.messages.allAnswered()); // and no 114
+        QVERIFY(!run.sheet->isVisible());
+        QVERIFY(QFile::exists(run.localPath));
+    }
+
+    void useFactoryAsksFirstAndResetsTheRecord()
+    {
+        for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            SheetRun run;
+            run.writeLocal(earlierRun());
+            run.open();
+            run.messages.expect(110, answer);
+            run.click(PropertySheet::HelpButton);
+            const Message &question = run.messages.shown().first();
+            QCOMPARE(question.caption, QStringLiteral("Information"));
+            QCOMPARE(question.icon, MessageIcon::Question);
+            QCOMPARE(question.defaultButton, MessageAnswer::No);
+            if (answer == MessageAnswer::Yes)
+                QCOMPARE(run.settings.core, factory().core);
+            else
+                QCOMPARE(run.settings.core, earlierRun().core);
+            QVERIFY(run.sheet->isVisible());
+            QVERIFY(!run.sheet->dateTimeSet());
+        }
+    }
+
+    void changeDateTimeAsksFirstWithNoAsDefault()
+    {
+        SheetRun run;
+        run.open();
+        run.messages.expect(111, MessageAnswer::No);
+        run.click(PropertySheet::ApplyButton);
+        const Message &question = run.messages.shown().first();
+        QCOMPARE(question.caption, QStringLiteral("Information"));
+        QCOMPARE(question.icon, MessageIcon::Question);
+        QCOMPARE(question.defaultButton, MessageAnswer::No);
+        QVERIFY(!run.sheet->dateTimeSet());
+    }
+
+    void closingAfterUseFactoryAsksToSave()
+    {
+        for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            SheetRun run;
+            run.writeLocal(earlierRun());
+            run.open();
+            run.messages.expect(110, MessageAnswer::Yes).expect(115, answer);
+            if (answer == MessageAnswer::Yes)
+                run.messages.expect(114);
+            run.click(PropertySheet::HelpButton);
+            run.sheet->close();
+            QVERIFY(run.messages.allAnswered());
+            QVERIFY(!run.sheet->isVisible());
+            QCOMPARE(run.messages.shown()[1].caption, QStringLiteral("Information"));
+            // Yes saves the factory values; No leaves the files as they were.
+            QCOMPARE(readFile(run.localPath),
+                     encoded(answer == MessageAnswer::Yes ? factory() : earlierRun()));
+            QCOMPARE(QFile::exists(run.cardPath), answer == MessageAnswer::Yes);
+        }
+    }
+
+    void closingWithoutChangesAndCancelNeverAsk()
+    {
+        {
+            SheetRun run;
+            run.writeLocal(earlierRun());
+            run.open();
+            run.sheet->close();
+            QVERIFY(!run.sheet->isVisible());
+        }
+        {
+            SheetRun run;
+            run.open();
+            run.settings.SetLabel("CHANGED");
+            run.click(PropertySheet::CancelButton);
+            QVERIFY(!run.sheet->isVisible());
+            QVERIFY(!QFile::exists(run.localPath));
+        }
+        {
+            SheetRun run;
+            run.open();
+            run.settings.SetLabel("CHANGED");
+            QTest::keyClick(run.sheet.get(), Qt::Key_Escape);
+            QVERIFY(!run.sheet->isVisible());
+        }
+    }
+
+    void f1OpensTheUserGuide()
+    {
+        SheetRun run;
+        run.open();
+        run.messages.expect(QStringLiteral("The help file was not found."));
+        QTest::keyClick(run.sheet.get(), Qt::Key_F1);
+        QCOMPARE(run.messages.shown().first().caption, QStringLiteral("Velomar"));
+        QCOMPARE(run.messages.shown().first().icon, MessageIcon::Information);
+
+        QFile guide(QString::fromLatin1(kUserGuideFileName));
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.close();
+        QTest::keyClick(run.sheet.get(), Qt::Key_F1);
+        QCOMPARE(run.platform.openedDocuments,
+                 QStringList({run.folder.filePath(QString::fromLatin1(kUserGuideFileName))}));
+        QTest::keyClick(run.sheet.get(), Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(run.platform.openedDocuments.size(), 1);
+    }
+
+    void readOnlyRunsWriteNothing()
+    {
+        SheetRun run;
+        run.app.readOnly = true;
+        run.writeLocal(earlierRun());
+        run.open();
+        QCOMPARE(run.sheet->windowTitle(),
+                 QStringLiteral("Velomar - Professional Settings (read only)"));
+        auto checkButtons = [&run] {
+            QVERIFY(!run.button(PropertySheet::OkButton)->isEnabled());
+            QVERIFY(!run.button(PropertySheet::ApplyButton)->isEnabled());
+            QVERIFY(!run.button(PropertySheet::HelpButton)->isEnabled());
+            QVERIFY(run.button(PropertySheet::CancelButton)->isEnabled());
+        };
+        checkButtons();
+        for (int tab : {1, 2, 3, 4, 0}) {
+            QVERIFY(run.sheet->SetActivePage(tab));
+            checkButtons();
+        }
+        // A change, the close box, Yes: the sheet closes and nothing is written.
+        run.settings.SetLabel("CHANGED");
+        run.messages.expect(115, MessageAnswer::Yes);
+        run.sheet->close();
+        QVERIFY(!run.sheet->isVisible());
+        QVERIFY(!run.sheet->Save());
+        QCOMPARE(readFile(run.localPath), encoded(earlierRun()));
+        QVERIFY(!QFile::exists(run.cardPath));
+        QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
+    }
+
+    void aFullLocalMediumKeepsTheSheetOpenAndWritesNothingElse()
+    {
+        SheetRun run;
+        TmpfsMount medium;
+        if (!medium.mounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + medium.error()));
+        run.localPath = medium.filePath(QStringLiteral("Kestra.cfg"));
+        run.writeLocal(earlierRun());
+        QVERIFY(medium.fill());
+        run.open();
+        run.messages.expect(QStringLiteral("Destination disk drive is full."));
+        run.click(PropertySheet::OkButton);
+
+        QVERIFY(run.messages.allAnswered());
+        QCOMPARE(run.messages.shown().first().icon, MessageIcon::Stop);
+        QVERIFY(run.sheet->isVisible());
+        QCOMPARE(readFile(run.localPath), encoded(earlierRun()));
+        QVERIFY(!QFile::exists(run.cardPath));
+        QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
+        QCOMPARE(QDir(medium.path()).entryList(QDir::Files).size(), 2); // Kestra.cfg, filler
+    }
+
+    void aFullCardKeepsTheRecordAsItWasSoOkCanBePressedAgain()
+    {
+        SheetRun run;
+        TmpfsMount card;
+        if (!card.mounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + card.error()));
+        run.cardPath = card.filePath(QStringLiteral("Kestra.cfg"));
+        run.writeLocal(earlierRun());
+        QVERIFY(card.fill());
+        run.open();
+        run.messages.expect(QStringLiteral("Destination disk drive is full."));
+        run.click(PropertySheet::OkButton);
+        QVERIFY(run.sheet->isVisible());
+        QCOMPARE(run.settings.core, earlierRun().core); // switch-on time not lost
+
+        // Room again on the card: OK now goes through.
+        QVERIFY(QFile::remove(card.filePath(QStringLiteral("filler"))));
+        run.messages.expect(114);
+        run.click(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
+        QVERIFY(QFile::exists(run.cardPath));
+    }
+};
+
+QTEST_MAIN(TestKestraSheet)
+#include "tst_kestra_sheet.moc"
