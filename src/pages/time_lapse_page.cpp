@@ -16,7 +16,6 @@
 
 namespace {
 constexpr int kShortIntervalQuestion = 116;
-constexpr int kTimeLapseScheduleCaption = 125;
 
 // A time lapse faster than this many seconds rules out both triggers.
 constexpr int kShortestTriggeredSeconds = 5;
@@ -303,10 +302,9 @@ void CKTPageTimeLapse::onViewSchedule()
     openTimeLapseSchedule();
 }
 
-void CKTPageTimeLapse::openTimeLapseSchedule()
-{
-    Q_UNUSED(kTimeLapseScheduleCaption);
-}
+// The schedule sheet (caption string 125, this page as parent, the time-lapse schedule, first
+// page) is wired in here when it exists; until then the button saves the page and opens nothing.
+void CKTPageTimeLapse::openTimeLapseSchedule() {}
 
 QComboBox *CKTPageTimeLapse::listOf(IntervalKind kind) const
 {

@@ -39,7 +39,7 @@ public:
 protected:
     void OnInitDialog() override;
     bool exchange(Direction direction) override;
-    // "View Schedule...", once the page's values are in the record.
+    // Opens the time-lapse schedule sheet once the page has saved; the schedule sheet fills it in.
     virtual void openTimeLapseSchedule();
 
 private:
