@@ -1,0 +1,514 @@
+#include "schedule/schedule_ctrl.h"
+
+#include "framework/platform_services.h"
+
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QVarLengthArray>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+// Where the parts of the hour scale sit, in pixels from the left edge. A 12-hour clock needs a
+// wider scale for the AM/PM designator; the widths are 3.0 and 3.8 cell heights.
+struct ClockLayout
+{
+    int labelWidth;
+    int hourRight; // hour numbers are right-aligned in 0..hourRight
+    int designatorLeft;
+    int designatorRight;
+    int minuteLeft; // minute labels are right-aligned in minuteLeft..minuteRight
+    int minuteRight;
+    int tickLeft; // quarter-hour ticks, right end exclusive
+    int tickRight;
+    int hourLineLeft; // hour lines, right end exclusive
+    int hourLineRight;
+};
+
+constexpr ClockLayout k24HourLayout{60, 34, 0, 0, 34, 55, 37, 55, 5, 55};
+constexpr ClockLayout k12HourLayout{76, 33, 34, 54, 33, 71, 55, 71, 5, 71};
+
+constexpr int kSeparatorWidth = 6; // white strip between the scale and the cells
+constexpr int kCaptionIndent = 10;
+constexpr int kLabelTopMargin = 2;
+constexpr int kDesignatorBottomMargin = 12;
+constexpr int kMaxFontPointSize = 200; // a font engine that never grows must not hang us
+
+const QString kFaceName = QStringLiteral("Tahoma");
+
+// The 8x8 checkerboards are stored as images so that their colours are data, not code.
+QBrush patternBrush(const QString &resource)
+{
+    return QBrush(QPixmap(resource));
+}
+
+// The smallest whole point size whose "00" is at least `targetHeight` pixels high on `device`.
+std::optional<QFont> fitFont(int targetHeight, const QPaintDevice *device)
+{
+    if (targetHeight < 1)
+        return std::nullopt;
+    QFont font(kFaceName);
+    for (int points = 1; points <= kMaxFontPointSize; ++points) {
+        font.setPointSize(points);
+        if (QFontMetrics(font, device).size(Qt::TextSingleLine, QStringLiteral("00")).height() >=
+            targetHeight)
+            break;
+    }
+    return font;
+}
+
+} // namespace
+
+CScheduleCtrl::CScheduleCtrl(QWidget *parent)
+    : QAbstractScrollArea(parent), focusPen(Qt::black, 1, Qt::CustomDashLine),
+      offBrush(patternBrush(QStringLiteral(":/schedule/schedule_off.xpm"))),
+      onBrush(patternBrush(QStringLiteral(":/schedule/schedule_on.xpm"))),
+      strokeBrush(patternBrush(QStringLiteral(":/schedule/schedule_stroke.xpm"))),
+      offCaption(tr("Camera off")), onCaption(tr("Camera on"))
+{
+    const LocaleValues locale = platformServices().localeValues();
+    clock24h = locale.clock24h;
+    leadingZero = locale.hourLeadingZero;
+    amDesignator = locale.amDesignator.left(2);
+    pmDesignator = locale.pmDesignator.left(2);
+
+    shadowColour = palette().color(QPalette::Dark);
+    focusPen.setDashPattern({1.0, 1.0});
+
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Every paint covers the whole viewport, so Qt need not clear it first.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    updateScrollRange();
+}
+
+int CScheduleCtrl::GetSlot(int minute) const
+{
+    if (minute < 0)
+        return 0;
+    const int cell = minute / kMinutesPerCell;
+    return cell < kCellCount ? cells[cell].on : 0;
+}
+
+void CScheduleCtrl::SetSlot(int minute, int value)
+{
+    if (minute >= 0 && minute / kMinutesPerCell < kCellCount)
+        cells[minute / kMinutesPerCell].on = value != 0 ? 1 : 0;
+    viewport()->update();
+}
+
+void CScheduleCtrl::SetAllSlots(int value)
+{
+    for (Cell &cell : cells)
+        cell.on = value != 0 ? 1 : 0;
+    viewport()->update();
+}
+
+void CScheduleCtrl::SetReadOnly(bool value)
+{
+    readOnly = value;
+    // Still a tab stop, so that the schedule can be scrolled from the keyboard, but a click
+    // must not take the focus.
+    setFocusPolicy(readOnly ? Qt::TabFocus : Qt::StrongFocus);
+    if (readOnly && (strokeActive || strokeShown)) {
+        strokeActive = false;
+        strokeShown = false;
+        viewport()->update();
+    }
+}
+
+int CScheduleCtrl::labelColumnWidth() const
+{
+    return clock24h ? k24HourLayout.labelWidth : k12HourLayout.labelWidth;
+}
+
+QString CScheduleCtrl::hourText(int hour) const
+{
+    int shown = hour;
+    if (!clock24h) {
+        shown = hour % 12;
+        if (shown == 0)
+            shown = 12;
+    }
+    return QStringLiteral("%1").arg(shown, 2, 10,
+                                    leadingZero ? QLatin1Char('0') : QLatin1Char(' '));
+}
+
+QString CScheduleCtrl::designatorText(int hour) const
+{
+    if (clock24h)
+        return {};
+    return hour < 12 ? amDesignator : pmDesignator;
+}
+
+int CScheduleCtrl::cellAt(QPoint pos) const
+{
+    if (!viewport()->rect().contains(pos))
+        return -1;
+    const QPoint content(pos.x(), pos.y() + verticalScrollBar()->value());
+    // The last row of one cell is the first of the next; searching downwards gives it to the
+    // upper cell.
+    for (int i = 0; i < kCellCount; ++i) {
+        if (cells[i].hitArea.contains(content))
+            return i;
+    }
+    return -1;
+}
+
+void CScheduleCtrl::updateScrollRange()
+{
+    QScrollBar *bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, kContentHeight - viewport()->height()));
+    bar->setPageStep(kPageStep);
+    bar->setSingleStep(kLineStep);
+}
+
+void CScheduleCtrl::layoutCells(int clientWidth)
+{
+    // Each cell reaches one row into the next and one column past the client area, as the
+    // hit test expects.
+    const int left = labelColumnWidth() + kSeparatorWidth + 1;
+    for (int i = 0; i < kCellCount; ++i)
+        cells[i].hitArea = QRect(left, i * kCellHeight, clientWidth + 1 - left, kCellHeight + 1);
+}
+
+void CScheduleCtrl::moveFocusTo(int target)
+{
+    target = std::clamp(target, 0, kCellCount - 1);
+    if (target == focus)
+        return;
+    focus = target;
+    QScrollBar *bar = verticalScrollBar();
+    const int position = bar->value();
+    const int windowHeight = viewport()->height();
+    const int top = focus * kCellHeight;
+    const int bottom = top + kCellHeight;
+    if (top < position)
+        bar->setValue(top);
+    else if (bottom > position + windowHeight)
+        bar->setValue(bottom - windowHeight);
+    viewport()->update();
+}
+
+bool CScheduleCtrl::inShownStroke(int cell) const
+{
+    return strokeShown && cell >= std::min(strokeAnchor, strokeEnd) &&
+           cell <= std::max(strokeAnchor, strokeEnd);
+}
+
+void CScheduleCtrl::ensureFonts()
+{
+    if (hourFont && smallFont)
+        return;
+    const QPaintDevice *device = viewport();
+    hourFont = fitFont(kCellHeight * 14 / 10, device);
+    smallFont = fitFont(kCellHeight * 8 / 10, device);
+
+    const auto prepare = [device](Label &label, const QString &text, const QFont &font) {
+        label.text.setText(text);
+        label.text.setTextFormat(Qt::PlainText);
+        label.text.prepare(QTransform(), font);
+        label.width = QFontMetrics(font, device).horizontalAdvance(text);
+    };
+    if (hourFont) {
+        hourFontHeight = QFontMetrics(*hourFont, device).height();
+        for (int h = 0; h < 24; ++h)
+            prepare(hourLabels[h], hourText(h), *hourFont);
+    }
+    if (smallFont) {
+        smallFontHeight = QFontMetrics(*smallFont, device).height();
+        prepare(designatorLabels[0], amDesignator, *smallFont);
+        prepare(designatorLabels[1], pmDesignator, *smallFont);
+        for (int q = 0; q < kCellsPerHour; ++q) {
+            prepare(minuteLabels[q],
+                    QStringLiteral("%1").arg(q * kMinutesPerCell, 2, 10, QLatin1Char('0')),
+                    *smallFont);
+        }
+        prepare(offLabel, offCaption, *smallFont);
+        prepare(onLabel, onCaption, *smallFont);
+    }
+}
+
+void CScheduleCtrl::drawLabel(QPainter &painter, const QRect &box, Qt::Alignment alignment,
+                              const Label &label, int textHeight) const
+{
+    const int x =
+        alignment.testFlag(Qt::AlignRight) ? box.left() + box.width() - label.width : box.left();
+    const int y = alignment.testFlag(Qt::AlignVCenter) ? box.top() + (box.height() - textHeight) / 2
+                                                       : box.top();
+    // Text stays inside its box; clipping costs, so only where it would spill over.
+    const bool spills = label.width > box.width() || textHeight > box.height();
+    if (spills) {
+        painter.save();
+        painter.setClipRect(box, Qt::IntersectClip);
+    }
+    painter.drawStaticText(QPoint(x, y), label.text);
+    if (spills)
+        painter.restore();
+}
+
+void CScheduleCtrl::paintEvent(QPaintEvent *event)
+{
+    ensureFonts();
+    const ClockLayout &layout = clock24h ? k24HourLayout : k12HourLayout;
+    const int clientWidth = viewport()->width();
+    const int scroll = verticalScrollBar()->value();
+    layoutCells(clientWidth);
+
+    QPainter painter(viewport());
+    // Content coordinates from here on; the checkerboards move with the cells when scrolled.
+    painter.translate(0, -scroll);
+    const QRect dirty = event->rect().translated(0, scroll);
+    if (dirty.bottom() >= kContentHeight) {
+        painter.fillRect(QRect(QPoint(dirty.left(), kContentHeight), dirty.bottomRight()),
+                         Qt::white);
+    }
+    const int top = std::max(dirty.top(), 0);
+    const int bottom = std::min(dirty.bottom(), kContentHeight - 1);
+    if (top > bottom)
+        return;
+
+    const int width = layout.labelWidth;
+    const int cellLeft = width + kSeparatorWidth + 1;
+    const int cellWidth = clientWidth - cellLeft;
+    // Only what the dirty rows show is drawn; an hour's labels are drawn whenever any of its
+    // rows is dirty.
+    const int firstCell = std::min(top / kCellHeight, kCellCount - 1);
+    const int lastCell = std::min(bottom / kCellHeight, kCellCount - 1);
+    const int firstHour = firstCell / kCellsPerHour;
+    const int lastHour = lastCell / kCellsPerHour;
+
+    painter.fillRect(QRect(0, top, width + kSeparatorWidth, bottom - top + 1), Qt::white);
+    if (cellWidth > 0) {
+        for (int i = firstCell; i <= lastCell; ++i) {
+            const QBrush &brush =
+                inShownStroke(i) ? strokeBrush : (cells[i].on ? onBrush : offBrush);
+            painter.fillRect(QRect(cellLeft, i * kCellHeight, cellWidth, kCellHeight), brush);
+        }
+    }
+
+    // Lines are one-pixel rectangles: exact rows and columns at any device pixel ratio.
+    QVarLengthArray<QRect, 2 * kCellCount> shadowLines;
+    shadowLines.append(QRect(width, top, 1, bottom - top + 1));
+    for (int i = firstHour * kCellsPerHour; i <= lastCell; ++i) {
+        const int y = i * kCellHeight;
+        if (i % kCellsPerHour != 0)
+            shadowLines.append(QRect(layout.tickLeft, y, layout.tickRight - layout.tickLeft, 1));
+        else if (i > 0)
+            shadowLines.append(
+                QRect(layout.hourLineLeft, y, layout.hourLineRight - layout.hourLineLeft, 1));
+        if (i > 0 && cellWidth > 0)
+            shadowLines.append(QRect(cellLeft, y, cellWidth, 1));
+    }
+    if (bottom == kContentHeight - 1)
+        shadowLines.append(QRect(0, bottom, clientWidth, 1));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shadowColour);
+    painter.drawRects(shadowLines.constData(), int(shadowLines.size()));
+    painter.fillRect(QRect(width + kSeparatorWidth, top, 1, bottom - top + 1), Qt::black);
+
+    painter.setPen(Qt::black);
+    if (hourFont) {
+        painter.setFont(*hourFont);
+        for (int h = firstHour; h <= lastHour; ++h) {
+            const QRect box(0, h * kHourHeight + kLabelTopMargin, layout.hourRight,
+                            kHourHeight - kLabelTopMargin);
+            drawLabel(painter, box, Qt::AlignRight | Qt::AlignVCenter, hourLabels[h],
+                      hourFontHeight);
+        }
+    }
+    if (smallFont) {
+        painter.setFont(*smallFont);
+        for (int h = firstHour; h <= lastHour; ++h) {
+            const int hourTop = h * kHourHeight;
+            if (!clock24h) {
+                const QRect box(QPoint(layout.designatorLeft, hourTop + kLabelTopMargin),
+                                QPoint(layout.designatorRight - 1,
+                                       hourTop + kHourHeight - kDesignatorBottomMargin - 1));
+                drawLabel(painter, box, Qt::AlignLeft | Qt::AlignVCenter,
+                          designatorLabels[h < 12 ? 0 : 1], smallFontHeight);
+            }
+            for (int q = 0; q < kCellsPerHour; ++q) {
+                const QRect box(layout.minuteLeft, hourTop + kLabelTopMargin + q * kCellHeight,
+                                layout.minuteRight - layout.minuteLeft, kCellHeight);
+                drawLabel(painter, box, Qt::AlignRight | Qt::AlignTop, minuteLabels[q],
+                          smallFontHeight);
+            }
+        }
+        // Inside a shown stroke the cells keep the caption of the pressed cell's old value,
+        // so the run reads as "what you are painting over".
+        const Label &strokeLabel = strokeValue ? offLabel : onLabel;
+        for (int i = firstCell; i <= lastCell; ++i) {
+            const Label &label =
+                inShownStroke(i) ? strokeLabel : (cells[i].on ? onLabel : offLabel);
+            const QRect box(cellLeft + kCaptionIndent, i * kCellHeight,
+                            clientWidth + 1 - cellLeft - kCaptionIndent, kCellHeight + 1);
+            drawLabel(painter, box, Qt::AlignLeft | Qt::AlignVCenter, label, smallFontHeight);
+        }
+    }
+
+    if (hasFocus() && focus >= firstCell && focus <= lastCell && cellWidth > 0) {
+        const int y = focus * kCellHeight;
+        painter.setPen(focusPen);
+        painter.setBrush(Qt::NoBrush);
+        // Outline through the centres of columns cellLeft..clientWidth-1, rows y+1..y+19.
+        painter.drawRect(
+            QRectF(cellLeft + 0.5, y + 1.5, clientWidth - 1 - cellLeft, kCellHeight - 2));
+    }
+}
+
+void CScheduleCtrl::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRange();
+    // Keep the hit areas right for a click that comes before the next paint.
+    layoutCells(viewport()->width());
+}
+
+void CScheduleCtrl::scrollContentsBy(int, int)
+{
+    // The whole column is repainted rather than blitted: a paint is cheap and the hit areas
+    // are refreshed with it.
+    viewport()->update();
+}
+
+void CScheduleCtrl::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (readOnly || event->button() != Qt::LeftButton)
+        return;
+    setFocus(Qt::MouseFocusReason);
+    const int cell = cellAt(event->position().toPoint());
+    // A press beside the cells starts no stroke, whatever an earlier stroke left behind.
+    strokeActive = cell >= 0;
+    strokeShown = false;
+    if (strokeActive) {
+        strokeAnchor = cell;
+        strokeEnd = cell;
+        strokeValue = 1 - cells[cell].on;
+        focus = cell;
+    }
+    viewport()->update();
+}
+
+void CScheduleCtrl::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (readOnly)
+        return;
+    if (event->buttons().testFlag(Qt::LeftButton)) {
+        if (!strokeActive)
+            return;
+        strokeShown = true;
+        const int cell = cellAt(event->position().toPoint());
+        if (cell >= 0) {
+            strokeEnd = cell;
+            focus = cell;
+        }
+        viewport()->update();
+    } else if (strokeShown) {
+        strokeShown = false;
+        viewport()->update();
+    }
+}
+
+void CScheduleCtrl::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (readOnly || event->button() != Qt::LeftButton)
+        return;
+    if (strokeActive) {
+        const int first = std::min(strokeAnchor, strokeEnd);
+        const int last = std::max(strokeAnchor, strokeEnd);
+        for (int i = first; i <= last; ++i)
+            cells[i].on = strokeValue;
+        strokeActive = false;
+    }
+    strokeShown = false;
+    viewport()->update();
+}
+
+void CScheduleCtrl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click starts no stroke; the first already toggled.
+    event->accept();
+}
+
+void CScheduleCtrl::keyPressEvent(QKeyEvent *event)
+{
+    const int pageCells = viewport()->height() / kCellHeight;
+    switch (event->key()) {
+    case Qt::Key_Space:
+        if (!readOnly) {
+            cells[focus].on = 1 - cells[focus].on;
+            viewport()->update();
+        }
+        break;
+    case Qt::Key_Up:
+        moveFocusTo(focus - 1);
+        break;
+    case Qt::Key_Down:
+        moveFocusTo(focus + 1);
+        break;
+    case Qt::Key_PageUp:
+        moveFocusTo(focus - pageCells);
+        break;
+    case Qt::Key_PageDown:
+        moveFocusTo(focus + pageCells);
+        break;
+    case Qt::Key_Home:
+        moveFocusTo(0);
+        break;
+    case Qt::Key_End:
+        moveFocusTo(kCellCount - 1);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // The arrow keys belong to the control even where they do nothing, so that the
+        // dialog does not move the focus away with them.
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void CScheduleCtrl::wheelEvent(QWheelEvent *event)
+{
+    if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+void CScheduleCtrl::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void CScheduleCtrl::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void CScheduleCtrl::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        shadowColour = palette().color(QPalette::Dark);
+    QAbstractScrollArea::changeEvent(event);
+}

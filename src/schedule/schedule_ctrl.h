@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QPen>
+#include <QRect>
+#include <QStaticText>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QPainter;
+
+// One day schedule as a single column of 96 quarter-hour cells, midnight at the top, with an
+// hour scale on the left. Cells are painted "Camera on" or "Camera off" with the mouse (click
+// toggles, a drag paints a run) or the keyboard (a focus cell moved by the arrow and page keys,
+// Space toggles). The control keeps its own copy of the values; the page loads and reads them.
+class CScheduleCtrl : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kCellCount = 96;
+    static constexpr int kCellsPerHour = 4;
+    static constexpr int kHourHeight = 80;
+    static constexpr int kCellHeight = kHourHeight / kCellsPerHour;
+    static constexpr int kMinutesPerCell = 15;
+    static constexpr int kContentHeight = 24 * kHourHeight + 1;
+    static constexpr int kPageStep = kContentHeight / 10;
+    static constexpr int kLineStep = kPageStep / 10;
+
+    explicit CScheduleCtrl(QWidget *parent = nullptr);
+
+    // 1 when the quarter hour holding `minute` is on; 0 for an off cell or a minute outside
+    // the day.
+    int GetSlot(int minute) const;
+    // Sets the quarter hour holding `minute` (nonzero = on); a minute outside the day is
+    // ignored. Always repaints.
+    void SetSlot(int minute, int value);
+    void SetAllSlots(int value);
+    // A read-only control ignores the mouse and Space but still moves its focus cell.
+    void SetReadOnly(bool readOnly);
+
+    bool isReadOnly() const { return readOnly; }
+    int focusCell() const { return focus; }
+    // Width of the hour scale: wider for a 12-hour clock, which needs room for AM/PM.
+    int labelColumnWidth() const;
+    // The hour number as drawn for hour 0..23 ("07", " 7", "12", ...).
+    QString hourText(int hour) const;
+    // The AM/PM designator drawn beside hour 0..23; empty with a 24-hour clock.
+    QString designatorText(int hour) const;
+    // The cell whose stored hit area holds `pos` (viewport coordinates), or -1.
+    int cellAt(QPoint pos) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct Cell
+    {
+        QRect hitArea; // content coordinates; empty until laid out
+        int on = 1;
+    };
+
+    // A text prepared once with its font, so that a paint only places glyphs.
+    struct Label
+    {
+        QStaticText text;
+        int width = 0;
+    };
+
+    void updateScrollRange();
+    void layoutCells(int clientWidth);
+    void moveFocusTo(int target);
+    bool inShownStroke(int cell) const;
+    void ensureFonts();
+    void drawLabel(QPainter &painter, const QRect &box, Qt::Alignment alignment, const Label &label,
+                   int textHeight) const;
+
+    QColor shadowColour; // the button-shadow colour of the lines
+    QPen focusPen;
+    QBrush offBrush;
+    QBrush onBrush;
+    QBrush strokeBrush;
+    QString offCaption;
+    QString onCaption;
+
+    std::optional<QFont> hourFont;
+    std::optional<QFont> smallFont;
+    int hourFontHeight = 0;
+    int smallFontHeight = 0;
+    std::array<Label, 24> hourLabels;
+    std::array<Label, 2> designatorLabels; // AM, PM
+    std::array<Label, kCellsPerHour> minuteLabels;
+    Label offLabel;
+    Label onLabel;
+
+    std::array<Cell, kCellCount> cells;
+    int focus = 0;
+    int strokeAnchor = 0;
+    int strokeEnd = 0;
+    int strokeValue = 0;
+    bool strokeActive = false; // a press hit a cell and its release has not come yet
+    bool strokeShown = false;
+    bool clock24h = true;
+    bool leadingZero = true;
+    QString amDesignator;
+    QString pmDesignator;
+    bool readOnly = false;
+};

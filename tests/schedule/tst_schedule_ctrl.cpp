@@ -1,0 +1,655 @@
+#include "schedule/schedule_ctrl.h"
+
+#include "fake_platform.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSet>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
+
+namespace {
+
+constexpr int kCellHeight = 20;
+
+// A window holding a line edit (somewhere else for the focus to be) and the grid, with the
+// grid's viewport of a chosen size.
+struct GridWindow
+{
+    explicit GridWindow(QSize viewportSize, const LocaleValues &locale = {})
+    {
+        platform.locale = locale;
+        other = new QLineEdit(&window);
+        other->setGeometry(0, 0, 80, 24);
+        grid = new CScheduleCtrl(&window);
+        grid->move(0, 30);
+        window.resize(viewportSize.width() + 40, viewportSize.height() + 40);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("grid window not exposed");
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("grid window not active");
+        // The scroll bar takes its share of the width; the height is the one that matters.
+        const int frame = 2 * grid->frameWidth();
+        grid->resize(viewportSize.width() + frame + grid->verticalScrollBar()->sizeHint().width(),
+                     viewportSize.height() + frame);
+        QCoreApplication::processEvents();
+    }
+
+    QWidget *viewport() const { return grid->viewport(); }
+    int scroll() const { return grid->verticalScrollBar()->value(); }
+    int cellLeft() const { return grid->labelColumnWidth() + 7; }
+    // A point well inside cell i, in viewport coordinates.
+    QPoint cellPoint(int cell) const
+    {
+        return {cellLeft() + 30, cell * kCellHeight + 10 - scroll()};
+    }
+    // A point on the hour scale beside cell i.
+    QPoint hourColumnPoint(int cell) const { return {10, cell * kCellHeight + 10 - scroll()}; }
+
+    QList<int> slotValues() const
+    {
+        QList<int> values;
+        for (int minute = 0; minute < 1440; minute += 15)
+            values.append(grid->GetSlot(minute));
+        return values;
+    }
+
+    void click(QPoint pos) const { QTest::mouseClick(viewport(), Qt::LeftButton, {}, pos); }
+    void drag(const QList<QPoint> &path) const
+    {
+        QTest::mousePress(viewport(), Qt::LeftButton, {}, path.first());
+        for (qsizetype i = 1; i < path.size(); ++i)
+            QTest::mouseMove(viewport(), path[i]);
+        QTest::mouseRelease(viewport(), Qt::LeftButton, {}, path.last());
+    }
+
+    // What a person sees in the viewport, at the given device pixel ratio.
+    QImage image(qreal dpr = 1.0) const
+    {
+        QImage picture(viewport()->size() * dpr, QImage::Format_RGB32);
+        picture.setDevicePixelRatio(dpr);
+        picture.fill(Qt::magenta);
+        viewport()->render(&picture);
+        return picture;
+    }
+
+    FakePlatformServices platform;
+    QWidget window;
+    QLineEdit *other = nullptr;
+    CScheduleCtrl *grid = nullptr;
+};
+
+// The colours inside a rectangle given in logical pixels.
+QSet<QRgb> coloursIn(const QImage &image, const QRect &logical)
+{
+    const qreal dpr = image.devicePixelRatio();
+    const QRect device(
+        QPoint(qRound(logical.left() * dpr), qRound(logical.top() * dpr)),
+        QPoint(qRound((logical.right() + 1) * dpr) - 1, qRound((logical.bottom() + 1) * dpr) - 1));
+    QSet<QRgb> colours;
+    for (int y = device.top(); y <= device.bottom(); ++y) {
+        for (int x = device.left(); x <= device.right(); ++x)
+            colours.insert(image.pixel(x, y) & 0xFFFFFF);
+    }
+    return colours;
+}
+
+bool hasDarkPixels(const QImage &image, const QRect &logical)
+{
+    for (QRgb colour : coloursIn(image, logical)) {
+        if (qGray(colour) < 100)
+            return true;
+    }
+    return false;
+}
+
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class ScheduleCtrlTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void freshControlIsAllOnWithFocusAtTop();
+    void slotsAreAddressedByMinute_data();
+    void slotsAreAddressedByMinute();
+    void clickTogglesACell();
+    void dragPaintsTheRun_data();
+    void dragPaintsTheRun();
+    void pressBesideTheCellsChangesNothing_data();
+    void pressBesideTheCellsChangesNothing();
+    void pressHitsTheCellUnderIt_data();
+    void pressHitsTheCellUnderIt();
+    void keysMoveFocusAndScroll_data();
+    void keysMoveFocusAndScroll();
+    void downOnTheLastCellDoesNotRepaint();
+    void spaceTogglesTheFocusCell();
+    void readOnlyIgnoresEditing();
+    void wheelScrollsUnlessShiftOrCtrl_data();
+    void wheelScrollsUnlessShiftOrCtrl();
+    void hourLabelsFollowTheLocale_data();
+    void hourLabelsFollowTheLocale();
+    void cellsShowTheirPatterns_data();
+    void cellsShowTheirPatterns();
+    void scaleIsDrawn_data();
+    void scaleIsDrawn();
+    void focusRectangleOnlyWithFocus();
+};
+
+void ScheduleCtrlTest::freshControlIsAllOnWithFocusAtTop()
+{
+    GridWindow w({300, 343});
+    QCOMPARE(w.slotValues(), QList<int>(96, 1));
+    QCOMPARE(w.grid->focusCell(), 0);
+    QCOMPARE(w.scroll(), 0);
+    QCOMPARE(w.grid->verticalScrollBar()->maximum(), 1921 - 343);
+    QCOMPARE(w.grid->verticalScrollBar()->pageStep(), 192);
+    QCOMPARE(w.grid->verticalScrollBar()->singleStep(), 19);
+}
+
+void ScheduleCtrlTest::slotsAreAddressedByMinute_data()
+{
+    QTest::addColumn<int>("startValue");
+    QTest::addColumn<int>("setMinute");
+    QTest::addColumn<int>("setValue");
+    QTest::addColumn<int>("readMinute");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("minute 14 reads cell 0") << 0 << 0 << 1 << 14 << 1;
+    QTest::newRow("minute 15 reads cell 1") << 0 << 0 << 1 << 15 << 0;
+    QTest::newRow("minute 14 sets cell 0") << 0 << 14 << 1 << 0 << 1;
+    QTest::newRow("minute 1425 is cell 95") << 0 << 1425 << 1 << 1425 << 1;
+    QTest::newRow("minute 1439 is cell 95") << 0 << 1439 << 1 << 1425 << 1;
+    QTest::newRow("minute 1440 reads off") << 1 << 0 << 1 << 1440 << 0;
+    QTest::newRow("minute 1440 sets nothing") << 1 << 1440 << 0 << 1425 << 1;
+    QTest::newRow("negative minute reads off") << 1 << 0 << 1 << -1 << 0;
+    QTest::newRow("negative minute sets nothing") << 1 << -1 << 0 << 0 << 1;
+    QTest::newRow("nonzero value is on") << 0 << 30 << 2 << 30 << 1;
+}
+
+void ScheduleCtrlTest::slotsAreAddressedByMinute()
+{
+    QFETCH(int, startValue);
+    QFETCH(int, setMinute);
+    QFETCH(int, setValue);
+    QFETCH(int, readMinute);
+    QFETCH(int, expected);
+
+    FakePlatformServices platform;
+    CScheduleCtrl grid;
+    grid.SetAllSlots(startValue);
+    grid.SetSlot(setMinute, setValue);
+    QCOMPARE(grid.GetSlot(readMinute), expected);
+}
+
+void ScheduleCtrlTest::clickTogglesACell()
+{
+    GridWindow w({300, 343});
+    w.grid->SetSlot(5 * 15, 0);
+    QList<int> expected = w.slotValues();
+
+    w.click(w.cellPoint(5));
+    expected[5] = 1;
+    QCOMPARE(w.slotValues(), expected);
+    QCOMPARE(w.grid->focusCell(), 5);
+
+    w.click(w.cellPoint(5));
+    expected[5] = 0;
+    QCOMPARE(w.slotValues(), expected);
+}
+
+void ScheduleCtrlTest::dragPaintsTheRun_data()
+{
+    QTest::addColumn<QList<int>>("offCells");
+    QTest::addColumn<QList<int>>("pathCells"); // -1: over the hour scale on the previous row
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("down from an on cell over mixed cells")
+        << QList<int>{7, 9, 10} << QList<int>{5, 8, 12} << 5 << 12 << 0;
+    QTest::newRow("up from cell 40 to cell 10")
+        << QList<int>{} << QList<int>{40, 25, 10} << 10 << 40 << 0;
+    QTest::newRow("down from an off cell turns the run on")
+        << QList<int>{20, 22, 23} << QList<int>{20, 25} << 20 << 25 << 1;
+    QTest::newRow("up and back down again")
+        << QList<int>{} << QList<int>{30, 20, 33} << 30 << 33 << 0;
+    QTest::newRow("leaving the cells keeps the last cell hit")
+        << QList<int>{} << QList<int>{5, 8, -1} << 5 << 8 << 0;
+}
+
+void ScheduleCtrlTest::dragPaintsTheRun()
+{
+    QFETCH(QList<int>, offCells);
+    QFETCH(QList<int>, pathCells);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(int, value);
+
+    GridWindow w({300, 1000});
+    for (int cell : offCells)
+        w.grid->SetSlot(cell * 15, 0);
+    QList<int> expected = w.slotValues();
+    for (int i = first; i <= last; ++i)
+        expected[i] = value;
+
+    QList<QPoint> path;
+    for (qsizetype i = 0; i < pathCells.size(); ++i) {
+        path.append(pathCells[i] >= 0 ? w.cellPoint(pathCells[i])
+                                      : w.hourColumnPoint(pathCells[i - 1]));
+    }
+    w.drag(path);
+    QCOMPARE(w.slotValues(), expected);
+}
+
+void ScheduleCtrlTest::pressBesideTheCellsChangesNothing_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("dragIntoCells");
+
+    QTest::newRow("fresh control") << QString() << false;
+    QTest::newRow("right after a stroke") << QStringLiteral("stroke") << false;
+    QTest::newRow("right after a click") << QStringLiteral("click") << false;
+    QTest::newRow("after All Off") << QStringLiteral("all off") << false;
+    QTest::newRow("after a stroke, dragged into the cells") << QStringLiteral("stroke") << true;
+}
+
+void ScheduleCtrlTest::pressBesideTheCellsChangesNothing()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, dragIntoCells);
+
+    GridWindow w({300, 343});
+    if (before == QLatin1String("stroke"))
+        w.drag({w.cellPoint(3), w.cellPoint(6)});
+    else if (before == QLatin1String("click"))
+        w.click(w.cellPoint(4));
+    else if (before == QLatin1String("all off"))
+        w.grid->SetAllSlots(0);
+    const QList<int> expected = w.slotValues();
+
+    if (dragIntoCells)
+        w.drag({w.hourColumnPoint(10), w.cellPoint(10), w.cellPoint(12)});
+    else
+        w.click(w.hourColumnPoint(10));
+    QCOMPARE(w.slotValues(), expected);
+}
+
+void ScheduleCtrlTest::pressHitsTheCellUnderIt_data()
+{
+    QTest::addColumn<int>("scroll");
+    QTest::addColumn<QPoint>("pos"); // x relative to the first cell column, y in the viewport
+    QTest::addColumn<int>("cell");   // -1: no cell
+
+    QTest::newRow("first row") << 0 << QPoint(5, 0) << 0;
+    QTest::newRow("row 20 is cell 0's last row") << 0 << QPoint(5, 20) << 0;
+    QTest::newRow("row 80 is cell 3") << 0 << QPoint(5, 80) << 3;
+    QTest::newRow("row 81 is cell 4") << 0 << QPoint(5, 81) << 4;
+    QTest::newRow("first cell column") << 0 << QPoint(0, 50) << 2;
+    QTest::newRow("black separator line") << 0 << QPoint(-1, 50) << -1;
+    QTest::newRow("scrolled: viewport row 61 is content row 80") << 19 << QPoint(5, 61) << 3;
+    QTest::newRow("scrolled: viewport row 62 is cell 4") << 19 << QPoint(5, 62) << 4;
+}
+
+void ScheduleCtrlTest::pressHitsTheCellUnderIt()
+{
+    QFETCH(int, scroll);
+    QFETCH(QPoint, pos);
+    QFETCH(int, cell);
+
+    GridWindow w({300, 343});
+    w.grid->verticalScrollBar()->setValue(scroll);
+    QList<int> expected = w.slotValues();
+    if (cell >= 0)
+        expected[cell] = 0;
+    w.click(pos + QPoint(w.cellLeft(), 0));
+    QCOMPARE(w.slotValues(), expected);
+    QCOMPARE(w.grid->focusCell(), std::max(cell, 0));
+    QCOMPARE(w.scroll(), scroll);
+}
+
+void ScheduleCtrlTest::keysMoveFocusAndScroll_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<int>("scroll");
+
+    // The viewport is 343 pixels high: a page is 17 whole cells.
+    const int bottom = 1920 - 343;
+    QTest::newRow("page down from the top") << QList<int>{Qt::Key_PageDown} << false << 17 << 17;
+    QTest::newRow("two pages down")
+        << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown} << false << 34 << 700 - 343;
+    QTest::newRow("end") << QList<int>{Qt::Key_End} << false << 95 << bottom;
+    QTest::newRow("end then home") << QList<int>{Qt::Key_End, Qt::Key_Home} << false << 0 << 0;
+    QTest::newRow("end then page up")
+        << QList<int>{Qt::Key_End, Qt::Key_PageUp} << false << 78 << 78 * 20;
+    QTest::newRow("end then up stays scrolled")
+        << QList<int>{Qt::Key_End, Qt::Key_Up} << false << 94 << bottom;
+    QTest::newRow("down within the window does not scroll")
+        << QList<int>{Qt::Key_Down, Qt::Key_Down} << false << 2 << 0;
+    QTest::newRow("down past the window scrolls one cell")
+        << QList<int>(18, Qt::Key_Down) << false << 18 << 380 - 343;
+    QTest::newRow("up on the first cell") << QList<int>{Qt::Key_Up} << false << 0 << 0;
+    QTest::newRow("page up on the first cell") << QList<int>{Qt::Key_PageUp} << false << 0 << 0;
+    QTest::newRow("down on the last cell")
+        << QList<int>{Qt::Key_End, Qt::Key_Down} << false << 95 << bottom;
+    QTest::newRow("page down near the end clamps")
+        << QList<int>{Qt::Key_End, Qt::Key_Up, Qt::Key_PageDown} << false << 95 << bottom;
+    QTest::newRow("left and right do nothing")
+        << QList<int>{Qt::Key_Down, Qt::Key_Left, Qt::Key_Right} << false << 1 << 0;
+    QTest::newRow("read-only page down") << QList<int>{Qt::Key_PageDown} << true << 17 << 17;
+    QTest::newRow("read-only end") << QList<int>{Qt::Key_End} << true << 95 << bottom;
+    QTest::newRow("read-only end, page up, home")
+        << QList<int>{Qt::Key_End, Qt::Key_PageUp, Qt::Key_Home} << true << 0 << 0;
+    QTest::newRow("read-only down") << QList<int>{Qt::Key_Down} << true << 1 << 0;
+}
+
+void ScheduleCtrlTest::keysMoveFocusAndScroll()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, readOnly);
+    QFETCH(int, focus);
+    QFETCH(int, scroll);
+
+    GridWindow w({300, 343});
+    QCOMPARE(w.viewport()->height(), 343);
+    w.grid->SetReadOnly(readOnly);
+    w.grid->setFocus();
+    for (int key : keys)
+        QTest::keyClick(w.grid, Qt::Key(key));
+    QCOMPARE(w.grid->focusCell(), focus);
+    QCOMPARE(w.scroll(), scroll);
+    QVERIFY(w.grid->hasFocus());
+    QCOMPARE(w.slotValues(), QList<int>(96, 1));
+}
+
+void ScheduleCtrlTest::downOnTheLastCellDoesNotRepaint()
+{
+    GridWindow w({300, 343});
+    w.grid->setFocus();
+    PaintCounter counter(w.viewport());
+
+    QTest::keyClick(w.grid, Qt::Key_End);
+    QTRY_VERIFY(counter.paints > 0);
+    QCoreApplication::processEvents();
+
+    counter.paints = 0;
+    QTest::keyClick(w.grid, Qt::Key_Down);
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 0);
+    QCOMPARE(w.grid->focusCell(), 95);
+
+    // The counter does see the repaint of a real move.
+    QTest::keyClick(w.grid, Qt::Key_Up);
+    QTRY_VERIFY(counter.paints > 0);
+}
+
+void ScheduleCtrlTest::spaceTogglesTheFocusCell()
+{
+    GridWindow w({300, 343});
+    w.grid->setFocus();
+    QList<int> expected(96, 1);
+
+    QTest::keyClick(w.grid, Qt::Key_Space);
+    expected[0] = 0;
+    QCOMPARE(w.slotValues(), expected);
+
+    QTest::keyClick(w.grid, Qt::Key_Down);
+    QTest::keyClick(w.grid, Qt::Key_Space);
+    expected[1] = 0;
+    QCOMPARE(w.slotValues(), expected);
+
+    QTest::keyClick(w.grid, Qt::Key_Space);
+    expected[1] = 1;
+    QCOMPARE(w.slotValues(), expected);
+}
+
+void ScheduleCtrlTest::readOnlyIgnoresEditing()
+{
+    GridWindow w({300, 343});
+    w.grid->SetSlot(2 * 15, 0);
+    w.grid->SetReadOnly(true);
+    const QList<int> expected = w.slotValues();
+    w.other->setFocus();
+    QVERIFY(w.other->hasFocus());
+
+    w.click(w.cellPoint(2));
+    w.drag({w.cellPoint(4), w.cellPoint(8)});
+    QCOMPARE(w.slotValues(), expected);
+    QVERIFY(w.other->hasFocus());
+    QCOMPARE(w.grid->focusCell(), 0);
+
+    w.grid->setFocus();
+    QTest::keyClick(w.grid, Qt::Key_Space);
+    QCOMPARE(w.slotValues(), expected);
+
+    // Editable again, a click both edits and takes the focus.
+    w.grid->SetReadOnly(false);
+    w.other->setFocus();
+    w.click(w.cellPoint(2));
+    QCOMPARE(w.grid->GetSlot(2 * 15), 1);
+    QVERIFY(w.grid->hasFocus());
+}
+
+void ScheduleCtrlTest::wheelScrollsUnlessShiftOrCtrl_data()
+{
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("scrolls");
+
+    QTest::newRow("plain wheel") << Qt::KeyboardModifiers() << true;
+    QTest::newRow("with shift") << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+    QTest::newRow("with ctrl") << Qt::KeyboardModifiers(Qt::ControlModifier) << false;
+}
+
+void ScheduleCtrlTest::wheelScrollsUnlessShiftOrCtrl()
+{
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, scrolls);
+
+    GridWindow w({300, 343});
+    const QPoint pos = w.cellPoint(3);
+    QWheelEvent notch(pos, w.viewport()->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.viewport(), &notch);
+    QCOMPARE(w.scroll(), scrolls ? QApplication::wheelScrollLines() * 19 : 0);
+}
+
+void ScheduleCtrlTest::hourLabelsFollowTheLocale_data()
+{
+    QTest::addColumn<bool>("clock24h");
+    QTest::addColumn<bool>("leadingZero");
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("designator");
+
+    QTest::newRow("24h, zero: midnight") << true << true << 0 << "00"
+                                         << "";
+    QTest::newRow("24h, zero: 7") << true << true << 7 << "07"
+                                  << "";
+    QTest::newRow("24h, space: 7") << true << false << 7 << " 7"
+                                   << "";
+    QTest::newRow("24h, space: 23") << true << false << 23 << "23"
+                                    << "";
+    QTest::newRow("12h, zero: midnight") << false << true << 0 << "12"
+                                         << "AM";
+    QTest::newRow("12h, zero: 1") << false << true << 1 << "01"
+                                  << "AM";
+    QTest::newRow("12h, zero: 11") << false << true << 11 << "11"
+                                   << "AM";
+    QTest::newRow("12h, zero: noon") << false << true << 12 << "12"
+                                     << "PM";
+    QTest::newRow("12h, zero: 13") << false << true << 13 << "01"
+                                   << "PM";
+    QTest::newRow("12h, space: 13") << false << false << 13 << " 1"
+                                    << "PM";
+    QTest::newRow("12h, space: 23") << false << false << 23 << "11"
+                                    << "PM";
+}
+
+void ScheduleCtrlTest::hourLabelsFollowTheLocale()
+{
+    QFETCH(bool, clock24h);
+    QFETCH(bool, leadingZero);
+    QFETCH(int, hour);
+    QFETCH(QString, number);
+    QFETCH(QString, designator);
+
+    FakePlatformServices platform;
+    platform.locale.clock24h = clock24h;
+    platform.locale.hourLeadingZero = leadingZero;
+    CScheduleCtrl grid;
+    QCOMPARE(grid.hourText(hour), number);
+    QCOMPARE(grid.designatorText(hour), designator);
+    QCOMPARE(grid.labelColumnWidth(), clock24h ? 60 : 76);
+
+    // The locale is read once, when the control is made.
+    platform.locale.clock24h = !clock24h;
+    QCOMPARE(grid.hourText(hour), number);
+
+    platform.locale.clock24h = false;
+    platform.locale.amDesignator = QStringLiteral("a.m.");
+    platform.locale.pmDesignator = QStringLiteral("p");
+    CScheduleCtrl longDesignators;
+    QCOMPARE(longDesignators.designatorText(0), QStringLiteral("a."));
+    QCOMPARE(longDesignators.designatorText(12), QStringLiteral("p"));
+}
+
+void ScheduleCtrlTest::cellsShowTheirPatterns_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("100%") << 1.0;
+    QTest::newRow("200%") << 2.0;
+}
+
+void ScheduleCtrlTest::cellsShowTheirPatterns()
+{
+    QFETCH(qreal, dpr);
+
+    GridWindow w({400, 343});
+    w.grid->SetSlot(3 * 15, 0);
+    w.grid->SetSlot(9 * 15, 0);
+    // A stroke from cell 8 (on) over cell 9 (off) to cell 10, held down while we look.
+    QTest::mousePress(w.viewport(), Qt::LeftButton, {}, w.cellPoint(8));
+    QTest::mouseMove(w.viewport(), w.cellPoint(10));
+    w.other->setFocus(); // keep the focus rectangle out of the picture
+    const QImage picture = w.image(dpr);
+    QTest::mouseRelease(w.viewport(), Qt::LeftButton, {}, w.cellPoint(10));
+
+    const QSet<QRgb> on{0xFFFF00, 0xFFFFFF};
+    const QSet<QRgb> off{0xC0C0C0, 0x808080};
+    const QSet<QRgb> stroke{0x808080, 0xFFFFFF};
+    const int right = w.viewport()->width() - 1;
+    // The interior beside the caption: before its indent, and at the far right.
+    const auto interior = [&](int cell) {
+        const int top = cell * kCellHeight + 1;
+        return coloursIn(picture,
+                         QRect(QPoint(w.cellLeft(), top), QPoint(w.cellLeft() + 9, top + 18)))
+            .unite(coloursIn(picture, QRect(QPoint(right - 60, top), QPoint(right, top + 18))));
+    };
+    QCOMPARE(interior(0), on);
+    QCOMPARE(interior(3), off);
+    QCOMPARE(interior(7), on);
+    QCOMPARE(interior(8), stroke);
+    QCOMPARE(interior(9), stroke);
+    QCOMPARE(interior(10), stroke);
+    QCOMPARE(interior(11), on);
+    QCOMPARE(interior(16), on);
+    // The captions are drawn: dark pixels where the text goes.
+    for (int cell : {0, 3, 9})
+        QVERIFY2(hasDarkPixels(picture, QRect(w.cellLeft() + 10, cell * kCellHeight + 2, 60, 17)),
+                 qPrintable(QStringLiteral("no caption in cell %1").arg(cell)));
+
+    // After the release the run took the stroke value: the pressed cell was on.
+    QCOMPARE(w.grid->GetSlot(8 * 15), 0);
+    QCOMPARE(w.grid->GetSlot(10 * 15), 0);
+    const QImage after = w.image(dpr);
+    QCOMPARE(coloursIn(after, QRect(w.cellLeft(), 9 * kCellHeight + 1, 10, 19)), off);
+}
+
+void ScheduleCtrlTest::scaleIsDrawn_data()
+{
+    QTest::addColumn<bool>("clock24h");
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("24-hour clock") << true << 1.0;
+    QTest::newRow("12-hour clock") << false << 1.0;
+    QTest::newRow("12-hour clock at 200%") << false << 2.0;
+}
+
+void ScheduleCtrlTest::scaleIsDrawn()
+{
+    QFETCH(bool, clock24h);
+    QFETCH(qreal, dpr);
+
+    LocaleValues locale;
+    locale.clock24h = clock24h;
+    locale.hourLeadingZero = false;
+    GridWindow w({400, 343}, locale);
+    const QImage picture = w.image(dpr);
+    const int width = w.grid->labelColumnWidth();
+    const QRgb shadow = w.grid->palette().color(QPalette::Dark).rgb() & 0xFFFFFF;
+    const int rows = 340;
+
+    // The white strip is bounded by a shadow line on the left and a black line on the right.
+    QCOMPARE(coloursIn(picture, QRect(width, 0, 1, rows)), QSet<QRgb>{shadow});
+    QCOMPARE(coloursIn(picture, QRect(width + 1, 0, 5, rows)), QSet<QRgb>{0xFFFFFF});
+    QCOMPARE(coloursIn(picture, QRect(width + 6, 0, 1, rows)), QSet<QRgb>{0x000000});
+    // Left of the hour lines the scale is plain white.
+    QCOMPARE(coloursIn(picture, QRect(0, 0, 4, rows)), QSet<QRgb>{0xFFFFFF});
+    // Hour lines (between hours, not above hour 0) and quarter ticks.
+    const int tickLeft = clock24h ? 37 : 55;
+    QCOMPARE(coloursIn(picture, QRect(5, 80, width - 10, 1)), QSet<QRgb>{shadow});
+    QCOMPARE(coloursIn(picture, QRect(tickLeft, 20, width - 5 - tickLeft, 1)), QSet<QRgb>{shadow});
+    QVERIFY(!coloursIn(picture, QRect(5, 0, tickLeft - 5, 1)).contains(shadow));
+
+    // Every visible hour has its number, and a 12-hour clock its designator.
+    for (int hour = 0; hour < 4; ++hour) {
+        const int top = hour * 80;
+        QVERIFY2(hasDarkPixels(picture, QRect(0, top + 2, clock24h ? 34 : 33, 78)),
+                 qPrintable(QStringLiteral("hour %1 has no number").arg(hour)));
+        if (!clock24h)
+            QVERIFY(hasDarkPixels(picture, QRect(34, top + 2, 20, 66)));
+    }
+    // Midnight reads "12" on a 12-hour clock and " 0" on a 24-hour one: "12" is wider.
+    const QRect leftHalf(0, 2, 16, 60);
+    QCOMPARE(hasDarkPixels(picture, leftHalf), !clock24h);
+}
+
+void ScheduleCtrlTest::focusRectangleOnlyWithFocus()
+{
+    GridWindow w({300, 343});
+    const QRect focusTop(w.cellLeft() + 5, 1, 100, 1); // cell 0's second row, inside the cell
+    w.other->setFocus();
+    QCOMPARE(coloursIn(w.image(), focusTop), (QSet<QRgb>{0xFFFF00, 0xFFFFFF}));
+
+    w.grid->setFocus();
+    QVERIFY(coloursIn(w.image(), focusTop).contains(0x000000));
+
+    QTest::keyClick(w.grid, Qt::Key_Down);
+    QCOMPARE(coloursIn(w.image(), focusTop), (QSet<QRgb>{0xFFFF00, 0xFFFFFF}));
+    QVERIFY(coloursIn(w.image(), focusTop.translated(0, kCellHeight)).contains(0x000000));
+}
+
+QTEST_MAIN(ScheduleCtrlTest)
+#include "tst_schedule_ctrl.moc"
