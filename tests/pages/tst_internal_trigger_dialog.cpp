@@ -1,0 +1,316 @@
+#include "fake_platform.h"
+#include "pages/internal_trigger_dialog.h"
+#include "scripted_messages.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kSecondsRange = QStringLiteral("Please enter a number between 0.3 and 10.");
+const QString kPulsesRange = QStringLiteral("Please enter an integer between 1 and 5.");
+const QString kEnterInteger = QStringLiteral("Please enter an integer.");
+const QString kEnterNumber = QStringLiteral("Please enter a number.");
+
+struct Fixture
+{
+    Fixture()
+    {
+        settings.ResetAll();
+        settings.core.triggerFlags |= 0x0007; // trigger bits the dialog must leave alone
+        settings.core.pulseCount = 2;
+        settings.core.pulseWindow = 10;
+    }
+
+    // Opens the dialog on the record as arranged so far (and the locale as faked).
+    bool open(bool readOnly = false)
+    {
+        dialog = std::make_unique<CInternalTriggerDlg>(settings);
+        dialog->SetReadOnly(readOnly);
+        dialog->show();
+        return QTest::qWaitForWindowActive(dialog.get());
+    }
+
+    template <typename T = QWidget> T *find(const char *name) const
+    {
+        auto *found = dialog->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
+    QSlider *slider() const { return find<QSlider>("sensitivity"); }
+    void click(const char *name) const
+    {
+        QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton);
+    }
+
+    void type(const char *name, const QString &text) const
+    {
+        QLineEdit *field = edit(name);
+        field->setFocus();
+        field->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(field, text);
+    }
+
+    CameraSettings settings;
+    FakePlatformServices platform;
+    ScriptedMessages messages;
+    std::unique_ptr<CInternalTriggerDlg> dialog;
+};
+
+} // namespace
+
+class TestInternalTriggerDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theDialogShowsTheRecord_data()
+    {
+        QTest::addColumn<int>("sensitivity");
+        QTest::addColumn<int>("pulseCount");
+        QTest::addColumn<int>("pulseWindow");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("pulses");
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("sensitivity 60, window 10") << 60 << 2 << 10 << 2 << "2"
+                                                   << "1";
+        QTest::newRow("sensitivity 100, window 25") << 100 << 5 << 25 << 4 << "5"
+                                                    << "2.5";
+        QTest::newRow("sensitivity 24, window 3") << 24 << 1 << 3 << 0 << "1"
+                                                  << "0.3";
+        QTest::newRow("zeros shown as stored") << 0 << 0 << 0 << 0 << "0"
+                                               << "0";
+        QTest::newRow("window of 255 tenths") << 25 << 1 << 255 << 1 << "1"
+                                              << "25.5";
+    }
+    void theDialogShowsTheRecord()
+    {
+        QFETCH(int, sensitivity);
+        QFETCH(int, pulseCount);
+        QFETCH(int, pulseWindow);
+        QFETCH(int, position);
+        QFETCH(QString, pulses);
+        QFETCH(QString, seconds);
+        Fixture f;
+        f.settings.SetSensitivity(static_cast<std::uint16_t>(sensitivity));
+        f.settings.core.pulseCount = static_cast<std::uint8_t>(pulseCount);
+        f.settings.core.pulseWindow = static_cast<std::uint8_t>(pulseWindow);
+        QVERIFY(f.open());
+        QCOMPARE(f.dialog->windowTitle(), QStringLiteral("Internal Trigger Settings"));
+        QCOMPARE(f.slider()->minimum(), 0);
+        QCOMPARE(f.slider()->maximum(), 4);
+        QCOMPARE(f.slider()->value(), position);
+        QCOMPARE(f.edit("pulseCount")->text(), pulses);
+        QCOMPARE(f.edit("pulseWindow")->text(), seconds);
+    }
+
+    void okStoresWhatWasEntered_data()
+    {
+        QTest::addColumn<int>("sensitivity");
+        QTest::addColumn<int>("rightKeys");
+        QTest::addColumn<QString>("pulses");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<int>("savedSensitivity");
+        QTest::addColumn<int>("savedPulses");
+        QTest::addColumn<int>("savedWindow");
+        QTest::newRow("60 is stored back as 50") << 60 << 0 << ""
+                                                 << "" << 50 << 2 << 10;
+        QTest::newRow("one step up from 50") << 50 << 1 << ""
+                                             << "" << 75 << 2 << 10;
+        QTest::newRow("0.3 seconds store 3 tenths") << 100 << 0 << "1"
+                                                    << "0.3" << 100 << 1 << 3;
+        QTest::newRow("10 seconds store 100 tenths") << 100 << 0 << "5"
+                                                     << "10" << 100 << 5 << 100;
+        QTest::newRow("2.5 seconds store 25 tenths") << 0 << 0 << "3"
+                                                     << "2.5" << 0 << 3 << 25;
+        QTest::newRow("a second decimal is dropped by the field") << 0 << 0 << "3"
+                                                                  << "2.55" << 0 << 3 << 25;
+        QTest::newRow("9.9 seconds store 99 tenths") << 0 << 0 << "3"
+                                                     << "9.9" << 0 << 3 << 99;
+    }
+    void okStoresWhatWasEntered()
+    {
+        QFETCH(int, sensitivity);
+        QFETCH(int, rightKeys);
+        QFETCH(QString, pulses);
+        QFETCH(QString, seconds);
+        QFETCH(int, savedSensitivity);
+        QFETCH(int, savedPulses);
+        QFETCH(int, savedWindow);
+        Fixture f;
+        f.settings.SetSensitivity(static_cast<std::uint16_t>(sensitivity));
+        QVERIFY(f.open());
+        f.slider()->setFocus();
+        for (int i = 0; i < rightKeys; ++i)
+            QTest::keyClick(f.slider(), Qt::Key_Right);
+        if (!pulses.isEmpty())
+            f.type("pulseCount", pulses);
+        if (!seconds.isEmpty())
+            f.type("pulseWindow", seconds);
+        f.click("okButton");
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(int(f.settings.Sensitivity()), savedSensitivity);
+        QCOMPARE(int(f.settings.core.pulseCount), savedPulses);
+        QCOMPARE(int(f.settings.core.pulseWindow), savedWindow);
+        QCOMPARE(f.settings.core.triggerFlags & 0xFF, 0x07);
+    }
+
+    void okRefusesWhatCannotBeStored_data()
+    {
+        QTest::addColumn<QString>("pulses");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("exclamation");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("10.5 seconds") << "2"
+                                      << "10.5" << kSecondsRange << true << "pulseWindow";
+        QTest::newRow("0.2 seconds") << "2"
+                                     << "0.2" << kSecondsRange << true << "pulseWindow";
+        QTest::newRow("0 seconds") << "2"
+                                   << "0" << kSecondsRange << true << "pulseWindow";
+        QTest::newRow("no seconds") << "2"
+                                    << "" << kEnterNumber << false << "pulseWindow";
+        QTest::newRow("no pulses") << ""
+                                   << "1" << kEnterInteger << false << "pulseCount";
+        QTest::newRow("letters for pulses") << "x"
+                                            << "1" << kEnterInteger << false << "pulseCount";
+        QTest::newRow("6 pulses") << "6"
+                                  << "1" << kPulsesRange << true << "pulseCount";
+        QTest::newRow("0 pulses") << "0"
+                                  << "1" << kPulsesRange << true << "pulseCount";
+        QTest::newRow("pulses are read before seconds")
+            << ""
+            << "" << kEnterInteger << false << "pulseCount";
+        QTest::newRow("seconds are ranged before pulses")
+            << "9"
+            << "20" << kSecondsRange << true << "pulseWindow";
+    }
+    void okRefusesWhatCannotBeStored()
+    {
+        QFETCH(QString, pulses);
+        QFETCH(QString, seconds);
+        QFETCH(QString, message);
+        QFETCH(bool, exclamation);
+        QFETCH(QString, field);
+        Fixture f;
+        QVERIFY(f.open());
+        const CoreSection before = f.settings.core;
+        f.slider()->setValue(1);
+        f.type("pulseCount", pulses);
+        f.type("pulseWindow", seconds);
+        f.messages.expect(message);
+        f.click("okButton");
+        QVERIFY(f.messages.allAnswered());
+        const Message &shown = f.messages.shown().constLast();
+        QCOMPARE(shown.caption, programName());
+        QCOMPARE(shown.icon, exclamation ? MessageIcon::Exclamation : MessageIcon::None);
+        QVERIFY(f.dialog->isVisible());
+        QCOMPARE(QApplication::focusWidget(), f.edit(qPrintable(field)));
+        QCOMPARE(f.edit(qPrintable(field))->selectedText(), f.edit(qPrintable(field))->text());
+        QVERIFY(f.settings.core == before);
+    }
+
+    void storedZerosMustBeCorrectedBeforeOk()
+    {
+        Fixture f;
+        f.settings.core.pulseCount = 0;
+        f.settings.core.pulseWindow = 0;
+        QVERIFY(f.open());
+        f.messages.expect(kSecondsRange);
+        f.click("okButton");
+        QVERIFY(f.dialog->isVisible());
+        f.type("pulseWindow", "1");
+        f.messages.expect(kPulsesRange);
+        f.click("okButton");
+        QVERIFY(f.dialog->isVisible());
+        f.type("pulseCount", "3");
+        f.click("okButton");
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(int(f.settings.core.pulseCount), 3);
+        QCOMPARE(int(f.settings.core.pulseWindow), 10);
+    }
+
+    void cancelLeavesTheRecordAlone_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel button") << false;
+        QTest::newRow("Escape key") << true;
+    }
+    void cancelLeavesTheRecordAlone()
+    {
+        QFETCH(bool, escape);
+        Fixture f;
+        QVERIFY(f.open());
+        const CoreSection before = f.settings.core;
+        f.slider()->setFocus();
+        QTest::keyClick(f.slider(), Qt::Key_Left);
+        QCOMPARE(f.slider()->value(), 3);
+        f.type("pulseCount", "4");
+        f.type("pulseWindow", "7.5");
+        if (escape)
+            QTest::keyClick(f.edit("pulseWindow"), Qt::Key_Escape);
+        else
+            f.click("cancelButton");
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+        QVERIFY(f.settings.core == before);
+    }
+
+    void returnInAFieldPressesOk()
+    {
+        Fixture f;
+        QVERIFY(f.open());
+        f.type("pulseCount", "4");
+        QTest::keyClick(f.edit("pulseCount"), Qt::Key_Return);
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(int(f.settings.core.pulseCount), 4);
+    }
+
+    void readOnlyShowsButCannotChange()
+    {
+        Fixture f;
+        QVERIFY(f.open(true));
+        const CoreSection before = f.settings.core;
+        QCOMPARE(f.dialog->windowTitle(), QStringLiteral("Internal Trigger Settings (read only)"));
+        for (const char *name :
+             {"sensitivityLowLabel", "sensitivity", "sensitivityHighLabel", "pulseCount",
+              "pulseWindow", "okButton", "requireLabel", "pulsesWithinLabel", "pulseWindowLabel"})
+            QVERIFY2(!f.find(name)->isEnabled(), name);
+        QVERIFY(f.find("cancelButton")->isEnabled());
+        QCOMPARE(f.edit("pulseWindow")->text(), QStringLiteral("1"));
+        // Return cannot reach the disabled OK: at most it presses the focused Cancel.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (f.dialog->isVisible())
+            f.click("cancelButton");
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+        QVERIFY(f.settings.core == before);
+    }
+
+    void aCommaLocaleShowsAndReadsTenthsWithAComma()
+    {
+        Fixture f;
+        f.platform.locale.decimalPoint = QLatin1Char(',');
+        f.settings.core.pulseWindow = 25;
+        QVERIFY(f.open());
+        QCOMPARE(f.edit("pulseWindow")->text(), QStringLiteral("2,5"));
+        f.type("pulseWindow", "0,3");
+        f.click("okButton");
+        QVERIFY(!f.dialog->isVisible());
+        QCOMPARE(int(f.settings.core.pulseWindow), 3);
+    }
+};
+
+QTEST_MAIN(TestInternalTriggerDialog)
+#include "tst_internal_trigger_dialog.moc"

@@ -1,0 +1,730 @@
+#include "fake_platform.h"
+#include "framework/property_sheet.h"
+#include "pages/internal_trigger_dialog.h"
+#include "pages/triggers_page.h"
+#include "scripted_messages.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The real page; only the opening of the schedule sheet is counted instead.
+class TriggersPage : public CKTPageTriggers
+{
+public:
+    using CKTPageTriggers::CKTPageTriggers;
+    int schedulesOpened = 0;
+
+protected:
+    void openTriggerSchedule() override { ++schedulesOpened; }
+};
+
+// A second tab to leave the Triggers page for.
+class OtherPage : public PropertyPage
+{
+public:
+    OtherPage() : PropertyPage(QStringLiteral("Other")) {}
+
+protected:
+    bool exchange(Direction) override { return true; }
+};
+
+const QString kEnterInteger = QStringLiteral("Please enter an integer.");
+const QString kEnterNumber = QStringLiteral("Please enter a number.");
+const QString kPicturesRange = QStringLiteral("Please enter an integer between 1 and 99.");
+const QString kSecondsRange = QStringLiteral("Please enter a number between 1 and 60.");
+const QString kQuietRange = QStringLiteral("Please enter an integer between 0 and 3600.");
+
+// Every control that only an Advanced quickset in an editable run leaves enabled.
+const QStringList kBurstAndQuietControls = {
+    "useInternalTrigger", "picturesPerTrigger",   "fastSequence",         "waitBetweenPictures",
+    "pictureInterval",    "pictureIntervalLabel", "quietPeriod",          "picturesLabel",
+    "picturesUnitLabel",  "quietPeriodLabel",     "quietPeriodUnitLabel", "scheduleLabel",
+};
+const QStringList kQuicksetRadios = {"quicksetNormal", "quicksetAggressive", "quicksetConservative",
+                                     "quicksetAdvanced"};
+
+struct Fixture
+{
+    Fixture()
+    {
+        settings.ResetAll();
+        settings.TakeSnapshots();
+    }
+
+    // Opens the sheet with the record as arranged so far.
+    bool open()
+    {
+        sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+        page = new TriggersPage(settings, app);
+        sheet->AddPage(page);
+        sheet->AddPage(new OtherPage);
+        sheet->show();
+        return QTest::qWaitForWindowActive(sheet.get());
+    }
+
+    bool leave() { return sheet->SetActivePage(1); }
+    bool revisit() { return leave() && sheet->SetActivePage(0); }
+
+    QWidget *widget(const QString &name) const
+    {
+        auto *found = page->findChild<QWidget *>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    QLineEdit *edit(const QString &name) const { return qobject_cast<QLineEdit *>(widget(name)); }
+    QAbstractButton *button(const QString &name) const
+    {
+        return qobject_cast<QAbstractButton *>(widget(name));
+    }
+    void click(const QString &name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+
+    // Types into a field as a person does: select everything, then type over it.
+    void type(const QString &name, const QString &text) const
+    {
+        QLineEdit *field = edit(name);
+        field->setFocus();
+        field->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(field, text);
+    }
+
+    QString checkedQuickset() const
+    {
+        for (const QString &name : kQuicksetRadios) {
+            if (button(name)->isChecked())
+                return name;
+        }
+        return {};
+    }
+
+    CameraSettings settings;
+    AppState app;
+    FakePlatformServices platform;
+    ScriptedMessages messages;
+    std::unique_ptr<PropertySheet> sheet;
+    TriggersPage *page = nullptr;
+};
+
+void setAdvanced(CameraSettings &settings)
+{
+    settings.SetStoredQuickset(QuicksetAdvanced);
+}
+
+} // namespace
+
+class TestTriggersPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void factoryValuesShowTheNormalPresetWithItsControlsLocked()
+    {
+        Fixture f;
+        QVERIFY(f.open());
+        QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetNormal"));
+        QCOMPARE(f.edit("picturesPerTrigger")->text(), QStringLiteral("3"));
+        QCOMPARE(f.edit("pictureInterval")->text(), QStringLiteral("1"));
+        QCOMPARE(f.edit("quietPeriod")->text(), QStringLiteral("0"));
+        QVERIFY(f.button("waitBetweenPictures")->isChecked());
+        QVERIFY(f.button("useInternalTrigger")->isChecked());
+        QVERIFY(!f.button("useExternalTrigger")->isChecked());
+        for (const QString &name : kBurstAndQuietControls)
+            QVERIFY2(!f.widget(name)->isEnabled(), qPrintable(name));
+        QVERIFY(!f.widget("internalTriggerSettings")->isEnabled());
+        QVERIFY(!f.widget("viewTriggerSchedule")->isEnabled());
+        QVERIFY(f.widget("useExternalTrigger")->isEnabled());
+        for (const QString &name : kQuicksetRadios)
+            QVERIFY(f.widget(name)->isEnabled());
+    }
+
+    void aStoredPresetIsShownOnlyWhileTheRecordHoldsIt_data()
+    {
+        QTest::addColumn<int>("applied");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("sensitivity");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Normal held") << 1 << 1 << 100 << "quicksetNormal";
+        QTest::newRow("Conservative held") << 3 << 3 << 100 << "quicksetConservative";
+        QTest::newRow("Aggressive stored over Normal values")
+            << 1 << 2 << 100 << "quicksetAdvanced";
+        QTest::newRow("Normal with sensitivity 75") << 1 << 1 << 75 << "quicksetAdvanced";
+        QTest::newRow("Normal values, Advanced stored") << 1 << 0 << 100 << "quicksetAdvanced";
+    }
+    void aStoredPresetIsShownOnlyWhileTheRecordHoldsIt()
+    {
+        QFETCH(int, applied);
+        QFETCH(int, stored);
+        QFETCH(int, sensitivity);
+        QFETCH(QString, shown);
+        Fixture f;
+        f.settings.ApplyQuickset(static_cast<std::uint16_t>(applied));
+        f.settings.SetSensitivity(static_cast<std::uint16_t>(sensitivity));
+        f.settings.SetStoredQuickset(static_cast<std::uint16_t>(stored));
+        QVERIFY(f.open());
+        QCOMPARE(f.checkedQuickset(), shown);
+        const bool advanced = shown == QLatin1String("quicksetAdvanced");
+        QCOMPARE(f.widget("picturesPerTrigger")->isEnabled(), advanced);
+        QCOMPARE(f.widget("internalTriggerSettings")->isEnabled(), advanced);
+        // Saving never writes the preset number: only the quickset radios do.
+        QVERIFY(f.leave());
+        QCOMPARE(int(f.settings.StoredQuickset()), stored);
+    }
+
+    void theIntervalIsShownInWholeSecondsAndSavedBack_data()
+    {
+        QTest::addColumn<int>("storedMs");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("savedMs");
+        QTest::newRow("500 ms shows 1 second") << 500 << "1" << 1000;
+        QTest::newRow("0 ms shows 1 second") << 0 << "1" << 1000;
+        QTest::newRow("1500 ms loses its fraction in the field") << 1500 << "1" << 1000;
+        QTest::newRow("60000 ms shows 60") << 60000 << "60" << 60000;
+    }
+    void theIntervalIsShownInWholeSecondsAndSavedBack()
+    {
+        QFETCH(int, storedMs);
+        QFETCH(QString, shown);
+        QFETCH(int, savedMs);
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.core.pictureInterval = static_cast<std::uint16_t>(storedMs);
+        QVERIFY(f.open());
+        QCOMPARE(f.edit("pictureInterval")->text(), shown);
+        QVERIFY(f.leave());
+        QCOMPARE(int(f.settings.core.pictureInterval), savedMs);
+    }
+
+    void leavingThePageWritesWhatWasEntered()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.SetSensitivity(50);
+        QVERIFY(f.open());
+        f.type("picturesPerTrigger", "12");
+        f.click("fastSequence");
+        f.type("pictureInterval", "7");
+        f.type("quietPeriod", "120");
+        f.click("useExternalTrigger");
+        f.click("useInternalTrigger");
+        QVERIFY(f.leave());
+        QCOMPARE(int(f.settings.core.picturesPerTrigger), 12);
+        QVERIFY(f.settings.FastSequence());
+        QCOMPARE(int(f.settings.core.pictureInterval), 7000);
+        QCOMPARE(int(f.settings.core.quietPeriod), 120);
+        QVERIFY(f.settings.ExternalTrigger());
+        QVERIFY(!f.settings.InternalTrigger());
+        QCOMPARE(int(f.settings.Sensitivity()), 50);
+        QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetAdvanced));
+
+        // Changed elsewhere (as "Use Factory" would), shown on the next visit.
+        QVERIFY(f.sheet->SetActivePage(0));
+        f.type("picturesPerTrigger", "4");
+        f.click("waitBetweenPictures");
+        QVERIFY(f.leave());
+        QVERIFY(!f.settings.FastSequence());
+        f.settings.core.quietPeriod = 3600;
+        QVERIFY(f.sheet->SetActivePage(0));
+        QCOMPARE(f.edit("picturesPerTrigger")->text(), QStringLiteral("4"));
+        QCOMPARE(f.edit("quietPeriod")->text(), QStringLiteral("3600"));
+    }
+
+    void aFailedValidationKeepsThePage_data()
+    {
+        QTest::addColumn<QString>("pictures");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("quiet");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("exclamation");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("pictures empty") << ""
+                                        << "1"
+                                        << "0" << kEnterInteger << false << "picturesPerTrigger";
+        QTest::newRow("pictures 0") << "0"
+                                    << "1"
+                                    << "0" << kPicturesRange << true << "picturesPerTrigger";
+        QTest::newRow("seconds empty") << "3"
+                                       << ""
+                                       << "0" << kEnterNumber << false << "pictureInterval";
+        QTest::newRow("seconds 0") << "3"
+                                   << "0"
+                                   << "0" << kSecondsRange << true << "pictureInterval";
+        QTest::newRow("seconds 61") << "3"
+                                    << "61"
+                                    << "0" << kSecondsRange << true << "pictureInterval";
+        QTest::newRow("quiet period empty") << "3"
+                                            << "1"
+                                            << "" << kEnterInteger << false << "quietPeriod";
+        QTest::newRow("quiet period 3601") << "3"
+                                           << "1"
+                                           << "3601" << kQuietRange << true << "quietPeriod";
+        QTest::newRow("empty quiet period is read before bad pictures")
+            << "0"
+            << "1"
+            << "" << kEnterInteger << false << "quietPeriod";
+        QTest::newRow("pictures are ranged before seconds")
+            << "0"
+            << "0"
+            << "0" << kPicturesRange << true << "picturesPerTrigger";
+        QTest::newRow("seconds are ranged before the quiet period")
+            << "3"
+            << "0"
+            << "9999" << kSecondsRange << true << "pictureInterval";
+    }
+    void aFailedValidationKeepsThePage()
+    {
+        QFETCH(QString, pictures);
+        QFETCH(QString, seconds);
+        QFETCH(QString, quiet);
+        QFETCH(QString, message);
+        QFETCH(bool, exclamation);
+        QFETCH(QString, field);
+        Fixture f;
+        setAdvanced(f.settings);
+        QVERIFY(f.open());
+        const CoreSection before = f.settings.core;
+        f.click("useExternalTrigger");
+        f.type("picturesPerTrigger", pictures);
+        f.type("pictureInterval", seconds);
+        f.type("quietPeriod", quiet);
+
+        f.messages.expect(message);
+        QVERIFY(!f.leave());
+        QVERIFY(f.messages.allAnswered());
+        const Message &shown = f.messages.shown().constLast();
+        QCOMPARE(shown.caption, programName());
+        QCOMPARE(shown.icon, exclamation ? MessageIcon::Exclamation : MessageIcon::None);
+        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), f.widget(field));
+        QCOMPARE(f.edit(field)->selectedText(), f.edit(field)->text());
+        // Nothing is written before every check has passed.
+        QVERIFY(f.settings.core == before);
+    }
+
+    void aStoredValueOutsideItsRangeMustBeCorrected()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.core.picturesPerTrigger = 0;
+        QVERIFY(f.open());
+        QCOMPARE(f.edit("picturesPerTrigger")->text(), QStringLiteral("0"));
+        f.messages.expect(kPicturesRange);
+        QVERIFY(!f.leave());
+        f.type("picturesPerTrigger", "4");
+        QVERIFY(f.leave());
+        QCOMPARE(int(f.settings.core.picturesPerTrigger), 4);
+    }
+
+    void aShortTimeLapseShowsAndSavesBothTriggersOff()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.SetExternalTrigger(true);
+        f.settings.SetTimeLapseOn(true);
+        f.settings.core.timeLapseInterval = MakeInterval(IntervalUnit::Seconds, 3);
+        QVERIFY(f.open());
+        QVERIFY(!f.button("useInternalTrigger")->isChecked());
+        QVERIFY(!f.button("useExternalTrigger")->isChecked());
+        QVERIFY(f.settings.InternalTrigger()); // only shown off until the page is left
+        QVERIFY(f.leave());
+        QVERIFY(!f.settings.InternalTrigger());
+        QVERIFY(!f.settings.ExternalTrigger());
+    }
+
+    void clickingATriggerBoxAgainstTheTimeLapse_data()
+    {
+        QTest::addColumn<bool>("timeLapseOn");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("3 seconds") << true << int(MakeInterval(IntervalUnit::Seconds, 3)) << true;
+        QTest::newRow("4999 ms") << true << int(MakeInterval(IntervalUnit::Milliseconds, 4999))
+                                 << true;
+        QTest::newRow("0 minutes") << true << int(MakeInterval(IntervalUnit::Minutes, 0)) << true;
+        QTest::newRow("5 seconds") << true << int(MakeInterval(IntervalUnit::Seconds, 5)) << false;
+        QTest::newRow("5000 ms") << true << int(MakeInterval(IntervalUnit::Milliseconds, 5000))
+                                 << false;
+        QTest::newRow("3 seconds with the time lapse off")
+            << false << int(MakeInterval(IntervalUnit::Seconds, 3)) << false;
+    }
+    void clickingATriggerBoxAgainstTheTimeLapse()
+    {
+        QFETCH(bool, timeLapseOn);
+        QFETCH(int, interval);
+        QFETCH(bool, refused);
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.SetInternalTrigger(false);
+        // As the Time Lapse page saves it.
+        f.settings.SetTimeLapseOn(timeLapseOn);
+        f.settings.core.timeLapseInterval = static_cast<std::uint16_t>(interval);
+        QVERIFY(f.open());
+        for (const char *name : {"useInternalTrigger", "useExternalTrigger"}) {
+            if (refused)
+                f.messages.expect(117);
+            f.click(name);
+            QVERIFY(f.messages.allAnswered());
+            QCOMPARE(f.button(name)->isChecked(), !refused);
+        }
+        if (refused) {
+            const Message &shown = f.messages.shown().constLast();
+            QCOMPARE(shown.caption, programName());
+            QCOMPARE(shown.icon, MessageIcon::Information);
+            QCOMPARE(shown.buttons, MessageButtons::Ok);
+        }
+        QVERIFY(f.leave());
+        QCOMPARE(f.settings.InternalTrigger(), !refused);
+        QCOMPARE(f.settings.ExternalTrigger(), !refused);
+    }
+
+    void burstClipAgainstTheTimeLapseBurst_data()
+    {
+        QTest::addColumn<bool>("burst");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QString>("pictures");
+        QTest::addColumn<bool>("asks");
+        const int s30 = MakeInterval(IntervalUnit::Seconds, 30);
+        QTest::newRow("30 s, 6 pictures pass") << true << s30 << "6" << false;
+        QTest::newRow("30 s, 7 pictures ask") << true << s30 << "7" << true;
+        QTest::newRow("1 min, 12 pictures pass")
+            << true << int(MakeInterval(IntervalUnit::Minutes, 1)) << "12" << false;
+        QTest::newRow("1 min, 13 pictures ask")
+            << true << int(MakeInterval(IntervalUnit::Minutes, 1)) << "13" << true;
+        QTest::newRow("1 hour, 99 pictures pass")
+            << true << int(MakeInterval(IntervalUnit::Hours, 1)) << "99" << false;
+        QTest::newRow("6000 ms, 99 pictures pass")
+            << true << int(MakeInterval(IntervalUnit::Milliseconds, 6000)) << "99" << false;
+        // 5462 x 12 = 65544, which the camera's 16-bit limit holds as 8.
+        QTest::newRow("5462 min wraps to a limit of 8")
+            << true << int(MakeInterval(IntervalUnit::Minutes, 5462)) << "9" << true;
+        QTest::newRow("no burst, 99 pictures pass") << false << s30 << "99" << false;
+    }
+    void burstClipAgainstTheTimeLapseBurst()
+    {
+        QFETCH(bool, burst);
+        QFETCH(int, interval);
+        QFETCH(QString, pictures);
+        QFETCH(bool, asks);
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.SetTimeLapseOn(true);
+        f.settings.SetTimeLapseBurst(burst);
+        f.settings.core.timeLapseInterval = static_cast<std::uint16_t>(interval);
+        QVERIFY(f.open());
+        f.type("picturesPerTrigger", pictures);
+        if (asks)
+            f.messages.expect(126, MessageAnswer::Yes);
+        QVERIFY(f.leave());
+        QVERIFY(f.messages.allAnswered());
+        if (asks) {
+            const Message &shown = f.messages.shown().constLast();
+            QCOMPARE(shown.caption, programName());
+            QCOMPARE(shown.icon, MessageIcon::Information);
+            QCOMPARE(shown.buttons, MessageButtons::YesNo);
+        }
+        QCOMPARE(int(f.settings.core.picturesPerTrigger), pictures.toInt());
+        QCOMPARE(f.settings.TimeLapseBurst(), burst && !asks);
+    }
+
+    void answeringNoToTheBurstClipQuestionKeepsThePage()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.SetTimeLapseOn(true);
+        f.settings.SetTimeLapseBurst(true);
+        f.settings.core.timeLapseInterval = MakeInterval(IntervalUnit::Seconds, 30);
+        QVERIFY(f.open());
+        f.type("picturesPerTrigger", "7");
+        f.messages.expect(126, MessageAnswer::No);
+        QVERIFY(!f.leave());
+        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QVERIFY(f.settings.TimeLapseBurst());
+        // The fields were written before the question.
+        QCOMPARE(int(f.settings.core.picturesPerTrigger), 7);
+    }
+
+    void aPresetLoadsItsValuesAndArmsTheCameraAlways_data()
+    {
+        QTest::addColumn<QString>("radio");
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QString>("pictures");
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("quiet");
+        QTest::newRow("Normal") << "quicksetNormal" << 1 << "3" << false << "1"
+                                << "0";
+        QTest::newRow("Aggressive") << "quicksetAggressive" << 2 << "5" << true << "1"
+                                    << "0";
+        QTest::newRow("Conservative") << "quicksetConservative" << 3 << "3" << false << "5"
+                                      << "15";
+    }
+    void aPresetLoadsItsValuesAndArmsTheCameraAlways()
+    {
+        QFETCH(QString, radio);
+        QFETCH(int, preset);
+        QFETCH(QString, pictures);
+        QFETCH(bool, fast);
+        QFETCH(QString, seconds);
+        QFETCH(QString, quiet);
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.core.picturesPerTrigger = 20;
+        f.settings.core.quietPeriod = 99;
+        f.settings.SetSensitivity(50);
+        f.settings.SetExternalTrigger(true);
+        f.settings.core.pulseCount = 4;
+        // Still always armed: every day uses schedule 2, so schedule 1 may have an off slot.
+        f.settings.dual.dayAssignment = 0x7F7F;
+        f.settings.SetDualTriggerSlot(0, false, 0);
+        QVERIFY(f.settings.IsTriggerAlwaysArmed());
+        QVERIFY(f.open());
+        f.click("useExternalTrigger"); // unticked on the page only, not yet saved
+
+        f.click(radio);
+        QVERIFY(f.messages.shown().isEmpty());
+        QCOMPARE(int(f.settings.StoredQuickset()), preset);
+        QCOMPARE(f.edit("picturesPerTrigger")->text(), pictures);
+        QCOMPARE(f.edit("pictureInterval")->text(), seconds);
+        QCOMPARE(f.edit("quietPeriod")->text(), quiet);
+        QCOMPARE(f.button("fastSequence")->isChecked(), fast);
+        QVERIFY(f.button("useInternalTrigger")->isChecked());
+        QCOMPARE(f.checkedQuickset(), radio);
+        QCOMPARE(int(f.settings.Sensitivity()), 100);
+        // The whole word goes, the time-lapse day choices with it.
+        QCOMPARE(int(f.settings.dual.dayAssignment), 0);
+        QVERIFY(f.settings.dual.triggerSchedule1.IsAllOn());
+        QVERIFY(f.settings.dual.triggerSchedule2.IsAllOn());
+        QVERIFY(f.settings.core.triggerDaySchedule.IsAllOn());
+        // The external trigger and the pulse settings are the user's, not the preset's.
+        QVERIFY(!f.settings.ExternalTrigger());
+        QCOMPARE(int(f.settings.core.pulseCount), 4);
+
+        for (const QString &name : kBurstAndQuietControls)
+            QVERIFY2(!f.widget(name)->isEnabled(), qPrintable(name));
+        QVERIFY(!f.widget("internalTriggerSettings")->isEnabled());
+        QVERIFY(!f.widget("viewTriggerSchedule")->isEnabled());
+        QVERIFY(f.widget("useExternalTrigger")->isEnabled());
+        for (const QString &name : kQuicksetRadios)
+            QVERIFY(f.widget(name)->isEnabled());
+
+        QVERIFY(f.revisit());
+        QCOMPARE(f.checkedQuickset(), radio);
+    }
+
+    void aRestrictedScheduleAsksBeforeAPreset_data()
+    {
+        QTest::addColumn<int>("restriction");
+        QTest::addColumn<bool>("yes");
+        // 0: the daily schedule has an off slot; 1: schedule 1 is used and has one;
+        // 2: schedule 2 is used (on Sunday) and has one.
+        for (bool yes : {false, true}) {
+            const char *answer = yes ? "yes" : "no";
+            QTest::addRow("daily schedule, %s", answer) << 0 << yes;
+            QTest::addRow("dual schedule 1, %s", answer) << 1 << yes;
+            QTest::addRow("dual schedule 2, %s", answer) << 2 << yes;
+        }
+    }
+    void aRestrictedScheduleAsksBeforeAPreset()
+    {
+        QFETCH(int, restriction);
+        QFETCH(bool, yes);
+        Fixture f;
+        setAdvanced(f.settings);
+        f.settings.core.picturesPerTrigger = 9;
+        if (restriction == 0) {
+            f.settings.SetDaySlot(ScheduleKind::Trigger, 600, false);
+        } else {
+            f.settings.SetTriggerDayUsesSchedule2(1, restriction == 2);
+            f.settings.SetDualTriggerSlot(600, false, restriction - 1);
+        }
+        f.settings.dual.dayAssignment |= 0x0100;
+        QVERIFY(f.open());
+        const CoreSection core = f.settings.core;
+        const DualScheduleSection dual = f.settings.dual;
+
+        f.messages.expect(123, yes ? MessageAnswer::Yes : MessageAnswer::No);
+        f.click("quicksetNormal");
+        QVERIFY(f.messages.allAnswered());
+        const Message &shown = f.messages.shown().constLast();
+        QCOMPARE(shown.caption, stringText(104));
+        QCOMPARE(shown.icon, MessageIcon::Question);
+        QCOMPARE(shown.buttons, MessageButtons::YesNo);
+        if (yes) {
+            QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetNormal"));
+            QVERIFY(f.settings.IsTriggerAlwaysArmed());
+            QCOMPARE(int(f.settings.dual.dayAssignment), 0);
+            QCOMPARE(int(f.settings.core.picturesPerTrigger), 3);
+        } else {
+            QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetAdvanced"));
+            QCOMPARE(QApplication::focusWidget(), f.widget("quicksetAdvanced"));
+            QVERIFY(f.settings.core == core);
+            QVERIFY(f.settings.dual == dual);
+            QVERIFY(f.widget("picturesPerTrigger")->isEnabled());
+        }
+    }
+
+    void aPresetGoesOnAfterTheSaveBeforeItIsRefused()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        QVERIFY(f.open());
+        f.type("picturesPerTrigger", "0");
+        f.messages.expect(kPicturesRange);
+        f.click("quicksetAggressive");
+        QVERIFY(f.messages.allAnswered());
+        QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetAggressive));
+        QCOMPARE(f.edit("picturesPerTrigger")->text(), QStringLiteral("5"));
+        QVERIFY(f.leave());
+    }
+
+    void theAdvancedRadioKeepsTheValuesAndUnlocksTheControls()
+    {
+        Fixture f;
+        f.settings.ApplyQuickset(QuicksetConservative);
+        QVERIFY(f.open());
+        QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetConservative"));
+        f.click("quicksetAdvanced");
+        QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetAdvanced));
+        QCOMPARE(f.edit("quietPeriod")->text(), QStringLiteral("15"));
+        for (const QString &name : kBurstAndQuietControls)
+            QVERIFY2(f.widget(name)->isEnabled(), qPrintable(name));
+        QVERIFY(f.widget("internalTriggerSettings")->isEnabled());
+        QVERIFY(f.widget("viewTriggerSchedule")->isEnabled());
+        QVERIFY(f.revisit());
+        QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetAdvanced"));
+        QCOMPARE(int(f.settings.core.quietPeriod), 15);
+        QCOMPARE(int(f.settings.core.pictureInterval), 5000);
+    }
+
+    void viewScheduleOpensOnlyAfterASuccessfulSave()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        QVERIFY(f.open());
+        f.type("picturesPerTrigger", "0");
+        f.messages.expect(kPicturesRange);
+        f.click("viewTriggerSchedule");
+        QVERIFY(f.messages.allAnswered());
+        QCOMPARE(f.page->schedulesOpened, 0);
+        QCOMPARE(QApplication::focusWidget(), f.widget("picturesPerTrigger"));
+
+        f.type("picturesPerTrigger", "8");
+        f.click("viewTriggerSchedule");
+        QCOMPARE(f.page->schedulesOpened, 1);
+        QCOMPARE(int(f.settings.core.picturesPerTrigger), 8);
+    }
+
+    void advancedOpensTheInternalTriggerSettings_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("editable") << false;
+        QTest::newRow("read-only") << true;
+    }
+    void advancedOpensTheInternalTriggerSettings()
+    {
+        QFETCH(bool, readOnly);
+        Fixture f;
+        setAdvanced(f.settings);
+        f.app.readOnly = readOnly;
+        QVERIFY(f.open());
+        QByteArray className;
+        QString title;
+        QWidget *parent = nullptr;
+        bool okEnabled = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *opened = QApplication::activeModalWidget();
+            if (!opened)
+                return;
+            className = opened->metaObject()->className();
+            title = opened->windowTitle();
+            parent = opened->parentWidget();
+            okEnabled = opened->findChild<QWidget *>("okButton")->isEnabled();
+            QTest::keyClick(opened, Qt::Key_Escape);
+        });
+        f.click("internalTriggerSettings");
+        QCOMPARE(className, QByteArray(CInternalTriggerDlg::staticMetaObject.className()));
+        QCOMPARE(title, readOnly ? QStringLiteral("Internal Trigger Settings (read only)")
+                                 : QStringLiteral("Internal Trigger Settings"));
+        QCOMPARE(parent, static_cast<QWidget *>(f.page));
+        QCOMPARE(okEnabled, !readOnly);
+    }
+
+    void readOnlyDisablesEditingButNotLooking_data()
+    {
+        QTest::addColumn<bool>("advanced");
+        QTest::newRow("with a preset") << false;
+        QTest::newRow("with Advanced") << true;
+    }
+    void readOnlyDisablesEditingButNotLooking()
+    {
+        QFETCH(bool, advanced);
+        Fixture f;
+        if (advanced)
+            setAdvanced(f.settings);
+        f.app.readOnly = true;
+        QVERIFY(f.open());
+        const CoreSection before = f.settings.core;
+        const DualScheduleSection dual = f.settings.dual;
+        for (int visit = 0; visit < 2; ++visit) {
+            for (const QString &name :
+                 kBurstAndQuietControls + kQuicksetRadios + QStringList{"useExternalTrigger"})
+                QVERIFY2(!f.widget(name)->isEnabled(), qPrintable(name));
+            QCOMPARE(f.widget("internalTriggerSettings")->isEnabled(), advanced);
+            QCOMPARE(f.widget("viewTriggerSchedule")->isEnabled(), advanced);
+            QVERIFY(f.revisit()); // later loads keep the page locked
+        }
+        if (advanced) {
+            f.click("viewTriggerSchedule");
+            QCOMPARE(f.page->schedulesOpened, 1);
+        }
+        QVERIFY(f.settings.core == before);
+        QVERIFY(f.settings.dual == dual);
+    }
+
+    void theKeyboardReachesEveryControl()
+    {
+        Fixture f;
+        setAdvanced(f.settings);
+        QVERIFY(f.open());
+        // Tabbing into a radio group lands on its selected radio.
+        f.widget("picturesPerTrigger")->setFocus();
+        QTest::keyClick(f.widget("picturesPerTrigger"), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), f.widget("quicksetAdvanced"));
+        QStringList order;
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, QStringList({"picturesPerTrigger", "waitBetweenPictures", "pictureInterval",
+                                     "quietPeriod", "useInternalTrigger", "internalTriggerSettings",
+                                     "useExternalTrigger", "viewTriggerSchedule"}));
+        f.widget("pictureInterval")->setFocus();
+        QTest::keyClick(f.widget("pictureInterval"), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), f.widget("waitBetweenPictures"));
+
+        // Arrow keys move through the quickset radios and select as they go.
+        f.widget("quicksetAdvanced")->setFocus();
+        QTest::keyClick(f.widget("quicksetAdvanced"), Qt::Key_Left);
+        QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetConservative"));
+        QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetConservative));
+        // Space toggles the external trigger.
+        f.widget("useExternalTrigger")->setFocus();
+        QTest::keyClick(f.widget("useExternalTrigger"), Qt::Key_Space);
+        QVERIFY(f.button("useExternalTrigger")->isChecked());
+    }
+};
+
+QTEST_MAIN(TestTriggersPage)
+#include "tst_triggers_page.moc"
