@@ -1,13 +1,280 @@
 #include "pages/images_page.h"
 
-CKTPageImages::CKTPageImages(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Images"), parent), settings(settings), app(app)
+#include "pages/label_edit.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <string>
+
+namespace {
+
+// The record's label is 20 bytes.
+constexpr int kLabelChars = 20;
+
+// The set the field is built with; the page replaces it before the user can type.
+const QString kConstructionInvalidChars = QStringLiteral("%'*\"+?><:\\");
+// The characters the camera's stamp cannot print.
+const QString kTypingInvalidChars = QStringLiteral("~^_`{}|");
+
+// Night shutter: slider positions 0..2 are the stored speeds; the unused 3 shows as the middle.
+int nightShutterPosition(std::uint16_t stored)
 {
-    setObjectName(QStringLiteral("imagesPage"));
+    return stored == 3 ? 1 : stored;
 }
 
-// The page's controls come with its own change; until then the tab is empty.
-bool CKTPageImages::exchange(Direction)
+// Night ISO: the slider runs Low, middle, High over the codes 1, 0, 2 (the factory 0 sits in
+// the middle); the unused 3 shows as High.
+int nightIsoPosition(std::uint16_t stored)
 {
+    switch (stored) {
+    case 0:
+        return 1;
+    case 1:
+        return 0;
+    default:
+        return 2;
+    }
+}
+
+std::uint16_t nightIsoValue(int position)
+{
+    switch (position) {
+    case 0:
+        return 1;
+    case 1:
+        return 0;
+    default:
+        return 2;
+    }
+}
+
+// One byte a character: the stored bytes up to the first zero, shown as they are.
+QString labelFromRecord(const CameraSettings &settings)
+{
+    const std::string bytes = settings.Label();
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The first 20 characters, one byte each. The field admits only characters with a byte of
+// their own; any other would be skipped here rather than stored as something else.
+void labelToRecord(CameraSettings &settings, const QString &text)
+{
+    std::string bytes;
+    for (const QChar c : text) {
+        if (static_cast<int>(bytes.size()) == kLabelChars)
+            break;
+        if (CLabelEdit::isStorable(c))
+            bytes += static_cast<char>(c.unicode());
+    }
+    settings.SetLabel(bytes);
+}
+
+} // namespace
+
+CKTPageImages::CKTPageImages(CameraSettings &settings, AppState &app, QWidget *parent)
+    : PropertyPage(tr("Images"), parent), settings(settings), app(app),
+      label(new CLabelEdit(kConstructionInvalidChars, this))
+{
+    setObjectName(QStringLiteral("imagesPage"));
+    label->setObjectName(QStringLiteral("label"));
+}
+
+QSlider *CKTPageImages::makeSlider(const char *name, int maximum, int tickInterval)
+{
+    auto *slider = new QSlider(Qt::Horizontal, this);
+    slider->setObjectName(QLatin1String(name));
+    slider->setRange(0, maximum);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(tickInterval);
+    // One key press moves a 0..255 slider visibly; Page Up/Down takes a tick.
+    slider->setSingleStep(1);
+    slider->setPageStep(tickInterval);
+    return slider;
+}
+
+QRadioButton *CKTPageImages::makeRadio(const char *name, const QString &text)
+{
+    auto *radio = new QRadioButton(text, this);
+    radio->setObjectName(QLatin1String(name));
+    return radio;
+}
+
+QLabel *CKTPageImages::makeStatic(const QString &text)
+{
+    auto *label = new QLabel(text, this);
+    statics.append(label);
+    return label;
+}
+
+void CKTPageImages::addSliderRow(QGridLayout *grid, int row, const QString &caption,
+                                 const QString &low, QSlider *slider, const QString &high)
+{
+    QLabel *captionLabel = makeStatic(caption);
+    captionLabel->setBuddy(slider);
+    grid->addWidget(captionLabel, row, 0);
+    grid->addWidget(makeStatic(low), row, 1, Qt::AlignRight);
+    grid->addWidget(slider, row, 2);
+    grid->addWidget(makeStatic(high), row, 3);
+}
+
+void CKTPageImages::addRadioRow(QGridLayout *grid, int row, const QString &caption,
+                                QRadioButton *first, QRadioButton *second)
+{
+    // Each pair is its own exclusive group, though all share the page as parent.
+    auto *group = new QButtonGroup(this);
+    group->addButton(first, 0);
+    group->addButton(second, 1);
+    QLabel *captionLabel = makeStatic(caption);
+    captionLabel->setBuddy(first);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(first);
+    buttons->addWidget(second);
+    buttons->addStretch();
+    grid->addWidget(captionLabel, row, 0);
+    grid->addLayout(buttons, row, 1, 1, 3);
+}
+
+void CKTPageImages::OnInitDialog()
+{
+    brightness = makeSlider("brightness", 255, 32);
+    contrast = makeSlider("contrast", 255, 32);
+    sharpness = makeSlider("sharpness", 255, 32);
+    saturation = makeSlider("saturation", 255, 32);
+    fahrenheit = makeRadio("fahrenheit", tr("Fahrenheit"));
+    celsius = makeRadio("celsius", tr("Celsius"));
+    clock12h = makeRadio("clock12h", tr("12 hr"));
+    clock24h = makeRadio("clock24h", tr("24 hr"));
+    nightShutter = makeSlider("nightShutter", 2, 1);
+    nightIso = makeSlider("nightIso", 2, 1);
+    highResolution = makeRadio("highResolution", tr("High"));
+    lowResolution = makeRadio("lowResolution", tr("Low"));
+    printBorder = new QCheckBox(tr("Include border for 4x6 prints"), this);
+    printBorder->setObjectName(QStringLiteral("printBorder"));
+
+    auto *options = new QGroupBox(tr("Options"), this);
+    options->setObjectName(QStringLiteral("optionsGroup"));
+    auto *optionsGrid = new QGridLayout(options);
+    QLabel *labelCaption = makeStatic(tr("Label:"));
+    labelCaption->setBuddy(label);
+    optionsGrid->addWidget(labelCaption, 0, 0);
+    optionsGrid->addWidget(label, 0, 1, 1, 3);
+    addSliderRow(optionsGrid, 1, tr("Brightness:"), tr("Low"), brightness, tr("High"));
+    addSliderRow(optionsGrid, 2, tr("Contrast:"), tr("Low"), contrast, tr("High"));
+    addSliderRow(optionsGrid, 3, tr("Sharpness:"), tr("Low"), sharpness, tr("High"));
+    addSliderRow(optionsGrid, 4, tr("Saturation:"), tr("Low"), saturation, tr("High"));
+    addRadioRow(optionsGrid, 5, tr("Temperature:"), fahrenheit, celsius);
+    addRadioRow(optionsGrid, 6, tr("Time:"), clock12h, clock24h);
+    optionsGrid->setColumnStretch(2, 1);
+
+    auto *night = new QGroupBox(tr("SwiftShot/Stormline Models Only"), this);
+    night->setObjectName(QStringLiteral("nightGroup"));
+    auto *nightGrid = new QGridLayout(night);
+    addSliderRow(nightGrid, 0, tr("Night Shutter Speed:"), tr("Slow"), nightShutter, tr("Fast"));
+    addSliderRow(nightGrid, 1, tr("Night ISO Sensitivity:"), tr("Low"), nightIso, tr("High"));
+    addRadioRow(nightGrid, 2, tr("Resolution:"), highResolution, lowResolution);
+    nightGrid->setColumnStretch(2, 1);
+
+    auto *vga = new QGroupBox(tr("Kestra VGA Models Only"), this);
+    vga->setObjectName(QStringLiteral("kestraVgaGroup"));
+    auto *vgaLayout = new QVBoxLayout(vga);
+    vgaLayout->addWidget(printBorder);
+
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(options);
+    page->addWidget(night);
+    page->addWidget(vga);
+    page->addStretch();
+
+    // Top to bottom, left to right.
+    const QList<QWidget *> order = {
+        label,    brightness, contrast,     sharpness, saturation,     fahrenheit,    celsius,
+        clock12h, clock24h,   nightShutter, nightIso,  highResolution, lowResolution, printBorder};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    PropertyPage::OnInitDialog();
+    applyReadOnly();
+}
+
+void CKTPageImages::configureControls()
+{
+    for (QSlider *slider : {brightness, contrast, sharpness, saturation})
+        slider->setRange(0, 255);
+    for (QSlider *slider : {nightShutter, nightIso})
+        slider->setRange(0, 2);
+    for (QSlider *slider : {contrast, brightness, sharpness, saturation})
+        slider->setTickInterval(32);
+    for (QSlider *slider : {nightShutter, nightIso})
+        slider->setTickInterval(1);
+    label->SetInvalidCharacters(kTypingInvalidChars);
+}
+
+bool CKTPageImages::exchange(Direction direction)
+{
+    configureControls();
+    DataExchange dx(direction);
+
+    if (dx.loading()) {
+        brightnessValue = settings.core.brightness;
+        contrastValue = settings.core.contrast;
+        sharpnessValue = settings.core.sharpness;
+        saturationValue = settings.core.saturation;
+        temperatureIndex = settings.Celsius() ? 1 : 0;
+        clockIndex = settings.Clock24h() ? 1 : 0;
+        resolutionIndex = settings.LowResolution() ? 1 : 0;
+        printBorderValue = settings.PrintBorder() ? 1 : 0;
+        nightShutterIndex = nightShutterPosition(settings.NightShutter());
+        nightIsoIndex = nightIsoPosition(settings.NightIso());
+        labelValue = labelFromRecord(settings);
+    }
+
+    dx.slider(brightness, brightnessValue);
+    dx.slider(contrast, contrastValue);
+    dx.slider(sharpness, sharpnessValue);
+    dx.text(label, labelValue);
+    if (!dx.maxChars(label, labelValue, kLabelChars))
+        return false;
+    dx.radio({fahrenheit, celsius}, temperatureIndex);
+    dx.radio({clock12h, clock24h}, clockIndex);
+    dx.check(printBorder, printBorderValue);
+    dx.radio({highResolution, lowResolution}, resolutionIndex);
+    dx.slider(saturation, saturationValue);
+    dx.slider(nightIso, nightIsoIndex);
+    dx.slider(nightShutter, nightShutterIndex);
+
+    if (dx.saving()) {
+        settings.core.brightness = static_cast<std::uint8_t>(brightnessValue);
+        settings.core.contrast = static_cast<std::uint8_t>(contrastValue);
+        settings.core.sharpness = static_cast<std::uint8_t>(sharpnessValue);
+        settings.core.saturation = static_cast<std::uint8_t>(saturationValue);
+        settings.SetPrintBorder(printBorderValue != 0);
+        settings.SetCelsius(temperatureIndex == 1);
+        settings.SetClock24h(clockIndex == 1);
+        settings.SetLowResolution(resolutionIndex == 1);
+        settings.SetNightShutter(static_cast<std::uint16_t>(nightShutterIndex));
+        settings.SetNightIso(nightIsoValue(nightIsoIndex));
+        labelToRecord(settings, labelValue);
+    }
     return true;
+}
+
+void CKTPageImages::applyReadOnly()
+{
+    if (!app.readOnly)
+        return;
+    // Every control but the three group boxes.
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             label, brightness, contrast, sharpness, saturation, nightShutter, nightIso, fahrenheit,
+             celsius, clock12h, clock24h, highResolution, lowResolution, printBorder})
+        control->setEnabled(false);
+    for (QLabel *text : statics)
+        text->setEnabled(false);
 }

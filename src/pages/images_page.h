@@ -4,7 +4,18 @@
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
 
-// The "Images" tab of the main settings sheet.
+#include <QList>
+#include <QString>
+
+class CLabelEdit;
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QRadioButton;
+class QSlider;
+
+// The "Images" tab of the main settings sheet: the picture label, the image adjustments, the
+// stamp's temperature unit and clock, night exposure, resolution and the print border.
 class CKTPageImages : public PropertyPage
 {
     Q_OBJECT
@@ -13,9 +24,51 @@ public:
     CKTPageImages(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
 protected:
+    void OnInitDialog() override;
     bool exchange(Direction direction) override;
 
 private:
+    QSlider *makeSlider(const char *name, int maximum, int tickInterval);
+    QRadioButton *makeRadio(const char *name, const QString &text);
+    QLabel *makeStatic(const QString &text);
+    void addSliderRow(QGridLayout *grid, int row, const QString &caption, const QString &low,
+                      QSlider *slider, const QString &high);
+    void addRadioRow(QGridLayout *grid, int row, const QString &caption, QRadioButton *first,
+                     QRadioButton *second);
+    void configureControls();
+    void applyReadOnly();
+
     CameraSettings &settings;
     AppState &app;
+
+    // Built with the page, so that its forbidden set is in place before the window exists.
+    CLabelEdit *label = nullptr;
+    QSlider *brightness = nullptr;
+    QSlider *contrast = nullptr;
+    QSlider *sharpness = nullptr;
+    QSlider *saturation = nullptr;
+    QSlider *nightShutter = nullptr;
+    QSlider *nightIso = nullptr;
+    QRadioButton *fahrenheit = nullptr;
+    QRadioButton *celsius = nullptr;
+    QRadioButton *clock12h = nullptr;
+    QRadioButton *clock24h = nullptr;
+    QRadioButton *highResolution = nullptr;
+    QRadioButton *lowResolution = nullptr;
+    QCheckBox *printBorder = nullptr;
+    // Every static text, for read-only mode.
+    QList<QLabel *> statics;
+
+    // Values between record and controls.
+    int brightnessValue = 0;
+    int contrastValue = 0;
+    int sharpnessValue = 0;
+    int saturationValue = 0;
+    int nightShutterIndex = 0;
+    int nightIsoIndex = 0;
+    int temperatureIndex = 0;
+    int clockIndex = 0;
+    int resolutionIndex = 0;
+    int printBorderValue = 0;
+    QString labelValue;
 };

@@ -1,13 +1,176 @@
 #include "pages/keybolt_page.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+// The camera interprets the stored index; the list only names it.
+const char *const kStartDelays[] = {
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "start taking pictures immediately"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 1 day before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 2 days before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 3 days before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 4 days before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 5 days before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 6 days before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 1 week before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 2 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 3 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 4 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 6 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 8 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 12 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 42 weeks before taking pictures"),
+};
+
+} // namespace
+
 CKTPageKeybolt::CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget *parent)
     : PropertyPage(tr("Other"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("keyboltPage"));
 }
 
-// The page's controls come with its own change; until then the tab is empty.
-bool CKTPageKeybolt::exchange(Direction)
+QCheckBox *CKTPageKeybolt::makeCheckBox(const char *name, const QString &text)
 {
+    auto *box = new QCheckBox(text, this);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+void CKTPageKeybolt::OnInitDialog()
+{
+    loopRecording =
+        makeCheckBox("loopRecording", tr("Use loop recording (security enabled models only)"));
+    hideLogo = makeCheckBox("hideLogo", tr("Hide VELOMAR logo (security enabled models only)"));
+    illuminatorOff = makeCheckBox("illuminatorOff", tr("Disable illuminator"));
+    startDelayLabel = new QLabel(tr("Start Delay: When armed"), this);
+    startDelayLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    startDelay = new QComboBox(this);
+    startDelay->setObjectName(QStringLiteral("startDelay"));
+    for (const char *entry : kStartDelays)
+        startDelay->addItem(tr(entry));
+    startDelay->setMaxVisibleItems(static_cast<int>(std::size(kStartDelays)));
+    startDelayLabel->setBuddy(startDelay);
+
+    keyBoltText =
+        new QLabel(tr("KeyBolt requires you to enter a code when the camera is turned on."), this);
+    keyBoltText->setWordWrap(true);
+    useKeyBolt = makeCheckBox("useKeyBolt", tr("Use KeyBolt"));
+    for (int i = 0; i < 4; ++i) {
+        digitLabels[i] = new QLabel(tr("Digit %1:").arg(i + 1), this);
+        digits[i] = new QComboBox(this);
+        digits[i]->setObjectName(QStringLiteral("codeDigit%1").arg(i + 1));
+        for (int digit = 1; digit <= 4; ++digit)
+            digits[i]->addItem(QString::number(digit));
+        digitLabels[i]->setBuddy(digits[i]);
+    }
+    // The click alone, not the programmatic ticking of a load.
+    connect(useKeyBolt, &QCheckBox::clicked, this, &CKTPageKeybolt::useKeyBoltClicked);
+
+    auto *options = new QGroupBox(tr("Stormline Models Only"), this);
+    options->setObjectName(QStringLiteral("optionsGroup"));
+    auto *optionsLayout = new QVBoxLayout(options);
+    optionsLayout->addWidget(loopRecording);
+    optionsLayout->addWidget(hideLogo);
+    optionsLayout->addWidget(illuminatorOff);
+    auto *delayRow = new QHBoxLayout;
+    delayRow->addWidget(startDelayLabel);
+    delayRow->addWidget(startDelay, 1);
+    optionsLayout->addLayout(delayRow);
+
+    auto *keyBolt = new QGroupBox(tr("KeyBolt"), this);
+    keyBolt->setObjectName(QStringLiteral("keyBoltGroup"));
+    auto *keyBoltLayout = new QVBoxLayout(keyBolt);
+    keyBoltLayout->addWidget(keyBoltText);
+    keyBoltLayout->addWidget(useKeyBolt);
+    auto *digitGrid = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        digitGrid->addWidget(digitLabels[i], i, 0);
+        digitGrid->addWidget(digits[i], i, 1);
+    }
+    digitGrid->setColumnStretch(2, 1);
+    keyBoltLayout->addLayout(digitGrid);
+
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(options);
+    page->addWidget(keyBolt);
+    page->addStretch();
+
+    const QList<QWidget *> order = {loopRecording, hideLogo,   illuminatorOff,
+                                    startDelay,    useKeyBolt, digits[0],
+                                    digits[1],     digits[2],  digits[3]};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    PropertyPage::OnInitDialog();
+    applyReadOnly();
+}
+
+bool CKTPageKeybolt::exchange(Direction direction)
+{
+    DataExchange dx(direction);
+
+    if (dx.loading()) {
+        loopRecordingValue = settings.LoopRecording() ? 1 : 0;
+        hideLogoValue = settings.HideLogo() ? 1 : 0;
+        illuminatorOffValue = settings.IlluminatorOff() ? 1 : 0;
+        startDelayIndex = settings.StartDelay();
+        keyBoltValue = settings.KeyBoltOn() ? 1 : 0;
+        for (int i = 0; i < 4; ++i)
+            digitIndexes[i] = settings.CodeDigit(i + 1);
+
+        // The record decides, not the box: a load after a click sees the stored state.
+        const bool digitsEnabled = settings.KeyBoltOn() && !app.readOnly;
+        for (int i = 0; i < 4; ++i) {
+            digits[i]->setEnabled(digitsEnabled);
+            digitLabels[i]->setEnabled(digitsEnabled);
+        }
+    }
+
+    dx.check(useKeyBolt, keyBoltValue);
+    dx.check(illuminatorOff, illuminatorOffValue);
+    dx.check(loopRecording, loopRecordingValue);
+    dx.check(hideLogo, hideLogoValue);
+    for (int i = 0; i < 4; ++i)
+        dx.comboIndex(digits[i], digitIndexes[i]);
+    // A stored 15 names no entry: nothing is selected, and no selection stores 15 again.
+    dx.comboIndex(startDelay, startDelayIndex);
+
+    if (dx.saving()) {
+        settings.SetKeyBoltOn(keyBoltValue != 0);
+        for (int i = 0; i < 4; ++i)
+            settings.SetCodeDigit(i + 1, static_cast<std::uint16_t>(digitIndexes[i] & 0x3));
+        settings.SetStartDelay(static_cast<std::uint16_t>(startDelayIndex & 0xF));
+        settings.SetIlluminatorOff(illuminatorOffValue != 0);
+        settings.SetLoopRecording(loopRecordingValue != 0);
+        settings.SetHideLogo(hideLogoValue != 0);
+    }
     return true;
+}
+
+void CKTPageKeybolt::useKeyBoltClicked()
+{
+    UpdateData(true);
+    UpdateData(false);
+}
+
+void CKTPageKeybolt::applyReadOnly()
+{
+    if (!app.readOnly)
+        return;
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{loopRecording, hideLogo, illuminatorOff, startDelayLabel,
+                                          startDelay, keyBoltText, useKeyBolt})
+        control->setEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        digits[i]->setEnabled(false);
+        digitLabels[i]->setEnabled(false);
+    }
 }

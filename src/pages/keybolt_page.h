@@ -4,7 +4,14 @@
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
 
-// The "Other" tab of the main settings sheet.
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+
+// The "Other" tab of the main settings sheet: model-line options, the start delay and the
+// KeyBolt code lock.
 class CKTPageKeybolt : public PropertyPage
 {
     Q_OBJECT
@@ -13,9 +20,33 @@ public:
     CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
 protected:
+    void OnInitDialog() override;
     bool exchange(Direction direction) override;
 
 private:
+    QCheckBox *makeCheckBox(const char *name, const QString &text);
+    // "Use KeyBolt": store the box, then load again so the digit lists follow it at once.
+    void useKeyBoltClicked();
+    void applyReadOnly();
+
     CameraSettings &settings;
     AppState &app;
+
+    QCheckBox *loopRecording = nullptr;
+    QCheckBox *hideLogo = nullptr;
+    QCheckBox *illuminatorOff = nullptr;
+    QLabel *startDelayLabel = nullptr;
+    QComboBox *startDelay = nullptr;
+    QLabel *keyBoltText = nullptr;
+    QCheckBox *useKeyBolt = nullptr;
+    std::array<QLabel *, 4> digitLabels{};
+    std::array<QComboBox *, 4> digits{};
+
+    // Values between record and controls.
+    int loopRecordingValue = 0;
+    int hideLogoValue = 0;
+    int illuminatorOffValue = 0;
+    int startDelayIndex = 0;
+    int keyBoltValue = 0;
+    std::array<int, 4> digitIndexes{};
 };
