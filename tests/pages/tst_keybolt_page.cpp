@@ -1,0 +1,345 @@
+#include "fake_platform.h"
+#include "framework/property_sheet.h"
+#include "pages/keybolt_page.h"
+#include "scripted_messages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// A tab to leave the Other page for.
+class EmptyPage : public PropertyPage
+{
+public:
+    EmptyPage() : PropertyPage(QStringLiteral("Previous")) {}
+
+protected:
+    bool exchange(Direction) override { return true; }
+};
+
+struct Fixture
+{
+    // `prepare` adjusts the factory record before the sheet opens on the Other page.
+    explicit Fixture(const std::function<void(CameraSettings &, AppState &)> &prepare = {})
+    {
+        settings.ResetAll();
+        if (prepare)
+            prepare(settings, app);
+        before = settings;
+        sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+        page = new CKTPageKeybolt(settings, app);
+        sheet->AddPage(page);
+        sheet->AddPage(new EmptyPage);
+        sheet->show();
+        if (!QTest::qWaitForWindowExposed(sheet.get()))
+            qFatal("The sheet did not show.");
+    }
+
+    template <typename T> T *control(const QString &name) const
+    {
+        auto *widget = page->findChild<T *>(name);
+        if (!widget)
+            qFatal("No control %s", qPrintable(name));
+        return widget;
+    }
+    QCheckBox *box(const QString &name) const { return control<QCheckBox>(name); }
+    QComboBox *list(const QString &name) const { return control<QComboBox>(name); }
+    QComboBox *digit(int i) const { return list(QStringLiteral("codeDigit%1").arg(i)); }
+    QLabel *digitLabel(int i) const
+    {
+        const QString text = QStringLiteral("Digit %1:").arg(i);
+        for (QLabel *label : page->findChildren<QLabel *>()) {
+            if (label->text() == text)
+                return label;
+        }
+        qFatal("No label %s", qPrintable(text));
+    }
+    bool digitsEnabled(bool enabled) const
+    {
+        for (int i = 1; i <= 4; ++i) {
+            if (digit(i)->isEnabled() != enabled || digitLabel(i)->isEnabled() != enabled)
+                return false;
+        }
+        return true;
+    }
+
+    bool leave() { return sheet->SetActivePage(1); }
+
+    FakePlatformServices platform;
+    ScriptedMessages messages;
+    CameraSettings settings;
+    CameraSettings before;
+    AppState app;
+    std::unique_ptr<PropertySheet> sheet;
+    CKTPageKeybolt *page = nullptr;
+};
+
+const QStringList kStartDelays = {
+    "start taking pictures immediately",    "wait 1 day before taking pictures",
+    "wait 2 days before taking pictures",   "wait 3 days before taking pictures",
+    "wait 4 days before taking pictures",   "wait 5 days before taking pictures",
+    "wait 6 days before taking pictures",   "wait 1 week before taking pictures",
+    "wait 2 weeks before taking pictures",  "wait 3 weeks before taking pictures",
+    "wait 4 weeks before taking pictures",  "wait 6 weeks before taking pictures",
+    "wait 8 weeks before taking pictures",  "wait 12 weeks before taking pictures",
+    "wait 42 weeks before taking pictures",
+};
+
+// A click on the box's indicator, where a person aims.
+void clickBox(QCheckBox *box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
+}
+
+QStringList entries(const QComboBox *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->itemText(i));
+    return texts;
+}
+
+} // namespace
+
+class TestKeyboltPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void factoryValuesShow()
+    {
+        Fixture f;
+        for (const char *name : {"loopRecording", "hideLogo", "illuminatorOff", "useKeyBolt"})
+            QVERIFY2(!f.box(QLatin1String(name))->isChecked(), name);
+        QCOMPARE(f.list("startDelay")->currentIndex(), 0);
+        for (int i = 1; i <= 4; ++i)
+            QCOMPARE(f.digit(i)->currentText(), QStringLiteral("1"));
+        QVERIFY(f.digitsEnabled(false));
+        QVERIFY(f.leave());
+        QVERIFY(f.settings.core == f.before.core);
+        QVERIFY(f.settings.cellular == f.before.cellular);
+    }
+
+    void listsHoldTheirEntriesInOrder()
+    {
+        Fixture f;
+        QCOMPARE(entries(f.list("startDelay")), kStartDelays);
+        for (int i = 1; i <= 4; ++i)
+            QCOMPARE(entries(f.digit(i)), QStringList({"1", "2", "3", "4"}));
+    }
+
+    // Each box writes its own bit, in its own section, and nothing else.
+    void eachBoxStoresItsBit_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("optionFlags"); // factory 0x0008
+        QTest::addColumn<int>("cellFlags");   // factory 0
+        QTest::newRow("loop recording") << "loopRecording" << 0x0008 << 0x0001;
+        QTest::newRow("hide logo") << "hideLogo" << 0x0008 << 0x0004;
+        QTest::newRow("disable illuminator") << "illuminatorOff" << 0x0028 << 0x0000;
+        QTest::newRow("use KeyBolt") << "useKeyBolt" << 0x000A << 0x0000;
+    }
+    void eachBoxStoresItsBit()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, optionFlags);
+        QFETCH(int, cellFlags);
+        Fixture f;
+        clickBox(f.box(box));
+        QVERIFY(f.leave());
+        CameraSettings expected = f.before;
+        expected.core.optionFlags = static_cast<std::uint16_t>(optionFlags);
+        expected.cellular.cellFlags = static_cast<std::uint16_t>(cellFlags);
+        QCOMPARE(f.settings.core, expected.core);
+        QVERIFY(f.settings.dual == expected.dual);
+        QCOMPARE(f.settings.cellular, expected.cellular);
+    }
+
+    // Unticking clears only the box's bit; every other bit of the three words stays.
+    void untickingKeepsTheOtherBits_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("optionFlags");
+        QTest::addColumn<int>("cellFlags");
+        QTest::newRow("loop recording") << "loopRecording" << 0xFFFF << 0xFFFE;
+        QTest::newRow("hide logo") << "hideLogo" << 0xFFFF << 0xFFFB;
+        QTest::newRow("disable illuminator") << "illuminatorOff" << 0xFFDF << 0xFFFF;
+        QTest::newRow("use KeyBolt") << "useKeyBolt" << 0xFFFD << 0xFFFF;
+    }
+    void untickingKeepsTheOtherBits()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, optionFlags);
+        QFETCH(int, cellFlags);
+        Fixture f([](CameraSettings &s, AppState &) {
+            s.core.optionFlags = 0xFFFF;
+            s.core.imageFlags = 0xEFFF; // start delay 14
+            s.cellular.cellFlags = 0xFFFF;
+            s.cellular.statusFlags = 0xFFFF;
+        });
+        QVERIFY(f.box(box)->isChecked());
+        clickBox(f.box(box));
+        QVERIFY(f.leave());
+        QCOMPARE(f.settings.core.optionFlags, optionFlags);
+        QCOMPARE(f.settings.cellular.cellFlags, cellFlags);
+        QCOMPARE(f.settings.core.imageFlags, 0xEFFF);
+        QCOMPARE(f.settings.cellular.statusFlags, 0xFFFF);
+    }
+
+    void useKeyBoltEnablesTheDigitsAtOnce()
+    {
+        Fixture f;
+        clickBox(f.box("useKeyBolt"));
+        QVERIFY(f.digitsEnabled(true));
+        QVERIFY(f.settings.KeyBoltOn());
+
+        f.digit(2)->setCurrentIndex(3);
+        f.digit(4)->setCurrentIndex(1);
+        // The keyboard takes the same way as the mouse.
+        f.box("useKeyBolt")->setFocus();
+        QTest::keyClick(f.box("useKeyBolt"), Qt::Key_Space);
+        QVERIFY(!f.box("useKeyBolt")->isChecked());
+        QVERIFY(f.digitsEnabled(false));
+        // The selections stay, and are stored.
+        QCOMPARE(f.digit(2)->currentText(), QStringLiteral("4"));
+        QCOMPARE(f.digit(4)->currentText(), QStringLiteral("2"));
+        QVERIFY(!f.settings.KeyBoltOn());
+        QCOMPARE(f.settings.CodeDigit(2), 3);
+        QCOMPARE(f.settings.CodeDigit(4), 1);
+        QVERIFY(f.leave());
+        QCOMPARE(f.settings.core.optionFlags, 0x4C08);
+    }
+
+    void storedDigitsShowAndStayWhileKeyBoltIsOff_data()
+    {
+        QTest::addColumn<bool>("keyBoltOn");
+        QTest::newRow("KeyBolt off") << false;
+        QTest::newRow("KeyBolt on") << true;
+    }
+    void storedDigitsShowAndStayWhileKeyBoltIsOff()
+    {
+        QFETCH(bool, keyBoltOn);
+        // Digits 1, 2, 3, 4 are stored as 0, 1, 2, 3 in bits 8-9, 10-11, 12-13, 14-15.
+        Fixture f([&](CameraSettings &s, AppState &) {
+            s.core.optionFlags = 0xE408;
+            s.SetKeyBoltOn(keyBoltOn);
+        });
+        QCOMPARE(f.box("useKeyBolt")->isChecked(), keyBoltOn);
+        QVERIFY(f.digitsEnabled(keyBoltOn));
+        for (int i = 1; i <= 4; ++i)
+            QCOMPARE(f.digit(i)->currentText(), QString::number(i));
+        QVERIFY(f.leave());
+        QCOMPARE(f.settings.core.optionFlags, keyBoltOn ? 0xE40A : 0xE408);
+    }
+
+    void startDelayShowsAndStores_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("immediately") << 0 << kStartDelays[0];
+        QTest::newRow("1 week") << 7 << "wait 1 week before taking pictures";
+        QTest::newRow("42 weeks") << 14 << "wait 42 weeks before taking pictures";
+        QTest::newRow("15 selects nothing") << 15 << "";
+    }
+    void startDelayShowsAndStores()
+    {
+        QFETCH(int, stored);
+        QFETCH(QString, shown);
+        Fixture f([&](CameraSettings &s, AppState &) {
+            s.core.imageFlags = 0x0FFF;
+            s.SetStartDelay(static_cast<std::uint16_t>(stored));
+        });
+        QCOMPARE(f.list("startDelay")->currentText(), shown);
+        QCOMPARE(f.list("startDelay")->currentIndex(), stored == 15 ? -1 : stored);
+        QVERIFY(f.leave());
+        QCOMPARE(f.settings.StartDelay(), stored);
+        QCOMPARE(f.settings.core.imageFlags & 0x0FFF, 0x0FFF);
+    }
+
+    void choosingFortyTwoWeeksStoresFourteen()
+    {
+        Fixture f([](CameraSettings &s, AppState &) { s.core.imageFlags = 0x0FFF; });
+        QComboBox *list = f.list("startDelay");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentText(), QStringLiteral("wait 42 weeks before taking pictures"));
+        QVERIFY(f.leave());
+        QCOMPARE(f.settings.core.imageFlags, 0xEFFF);
+    }
+
+    void readOnlyDisablesEveryControlButTheGroups_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("keyBoltOn");
+        QTest::newRow("read-only, KeyBolt on") << true << true;
+        QTest::newRow("read-only, KeyBolt off") << true << false;
+        QTest::newRow("editable, KeyBolt on") << false << true;
+    }
+    void readOnlyDisablesEveryControlButTheGroups()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(bool, keyBoltOn);
+        Fixture f([&](CameraSettings &s, AppState &a) {
+            a.readOnly = readOnly;
+            s.SetKeyBoltOn(keyBoltOn);
+        });
+        int controls = 0;
+        for (QWidget *child : f.page->findChildren<QWidget *>()) {
+            if (qobject_cast<QGroupBox *>(child)) {
+                QVERIFY(child->isEnabled());
+            } else if (qobject_cast<QLabel *>(child) || qobject_cast<QCheckBox *>(child) ||
+                       qobject_cast<QComboBox *>(child)) {
+                ++controls;
+                const auto *label = qobject_cast<QLabel *>(child);
+                QVERIFY2(child->isEnabled() != readOnly,
+                         qPrintable(label ? label->text() : child->objectName()));
+            }
+        }
+        // 1073-1077, 1270, 1273, 1326, 1367, 1088-1091, 1271, 1115.
+        QCOMPARE(controls, 15);
+        // A later load keeps the digit lists as they were.
+        QVERIFY(f.leave());
+        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.digitsEnabled(!readOnly));
+    }
+
+    void texts()
+    {
+        Fixture f;
+        QCOMPARE(f.sheet->tabWidget()->tabText(0), QStringLiteral("Other"));
+        QCOMPARE(f.box("loopRecording")->text(),
+                 QStringLiteral("Use loop recording (security enabled models only)"));
+        QCOMPARE(f.box("hideLogo")->text(),
+                 QStringLiteral("Hide VELOMAR logo (security enabled models only)"));
+        QCOMPARE(f.box("illuminatorOff")->text(), QStringLiteral("Disable illuminator"));
+        QCOMPARE(f.box("useKeyBolt")->text(), QStringLiteral("Use KeyBolt"));
+        QStringList statics;
+        for (QLabel *label : f.page->findChildren<QLabel *>())
+            statics.append(label->text());
+        QCOMPARE(statics,
+                 QStringList({"Start Delay: When armed",
+                              "KeyBolt requires you to enter a code when the camera is turned on.",
+                              "Digit 1:", "Digit 2:", "Digit 3:", "Digit 4:"}));
+        QStringList groups;
+        for (QGroupBox *group : f.page->findChildren<QGroupBox *>())
+            groups.append(group->title());
+        QCOMPARE(groups, QStringList({"Stormline Models Only", "KeyBolt"}));
+    }
+};
+
+QTEST_MAIN(TestKeyboltPage)
+#include "tst_keybolt_page.moc"
