@@ -1,0 +1,776 @@
+#include "app/kestra_sheet.h"
+#include "cellular/cellular_page.h"
+#include "controls/char_filter_edit.h"
+#include "fake_platform.h"
+#include "scripted_messages.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A temporary folder that is the current folder while it lives: the carrier files are looked
+// up there by their bare names.
+class WorkFolder
+{
+public:
+    WorkFolder() : previous(QDir::currentPath()) { QDir::setCurrent(dir.path()); }
+    ~WorkFolder() { QDir::setCurrent(previous); }
+    WorkFolder(const WorkFolder &) = delete;
+    WorkFolder &operator=(const WorkFolder &) = delete;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) const
+    {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir dir;
+    QString previous;
+};
+
+// A second tab, so that leaving the Cellular page can be tried.
+class BlankPage : public PropertyPage
+{
+public:
+    BlankPage() : PropertyPage(QStringLiteral("Other")) {}
+
+protected:
+    bool exchange(Direction) override { return true; }
+};
+
+const QString kErrorTitle =
+    QStringLiteral("ERROR MESSAGES (Optional) - Text messaging rates may apply");
+const QString kPlainTitle = QStringLiteral("Destination Phone Numbers");
+
+QString tooLong(int limit)
+{
+    return QStringLiteral("Please enter no more than %1 characters.").arg(limit);
+}
+
+// A check box or radio button takes clicks on its mark and its text only.
+void click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+// The rectangle of `w` in the page's coordinates, and its exclusive bottom edge.
+QRect onPage(QWidget *w, QWidget *page)
+{
+    return QRect(w->mapTo(page, QPoint(0, 0)), w->size());
+}
+int bottomEdge(const QRect &r)
+{
+    return r.y() + r.height();
+}
+
+// The Cellular page first in a sheet, with its carrier files in a work folder.
+struct Fixture
+{
+    Fixture() { settings.ResetAll(); }
+    ~Fixture() { delete sheet; }
+
+    void open()
+    {
+        sheet = new PropertySheet(QStringLiteral("Sheet"));
+        page = new CKTPageCellular(settings, app);
+        sheet->AddPage(page);
+        sheet->AddPage(new BlankPage);
+        sheet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        sheet->activateWindow();
+        settle();
+    }
+
+    template <typename T> T *find(const QString &name) const
+    {
+        T *child = page->findChild<T *>(name);
+        if (!child)
+            qFatal("no child %s", qPrintable(name));
+        return child;
+    }
+    QComboBox *carrierList() const { return find<QComboBox>(QStringLiteral("carrierList")); }
+    QGroupBox *phoneGroup() const { return find<QGroupBox>(QStringLiteral("phoneGroup")); }
+    QGroupBox *emailGroup() const { return find<QGroupBox>(QStringLiteral("emailGroup")); }
+    QCheckBox *useCellular() const { return find<QCheckBox>(QStringLiteral("useCellular")); }
+    QCheckBox *dailyStatus() const { return find<QCheckBox>(QStringLiteral("sendDailyStatus")); }
+    CCharFilterEdit *phone(int row) const
+    {
+        return find<CCharFilterEdit>(QStringLiteral("phoneNumber%1").arg(row));
+    }
+    CCharFilterEdit *email(int row) const
+    {
+        return find<CCharFilterEdit>(QStringLiteral("email%1").arg(row));
+    }
+    QRadioButton *radio(const QString &name) const { return find<QRadioButton>(name); }
+
+    void choose(int position)
+    {
+        carrierList()->setCurrentIndex(position);
+        settle();
+    }
+    int shownPhoneRows() const
+    {
+        int rows = 0;
+        for (int i = 1; i <= 4; ++i)
+            rows += phone(i)->isVisibleTo(page) ? 1 : 0;
+        return rows;
+    }
+    int shownEmailRows() const
+    {
+        int rows = 0;
+        for (int j = 1; j <= 2; ++j)
+            rows += email(j)->isVisibleTo(page) ? 1 : 0;
+        return rows;
+    }
+    QRect rect(QWidget *w) const { return onPage(w, page); }
+
+    WorkFolder folder;
+    FakePlatformServices platform;
+    ScriptedMessages messages;
+    CameraSettings settings;
+    AppState app;
+    PropertySheet *sheet = nullptr;
+    CKTPageCellular *page = nullptr;
+};
+
+const QByteArray kShapes = "Four and two;2;4;1;0\n"       // 0
+                           "Two after one;1;2;0;1\n"      // 1
+                           "No mail;0;3;1;1\n"            // 2
+                           "No phone;2;0;0;0\n"           // 3
+                           "Mail hidden first;0;2;0;0\n"; // 4
+
+} // namespace
+
+class TestCellularPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // ---- options and enabling ---------------------------------------------------------------
+
+    void cellularOffDisablesAllButTheBoxUntilTicked()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.folder.write("carriers2.dat", QByteArray("0\0", 2));
+        f.settings.SetCellularOff(true);
+        f.settings.cellular.phoneNumbers[0] = PackPhoneNumber("555-1234", false);
+        f.settings.cellular.email1 = PackEmailAddress("owner@example.org", true);
+        f.open();
+
+        const QList<QWidget *> dependent{f.dailyStatus(),
+                                         f.carrierList(),
+                                         f.phone(1),
+                                         f.phone(4),
+                                         f.email(1),
+                                         f.email(2),
+                                         f.radio("emailTo1"),
+                                         f.radio("emailBcc2"),
+                                         f.radio("phoneBcc3"),
+                                         f.find<QLabel>("phoneHint"),
+                                         f.find<QLabel>("phoneExample")};
+        QVERIFY(!f.useCellular()->isChecked());
+        QVERIFY(f.useCellular()->isEnabled());
+        for (QWidget *w : dependent)
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+
+        click(f.useCellular());
+        for (QWidget *w : dependent)
+            QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+        QCOMPARE(f.phone(1)->text(), QStringLiteral("555-1234"));
+        QCOMPARE(f.email(1)->text(), QStringLiteral("owner@example.org"));
+        QVERIFY(f.radio("emailBcc1")->isChecked());
+        // The click is written to the record at once.
+        QVERIFY(!f.settings.CellularOff());
+    }
+
+    void optionBoxesShowTheInverseOfTheStoredBits_data()
+    {
+        QTest::addColumn<bool>("cellularOff");
+        QTest::addColumn<bool>("dailyStatusOff");
+        QTest::newRow("both off") << true << true;
+        QTest::newRow("cellular off only") << true << false;
+        QTest::newRow("daily status off only") << false << true;
+        QTest::newRow("neither") << false << false;
+    }
+    void optionBoxesShowTheInverseOfTheStoredBits()
+    {
+        QFETCH(bool, cellularOff);
+        QFETCH(bool, dailyStatusOff);
+        Fixture f;
+        f.settings.SetCellularOff(cellularOff);
+        f.settings.SetDailyStatusOff(dailyStatusOff);
+        f.settings.cellular.cellFlags |= 0x0005; // the Other page's bits stay as they are
+        f.open();
+        QCOMPARE(f.useCellular()->isChecked(), !cellularOff);
+        QCOMPARE(f.dailyStatus()->isChecked(), !dailyStatusOff);
+
+        if (!cellularOff)
+            click(f.dailyStatus());
+        click(f.useCellular());
+        QVERIFY(f.sheet->SetActivePage(1));
+        QCOMPARE(f.settings.CellularOff(), !cellularOff);
+        QCOMPARE(f.settings.DailyStatusOff(), cellularOff ? dailyStatusOff : !dailyStatusOff);
+        QCOMPARE(f.settings.cellular.cellFlags & 0x0005, 0x0005);
+    }
+
+    void readOnlyDisablesEveryEditingControl()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.folder.write("carriers2.dat", "0");
+        f.app.readOnly = true;
+        f.open();
+        QCOMPARE(f.carrierList()->currentIndex(), 0);
+        QVERIFY(f.phoneGroup()->isVisible());
+        for (QWidget *w : f.page->findChildren<QWidget *>()) {
+            const bool editing = qobject_cast<QAbstractButton *>(w) ||
+                                 qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w);
+            if (editing)
+                QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        }
+        QVERIFY(!f.find<QLabel>("phoneHint")->isEnabled());
+        // Coming back to the page does not enable anything either.
+        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(!f.useCellular()->isEnabled());
+        QVERIFY(!f.phone(1)->isEnabled());
+    }
+
+    // ---- destinations and their kinds -------------------------------------------------------
+
+    void storedKindsSurviveAndNewNumbersAreTo()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.settings.cellular.phoneNumbers[1] = PackPhoneNumber("1-555-0101", true);
+        f.settings.cellular.phoneNumbers[3] = PackPhoneNumber("44 20 7946", false);
+        f.settings.cellular.email2 = PackEmailAddress("ops@example.net", true);
+        f.open();
+        f.choose(0); // four phone rows, two e-mail rows
+
+        QCOMPARE(f.phone(2)->text(), QStringLiteral("1-555-0101"));
+        QVERIFY(f.radio("phoneBcc2")->isChecked());
+        QVERIFY(!f.radio("phoneBcc2")->isVisibleTo(f.page)); // the pair is never shown
+        QVERIFY(f.radio("phoneTo4")->isChecked());
+        QVERIFY(f.radio("emailBcc2")->isChecked());
+        QVERIFY(f.radio("emailTo2")->isVisibleTo(f.page));
+
+        QTest::keyClicks(f.phone(3), "0800 123");
+        QTest::keyClicks(f.email(1), "me@example.com");
+        click(f.radio("emailBcc1"));
+        QVERIFY(f.sheet->SetActivePage(1));
+
+        const CellularSection &c = f.settings.cellular;
+        QCOMPARE(PhoneNumberKind(c.phoneNumbers[0]), int(DestinationNone));
+        QCOMPARE(PhoneNumberKind(c.phoneNumbers[1]), int(DestinationBcc));
+        QCOMPARE(UnpackPhoneNumber(c.phoneNumbers[1]).text, std::string("1-555-0101"));
+        QCOMPARE(PhoneNumberKind(c.phoneNumbers[2]), int(DestinationTo));
+        QCOMPARE(UnpackPhoneNumber(c.phoneNumbers[2]).text, std::string("0800 123"));
+        QCOMPARE(PhoneNumberKind(c.phoneNumbers[3]), int(DestinationTo));
+        QCOMPARE(EmailAddressKind(c.email1), int(DestinationBcc));
+        QCOMPARE(UnpackEmailAddress(c.email1).text, std::string("me@example.com"));
+        QCOMPARE(EmailAddressKind(c.email2), int(DestinationBcc));
+    }
+
+    void hiddenRowsCarryTheirValuesUntilACarrierIsChosen()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.settings.cellular.phoneNumbers[3] = PackPhoneNumber("123", true);
+        f.settings.cellular.email2 = PackEmailAddress("a@b.c", false);
+        const CellularSection before = f.settings.cellular;
+        f.open();
+        QVERIFY(!f.phoneGroup()->isVisible());
+        QVERIFY(!f.emailGroup()->isVisible());
+        QCOMPARE(f.carrierList()->currentIndex(), -1);
+        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.settings.cellular == before);
+        QCOMPARE(f.app.carrierIndex, -1);
+    }
+
+    void carrierWithFewerRowsClearsTheHiddenOnesAtOnce()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        for (int i = 0; i < 4; ++i)
+            f.settings.cellular.phoneNumbers[i] = PackPhoneNumber(std::to_string(1000 + i), false);
+        f.settings.cellular.email1 = PackEmailAddress("one@x.org", false);
+        f.settings.cellular.email2 = PackEmailAddress("two@x.org", true);
+        f.open();
+        f.choose(0);
+        QCOMPARE(f.shownPhoneRows(), 4);
+        QCOMPARE(f.shownEmailRows(), 2);
+
+        f.choose(1); // one e-mail row, two phone rows
+        QCOMPARE(f.shownPhoneRows(), 2);
+        QCOMPARE(f.shownEmailRows(), 1);
+        const CellularSection &c = f.settings.cellular;
+        QCOMPARE(UnpackPhoneNumber(c.phoneNumbers[1]).text, std::string("1001"));
+        QCOMPARE(PhoneNumberKind(c.phoneNumbers[2]), int(DestinationNone));
+        QVERIFY(c.phoneNumbers[3] == PhoneNumberWords{});
+        QCOMPARE(UnpackEmailAddress(c.email1).text, std::string("one@x.org"));
+        QVERIFY(c.email2 == EmailAddressBytes{});
+
+        // Going back to a larger carrier does not bring them back.
+        f.choose(0);
+        QCOMPARE(f.shownPhoneRows(), 4);
+        QVERIFY(f.phone(3)->text().isEmpty());
+        QVERIFY(f.email(2)->text().isEmpty());
+
+        f.choose(3); // no phone rows at all
+        QVERIFY(!f.phoneGroup()->isVisible());
+        for (const PhoneNumberWords &words : c.phoneNumbers)
+            QVERIFY(words == PhoneNumberWords{});
+    }
+
+    // ---- carrier shapes ---------------------------------------------------------------------
+
+    void carrierShapesThePage_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("emailRows");
+        QTest::addColumn<int>("phoneRows");
+        QTest::addColumn<bool>("emailFirst");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("name alone") << QByteArray("X") << 2 << 4 << false << kPlainTitle;
+        QTest::newRow("X;1 as X alone") << QByteArray("X;1") << 2 << 4 << false << kPlainTitle;
+        QTest::newRow("X;0;2;1;1") << QByteArray("X;0;2;1;1") << 0 << 2 << false << kErrorTitle;
+        QTest::newRow("X;2;4;0;0;Y") << QByteArray("X;2;4;0;0;Y") << 2 << 4 << true << kPlainTitle;
+        QTest::newRow("one e-mail, one phone, e-mail first")
+            << QByteArray("X;1;1;0;1") << 1 << 1 << true << kErrorTitle;
+        QTest::newRow("three phones") << QByteArray("X;1;3;1;0") << 1 << 3 << false << kPlainTitle;
+        QTest::newRow("no phones") << QByteArray("X;1;0;1;1") << 1 << 0 << false << kErrorTitle;
+    }
+    void carrierShapesThePage()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, emailRows);
+        QFETCH(int, phoneRows);
+        QFETCH(bool, emailFirst);
+        QFETCH(QString, title);
+        Fixture f;
+        f.folder.write("carriers.dat", "Before\n" + line);
+        f.open();
+        f.choose(1);
+        QCOMPARE(f.app.carrierIndex, 1);
+        QCOMPARE(f.shownEmailRows(), emailRows);
+        QCOMPARE(f.shownPhoneRows(), phoneRows);
+        QCOMPARE(f.emailGroup()->isVisible(), emailRows > 0);
+        QCOMPARE(f.phoneGroup()->isVisible(), phoneRows > 0);
+        QCOMPARE(f.find<QLabel>("phoneHint")->isVisible(), phoneRows > 0);
+        QCOMPARE(f.find<QLabel>("phoneExample")->isVisible(), phoneRows > 0);
+        QCOMPARE(f.radio("emailTo2")->isVisibleTo(f.page), emailRows == 2);
+        QCOMPARE(f.phoneGroup()->title(), title);
+        QCOMPARE(f.rect(f.emailGroup()).top() < f.rect(f.phoneGroup()).top(), emailFirst);
+
+        // The keyboard goes from the carrier list into the first group shown.
+        QWidget *next = f.carrierList()->nextInFocusChain();
+        while (!next->isVisible() || next->focusPolicy() == Qt::NoFocus)
+            next = next->nextInFocusChain();
+        QWidget *expected = emailRows == 0 || (!emailFirst && phoneRows > 0)
+                                ? static_cast<QWidget *>(f.phone(1))
+                                : f.email(1);
+        QCOMPARE(next, expected);
+    }
+
+    void missingCarrierFileOffersOneItemWithEveryRow()
+    {
+        Fixture f;
+        f.folder.write("carriers2.dat", "0");
+        f.open();
+        QCOMPARE(f.carrierList()->count(), 1);
+        QCOMPARE(f.carrierList()->itemText(0), QStringLiteral("No Carriers File Found"));
+        QCOMPARE(f.carrierList()->currentIndex(), -1); // carriers2.dat is not read then
+        QVERIFY(!f.phoneGroup()->isVisible());
+        f.choose(0);
+        QCOMPARE(f.app.carrierIndex, 0);
+        QCOMPARE(f.shownPhoneRows(), 4);
+        QCOMPARE(f.shownEmailRows(), 2);
+        QCOMPARE(f.phoneGroup()->title(), kPlainTitle);
+        QVERIFY(f.rect(f.phoneGroup()).top() < f.rect(f.emailGroup()).top());
+    }
+
+    void emptyCarrierFileOffersNothing()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", "\n\n");
+        f.folder.write("carriers2.dat", "0");
+        f.open();
+        QCOMPARE(f.carrierList()->count(), 0);
+        QVERIFY(!f.phoneGroup()->isVisible());
+        QVERIFY(!f.emailGroup()->isVisible());
+        QCOMPARE(f.app.carrierIndex, -1);
+    }
+
+    void listHoldsTheFirstFiftyCarriersInFileOrder()
+    {
+        Fixture f;
+        QByteArray text;
+        for (int i = 59; i >= 0; --i)
+            text += "Carrier " + QByteArray::number(i) + (i == 30 ? "\n\n" : ";1;2;0;1\n");
+        text.replace("Carrier 40", "T\xe9l\xe9 40");
+        f.folder.write("carriers.dat", text);
+        f.open();
+        QCOMPARE(f.carrierList()->count(), 50);
+        QCOMPARE(f.carrierList()->itemText(0), QStringLiteral("Carrier 59"));
+        QCOMPARE(f.carrierList()->itemText(19), QStringLiteral("T\u00e9l\u00e9 40"));
+        QCOMPARE(f.carrierList()->itemText(29), QStringLiteral("Carrier 30"));
+        QCOMPARE(f.carrierList()->itemText(30), QStringLiteral("Carrier 29")); // blank skipped
+        QCOMPARE(f.carrierList()->itemText(49), QStringLiteral("Carrier 10"));
+        f.choose(29);
+        QCOMPARE(f.shownPhoneRows(), 4); // its row: the name alone
+        f.choose(30);
+        QCOMPARE(f.shownPhoneRows(), 2);
+    }
+
+    void lastChoicePreselectsACarrier_data()
+    {
+        QTest::addColumn<QByteArray>("lastChoice"); // empty: no file
+        QTest::addColumn<int>("selected");
+        QTest::newRow("5 and a zero byte") << QByteArray("5\0", 2) << 5;
+        QTest::newRow("12") << QByteArray("12") << 12;
+        QTest::newRow("beyond the list") << QByteArray("13") << -1;
+        QTest::newRow("no file") << QByteArray() << -1;
+    }
+    void lastChoicePreselectsACarrier()
+    {
+        QFETCH(QByteArray, lastChoice);
+        QFETCH(int, selected);
+        Fixture f;
+        QByteArray text;
+        for (int i = 0; i < 13; ++i)
+            text += "C" + QByteArray::number(i) + (i == 12 ? ";1;1;0;1\n" : ";2;3;1;0\n");
+        f.folder.write("carriers.dat", text);
+        if (!lastChoice.isEmpty())
+            f.folder.write("carriers2.dat", lastChoice);
+        f.open();
+        QCOMPARE(f.carrierList()->currentIndex(), selected);
+        QCOMPARE(f.app.carrierIndex, selected);
+        QCOMPARE(f.phoneGroup()->isVisible(), selected >= 0);
+        if (selected >= 0) {
+            QCOMPARE(f.shownPhoneRows(), selected == 12 ? 1 : 3);
+            QCOMPARE(f.phoneGroup()->title(), selected == 12 ? kErrorTitle : kPlainTitle);
+        }
+    }
+
+    // ---- placement --------------------------------------------------------------------------
+
+    void groupsStackBelowTheCarrierList_data()
+    {
+        QTest::addColumn<int>("carrier");
+        QTest::newRow("phone first, four and two") << 0;
+        QTest::newRow("e-mail first, one and two") << 1;
+        QTest::newRow("no e-mail, phone first") << 2;
+        QTest::newRow("no phone, e-mail first") << 3;
+    }
+    void groupsStackBelowTheCarrierList()
+    {
+        QFETCH(int, carrier);
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.open();
+        f.choose(carrier);
+        const bool emailFirst = f.rect(f.emailGroup()).top() < f.rect(f.phoneGroup()).top();
+        QGroupBox *first = emailFirst ? f.emailGroup() : f.phoneGroup();
+        QGroupBox *second = emailFirst ? f.phoneGroup() : f.emailGroup();
+        QCOMPARE(f.rect(first).top(), bottomEdge(f.rect(f.carrierList())) + 10);
+        QCOMPARE(f.rect(second).top(), bottomEdge(f.rect(first)) + 10);
+
+        if (f.phoneGroup()->isVisible()) {
+            const QRect group = f.rect(f.phoneGroup());
+            QCOMPARE(f.rect(f.find<QLabel>("phoneHint")).top(), group.top() + 20);
+            const int last = f.shownPhoneRows();
+            QCOMPARE(bottomEdge(group), bottomEdge(f.rect(f.phone(last))) + 10);
+        }
+        if (f.emailGroup()->isVisible()) {
+            const QRect group = f.rect(f.emailGroup());
+            QCOMPARE(f.rect(f.email(1)).top(), group.top() + 20);
+            const int last = f.shownEmailRows();
+            QCOMPARE(bottomEdge(group), bottomEdge(f.rect(f.email(last))) + 10);
+        }
+    }
+
+    void hiddenFirstGroupKeepsItsLastPlace_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // the carrier chosen first, empty for none
+        QTest::addColumn<int>("keptRows");      // e-mail rows the hidden group still spans
+        QTest::newRow("never shown: the whole group") << QByteArray() << 2;
+        QTest::newRow("after one row") << QByteArray("A;1;4;0;0") << 1;
+        QTest::newRow("after two rows") << QByteArray("A;2;4;0;0") << 2;
+    }
+    void hiddenFirstGroupKeepsItsLastPlace()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, keptRows);
+        Fixture f;
+        f.folder.write("carriers.dat", "Reference;" + QByteArray::number(keptRows) +
+                                           ";4;0;0\nMail hidden first;0;2;0;0\n" + before);
+        f.open();
+        f.choose(0);
+        const int keptHeight = f.rect(f.emailGroup()).height();
+        if (before.isEmpty()) {
+            // A page that never showed its e-mail group.
+            delete f.sheet;
+            f.sheet = nullptr;
+            f.open();
+        } else {
+            f.choose(2);
+        }
+        f.choose(1);
+
+        QVERIFY(!f.emailGroup()->isVisible());
+        const QRect hidden = f.rect(f.emailGroup());
+        QCOMPARE(hidden.top(), bottomEdge(f.rect(f.carrierList())) + 10);
+        QCOMPARE(hidden.height(), keptHeight);
+        QCOMPARE(f.rect(f.phoneGroup()).top(), bottomEdge(hidden) + 10);
+        QCOMPARE(f.shownPhoneRows(), 2);
+    }
+
+    void firstRowClearsATallerTitle()
+    {
+        struct FontRestorer
+        {
+            QFont saved = QApplication::font();
+            ~FontRestorer() { QApplication::setFont(saved); }
+        } restorer;
+        QFont large = restorer.saved;
+        large.setPointSize(large.pointSize() * 3);
+        QApplication::setFont(large);
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.open();
+        f.choose(0);
+        for (QGroupBox *group : {f.phoneGroup(), f.emailGroup()}) {
+            QWidget *firstRow = group == f.phoneGroup()
+                                    ? static_cast<QWidget *>(f.find<QLabel>("phoneHint"))
+                                    : f.email(1);
+            QWidget *lastRow = group == f.phoneGroup() ? f.phone(4) : f.email(2);
+            const QMargins frame = group->contentsMargins();
+            QVERIFY2(frame.top() > 20, "the title should be taller than the usual offset");
+            QCOMPARE(f.rect(firstRow).top() - f.rect(group).top(), frame.top());
+            QCOMPARE(bottomEdge(f.rect(group)) - bottomEdge(f.rect(lastRow)),
+                     qMax(10, frame.bottom()));
+        }
+    }
+
+    // ---- typing and length checks -----------------------------------------------------------
+
+    void fieldsRefuseForbiddenCharacters_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("phone: digits, blank, dash") << "phone"
+                                                    << "1-555 0"
+                                                    << "1-555 0" << 0;
+        QTest::newRow("phone: letters") << "phone"
+                                        << "5a5Zk"
+                                        << "55" << 3;
+        QTest::newRow("phone: punctuation") << "phone"
+                                            << "(555).+#/_*"
+                                            << "555" << 8;
+        QTest::newRow("e-mail: address characters") << "email"
+                                                    << "a.b_c+d@e-f.org"
+                                                    << "a.b_c+d@e-f.org" << 0;
+        QTest::newRow("e-mail: comma") << "email"
+                                       << "a,b"
+                                       << "ab" << 1;
+        QTest::newRow("e-mail: the eleven") << "email"
+                                            << "x()[]\\;:\",<>y"
+                                            << "xy" << 11;
+    }
+    void fieldsRefuseForbiddenCharacters()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, beeps);
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.open();
+        f.choose(0);
+        for (int row = 1; row <= 2; ++row) {
+            CCharFilterEdit *edit = field == "phone" ? f.phone(row * 2) : f.email(row);
+            const int before = f.platform.beeps;
+            QTest::keyClicks(edit, typed);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(f.platform.beeps - before, beeps);
+        }
+    }
+
+    void storedTextIsFilteredOnLoad()
+    {
+        // A file can hold an address with a character the field refuses.
+        Fixture f;
+        f.settings.cellular.email1 = PackEmailAddress("a<b>@c", false);
+        f.open();
+        QCOMPARE(f.email(1)->text(), QStringLiteral("ab@c"));
+    }
+
+    void overLongTextKeepsThePage_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("limit"); // 0: fits
+        QTest::newRow("phone 1 of 16") << "phoneNumber1" << 16 << 15;
+        QTest::newRow("phone 4 of 16") << "phoneNumber4" << 16 << 15;
+        QTest::newRow("phone of 15 fits") << "phoneNumber2" << 15 << 0;
+        QTest::newRow("e-mail 2 of 37") << "email2" << 37 << 36;
+        QTest::newRow("e-mail of 36 fits") << "email1" << 36 << 0;
+    }
+    void overLongTextKeepsThePage()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, length);
+        QFETCH(int, limit);
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.open();
+        f.choose(0);
+        const CellularSection before = f.settings.cellular;
+        auto *edit = f.find<CCharFilterEdit>(field);
+        const QString text = field.startsWith("phone") ? QString(length, QLatin1Char('7'))
+                                                       : QString(length, QLatin1Char('m'));
+        QTest::keyClicks(edit, text);
+        QCOMPARE(edit->text(), text); // the fields themselves take any length
+
+        if (limit == 0) {
+            QVERIFY(f.sheet->SetActivePage(1));
+            QVERIFY(!(f.settings.cellular == before));
+            return;
+        }
+        f.messages.expect(tooLong(limit));
+        QVERIFY(!f.sheet->SetActivePage(1));
+        QVERIFY(f.messages.allAnswered());
+        const Message &shown = f.messages.shown().constLast();
+        QCOMPARE(shown.icon, MessageIcon::Exclamation);
+        QCOMPARE(shown.caption, programName());
+        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), f.carrierList());
+        QVERIFY(f.settings.cellular == before);
+        QCOMPARE(edit->text(), text);
+    }
+
+    void eMailLengthIsCheckedBeforePhones()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.open();
+        f.choose(0);
+        QTest::keyClicks(f.phone(1), QString(16, QLatin1Char('1')));
+        QTest::keyClicks(f.email(2), QString(37, QLatin1Char('x')));
+        f.messages.expect(tooLong(36));
+        QVERIFY(!f.sheet->SetActivePage(1));
+        QVERIFY(f.messages.allAnswered());
+    }
+
+    void overLongTextUndoesTheUseCellularClick()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.settings.cellular.phoneNumbers[0] = PackPhoneNumber("42", false);
+        f.open();
+        f.choose(0);
+        QTest::keyClicks(f.phone(1), QString(15, QLatin1Char('9')));
+        f.messages.expect(tooLong(15));
+        click(f.useCellular());
+        QVERIFY(f.messages.allAnswered());
+        QVERIFY(f.useCellular()->isChecked());
+        QVERIFY(!f.settings.CellularOff());
+        QCOMPARE(f.phone(1)->text(), QStringLiteral("42"));
+    }
+
+    void overLongTextOnCarrierChangeStillAppliesTheCarrier()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.settings.cellular.email1 = PackEmailAddress("kept@x.org", false);
+        f.open();
+        f.choose(0);
+        QTest::keyClicks(f.email(1), QString(30, QLatin1Char('z')));
+        f.messages.expect(tooLong(36));
+        f.choose(2); // no e-mail group: the stored address goes, not the typed one
+        QVERIFY(f.messages.allAnswered());
+        QCOMPARE(f.carrierList()->currentIndex(), 2);
+        QCOMPARE(f.app.carrierIndex, 2);
+        QVERIFY(!f.emailGroup()->isVisible());
+        QCOMPARE(f.shownPhoneRows(), 3);
+        QVERIFY(f.settings.cellular.email1 == EmailAddressBytes{});
+    }
+
+    // ---- the whole run ----------------------------------------------------------------------
+
+    void choosingACarrierAndSavingWritesTheCardAndTheLastChoice()
+    {
+        WorkFolder folder;
+        FakePlatformServices platform;
+        ScriptedMessages messages;
+        folder.write("carriers.dat", kShapes);
+        QVERIFY(QDir(folder.path(".")).mkpath("card/VELOMAR"));
+        CameraSettings settings;
+        AppState app;
+        auto sheet = std::make_unique<CKestraSheet>(settings, app);
+        sheet->SetPaths(folder.path("Kestra.cfg"), folder.path("card/VELOMAR/Kestra.cfg"));
+        sheet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
+        QVERIFY(sheet->SetActivePage(3));
+        auto *page = sheet->findChild<CKTPageCellular *>("cellularPage");
+        QVERIFY(page);
+        auto *carriers = page->findChild<QComboBox *>("carrierList");
+        carriers->setCurrentIndex(1); // "Two after one": e-mail first
+        QTest::keyClicks(page->findChild<QLineEdit *>("phoneNumber1"), "1-555-555-1212");
+        QTest::keyClicks(page->findChild<QLineEdit *>("email1"), "abc");
+
+        messages.expect(114);
+        QTest::mouseClick(sheet->button(PropertySheet::OkButton), Qt::LeftButton);
+        QVERIFY(messages.allAnswered());
+        QVERIFY(!sheet->isVisible());
+
+        const QByteArray card = folder.read("card/VELOMAR/Kestra.cfg");
+        QCOMPARE(card.size(), 234);
+        const int cellular = 128;
+        QCOMPARE(card.mid(cellular + 10, 8).toHex(), QByteArray("216c666c662c2303"));
+        QCOMPARE(card.mid(cellular + 18, 24), QByteArray(24, '\0'));
+        QCOMPARE(card.mid(cellular + 42, 16).toHex(), QByteArray("00e000e00000000000000060"
+                                                                 "00a00000"));
+        QCOMPARE(card.mid(cellular + 58, 16).toHex(), QByteArray("0000000000000000000000000000"
+                                                                 "0100"));
+        QCOMPARE(card.mid(cellular + 74, 32), QByteArray(32, '\0'));
+        QCOMPARE(folder.read("Kestra.cfg").mid(cellular), card.mid(cellular));
+        QCOMPARE(folder.read("carriers2.dat"), QByteArray("1\0", 2));
+    }
+};
+
+QTEST_MAIN(TestCellularPage)
+#include "tst_cellular_page.moc"
