@@ -4,4 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-exec build/tools/kestra-cfg/kestra-cfg show examples/Kestra.cfg
+# The editor looks for carriers.dat in its working folder: run in build/run, which gets a copy
+# of the example carrier list unless it holds one already.
+root="$PWD"
+mkdir -p build/run
+[ -e build/run/carriers.dat ] || cp examples/carriers.dat build/run/
+cd build/run
+exec "$root/build/src/app/velomar-settings" "$@"
