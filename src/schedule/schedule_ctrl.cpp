@@ -68,7 +68,7 @@ std::optional<QFont> fitFont(int targetHeight, const QPaintDevice *device)
 } // namespace
 
 CScheduleCtrl::CScheduleCtrl(QWidget *parent)
-    : QAbstractScrollArea(parent), focusPen(Qt::black, 1, Qt::CustomDashLine),
+    : QAbstractScrollArea(parent), focusBrush(Qt::black, Qt::Dense4Pattern),
       offBrush(patternBrush(QStringLiteral(":/schedule/schedule_off.xpm"))),
       onBrush(patternBrush(QStringLiteral(":/schedule/schedule_on.xpm"))),
       strokeBrush(patternBrush(QStringLiteral(":/schedule/schedule_stroke.xpm"))),
@@ -81,7 +81,6 @@ CScheduleCtrl::CScheduleCtrl(QWidget *parent)
     pmDesignator = locale.pmDesignator.left(2);
 
     shadowColour = palette().color(QPalette::Dark);
-    focusPen.setDashPattern({1.0, 1.0});
 
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
@@ -214,60 +213,113 @@ void CScheduleCtrl::ensureFonts()
     const QPaintDevice *device = viewport();
     hourFont = fitFont(kCellHeight * 14 / 10, device);
     smallFont = fitFont(kCellHeight * 8 / 10, device);
+}
 
-    const auto prepare = [device](Label &label, const QString &text, const QFont &font) {
-        label.text.setText(text);
-        label.text.setTextFormat(Qt::PlainText);
-        label.text.prepare(QTransform(), font);
-        label.width = QFontMetrics(font, device).horizontalAdvance(text);
-    };
-    if (hourFont) {
-        hourFontHeight = QFontMetrics(*hourFont, device).height();
-        for (int h = 0; h < 24; ++h)
-            prepare(hourLabels[h], hourText(h), *hourFont);
+void CScheduleCtrl::ensureLabelColumn(qreal dpr)
+{
+    if (!labelColumn.isNull() && labelColumnDpr == dpr)
+        return;
+    const ClockLayout &layout = clock24h ? k24HourLayout : k12HourLayout;
+    const int width = layout.labelWidth;
+    // The last content row is the bottom line, drawn across the whole width by each paint.
+    const QSize size(width + kSeparatorWidth + 1, kContentHeight - 1);
+    labelColumn = QPixmap((QSizeF(size) * dpr).toSize());
+    labelColumn.setDevicePixelRatio(dpr);
+    labelColumnDpr = dpr;
+
+    QPainter painter(&labelColumn);
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.fillRect(QRect(width, 0, 1, size.height()), shadowColour);
+    painter.fillRect(QRect(width + kSeparatorWidth, 0, 1, size.height()), Qt::black);
+    for (int i = 1; i < kCellCount; ++i) {
+        const int y = i * kCellHeight;
+        if (i % kCellsPerHour != 0)
+            painter.fillRect(QRect(layout.tickLeft, y, layout.tickRight - layout.tickLeft, 1),
+                             shadowColour);
+        else
+            painter.fillRect(
+                QRect(layout.hourLineLeft, y, layout.hourLineRight - layout.hourLineLeft, 1),
+                shadowColour);
     }
-    if (smallFont) {
-        smallFontHeight = QFontMetrics(*smallFont, device).height();
-        prepare(designatorLabels[0], amDesignator, *smallFont);
-        prepare(designatorLabels[1], pmDesignator, *smallFont);
-        for (int q = 0; q < kCellsPerHour; ++q) {
-            prepare(minuteLabels[q],
-                    QStringLiteral("%1").arg(q * kMinutesPerCell, 2, 10, QLatin1Char('0')),
-                    *smallFont);
+
+    painter.setPen(Qt::black);
+    for (int h = 0; h < 24; ++h) {
+        const int hourTop = h * kHourHeight;
+        if (hourFont) {
+            painter.setFont(*hourFont);
+            painter.drawText(QRect(0, hourTop + kLabelTopMargin, layout.hourRight,
+                                   kHourHeight - kLabelTopMargin),
+                             Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, hourText(h));
         }
-        prepare(offLabel, offCaption, *smallFont);
-        prepare(onLabel, onCaption, *smallFont);
+        if (!smallFont)
+            continue;
+        painter.setFont(*smallFont);
+        if (!clock24h) {
+            painter.drawText(QRect(QPoint(layout.designatorLeft, hourTop + kLabelTopMargin),
+                                   QPoint(layout.designatorRight - 1,
+                                          hourTop + kHourHeight - kDesignatorBottomMargin - 1)),
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             designatorText(h));
+        }
+        for (int q = 0; q < kCellsPerHour; ++q) {
+            painter.drawText(
+                QRect(layout.minuteLeft, hourTop + kLabelTopMargin + q * kCellHeight,
+                      layout.minuteRight - layout.minuteLeft, kCellHeight),
+                Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
+                QStringLiteral("%1").arg(q * kMinutesPerCell, 2, 10, QLatin1Char('0')));
+        }
     }
 }
 
-void CScheduleCtrl::drawLabel(QPainter &painter, const QRect &box, Qt::Alignment alignment,
-                              const Label &label, int textHeight) const
+QPixmap CScheduleCtrl::makeCellStrip(int cellWidth, qreal dpr, const QBrush &brush,
+                                     const QString &caption) const
 {
-    const int x =
-        alignment.testFlag(Qt::AlignRight) ? box.left() + box.width() - label.width : box.left();
-    const int y = alignment.testFlag(Qt::AlignVCenter) ? box.top() + (box.height() - textHeight) / 2
-                                                       : box.top();
-    // Text stays inside its box; clipping costs, so only where it would spill over.
-    const bool spills = label.width > box.width() || textHeight > box.height();
-    if (spills) {
-        painter.save();
-        painter.setClipRect(box, Qt::IntersectClip);
+    QPixmap strip((QSizeF(cellWidth, kCellHeight) * dpr).toSize());
+    strip.setDevicePixelRatio(dpr);
+    QPainter painter(&strip);
+    // The checkerboard keeps the phase it has in content coordinates; cells start on even rows.
+    painter.setBrushOrigin(-(labelColumnWidth() + kSeparatorWidth + 1), 0);
+    painter.fillRect(QRect(0, 0, cellWidth, kCellHeight), brush);
+    if (smallFont) {
+        painter.setFont(*smallFont);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(kCaptionIndent, 0, cellWidth + 1 - kCaptionIndent, kCellHeight + 1),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
     }
-    painter.drawStaticText(QPoint(x, y), label.text);
-    if (spills)
-        painter.restore();
+    return strip;
+}
+
+void CScheduleCtrl::ensureCellStrips(int cellWidth, qreal dpr)
+{
+    if (strips.width == cellWidth && strips.dpr == dpr)
+        return;
+    strips.width = cellWidth;
+    strips.dpr = dpr;
+    strips.on = makeCellStrip(cellWidth, dpr, onBrush, onCaption);
+    strips.off = makeCellStrip(cellWidth, dpr, offBrush, offCaption);
+    strips.strokeOn = makeCellStrip(cellWidth, dpr, strokeBrush, onCaption);
+    strips.strokeOff = makeCellStrip(cellWidth, dpr, strokeBrush, offCaption);
+}
+
+const QPixmap &CScheduleCtrl::cellStrip(int cell) const
+{
+    // Inside a shown stroke the cells keep the caption of the pressed cell's old value, so
+    // the run reads as "what you are painting over".
+    if (inShownStroke(cell))
+        return strokeValue ? strips.strokeOff : strips.strokeOn;
+    return cells[cell].on ? strips.on : strips.off;
 }
 
 void CScheduleCtrl::paintEvent(QPaintEvent *event)
 {
     ensureFonts();
-    const ClockLayout &layout = clock24h ? k24HourLayout : k12HourLayout;
     const int clientWidth = viewport()->width();
     const int scroll = verticalScrollBar()->value();
     layoutCells(clientWidth);
 
     QPainter painter(viewport());
-    // Content coordinates from here on; the checkerboards move with the cells when scrolled.
+    const qreal dpr = painter.deviceTransform().m11();
+    // Content coordinates from here on.
     painter.translate(0, -scroll);
     const QRect dirty = event->rect().translated(0, scroll);
     if (dirty.bottom() >= kContentHeight) {
@@ -279,92 +331,44 @@ void CScheduleCtrl::paintEvent(QPaintEvent *event)
     if (top > bottom)
         return;
 
-    const int width = layout.labelWidth;
-    const int cellLeft = width + kSeparatorWidth + 1;
+    const int cellLeft = labelColumnWidth() + kSeparatorWidth + 1;
     const int cellWidth = clientWidth - cellLeft;
-    // Only what the dirty rows show is drawn; an hour's labels are drawn whenever any of its
-    // rows is dirty.
     const int firstCell = std::min(top / kCellHeight, kCellCount - 1);
     const int lastCell = std::min(bottom / kCellHeight, kCellCount - 1);
-    const int firstHour = firstCell / kCellsPerHour;
-    const int lastHour = lastCell / kCellsPerHour;
 
-    painter.fillRect(QRect(0, top, width + kSeparatorWidth, bottom - top + 1), Qt::white);
+    // The painter clips to the dirty rows, so only they are copied.
+    ensureLabelColumn(dpr);
+    painter.drawPixmap(QPointF(0, 0), labelColumn);
+
     if (cellWidth > 0) {
+        ensureCellStrips(cellWidth, dpr);
+        QVarLengthArray<QRect, kCellCount> lines;
         for (int i = firstCell; i <= lastCell; ++i) {
-            const QBrush &brush =
-                inShownStroke(i) ? strokeBrush : (cells[i].on ? onBrush : offBrush);
-            painter.fillRect(QRect(cellLeft, i * kCellHeight, cellWidth, kCellHeight), brush);
+            painter.drawPixmap(QPointF(cellLeft, i * kCellHeight), cellStrip(i));
+            if (i > 0)
+                lines.append(QRect(cellLeft, i * kCellHeight, cellWidth, 1));
         }
-    }
-
-    // Lines are one-pixel rectangles: exact rows and columns at any device pixel ratio.
-    QVarLengthArray<QRect, 2 * kCellCount> shadowLines;
-    shadowLines.append(QRect(width, top, 1, bottom - top + 1));
-    for (int i = firstHour * kCellsPerHour; i <= lastCell; ++i) {
-        const int y = i * kCellHeight;
-        if (i % kCellsPerHour != 0)
-            shadowLines.append(QRect(layout.tickLeft, y, layout.tickRight - layout.tickLeft, 1));
-        else if (i > 0)
-            shadowLines.append(
-                QRect(layout.hourLineLeft, y, layout.hourLineRight - layout.hourLineLeft, 1));
-        if (i > 0 && cellWidth > 0)
-            shadowLines.append(QRect(cellLeft, y, cellWidth, 1));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(shadowColour);
+        painter.drawRects(lines.constData(), int(lines.size()));
     }
     if (bottom == kContentHeight - 1)
-        shadowLines.append(QRect(0, bottom, clientWidth, 1));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(shadowColour);
-    painter.drawRects(shadowLines.constData(), int(shadowLines.size()));
-    painter.fillRect(QRect(width + kSeparatorWidth, top, 1, bottom - top + 1), Qt::black);
-
-    painter.setPen(Qt::black);
-    if (hourFont) {
-        painter.setFont(*hourFont);
-        for (int h = firstHour; h <= lastHour; ++h) {
-            const QRect box(0, h * kHourHeight + kLabelTopMargin, layout.hourRight,
-                            kHourHeight - kLabelTopMargin);
-            drawLabel(painter, box, Qt::AlignRight | Qt::AlignVCenter, hourLabels[h],
-                      hourFontHeight);
-        }
-    }
-    if (smallFont) {
-        painter.setFont(*smallFont);
-        for (int h = firstHour; h <= lastHour; ++h) {
-            const int hourTop = h * kHourHeight;
-            if (!clock24h) {
-                const QRect box(QPoint(layout.designatorLeft, hourTop + kLabelTopMargin),
-                                QPoint(layout.designatorRight - 1,
-                                       hourTop + kHourHeight - kDesignatorBottomMargin - 1));
-                drawLabel(painter, box, Qt::AlignLeft | Qt::AlignVCenter,
-                          designatorLabels[h < 12 ? 0 : 1], smallFontHeight);
-            }
-            for (int q = 0; q < kCellsPerHour; ++q) {
-                const QRect box(layout.minuteLeft, hourTop + kLabelTopMargin + q * kCellHeight,
-                                layout.minuteRight - layout.minuteLeft, kCellHeight);
-                drawLabel(painter, box, Qt::AlignRight | Qt::AlignTop, minuteLabels[q],
-                          smallFontHeight);
-            }
-        }
-        // Inside a shown stroke the cells keep the caption of the pressed cell's old value,
-        // so the run reads as "what you are painting over".
-        const Label &strokeLabel = strokeValue ? offLabel : onLabel;
-        for (int i = firstCell; i <= lastCell; ++i) {
-            const Label &label =
-                inShownStroke(i) ? strokeLabel : (cells[i].on ? onLabel : offLabel);
-            const QRect box(cellLeft + kCaptionIndent, i * kCellHeight,
-                            clientWidth + 1 - cellLeft - kCaptionIndent, kCellHeight + 1);
-            drawLabel(painter, box, Qt::AlignLeft | Qt::AlignVCenter, label, smallFontHeight);
-        }
-    }
+        painter.fillRect(QRect(0, bottom, clientWidth, 1), shadowColour);
 
     if (hasFocus() && focus >= firstCell && focus <= lastCell && cellWidth > 0) {
-        const int y = focus * kCellHeight;
-        painter.setPen(focusPen);
-        painter.setBrush(Qt::NoBrush);
-        // Outline through the centres of columns cellLeft..clientWidth-1, rows y+1..y+19.
-        painter.drawRect(
-            QRectF(cellLeft + 0.5, y + 1.5, clientWidth - 1 - cellLeft, kCellHeight - 2));
+        // A dotted outline of columns cellLeft..clientWidth-1 and rows y+1..y+19, as four
+        // one-pixel bars filled with a checkerboard: cheaper than a dashed pen when scaled.
+        const QRect frame(QPoint(cellLeft, focus * kCellHeight + 1),
+                          QPoint(clientWidth - 1, focus * kCellHeight + kCellHeight - 1));
+        const QRect bars[] = {
+            QRect(frame.left(), frame.top(), frame.width(), 1),
+            QRect(frame.left(), frame.bottom(), frame.width(), 1),
+            QRect(frame.left(), frame.top() + 1, 1, frame.height() - 2),
+            QRect(frame.right(), frame.top() + 1, 1, frame.height() - 2),
+        };
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(focusBrush);
+        painter.drawRects(bars, 4);
     }
 }
 
@@ -508,7 +512,9 @@ void CScheduleCtrl::focusOutEvent(QFocusEvent *event)
 
 void CScheduleCtrl::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         shadowColour = palette().color(QPalette::Dark);
+        labelColumn = QPixmap(); // drawn with the old colour
+    }
     QAbstractScrollArea::changeEvent(event);
 }

@@ -4,15 +4,12 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
-#include <QPen>
+#include <QPixmap>
 #include <QRect>
-#include <QStaticText>
 #include <QString>
 
 #include <array>
 #include <optional>
-
-class QPainter;
 
 // One day schedule as a single column of 96 quarter-hour cells, midnight at the top, with an
 // hour scale on the left. Cells are painted "Camera on" or "Camera off" with the mouse (click
@@ -76,23 +73,31 @@ private:
         int on = 1;
     };
 
-    // A text prepared once with its font, so that a paint only places glyphs.
-    struct Label
+    // Everything of a paint that does not change from one paint to the next is drawn once
+    // into pixmaps at the target's pixel ratio, so that a paint is mostly block copies.
+    struct CellStrips
     {
-        QStaticText text;
         int width = 0;
+        qreal dpr = 0;
+        QPixmap on;
+        QPixmap off;
+        QPixmap strokeOn; // stroke pattern with the "Camera on" caption
+        QPixmap strokeOff;
     };
 
     void updateScrollRange();
     void layoutCells(int clientWidth);
     void moveFocusTo(int target);
     bool inShownStroke(int cell) const;
+    const QPixmap &cellStrip(int cell) const;
     void ensureFonts();
-    void drawLabel(QPainter &painter, const QRect &box, Qt::Alignment alignment, const Label &label,
-                   int textHeight) const;
+    void ensureLabelColumn(qreal dpr);
+    void ensureCellStrips(int cellWidth, qreal dpr);
+    QPixmap makeCellStrip(int cellWidth, qreal dpr, const QBrush &brush,
+                          const QString &caption) const;
 
     QColor shadowColour; // the button-shadow colour of the lines
-    QPen focusPen;
+    QBrush focusBrush;   // dotted, for the focus rectangle
     QBrush offBrush;
     QBrush onBrush;
     QBrush strokeBrush;
@@ -101,13 +106,9 @@ private:
 
     std::optional<QFont> hourFont;
     std::optional<QFont> smallFont;
-    int hourFontHeight = 0;
-    int smallFontHeight = 0;
-    std::array<Label, 24> hourLabels;
-    std::array<Label, 2> designatorLabels; // AM, PM
-    std::array<Label, kCellsPerHour> minuteLabels;
-    Label offLabel;
-    Label onLabel;
+    QPixmap labelColumn; // the hour scale and the separator strip, whole content height
+    qreal labelColumnDpr = 0;
+    CellStrips strips;
 
     std::array<Cell, kCellCount> cells;
     int focus = 0;

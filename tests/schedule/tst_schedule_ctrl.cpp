@@ -155,6 +155,8 @@ private slots:
     void scaleIsDrawn_data();
     void scaleIsDrawn();
     void focusRectangleOnlyWithFocus();
+    void cellsFillTheWidthAfterResize();
+    void linesFollowThePalette();
 };
 
 void ScheduleCtrlTest::freshControlIsAllOnWithFocusAtTop()
@@ -649,6 +651,33 @@ void ScheduleCtrlTest::focusRectangleOnlyWithFocus()
     QTest::keyClick(w.grid, Qt::Key_Down);
     QCOMPARE(coloursIn(w.image(), focusTop), (QSet<QRgb>{0xFFFF00, 0xFFFFFF}));
     QVERIFY(coloursIn(w.image(), focusTop.translated(0, kCellHeight)).contains(0x000000));
+}
+
+void ScheduleCtrlTest::cellsFillTheWidthAfterResize()
+{
+    GridWindow w({300, 343});
+    (void)w.image();
+    w.grid->resize(w.grid->width() + 150, w.grid->height());
+    QCoreApplication::processEvents();
+    const int right = w.viewport()->width() - 1;
+    QCOMPARE(coloursIn(w.image(), QRect(QPoint(right - 200, 1), QPoint(right, 19))),
+             (QSet<QRgb>{0xFFFF00, 0xFFFFFF}));
+    // The wider cells are hit all the way to the right edge.
+    w.click(QPoint(right, 50));
+    QCOMPARE(w.grid->GetSlot(2 * 15), 0);
+}
+
+void ScheduleCtrlTest::linesFollowThePalette()
+{
+    GridWindow w({300, 343});
+    (void)w.image();
+    QPalette palette = w.grid->palette();
+    palette.setColor(QPalette::Dark, QColor(0xFF0000));
+    w.grid->setPalette(palette);
+    const QImage picture = w.image();
+    const int width = w.grid->labelColumnWidth();
+    QCOMPARE(coloursIn(picture, QRect(width, 0, 1, 300)), QSet<QRgb>{0xFF0000});
+    QCOMPARE(coloursIn(picture, QRect(width + 7, 20, 200, 1)), QSet<QRgb>{0xFF0000});
 }
 
 QTEST_MAIN(ScheduleCtrlTest)
