@@ -28,12 +28,15 @@ public:
 
     FieldState fieldState() const override
     {
+        // While an input method composes, the line edit counts positions in the text shown
+        // with the composition; the rules only ever see positions within the text itself.
         FieldState state;
         state.text = edit.text();
-        state.cursor = edit.cursorPosition();
+        const int length = int(state.text.size());
+        state.cursor = std::clamp(edit.cursorPosition(), 0, length);
         if (edit.hasSelectedText()) {
-            state.selectionStart = edit.selectionStart();
-            state.selectionEnd = edit.selectionEnd();
+            state.selectionStart = std::clamp(edit.selectionStart(), 0, length);
+            state.selectionEnd = std::clamp(edit.selectionEnd(), state.selectionStart, length);
         } else {
             state.selectionStart = state.selectionEnd = state.cursor;
         }
@@ -225,6 +228,7 @@ void CFilterEdit::reformat()
 
 template <typename Change> void CFilterEdit::changeAsPaste(Change &&change)
 {
+    settleSelection();
     const FieldState before = windowField->fieldState();
     {
         FilteringStep step(filtering);
@@ -235,6 +239,33 @@ template <typename Change> void CFilterEdit::changeAsPaste(Change &&change)
         SetWindowText(valid);
         restoreSelection(before);
     }
+    settleSelection();
+}
+
+void CFilterEdit::settleSelection()
+{
+    // While an input method composes, positions count the composition too; leave them be.
+    if (composing)
+        return;
+    // Qt's undo and input-method replacements can leave a selection that the caret is not at
+    // either end of, or that reaches past the text (hidden while the text is empty); typing
+    // would then delete at one place and insert at another. Every step of the field starts
+    // and every paste-like step ends with a selection that holds together.
+    const int length = int(text().size());
+    const int caret = std::clamp(cursorPosition(), 0, length);
+    if (!hasSelectedText()) {
+        setCursorPosition(caret); // clears a hidden selection
+        return;
+    }
+    const int start = std::clamp(selectionStart(), 0, length);
+    const int end = std::clamp(selectionEnd(), start, length);
+    const bool whole = start == selectionStart() && end == selectionEnd();
+    if (whole && (caret == start || caret == end))
+        return;
+    if (start < end)
+        setSelection(start, end - start);
+    else
+        setCursorPosition(caret);
 }
 
 template <typename Change> void CFilterEdit::changeAndReformat(Change &&change)
@@ -259,6 +290,7 @@ void CFilterEdit::Paste()
 
 void CFilterEdit::Cut()
 {
+    settleSelection();
     if (isReadOnly() || !hasSelectedText() || echoMode() != QLineEdit::Normal)
         return;
     platformServices().setClipboardText(selectedText());
@@ -267,12 +299,14 @@ void CFilterEdit::Cut()
 
 void CFilterEdit::Copy()
 {
+    settleSelection();
     if (hasSelectedText() && echoMode() == QLineEdit::Normal)
         platformServices().setClipboardText(selectedText());
 }
 
 void CFilterEdit::Clear()
 {
+    settleSelection();
     if (isReadOnly() || !hasSelectedText())
         return;
     sendDeleteKey();
@@ -314,6 +348,7 @@ void CFilterEdit::focusLost()
 
 void CFilterEdit::keyPressEvent(QKeyEvent *event)
 {
+    settleSelection();
     PendingEvent<QKeyEvent> pending(pendingKey, event);
     if (event->matches(QKeySequence::Copy)) {
         Copy();
@@ -366,6 +401,7 @@ QMenu *CFilterEdit::createFilteredContextMenu()
 {
     // The line edit's own menu, item for item and in Qt's words, with each command taking
     // the same filtered way as its key.
+    settleSelection();
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("qt_edit_menu"));
     const bool editable = !isReadOnly();
@@ -419,17 +455,20 @@ void CFilterEdit::inputMethodEvent(QInputMethodEvent *event)
     const QString committed = event->commitString();
     if (committed.isEmpty() || event->replacementLength() != 0) {
         // Composing, or replacing text around the caret: filtered like a paste.
+        composing = !event->preeditString().isEmpty();
         changeAsPaste([&] { QLineEdit::inputMethodEvent(event); });
         return;
     }
     // A commit is typing: the composition shown so far goes, each character is typed as if
     // from the keyboard (a forbidden one beeps as it does there), then a new composition shows.
     QInputMethodEvent endComposition;
+    composing = false;
     changeAsPaste([&] { QLineEdit::inputMethodEvent(&endComposition); });
     for (const QChar c : committed)
         changeAndReformat([&] { charTyped(c); });
     if (!event->preeditString().isEmpty()) {
         QInputMethodEvent composition(event->preeditString(), event->attributes());
+        composing = true;
         changeAsPaste([&] { QLineEdit::inputMethodEvent(&composition); });
     }
     event->accept();

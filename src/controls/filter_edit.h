@@ -75,6 +75,7 @@ private:
     // Makes the text valid, keeping the selection as far as the text reaches.
     void reformat();
     void restoreSelection(const FieldState &state);
+    void settleSelection();
     void sendDeleteKey();
 
     std::unique_ptr<WindowField> windowField;
@@ -84,4 +85,6 @@ private:
     // The event being handled, for the field's default processing.
     QKeyEvent *pendingKey = nullptr;
     QFocusEvent *pendingFocus = nullptr;
+    // An input method is showing a composition in the field.
+    bool composing = false;
 };
