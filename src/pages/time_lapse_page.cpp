@@ -1,6 +1,7 @@
 #include "pages/time_lapse_page.h"
 
 #include "framework/message_service.h"
+#include "schedule/schedule_sheet.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -302,9 +303,13 @@ void CKTPageTimeLapse::onViewSchedule()
     openTimeLapseSchedule();
 }
 
-// The schedule sheet (caption string 125, this page as parent, the time-lapse schedule, first
-// page) is wired in here when it exists; until then the button saves the page and opens nothing.
-void CKTPageTimeLapse::openTimeLapseSchedule() {}
+// The sheet's pages store the schedules into the record themselves, so its result is not
+// needed, and this page keeps its controls as they are.
+void CKTPageTimeLapse::openTimeLapseSchedule()
+{
+    CScheduleSheet schedule(stringText(125), this, true, 0, settings, app);
+    schedule.DoModal();
+}
 
 QComboBox *CKTPageTimeLapse::listOf(IntervalKind kind) const
 {

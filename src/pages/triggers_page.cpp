@@ -4,6 +4,7 @@
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 #include "pages/internal_trigger_dialog.h"
+#include "schedule/schedule_sheet.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -350,6 +351,10 @@ void CKTPageTriggers::onViewSchedule()
     openTriggerSchedule();
 }
 
-// The trigger schedule sheet is wired in here when it exists; until then the button saves
-// the page and opens nothing.
-void CKTPageTriggers::openTriggerSchedule() {}
+// The sheet's pages store the schedules into the record themselves, so its result is not
+// needed, and this page keeps its controls as they are.
+void CKTPageTriggers::openTriggerSchedule()
+{
+    CScheduleSheet schedule(stringText(124), this, false, 0, settings, app);
+    schedule.DoModal();
+}
