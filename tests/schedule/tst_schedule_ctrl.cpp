@@ -135,6 +135,7 @@ private slots:
     void slotsAreAddressedByMinute_data();
     void slotsAreAddressedByMinute();
     void clickTogglesACell();
+    void doubleClickTogglesOnce();
     void dragPaintsTheRun_data();
     void dragPaintsTheRun();
     void pressBesideTheCellsChangesNothing_data();
@@ -221,6 +222,16 @@ void ScheduleCtrlTest::clickTogglesACell()
     QCOMPARE(w.slotValues(), expected);
 }
 
+void ScheduleCtrlTest::doubleClickTogglesOnce()
+{
+    GridWindow w({300, 343});
+    // A double-click arrives as press, release, double-click, release.
+    w.click(w.cellPoint(6));
+    QTest::mouseDClick(w.viewport(), Qt::LeftButton, {}, w.cellPoint(6));
+    QTest::mouseRelease(w.viewport(), Qt::LeftButton, {}, w.cellPoint(6));
+    QCOMPARE(w.grid->GetSlot(6 * 15), 0);
+}
+
 void ScheduleCtrlTest::dragPaintsTheRun_data()
 {
     QTest::addColumn<QList<int>>("offCells");
@@ -267,14 +278,17 @@ void ScheduleCtrlTest::dragPaintsTheRun()
 
 void ScheduleCtrlTest::pressBesideTheCellsChangesNothing_data()
 {
+    // What an earlier stroke leaves behind must not be applied again by a press that hits
+    // no cell; each row changes the cells after the stroke so that a replay would show.
     QTest::addColumn<QString>("before");
     QTest::addColumn<bool>("dragIntoCells");
 
     QTest::newRow("fresh control") << QString() << false;
-    QTest::newRow("right after a stroke") << QStringLiteral("stroke") << false;
-    QTest::newRow("right after a click") << QStringLiteral("click") << false;
-    QTest::newRow("after All Off") << QStringLiteral("all off") << false;
-    QTest::newRow("after a stroke, dragged into the cells") << QStringLiteral("stroke") << true;
+    QTest::newRow("after a stroke and Space") << QStringLiteral("stroke, space") << false;
+    QTest::newRow("after a stroke and All Off") << QStringLiteral("stroke, all off") << false;
+    QTest::newRow("after a click and All On") << QStringLiteral("click, all on") << false;
+    QTest::newRow("from the scale into the cells, after a stroke and All Off")
+        << QStringLiteral("stroke, all off") << true;
 }
 
 void ScheduleCtrlTest::pressBesideTheCellsChangesNothing()
@@ -283,12 +297,17 @@ void ScheduleCtrlTest::pressBesideTheCellsChangesNothing()
     QFETCH(bool, dragIntoCells);
 
     GridWindow w({300, 343});
-    if (before == QLatin1String("stroke"))
-        w.drag({w.cellPoint(3), w.cellPoint(6)});
-    else if (before == QLatin1String("click"))
-        w.click(w.cellPoint(4));
-    else if (before == QLatin1String("all off"))
+    if (before == QLatin1String("stroke, space")) {
+        w.drag({w.cellPoint(3), w.cellPoint(6)}); // 3..6 off, focus on 6
+        QTest::keyClick(w.grid, Qt::Key_Space);   // 6 on again
+    } else if (before == QLatin1String("stroke, all off")) {
         w.grid->SetAllSlots(0);
+        w.drag({w.cellPoint(3), w.cellPoint(6)}); // 3..6 on
+        w.grid->SetAllSlots(0);
+    } else if (before == QLatin1String("click, all on")) {
+        w.click(w.cellPoint(4)); // 4 off
+        w.grid->SetAllSlots(1);
+    }
     const QList<int> expected = w.slotValues();
 
     if (dragIntoCells)
