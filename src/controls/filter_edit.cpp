@@ -244,7 +244,11 @@ template <typename Change> void CFilterEdit::changeAsPaste(Change &&change)
 
 void CFilterEdit::settleSelection()
 {
-    // While an input method composes, positions count the composition too; leave them be.
+    // A drop during a composition can put Qt's caret past the text, where its own backspace
+    // reads outside the text; nothing may go on from there.
+    if (cursorPosition() > text().size())
+        setCursorPosition(int(text().size()));
+    // While an input method composes, the selection counts the composition too; leave it be.
     if (composing)
         return;
     // Qt's undo and input-method replacements can leave a selection that the caret is not at

@@ -302,8 +302,9 @@ void NumberRule::OnKillFocus()
     field.defaultKillFocus();
     const FieldState after = field.fieldState();
     if (after.text.startsWith(point)) {
-        // ".5" reads as "0.5" once the user has left the field.
-        field.setFieldText(QLatin1Char('0') + after.text);
+        // ".5" reads as "0.5" once the user has left the field; the text set passes the
+        // filter like any other (a field without whole digits keeps ".5").
+        field.setFieldText(validText(QLatin1Char('0') + after.text));
         field.setFieldSelection(after.selectionStart, after.selectionEnd, after.cursor);
     }
 }

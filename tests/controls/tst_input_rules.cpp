@@ -208,6 +208,9 @@ private slots:
             << "1" << 1 << 1;
         QTest::newRow("leaving .5 shows 0.5") << -2 << 1 << ".5" << 2 << 2 << Step::Leave << ""
                                               << "0.5" << 2 << 2;
+        QTest::newRow("leaving keeps .5 where no whole digit is allowed")
+            << 0 << 1 << ".5" << 2 << 2 << Step::Leave << ""
+            << ".5" << 2 << 2;
         QTest::newRow("leaving drops the selection")
             << -2 << 1 << "1.5" << 0 << 3 << Step::Leave << ""
             << "1.5" << 3 << 3;
