@@ -146,18 +146,23 @@ public:
     {
         // Real and effective ids both (access() looks at the real one); the saved id stays
         // root so that the destructor can come back.
-        if (::geteuid() == 0)
-            switched = ::setresgid(65534, 65534, 0) == 0 && ::setresuid(65534, 65534, 0) == 0;
+        if (::geteuid() == 0) {
+            groupSwitched = ::setresgid(65534, 65534, 0) == 0;
+            userSwitched = groupSwitched && ::setresuid(65534, 65534, 0) == 0;
+        }
     }
     ~AsOrdinaryUser()
     {
-        if (switched && ::setresuid(0, 0, 0) == 0)
-            (void)::setresgid(0, 0, 0);
+        if (userSwitched && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot return to root");
+        if (groupSwitched && ::setresgid(0, 0, 0) != 0)
+            qFatal("cannot return to the root group");
     }
     bool active() const { return ::geteuid() != 0; }
 
 private:
-    bool switched = false;
+    bool groupSwitched = false;
+    bool userSwitched = false;
 };
 
 } // namespace
