@@ -52,9 +52,8 @@ public:
             std::swap(start, end);
         if (start == end)
             edit.setCursorPosition(start);
-        else if (cursor == start)
-            edit.setSelection(end,
-                              start - end); // a backward selection ends with the caret at start
+        else if (cursor == start) // selected backwards: the caret ends at the start
+            edit.setSelection(end, start - end);
         else
             edit.setSelection(start, end - start);
     }
