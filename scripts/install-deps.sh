@@ -12,6 +12,11 @@ packages=(
     qt6-base-dev libgl-dev nlohmann-json3-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font
     util-linux fonts-dejavu-core
+    # desktop integration: the bitmap icon, checks of the desktop entry and the AppStream
+    # metadata, the Debian package (dpkg-shlibdeps)
+    qt6-svg-dev desktop-file-utils appstream dpkg-dev
+    # end-to-end tests: the editor on a private X server driven by keystrokes
+    xvfb xdotool python3
 )
 
 missing=()
