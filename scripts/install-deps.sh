@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev libgl-dev nlohmann-json3-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font
     util-linux fonts-dejavu-core
+    # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test
+    python3-markdown weasyprint poppler-utils
     # desktop integration: the bitmap icon, checks of the desktop entry and the AppStream
     # metadata, the Debian package (dpkg-shlibdeps)
     qt6-svg-dev desktop-file-utils appstream dpkg-dev

@@ -9,5 +9,7 @@ scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 root="$PWD"
 mkdir -p build/run
 [ -e build/run/carriers.dat ] || cp examples/carriers.dat build/run/
+# F1 opens the user guide from the working folder: the one this build made.
+cp -f "build/doc/Professional Settings User Guide.pdf" build/run/
 cd build/run
 exec "$root/build/src/app/velomar-settings" "$@"

@@ -1,0 +1,142 @@
+// The built user guide: a PDF with all its pictures, and every message the program can show,
+// so that an edit of the guide cannot silently drop one. Reads the PDF with poppler-utils.
+
+#include "resources/string_table.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// Runs a poppler tool and returns what it printed; fails the test when it cannot.
+QString runTool(const QString &tool, const QStringList &arguments)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty()) {
+        QTest::qFail(qPrintable(tool + QStringLiteral(" not found: run scripts/install-deps.sh")),
+                     __FILE__, __LINE__);
+        return {};
+    }
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        QTest::qFail(qPrintable(tool + QStringLiteral(" failed: ") +
+                                QString::fromLocal8Bit(process.readAllStandardError())),
+                     __FILE__, __LINE__);
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Line breaks and runs of blanks count as one space, and a line broken after a hyphen
+// ("read-" / "only") reads as the unbroken word, in the guide as in the program's texts.
+QString normalized(const QString &text)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    static const QRegularExpression brokenHyphen(QStringLiteral("- "));
+    QString result = text;
+    result.replace(blanks, QStringLiteral(" "));
+    result.replace(brokenHyphen, QStringLiteral("-"));
+    return result.trimmed();
+}
+
+// A message with its placeholders (%1, %2, %s) as a pattern: the guide may put a value or a
+// word in their place.
+QRegularExpression messagePattern(const QString &message)
+{
+    static const QRegularExpression placeholder(QStringLiteral("%[0-9s]"));
+    QStringList pieces;
+    for (const QString &piece : message.split(placeholder))
+        pieces.append(QRegularExpression::escape(normalized(piece)));
+    return QRegularExpression(pieces.join(QStringLiteral(".{1,60}?")));
+}
+
+} // namespace
+
+class TestUserGuide : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QFile pdf(QStringLiteral(VELOMAR_USER_GUIDE_PDF));
+        QVERIFY2(pdf.open(QIODevice::ReadOnly), "the build made no user guide");
+        QVERIFY(pdf.read(5) == "%PDF-");
+
+        // -raw keeps the order in which the text was laid out, so that a table cell's lines
+        // stay together.
+        guideText =
+            normalized(runTool(QStringLiteral("pdftotext"),
+                               {QStringLiteral("-raw"), QStringLiteral("-enc"),
+                                QStringLiteral("UTF-8"), pdf.fileName(), QStringLiteral("-")}));
+        QVERIFY(!guideText.isEmpty());
+    }
+
+    void embedsEveryPicture()
+    {
+        const QString list =
+            runTool(QStringLiteral("pdfimages"),
+                    {QStringLiteral("-list"), QStringLiteral(VELOMAR_USER_GUIDE_PDF)});
+        // Rows of the listing: page, number, type ("image", or "smask" for transparency).
+        int images = 0;
+        for (const QString &line : list.split(QLatin1Char('\n'))) {
+            const QStringList columns = line.simplified().split(QLatin1Char(' '));
+            if (columns.size() > 2 && columns[2] == QLatin1String("image"))
+                ++images;
+        }
+        QVERIFY2(images >= VELOMAR_USER_GUIDE_PICTURES,
+                 qPrintable(QStringLiteral("%1 pictures").arg(images)));
+    }
+
+    void explainsEveryMessage_data()
+    {
+        QTest::addColumn<QString>("message");
+        for (const strings::Entry &entry : strings::kTable)
+            QTest::addRow("string %d", entry.id) << QString::fromUtf8(entry.text);
+
+        // The framework's validation messages and the start-up and help notices.
+        const char *framework[] = {
+            "Please enter an integer.",
+            "Please enter a number.",
+            "Please enter an integer between %1 and %2.",
+            "Please enter a number between %1 and %2.",
+            "Please enter no more than %1 characters.",
+            "Unknown command line parameter.",
+            "The help file was not found.",
+            "No removable card found.  Insert a properly formatted card and select retry or "
+            "continue read-only.",
+        };
+        for (const char *text : framework)
+            QTest::newRow(text) << QString::fromUtf8(text);
+
+        using platform::FileErrorCause;
+        QSet<QString> fileErrors;
+        for (const FileErrorCause cause :
+             {FileErrorCause::DiskFull, FileErrorCause::IoError, FileErrorCause::AccessDenied,
+              FileErrorCause::ReadOnlyMedium, FileErrorCause::NotFound, FileErrorCause::Other}) {
+            const QString text = QString::fromUtf8(strings::FileErrorText(cause));
+            if (!fileErrors.contains(text)) {
+                fileErrors.insert(text);
+                QTest::addRow("file error %d", int(cause)) << text;
+            }
+        }
+    }
+
+    void explainsEveryMessage()
+    {
+        QFETCH(QString, message);
+        QVERIFY2(messagePattern(message).match(guideText).hasMatch(), qPrintable(message));
+    }
+
+private:
+    QString guideText;
+};
+
+QTEST_GUILESS_MAIN(TestUserGuide)
+#include "tst_user_guide.moc"
