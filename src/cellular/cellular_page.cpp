@@ -265,10 +265,16 @@ void CKTPageCellular::OnInitDialog()
     buildControls();
     PropertyPage::OnInitDialog();
 
-    for (CCharFilterEdit *edit : phoneEdits)
+    // The camera stores four-bit digit codes and seven-bit address characters: anything
+    // beyond ASCII would be cut or changed on the way, so it cannot be typed at all.
+    for (CCharFilterEdit *edit : phoneEdits) {
         edit->SetInvalidCharacters(phoneForbiddenCharacters());
-    for (CCharFilterEdit *edit : emailEdits)
+        edit->SetHighestCharacter(0x7F);
+    }
+    for (CCharFilterEdit *edit : emailEdits) {
         edit->SetInvalidCharacters(emailForbiddenCharacters());
+        edit->SetHighestCharacter(0x7F);
+    }
 
     readCarrierList();
 

@@ -9,6 +9,11 @@ void CCharFilterEdit::SetInvalidCharacters(const QString &chars)
     filterRule.SetInvalidCharacters(chars);
 }
 
+void CCharFilterEdit::SetHighestCharacter(char16_t highest)
+{
+    filterRule.SetHighestCharacter(highest);
+}
+
 QString CCharFilterEdit::validText(const QString &text) const
 {
     return filterRule.validText(text);

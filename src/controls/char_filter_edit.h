@@ -15,6 +15,9 @@ public:
 
     // Replaces the forbidden set; the text is filtered again at once when the set changed.
     void SetInvalidCharacters(const QString &chars);
+    // Refuses every character above `highest` as if it were forbidden: for text stored one
+    // byte (0xFF) or seven bits (0x7F) a character.
+    void SetHighestCharacter(char16_t highest);
 
     const CharFilterRule &rule() const { return filterRule; }
     QString validText(const QString &text) const override;

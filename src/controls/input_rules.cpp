@@ -51,6 +51,19 @@ void CharFilterRule::SetInvalidCharacters(const QString &chars)
     Redraw();
 }
 
+void CharFilterRule::SetHighestCharacter(char16_t highest)
+{
+    if (highest == highestChar)
+        return;
+    highestChar = highest;
+    Redraw();
+}
+
+bool CharFilterRule::storable(QChar c) const
+{
+    return highestChar == 0xFFFF || (c.unicode() != 0 && c.unicode() <= highestChar);
+}
+
 QString CharFilterRule::validText(const QString &text) const
 {
     // The length is cut before the forbidden characters go, so the result may be shorter.
@@ -58,7 +71,7 @@ QString CharFilterRule::validText(const QString &text) const
     QString result;
     result.reserve(limited.size());
     for (const QChar c : limited) {
-        if (!invalidCharSet.contains(c))
+        if (!invalidCharSet.contains(c) && storable(c))
             result += c;
     }
     return result;
@@ -68,6 +81,12 @@ void CharFilterRule::OnChar(QChar c)
 {
     if (!invalidCharSet.isEmpty() && invalidCharSet.contains(c)) {
         platformServices().warningBeep();
+        return;
+    }
+    if (!storable(c)) {
+        // A character beyond the basic plane arrives as two halves: one beep for the pair.
+        if (!c.isLowSurrogate())
+            platformServices().warningBeep();
         return;
     }
     const FieldState state = field.fieldState();

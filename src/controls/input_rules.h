@@ -46,13 +46,20 @@ public:
     const QString &invalidChars() const { return invalidCharSet; }
     // Replaces the forbidden set; the field is filtered again when the set changed.
     void SetInvalidCharacters(const QString &chars);
+    // Characters above `highest` (and the zero character) cannot be stored by the field's
+    // owner: they are refused like forbidden ones. 0xFFFF (the default) allows everything.
+    void SetHighestCharacter(char16_t highest);
+    char16_t highestCharacter() const { return highestChar; }
 
     QString validText(const QString &text) const override;
     void OnChar(QChar c) override;
 
 private:
+    bool storable(QChar c) const;
+
     int maxCharCount;
     QString invalidCharSet;
+    char16_t highestChar = 0xFFFF;
 };
 
 // A number field: digits, one decimal separator and, if allowed, a leading negative sign,

@@ -1,6 +1,6 @@
 #include "pages/images_page.h"
 
-#include "pages/label_edit.h"
+#include "controls/char_filter_edit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -57,6 +57,8 @@ std::uint16_t nightIsoValue(int position)
 }
 
 // One byte a character: the stored bytes up to the first zero, shown as they are.
+constexpr char16_t kHighestLabelCharacter = 0xFF;
+
 QString labelFromRecord(const CameraSettings &settings)
 {
     const std::string bytes = settings.Label();
@@ -71,7 +73,7 @@ void labelToRecord(CameraSettings &settings, const QString &text)
     for (const QChar c : text) {
         if (static_cast<int>(bytes.size()) == kLabelChars)
             break;
-        if (CLabelEdit::isStorable(c))
+        if (c.unicode() != 0 && c.unicode() <= kHighestLabelCharacter)
             bytes += static_cast<char>(c.unicode());
     }
     settings.SetLabel(bytes);
@@ -81,10 +83,12 @@ void labelToRecord(CameraSettings &settings, const QString &text)
 
 CKTPageImages::CKTPageImages(CameraSettings &settings, AppState &app, QWidget *parent)
     : PropertyPage(tr("Images"), parent), settings(settings), app(app),
-      label(new CLabelEdit(kConstructionInvalidChars, this))
+      label(new CCharFilterEdit(0, kConstructionInvalidChars, this))
 {
     setObjectName(QStringLiteral("imagesPage"));
     label->setObjectName(QStringLiteral("label"));
+    // The label is stored one byte a character: what the field shows is what is stored.
+    label->SetHighestCharacter(kHighestLabelCharacter);
 }
 
 QSlider *CKTPageImages::makeSlider(const char *name, int maximum, int tickInterval)

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-class CLabelEdit;
+class CCharFilterEdit;
 class QCheckBox;
 class QGridLayout;
 class QLabel;
@@ -42,7 +42,7 @@ private:
     AppState &app;
 
     // Built with the page, so that its forbidden set is in place before the window exists.
-    CLabelEdit *label = nullptr;
+    CCharFilterEdit *label = nullptr;
     QSlider *brightness = nullptr;
     QSlider *contrast = nullptr;
     QSlider *sharpness = nullptr;

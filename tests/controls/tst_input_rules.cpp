@@ -323,6 +323,51 @@ private slots:
         QCOMPARE(platform.beeps, beeps);
     }
 
+    void charactersAboveTheHighestAreRefused_data()
+    {
+        QTest::addColumn<int>("highest");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("beeps");
+        QTest::addColumn<QString>("setText");
+        QTest::addColumn<QString>("validText");
+        const QString emoji = QStringLiteral("\U0001F600");
+        QTest::newRow("one byte: Latin-1 passes") << 0xFF << "Caf\u00e9 \u00d8\u00ff"
+                                                  << "Caf\u00e9 \u00d8\u00ff" << 0 << "\u00e9"
+                                                  << "\u00e9";
+        QTest::newRow("one byte: euro sign and CJK beep") << 0xFF << "a\u20acb\u65e5"
+                                                          << "ab" << 2 << "x\u20acy"
+                                                          << "xy";
+        QTest::newRow("one byte: a character of two halves beeps once")
+            << 0xFF << "a" + emoji << "a" << 1 << "a" + emoji << "a";
+        QTest::newRow("seven bits: accented letters beep") << 0x7F << "caf\u00e9"
+                                                           << "caf" << 1 << "\u00fcber"
+                                                           << "ber";
+        QTest::newRow("the zero character is never stored") << 0xFF << ""
+                                                            << "" << 0 << QString(QChar(0)) + "a"
+                                                            << "a";
+        QTest::newRow("no limit by default")
+            << 0xFFFF << "\u20ac" + emoji << "\u20ac" + emoji << 0 << "\u65e5"
+            << "\u65e5";
+    }
+    void charactersAboveTheHighestAreRefused()
+    {
+        QFETCH(int, highest);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, beeps);
+        QFETCH(QString, setText);
+        QFETCH(QString, validText);
+        FakePlatformServices platform;
+        FieldBuffer buffer(at(QString(), 0, 0));
+        CharFilterRule rule(buffer, 0, QStringLiteral("~"));
+        rule.SetHighestCharacter(char16_t(highest));
+        apply(rule, Step::Type, typed);
+        QCOMPARE(buffer.fieldState().text, shown);
+        QCOMPARE(platform.beeps, beeps);
+        QCOMPARE(rule.validText(setText), validText);
+    }
+
     void charFilterValidText_data()
     {
         QTest::addColumn<int>("maxChars");

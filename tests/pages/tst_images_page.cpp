@@ -1,7 +1,7 @@
+#include "controls/char_filter_edit.h"
 #include "fake_platform.h"
 #include "framework/property_sheet.h"
 #include "pages/images_page.h"
-#include "pages/label_edit.h"
 #include "scripted_messages.h"
 
 #include <QApplication>
@@ -85,7 +85,7 @@ struct Fixture
         sheet->show();
         if (!QTest::qWaitForWindowExposed(sheet.get()))
             qFatal("The sheet did not show.");
-        label = page->findChild<CLabelEdit *>(QStringLiteral("label"));
+        label = page->findChild<CCharFilterEdit *>(QStringLiteral("label"));
     }
 
     template <typename T> T *control(const char *name) const
@@ -106,7 +106,7 @@ struct Fixture
     AppState app;
     std::unique_ptr<PropertySheet> sheet;
     CKTPageImages *page = nullptr;
-    CLabelEdit *label = nullptr;
+    CCharFilterEdit *label = nullptr;
 };
 
 const QString kLabelTooLong = QStringLiteral("Please enter no more than 20 characters.");
@@ -369,7 +369,7 @@ private slots:
         settings.ResetAll();
         AppState app;
         CKTPageImages page(settings, app);
-        auto *label = page.findChild<CLabelEdit *>(QStringLiteral("label"));
+        auto *label = page.findChild<CCharFilterEdit *>(QStringLiteral("label"));
         QVERIFY(label);
         // Before the page has ever been shown, the field refuses the construction set.
         label->setText(QStringLiteral("a%b~c"));
