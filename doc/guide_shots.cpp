@@ -210,7 +210,8 @@ int main(int argc, char **argv)
     // A steady caret: a blinking one would be in some pictures and not in others.
     QApplication::setCursorFlashTime(0);
 
-    const QDir output(QString::fromLocal8Bit(argv[1]));
+    // Absolute now: the editor's folder becomes the current one below.
+    const QDir output(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     if (!QDir().mkpath(output.path()))
         fail(QStringLiteral("cannot create ") + output.path());
 
