@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Builds the Debian package with CPack, checks its contents and dependencies, installs it,
+# starts the installed editor read-only on the offscreen platform, and removes the package.
+# Installing needs root (CI runs as root on a throwaway machine); elsewhere, and where a
+# velomar-settings package is installed already, the test is skipped (exit 77), so that it never
+# touches more of a machine than installing and removing its own package.
+# deb_package.sh BUILD_DIR CPACK
+set -euo pipefail
+build=$1
+cpack=$2
+skip() { echo "SKIP: $*"; exit 77; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ "$(id -u)" -eq 0 ] || skip "installing the package needs root"
+for tool in dpkg dpkg-deb dpkg-shlibdeps; do
+    command -v "$tool" >/dev/null || skip "$tool is missing (scripts/install-deps.sh installs it)"
+done
+if dpkg-query -W -f='${Status}' velomar-settings 2>/dev/null | grep -q 'installed'; then
+    skip "a velomar-settings package is installed on this machine; the test would replace it"
+fi
+
+tmp=$(mktemp -d)
+installed=0
+cleanup() {
+    if [ "$installed" = 1 ]; then
+        dpkg --purge velomar-settings >/dev/null 2>&1 || true
+    fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+"$cpack" -G DEB -B "$tmp/out" --config "$build/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 ||
+    { cat "$tmp/cpack.log"; fail "cpack"; }
+debs=("$tmp"/out/velomar-settings_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no single velomar-settings_*.deb"
+deb=${debs[0]}
+echo "built $(basename "$deb")"
+
+# The files, each in its usual place.
+dpkg-deb --contents "$deb" | sed -n 's#^.* \./#/#p' >"$tmp/contents"
+id=com.velomar.Settings
+guide="Professional Settings User Guide.pdf"
+expected=(
+    /usr/bin/velomar-settings
+    /usr/bin/kestra-cfg
+    /usr/bin/velomar-settings-launch
+    "/usr/share/applications/$id.desktop"
+    "/usr/share/metainfo/$id.metainfo.xml"
+    "/usr/share/icons/hicolor/scalable/apps/$id.svg"
+    /usr/share/velomar-settings/carriers.dat
+)
+[ -e "$build/packaging/256x256/$id.png" ] && expected+=("/usr/share/icons/hicolor/256x256/apps/$id.png")
+[ -e "$build/doc/$guide" ] && expected+=("/usr/share/doc/velomar-settings/$guide")
+for file in "${expected[@]}"; do
+    grep -qxF "$file" "$tmp/contents" || { cat "$tmp/contents"; fail "not in the package: $file"; }
+done
+if grep -v '^/usr/' "$tmp/contents" | grep -v '^/$' | grep -q .; then
+    cat "$tmp/contents"
+    fail "the package puts files outside /usr"
+fi
+
+# The control fields; the library dependencies come from dpkg-shlibdeps.
+[ "$(dpkg-deb -f "$deb" Package)" = velomar-settings ] || fail "package name"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+[ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for dependency in libc6 libqt6widgets6 libqt6gui6 libqt6core6 util-linux; do
+    grep -qE "(^|, )$dependency( |,|$)" <<<"$depends" || fail "Depends lacks $dependency"
+done
+
+installed=1
+dpkg -i "$deb" >"$tmp/dpkg.log" 2>&1 || { cat "$tmp/dpkg.log"; fail "dpkg -i"; }
+[ "$(dpkg-query -W -f='${Status}' velomar-settings)" = "install ok installed" ] ||
+    fail "the package is not installed after dpkg -i"
+if ldd /usr/bin/velomar-settings | grep -q 'not found'; then
+    ldd /usr/bin/velomar-settings
+    fail "the installed editor misses libraries"
+fi
+
+# The installed editor shows its sheet; read-only, so it writes nothing.
+mkdir -p "$tmp/home" "$tmp/work" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+output=$(cd "$tmp/work" && env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" \
+    QT_QPA_PLATFORM=offscreen VELOMAR_REPORT_SHOWN=quit timeout 120 /usr/bin/velomar-settings -rdonly) ||
+    fail "the installed editor failed: $output"
+echo "$output"
+grep -q '^shown [0-9.]* Velomar - Professional Settings (read only)$' <<<"$output" ||
+    fail "the installed editor did not show its main sheet"
+[ -z "$(ls -A "$tmp/work")" ] || fail "a read-only run wrote into its working folder"
+[ ! -e /usr/bin/Kestra.cfg ] || fail "a read-only run wrote /usr/bin/Kestra.cfg"
+
+# The desktop entry's way in: the launcher prepares the user's working folder.
+output=$(env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" \
+    QT_QPA_PLATFORM=offscreen VELOMAR_REPORT_SHOWN=quit timeout 120 /usr/bin/velomar-settings-launch -rdonly) ||
+    fail "the installed launcher failed: $output"
+grep -q '^shown ' <<<"$output" || fail "the installed launcher did not show the main sheet"
+[ -f "$tmp/home/.local/share/Velomar/velomar-settings/carriers.dat" ] ||
+    fail "the launcher did not prepare the working folder"
+
+/usr/bin/kestra-cfg factory "$tmp/Kestra.cfg" || fail "the installed kestra-cfg failed"
+[ "$(stat -c %s "$tmp/Kestra.cfg")" = 234 ] || fail "kestra-cfg factory wrote no 234-byte file"
+
+dpkg -r velomar-settings >"$tmp/dpkg.log" 2>&1 || { cat "$tmp/dpkg.log"; fail "dpkg -r"; }
+dpkg --purge velomar-settings >/dev/null 2>&1
+installed=0
+for file in "${expected[@]}"; do
+    [ ! -e "$file" ] || fail "left behind after removal: $file"
+done
+echo "deb package OK"
