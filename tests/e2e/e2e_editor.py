@@ -5,6 +5,8 @@ The machine has no removable card, so a fake `lsblk` first on the PATH prints a 
 output whose cards are mounted in a temporary folder. The editor is a copy of the built
 program in a folder of its own, so that its local Kestra.cfg lands there.
 
+Run 0: no card in the reader: the no-card dialog, "Continue read-only" by keyboard, the
+read-only sheet, Escape; nothing written.
 Run 1: the card list appears (two cards), Enter takes the first; on the sheet one setting is
 changed on every tab, OK, message 114 answered. The card file and the local copy must then
 hold the factory settings changed by exactly those edits, and carriers2.dat the chosen
@@ -197,18 +199,22 @@ class Scene:
 
         # The recording mounts its cards under /media/user: moved to our folder.
         with open(args.lsblk_recording, encoding="utf-8") as f:
-            recording = f.read().replace('"/media/user/', '"' + self.cards + "/")
-        recorded = os.path.join(root, "lsblk.json")
-        with open(recorded, "w", encoding="utf-8") as f:
-            f.write(recording)
+            self.recording = f.read().replace('"/media/user/', '"' + self.cards + "/")
+        self.lsblk_output = os.path.join(root, "lsblk.json")
+        self.insert_cards(False)
         fake = os.path.join(root, "bin", "lsblk")
         with open(fake, "w", encoding="utf-8") as f:
-            f.write(f"#!/bin/sh\nexec cat '{recorded}'\n")
+            f.write(f"#!/bin/sh\nexec cat '{self.lsblk_output}'\n")
         os.chmod(fake, 0o755)
 
         self.editor = os.path.join(self.program_folder, "velomar-settings")
         shutil.copy2(args.editor, self.editor)
         shutil.copy(args.carriers, os.path.join(self.work, "carriers.dat"))
+
+    def insert_cards(self, inserted):
+        """What the fake lsblk prints: the recording, or a machine without block devices."""
+        with open(self.lsblk_output, "w", encoding="utf-8") as f:
+            f.write(self.recording if inserted else '{"blockdevices": []}\n')
 
     def environment(self, display):
         env = {
@@ -241,6 +247,42 @@ def finish(process, log, name):
         log.close()
     if code != 0:
         raise Failure(f"{name}: the editor exited with {code}")
+
+
+def watched_state(scene):
+    """The cards, the program's folder and the working folder; the home only gains caches."""
+    state = {}
+    for folder in (scene.cards, scene.program_folder, scene.work):
+        state.update(snapshot(folder))
+    return state
+
+
+def check_unchanged(scene, before, what):
+    after = watched_state(scene)
+    changed = sorted(path for path in set(before) | set(after) if before.get(path) != after.get(path))
+    if os.path.exists(os.path.join(scene.home, ".local", "share", "Velomar")):
+        changed.append(os.path.join(scene.home, ".local", "share", "Velomar"))
+    if changed:
+        raise Failure(f"the {what} changed:\n  " + "\n  ".join(changed))
+
+
+def run_without_card(scene, desktop, display):
+    before = watched_state(scene)
+    editor, log = scene.start(display, "no-card")
+    try:
+        # The no-card dialog: Retry has the focus; Tab to "Continue read-only" and press it.
+        dialog = desktop.wait_for_window(f"^{re.escape(SHEET_TITLE)}$", editor)
+        desktop.focus(dialog)
+        desktop.keys("Tab", "space")
+        sheet = desktop.wait_for_window(f"^{re.escape(SHEET_TITLE)} \\(read only\\)$", editor)
+        desktop.focus(sheet)
+        desktop.keys("Escape")
+        finish(editor, log, "run without a card")
+    finally:
+        if editor.poll() is None:
+            editor.kill()
+            editor.wait()
+    check_unchanged(scene, before, "run without a card")
 
 
 def run_editing(scene, desktop, display, kestra_cfg):
@@ -290,9 +332,7 @@ def run_editing(scene, desktop, display, kestra_cfg):
 
 
 def run_read_only(scene, desktop, display):
-    # The cards, the program's folder and the working folder; the home only gains caches.
-    watched = (scene.cards, scene.program_folder, scene.work)
-    before = {k: v for folder in watched for k, v in snapshot(folder).items()}
+    before = watched_state(scene)
     editor, log = scene.start(display, "read-only", "-rdonly")
     try:
         # No card prompt: the first window is the read-only sheet.
@@ -309,12 +349,7 @@ def run_read_only(scene, desktop, display):
         if editor.poll() is None:
             editor.kill()
             editor.wait()
-    after = {k: v for folder in watched for k, v in snapshot(folder).items()}
-    changed = sorted(path for path in set(before) | set(after) if before.get(path) != after.get(path))
-    if os.path.exists(os.path.join(scene.home, ".local", "share", "Velomar")):
-        changed.append(os.path.join(scene.home, ".local", "share", "Velomar"))
-    if changed:
-        raise Failure("the read-only run changed:\n  " + "\n  ".join(changed))
+    check_unchanged(scene, before, "read-only run")
 
 
 def main():
@@ -336,6 +371,9 @@ def main():
     try:
         desktop = Desktop(server.display)
         scene = Scene(root, args)
+        run_without_card(scene, desktop, server.display)
+        print("run without a card: read-only sheet through the no-card dialog, nothing written")
+        scene.insert_cards(True)
         run_editing(scene, desktop, server.display, args.kestra_cfg)
         print("editing run: card file, local copy and carriers2.dat as expected")
         run_read_only(scene, desktop, server.display)
