@@ -15,8 +15,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for tool in dpkg dpkg-deb dpkg-shlibdeps; do
     command -v "$tool" >/dev/null || skip "$tool is missing (scripts/install-deps.sh installs it)"
 done
-if dpkg-query -W -f='${Status}' velomar-settings 2>/dev/null | grep -q 'installed'; then
-    skip "a velomar-settings package is installed on this machine; the test would replace it"
+status=$(dpkg-query -W -f='${db:Status-Status}' velomar-settings 2>/dev/null || true)
+if [ -n "$status" ] && [ "$status" != not-installed ]; then
+    skip "a velomar-settings package is on this machine ($status); the test would replace it"
 fi
 
 tmp=$(mktemp -d)
