@@ -71,8 +71,11 @@ class Desktop:
         self.env = dict(os.environ, DISPLAY=display)
 
     def xdotool(self, *arguments, check=True):
-        result = subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True,
-                                text=True, timeout=WAIT_SECONDS)
+        try:
+            result = subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True,
+                                    text=True, timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"xdotool {' '.join(arguments)} took over {WAIT_SECONDS} s") from None
         if check and result.returncode != 0:
             raise Failure(f"xdotool {' '.join(arguments)}: {result.stderr.strip()}")
         return result.stdout
