@@ -18,8 +18,11 @@ QString ResolveLocalSettingsPath(const QString &programPath, const QString &user
     const QFileInfo local(path);
     if (local.isRelative() || userDataFolder.isEmpty())
         return path;
+    // A system-wide install keeps per-user data out of the system's folders even for root,
+    // who could write there: the package manager owns them.
     const QFileInfo folder(local.absolutePath());
-    if (folder.isDir() && folder.isWritable())
+    const bool systemWide = folder.absoluteFilePath().startsWith(QLatin1String("/usr/"));
+    if (folder.isDir() && folder.isWritable() && !systemWide)
         return path;
     QDir().mkpath(userDataFolder);
     return QDir(userDataFolder).filePath(QString::fromLatin1(kSettingsFileName));

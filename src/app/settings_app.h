@@ -30,5 +30,6 @@ public:
 };
 
 // Where the local copy of the settings lives: beside the program by the classic rule, or in
-// the user's data folder when the program's folder cannot be written (a system-wide install).
+// the user's data folder when the program's folder cannot be written or is a system-wide
+// install (under /usr).
 QString ResolveLocalSettingsPath(const QString &programPath, const QString &userDataFolder);

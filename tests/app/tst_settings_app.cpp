@@ -188,6 +188,10 @@ private slots:
         const QString installed = dir.filePath(QStringLiteral("usr/bin/velomar-settings"));
         QCOMPARE(ResolveLocalSettingsPath(installed, data), data + QStringLiteral("/Kestra.cfg"));
         QVERIFY(QFileInfo(data).isDir());
+
+        // Installed under /usr: the data folder, even for root, who could write there.
+        QCOMPARE(ResolveLocalSettingsPath(QStringLiteral("/usr/bin/velomar-settings"), data),
+                 data + QStringLiteral("/Kestra.cfg"));
     }
 };
 
