@@ -1,35 +1,15 @@
 #include "pages/keybolt_page.h"
 
+#include "resources/string_table.h"
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-
-namespace {
-
-// The camera interprets the stored index; the list only names it.
-const char *const kStartDelays[] = {
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "start taking pictures immediately"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 1 day before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 2 days before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 3 days before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 4 days before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 5 days before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 6 days before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 1 week before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 2 weeks before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 3 weeks before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 4 weeks before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 6 weeks before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 8 weeks before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 12 weeks before taking pictures"),
-    QT_TRANSLATE_NOOP("CKTPageKeybolt", "wait 42 weeks before taking pictures"),
-};
-
-} // namespace
 
 CKTPageKeybolt::CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget *parent)
     : PropertyPage(tr("Other"), parent), settings(settings), app(app)
@@ -54,9 +34,9 @@ void CKTPageKeybolt::OnInitDialog()
     startDelayLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     startDelay = new QComboBox(this);
     startDelay->setObjectName(QStringLiteral("startDelay"));
-    for (const char *entry : kStartDelays)
-        startDelay->addItem(tr(entry));
-    startDelay->setMaxVisibleItems(static_cast<int>(std::size(kStartDelays)));
+    for (const char *entry : strings::kStartDelays)
+        startDelay->addItem(QCoreApplication::translate("StartDelay", entry));
+    startDelay->setMaxVisibleItems(static_cast<int>(std::size(strings::kStartDelays)));
     startDelayLabel->setBuddy(startDelay);
 
     keyBoltText =

@@ -48,6 +48,26 @@ inline constexpr Entry kTable[] = {
 };
 // clang-format on
 
+// The Other tab's start-delay list: the entry at index i names the stored value i, which the
+// camera interprets. Translated with the context "StartDelay".
+inline constexpr const char *kStartDelays[] = {
+    QT_TRANSLATE_NOOP("StartDelay", "start taking pictures immediately"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 1 day before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 2 days before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 3 days before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 4 days before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 5 days before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 6 days before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 1 week before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 2 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 3 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 4 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 6 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 8 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 12 weeks before taking pictures"),
+    QT_TRANSLATE_NOOP("StartDelay", "wait 42 weeks before taking pictures"),
+};
+
 // The untranslated text of a string-table entry; empty for an unknown id.
 constexpr std::string_view Text(int id)
 {
@@ -66,7 +86,8 @@ constexpr const char *FileErrorText(platform::FileErrorCause cause)
     case FileErrorCause::DiskFull:
         return QT_TRANSLATE_NOOP("FileError", "Destination disk drive is full.");
     case FileErrorCause::IoError:
-        return QT_TRANSLATE_NOOP("FileError", "A hardware I/O error was reported while accessing %1.");
+        return QT_TRANSLATE_NOOP("FileError",
+                                 "A hardware I/O error was reported while accessing %1.");
     case FileErrorCause::AccessDenied:
         return QT_TRANSLATE_NOOP("FileError", "Access to %1 was denied.");
     case FileErrorCause::ReadOnlyMedium:

@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include "resources/string_table.h"
+
 #include <array>
 #include <cstdio>
 #include <sstream>
@@ -46,8 +48,7 @@ const char *quicksetName(std::uint16_t preset)
 
 std::string intervalText(std::uint16_t interval)
 {
-    static constexpr std::array<const char *, 4> kUnits{"minute", "hour", "second",
-                                                        "millisecond"};
+    static constexpr std::array<const char *, 4> kUnits{"minute", "hour", "second", "millisecond"};
     const unsigned count = IntervalCountOf(interval);
     const auto unit = static_cast<unsigned>(IntervalUnitOf(interval));
     return std::to_string(count) + " " + kUnits[unit] + (count == 1 ? "" : "s");
@@ -59,16 +60,6 @@ std::string secondsText(double seconds)
     std::snprintf(text, sizeof text, "%.15g s", seconds);
     return text;
 }
-
-constexpr std::array<const char *, 15> kStartDelays{
-    "start taking pictures immediately",  "wait 1 day before taking pictures",
-    "wait 2 days before taking pictures", "wait 3 days before taking pictures",
-    "wait 4 days before taking pictures", "wait 5 days before taking pictures",
-    "wait 6 days before taking pictures", "wait 1 week before taking pictures",
-    "wait 2 weeks before taking pictures", "wait 3 weeks before taking pictures",
-    "wait 4 weeks before taking pictures", "wait 6 weeks before taking pictures",
-    "wait 8 weeks before taking pictures", "wait 12 weeks before taking pictures",
-    "wait 42 weeks before taking pictures"};
 
 std::string destinationText(const Destination &destination, int kind)
 {
@@ -97,7 +88,10 @@ std::string daysOnSchedule2(std::uint16_t dayBits)
 class Lines
 {
 public:
-    void heading(const std::string &title) { out << (first ? "" : "\n") << title << "\n", first = false; }
+    void heading(const std::string &title)
+    {
+        out << (first ? "" : "\n") << title << "\n", first = false;
+    }
     void item(const std::string &name, const std::string &value)
     {
         out << "  " << name << ":" << std::string(name.size() < 26 ? 26 - name.size() : 1, ' ')
@@ -127,8 +121,8 @@ std::string DescribeSchedule(const DaySchedule &schedule)
     std::string text;
     int start = -1;
     for (int slot = 0; slot <= DaySchedule::kSlots; ++slot) {
-        const bool on = slot < DaySchedule::kSlots &&
-                        schedule.IsOn(static_cast<std::uint16_t>(slot * 15));
+        const bool on =
+            slot < DaySchedule::kSlots && schedule.IsOn(static_cast<std::uint16_t>(slot * 15));
         if (on && start < 0) {
             start = slot;
         } else if (!on && start >= 0) {
@@ -158,9 +152,10 @@ std::string DescribeSettings(const CameraSettings &s)
                                          " pulses within " + secondsText(core.pulseWindow * 0.1));
     lines.item("External trigger", onOff(s.ExternalTrigger()));
     lines.item("Pictures per trigger", std::to_string(core.picturesPerTrigger));
-    lines.item("Pacing", s.FastSequence() ? std::string("as fast as possible")
-                                          : "waiting " + secondsText(core.pictureInterval / 1000.0) +
-                                                " between pictures");
+    lines.item("Pacing",
+               s.FastSequence()
+                   ? std::string("as fast as possible")
+                   : "waiting " + secondsText(core.pictureInterval / 1000.0) + " between pictures");
     lines.item("Quiet period", std::to_string(core.quietPeriod) + " s between triggers");
     lines.item("Daily schedule", DescribeSchedule(core.triggerDaySchedule));
     lines.item("Dual schedule 1", DescribeSchedule(s.dual.triggerSchedule1));
@@ -171,8 +166,8 @@ std::string DescribeSettings(const CameraSettings &s)
     lines.item("Time lapse", s.TimeLapseOn() ? "every " + intervalText(core.timeLapseInterval)
                                              : std::string("off"));
     lines.item("Stored interval", intervalText(core.timeLapseInterval));
-    lines.item("At each interval", s.TimeLapseBurst() ? "multiple pictures (BurstClip)"
-                                                      : "one picture");
+    lines.item("At each interval",
+               s.TimeLapseBurst() ? "multiple pictures (BurstClip)" : "one picture");
     lines.item("Daily schedule", DescribeSchedule(core.timeLapseDaySchedule));
     lines.item("Dual schedule 1", DescribeSchedule(s.dual.timeLapseSchedule1));
     lines.item("Dual schedule 2", DescribeSchedule(s.dual.timeLapseSchedule2));
@@ -186,7 +181,8 @@ std::string DescribeSettings(const CameraSettings &s)
     lines.item("Saturation", std::to_string(core.saturation));
     lines.item("Temperature", s.Celsius() ? "Celsius" : "Fahrenheit");
     lines.item("Time", s.Clock24h() ? "24 hr" : "12 hr");
-    static constexpr std::array<const char *, 4> kShutter{"Slow", "middle", "Fast", "3 (shown as middle)"};
+    static constexpr std::array<const char *, 4> kShutter{"Slow", "middle", "Fast",
+                                                          "3 (shown as middle)"};
     static constexpr std::array<const char *, 4> kIso{"middle", "Low", "High", "3 (shown as High)"};
     lines.item("Night shutter speed", kShutter[s.NightShutter()]);
     lines.item("Night ISO sensitivity", kIso[s.NightIso()]);
@@ -212,8 +208,9 @@ std::string DescribeSettings(const CameraSettings &s)
     lines.item("Hide logo", yesNo(s.HideLogo()));
     lines.item("Disable illuminator", yesNo(s.IlluminatorOff()));
     const std::uint16_t delay = s.StartDelay();
-    lines.item("Start delay", delay < kStartDelays.size() ? std::string(kStartDelays[delay])
-                                                          : "code " + std::to_string(delay));
+    lines.item("Start delay", delay < std::size(strings::kStartDelays)
+                                  ? std::string(strings::kStartDelays[delay])
+                                  : "code " + std::to_string(delay));
     lines.item("KeyBolt", onOff(s.KeyBoltOn()));
     std::string code;
     for (int d = 1; d <= 4; ++d)
