@@ -1,9 +1,5 @@
-#include "app/kestra_sheet.h"
-#include "fake_platform.h"
-#include "framework/file_paths.h"
 #include "framework/message_service.h"
-#include "scripted_messages.h"
-#include "settings/settings_file.h"
+#include "sheet_run.h"
 #include "tmpfs_mount.h"
 
 #include <QDir>
@@ -17,87 +13,10 @@
 
 namespace {
 
-class NoMessages : public SettingsFileMessages
-{
-public:
-    void ShowFileError(int id) override { QFAIL(qPrintable(QStringLiteral("message %1").arg(id))); }
-};
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-QByteArray encoded(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-}
-
-// A run of the main sheet in a folder of its own, which is also the current folder (where
-// carriers2.dat and the user guide live), with a card folder inside it.
-struct SheetRun
-{
-    explicit SheetRun(bool shiftAndCtrl = false)
-    {
-        platform.shift = platform.ctrl = shiftAndCtrl;
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(folder.path());
-        QDir(folder.path()).mkdir(QStringLiteral("card"));
-        localPath = folder.filePath(QStringLiteral("Kestra.cfg"));
-        cardPath = folder.filePath(QStringLiteral("card/Kestra.cfg"));
-    }
-    ~SheetRun()
-    {
-        sheet.reset();
-        QDir::setCurrent(previousFolder);
-    }
-
-    void writeLocal(const CameraSettings &values)
-    {
-        NoMessages quiet;
-        QVERIFY(WriteSettingsFile(values, toFilePath(localPath), quiet));
-    }
-
-    void open()
-    {
-        sheet = std::make_unique<CKestraSheet>(settings, app);
-        sheet->SetPaths(localPath, cardPath);
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
-    }
-
-    QPushButton *button(PropertySheet::StandardButton which) const { return sheet->button(which); }
-    void click(PropertySheet::StandardButton which) const
-    {
-        QTest::mouseClick(button(which), Qt::LeftButton);
-    }
-
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    QTemporaryDir folder;
-    QString previousFolder;
-    QString localPath;
-    QString cardPath;
-    CameraSettings settings;
-    AppState app;
-    std::unique_ptr<CKestraSheet> sheet;
-};
-
-CameraSettings factory()
-{
-    CameraSettings s;
-    s.ResetAll();
-    return s;
-}
-
 // A record as an earlier run saved it: a switch-on time and another label.
 CameraSettings earlierRun()
 {
-    CameraSettings s = factory();
+    CameraSettings s = factorySettings();
     s.SetLoadTime(12, 30, 0);
     s.SetLoadDate(7, 4, 24);
     s.SetLabel("NORTH GATE");
@@ -116,7 +35,7 @@ private slots:
         SheetRun run;
         run.open();
         QCOMPARE(run.sheet->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
-        QCOMPARE(run.settings.core, factory().core);
+        QCOMPARE(run.settings.core, factorySettings().core);
         QVERIFY(!run.settings.CoreChanged());
         QCOMPARE(run.sheet->GetActiveIndex(), 0);
         QStringList tabs;
@@ -152,7 +71,7 @@ private slots:
         run.writeLocal(earlierRun());
         run.open();
         run.messages.expect(114);
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
 
         QVERIFY(!run.sheet->isVisible());
         QCOMPARE(run.sheet->result(), int(QDialog::Accepted));
@@ -161,12 +80,12 @@ private slots:
         QCOMPARE(notice.icon, MessageIcon::Information);
         // The local copy keeps the switch-on time it was loaded with; the card gets none,
         // since the date dialog did not run in this run.
-        QCOMPARE(readFile(run.localPath), encoded(earlierRun()));
+        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
         CameraSettings onCard = earlierRun();
         onCard.core.loadTime = 0;
         onCard.core.loadDate = 0;
-        QCOMPARE(readFile(run.cardPath), encoded(onCard));
-        QCOMPARE(readFile(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
     }
 
     void carrierIndexIsWrittenAsTwoBytes_data()
@@ -186,19 +105,19 @@ private slots:
         run.open();
         run.app.carrierIndex = carrierIndex;
         run.messages.expect(114);
-        run.click(PropertySheet::OkButton);
-        QCOMPARE(readFile(QStringLiteral("carriers2.dat")), bytes);
+        run.clickButton(PropertySheet::OkButton);
+        QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), bytes);
     }
 
     void noPicturesAsksForATriggerAndStays()
     {
         SheetRun run;
-        CameraSettings silent = factory();
+        CameraSettings silent = factorySettings();
         silent.SetInternalTrigger(false);
         run.writeLocal(silent);
         run.open();
         run.messages.expect(120);
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
         QVERIFY(run.sheet->isVisible());
         QCOMPARE(run.messages.shown().first().caption, QStringLiteral("velomar-settings"));
         QCOMPARE(run.messages.shown().first().icon, MessageIcon::Information);
@@ -208,8 +127,9 @@ private slots:
     void shiftAndCtrlAtStartAllowSettingsWithoutPictures()
     {
         for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
-            SheetRun run(true);
-            CameraSettings silent = factory();
+            SheetRun run;
+            run.platform.shift = run.platform.ctrl = true;
+            CameraSettings silent = factorySettings();
             silent.SetInternalTrigger(false);
             run.writeLocal(silent);
             run.open();
@@ -217,7 +137,7 @@ private slots:
             run.messages.expect(119, answer);
             if (answer == MessageAnswer::Yes)
                 run.messages.expect(114);
-            run.click(PropertySheet::OkButton);
+            run.clickButton(PropertySheet::OkButton);
             QVERIFY(run.messages.allAnswered());
             QCOMPARE(run.messages.shown().first().buttons, MessageButtons::YesNo);
             QCOMPARE(run.sheet->isVisible(), answer == MessageAnswer::No);
@@ -228,13 +148,13 @@ private slots:
     void theExternalTriggerAloneIsEnoughToSave()
     {
         SheetRun run;
-        CameraSettings external = factory();
+        CameraSettings external = factorySettings();
         external.SetInternalTrigger(false);
         external.SetExternalTrigger(true);
         run.writeLocal(external);
         run.open();
         run.messages.expect(114);
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
         QVERIFY(!run.sheet->isVisible());
     }
 
@@ -244,7 +164,7 @@ private slots:
         run.cardPath = run.folder.filePath(QStringLiteral("missing/Kestra.cfg"));
         run.open();
         run.messages.expect(109);
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
         QVERIFY(run.messages.allAnswered()); // and no 114
         QVERIFY(!run.sheet->isVisible());
         QVERIFY(QFile::exists(run.localPath));
@@ -257,13 +177,13 @@ private slots:
             run.writeLocal(earlierRun());
             run.open();
             run.messages.expect(110, answer);
-            run.click(PropertySheet::HelpButton);
+            run.clickButton(PropertySheet::HelpButton);
             const Message &question = run.messages.shown().first();
             QCOMPARE(question.caption, QStringLiteral("Information"));
             QCOMPARE(question.icon, MessageIcon::Question);
             QCOMPARE(question.defaultButton, MessageAnswer::No);
             if (answer == MessageAnswer::Yes)
-                QCOMPARE(run.settings.core, factory().core);
+                QCOMPARE(run.settings.core, factorySettings().core);
             else
                 QCOMPARE(run.settings.core, earlierRun().core);
             QVERIFY(run.sheet->isVisible());
@@ -276,7 +196,7 @@ private slots:
         SheetRun run;
         run.open();
         run.messages.expect(111, MessageAnswer::No);
-        run.click(PropertySheet::ApplyButton);
+        run.clickButton(PropertySheet::ApplyButton);
         const Message &question = run.messages.shown().first();
         QCOMPARE(question.caption, QStringLiteral("Information"));
         QCOMPARE(question.icon, MessageIcon::Question);
@@ -293,14 +213,15 @@ private slots:
             run.messages.expect(110, MessageAnswer::Yes).expect(115, answer);
             if (answer == MessageAnswer::Yes)
                 run.messages.expect(114);
-            run.click(PropertySheet::HelpButton);
+            run.clickButton(PropertySheet::HelpButton);
             run.sheet->close();
             QVERIFY(run.messages.allAnswered());
             QVERIFY(!run.sheet->isVisible());
             QCOMPARE(run.messages.shown()[1].caption, QStringLiteral("Information"));
             // Yes saves the factory values; No leaves the files as they were.
-            QCOMPARE(readFile(run.localPath),
-                     encoded(answer == MessageAnswer::Yes ? factory() : earlierRun()));
+            QCOMPARE(
+                readFileBytes(run.localPath),
+                settingsFileBytes(answer == MessageAnswer::Yes ? factorySettings() : earlierRun()));
             QCOMPARE(QFile::exists(run.cardPath), answer == MessageAnswer::Yes);
         }
     }
@@ -318,7 +239,7 @@ private slots:
             SheetRun run;
             run.open();
             run.settings.SetLabel("CHANGED");
-            run.click(PropertySheet::CancelButton);
+            run.clickButton(PropertySheet::CancelButton);
             QVERIFY(!run.sheet->isVisible());
             QVERIFY(!QFile::exists(run.localPath));
         }
@@ -375,7 +296,7 @@ private slots:
         run.sheet->close();
         QVERIFY(!run.sheet->isVisible());
         QVERIFY(!run.sheet->Save());
-        QCOMPARE(readFile(run.localPath), encoded(earlierRun()));
+        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
     }
@@ -391,12 +312,12 @@ private slots:
         QVERIFY(medium.fill());
         run.open();
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
 
         QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.messages.shown().first().icon, MessageIcon::Stop);
         QVERIFY(run.sheet->isVisible());
-        QCOMPARE(readFile(run.localPath), encoded(earlierRun()));
+        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
         QCOMPARE(QDir(medium.path()).entryList(QDir::Files).size(), 2); // Kestra.cfg, filler
@@ -413,14 +334,14 @@ private slots:
         QVERIFY(card.fill());
         run.open();
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
         QVERIFY(run.sheet->isVisible());
         QCOMPARE(run.settings.core, earlierRun().core); // switch-on time not lost
 
         // Room again on the card: OK now goes through.
         QVERIFY(QFile::remove(card.filePath(QStringLiteral("filler"))));
         run.messages.expect(114);
-        run.click(PropertySheet::OkButton);
+        run.clickButton(PropertySheet::OkButton);
         QVERIFY(!run.sheet->isVisible());
         QVERIFY(QFile::exists(run.cardPath));
     }

@@ -1,7 +1,4 @@
-#include "app/kestra_sheet.h"
-#include "fake_platform.h"
-#include "scripted_messages.h"
-#include "settings/settings_file.h"
+#include "sheet_run.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,41 +17,10 @@ constexpr int kOtherTab = 4;
 constexpr int kSavedNotice = 114;
 constexpr int kFactoryQuestion = 110;
 
-// Runs a test in a folder of its own: the sheet writes carriers2.dat into the current one.
-class CurrentFolder
-{
-public:
-    explicit CurrentFolder(const QString &path) : previous(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(previous); }
-    CurrentFolder(const CurrentFolder &) = delete;
-    CurrentFolder &operator=(const CurrentFolder &) = delete;
-
-private:
-    QString previous;
-};
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray encoded(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
 }
 
 // A record with every reserved bit set, and every field the Images and Other pages show away
@@ -110,7 +76,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("card/VELOMAR")));
         const QString localPath = dir.filePath(QStringLiteral("Kestra.cfg"));
         const QString cardPath = dir.filePath(QStringLiteral("card/VELOMAR/Kestra.cfg"));
-        const QByteArray original = encoded(everyReservedBitSet(
+        const QByteArray original = settingsFileBytes(everyReservedBitSet(
             static_cast<std::uint16_t>(imageFlags), static_cast<std::uint16_t>(optionFlags)));
         QVERIFY(writeBytes(localPath, original));
 
@@ -140,12 +106,12 @@ private slots:
         QVERIFY(messages.allAnswered());
         QVERIFY(!sheet.isVisible());
 
-        QCOMPARE(fileBytes(localPath), original);
+        QCOMPARE(readFileBytes(localPath), original);
         // The card's copy differs only in the switch-on time and date, which were not set
         // in this run.
         QByteArray card = original;
         card.replace(70, 4, QByteArray(4, '\0'));
-        QCOMPARE(fileBytes(cardPath), card);
+        QCOMPARE(readFileBytes(cardPath), card);
     }
 
     void useFactoryShowsFactoryValuesOnBothPages()
@@ -154,7 +120,7 @@ private slots:
         QVERIFY(dir.isValid());
         CurrentFolder folder(dir.path());
         const QString localPath = dir.filePath(QStringLiteral("Kestra.cfg"));
-        QVERIFY(writeBytes(localPath, encoded(everyReservedBitSet(0x96BF, 0x9CEF))));
+        QVERIFY(writeBytes(localPath, settingsFileBytes(everyReservedBitSet(0x96BF, 0x9CEF))));
 
         FakePlatformServices platform;
         ScriptedMessages messages;

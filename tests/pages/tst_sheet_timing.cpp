@@ -1,12 +1,8 @@
 // The time lapse and the switch-on date as a person meets them in the main sheet: the Time
 // Lapse tab against the Triggers tab, and "Change Date/Time..." against what OK writes.
 
-#include "app/kestra_sheet.h"
-#include "fake_platform.h"
-#include "framework/file_paths.h"
 #include "modal_script.h"
-#include "scripted_messages.h"
-#include "settings/settings_file.h"
+#include "sheet_run.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,12 +21,6 @@ namespace {
 
 constexpr int kTriggersTab = 0;
 constexpr int kTimeLapseTab = 1;
-
-class NoFileMessages : public SettingsFileMessages
-{
-public:
-    void ShowFileError(int id) override { QFAIL(qPrintable(QStringLiteral("message %1").arg(id))); }
-};
 
 struct LoadMoment
 {
@@ -54,70 +44,14 @@ LoadMoment moment(int year, int month, int day, int hour, int minute)
     return {s.core.loadTime, s.core.loadDate};
 }
 
-// A run of the main sheet in a folder of its own, which is also the current folder (for
-// carriers2.dat), with the card's folder inside it.
-struct SheetRun
+// The main sheet with what these tests read back: the switch-on moment of a written file, and
+// a choice of seconds on the Time Lapse tab.
+struct TimingRun : SheetRun
 {
-    SheetRun()
-    {
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(folder.path());
-        QDir(folder.path()).mkdir(QStringLiteral("card"));
-        localPath = folder.filePath(QStringLiteral("Kestra.cfg"));
-        cardPath = folder.filePath(QStringLiteral("card/Kestra.cfg"));
-    }
-    ~SheetRun()
-    {
-        sheet.reset();
-        QDir::setCurrent(previousFolder);
-    }
-
-    void writeLocal(const CameraSettings &values)
-    {
-        NoFileMessages quiet;
-        QVERIFY(WriteSettingsFile(values, toFilePath(localPath), quiet));
-    }
-    CameraSettings read(const QString &path)
-    {
-        CameraSettings values;
-        NoFileMessages quiet;
-        if (!ReadSettingsFile(values, toFilePath(path), quiet))
-            qFatal("cannot read %s", qPrintable(path));
-        return values;
-    }
-    LoadMoment momentIn(const QString &path)
+    LoadMoment momentIn(const QString &path) const
     {
         const CameraSettings values = read(path);
         return {values.core.loadTime, values.core.loadDate};
-    }
-
-    void open()
-    {
-        sheet = std::make_unique<CKestraSheet>(settings, app);
-        sheet->SetPaths(localPath, cardPath);
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
-    }
-
-    void clickButton(PropertySheet::StandardButton which) const
-    {
-        QTest::mouseClick(sheet->button(which), Qt::LeftButton);
-    }
-    void clickTab(int index) const
-    {
-        QTabBar *bar = sheet->tabWidget()->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-    template <typename T> T *find(const char *name) const
-    {
-        T *child = sheet->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
-    void click(const char *name) const
-    {
-        QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton);
     }
     void chooseSeconds(const QString &entry) const
     {
@@ -125,24 +59,7 @@ struct SheetRun
         QComboBox *list = find<QComboBox>("secondsList");
         list->setCurrentIndex(list->findText(entry));
     }
-
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    QTemporaryDir folder;
-    QString previousFolder;
-    QString localPath;
-    QString cardPath;
-    CameraSettings settings;
-    AppState app;
-    std::unique_ptr<CKestraSheet> sheet;
 };
-
-CameraSettings factory()
-{
-    CameraSettings s;
-    s.ResetAll();
-    return s;
-}
 
 // What the person does in the Set Date & Time dialog.
 enum class DateDialog
@@ -200,8 +117,8 @@ private slots:
         QFETCH(bool, dateTimeSet);
         QFETCH(LoadMoment, local);
         QFETCH(LoadMoment, card);
-        SheetRun run;
-        CameraSettings earlier = factory();
+        TimingRun run;
+        CameraSettings earlier = factorySettings();
         earlier.SetLoadTime(8, 0, 0);
         earlier.SetLoadDate(7, 4, 14);
         run.writeLocal(earlier);
@@ -266,7 +183,7 @@ private slots:
     void shortTimeLapseThenTheTriggersTab()
     {
         QFETCH(bool, disarm);
-        SheetRun run;
+        TimingRun run;
         run.open(); // factory values: the internal trigger is armed
         run.clickTab(kTimeLapseTab);
         QCOMPARE(run.sheet->GetActiveIndex(), kTimeLapseTab);
@@ -310,7 +227,7 @@ private slots:
 
     void okOnTheTimeLapseTabAsksAboutTheTriggersToo()
     {
-        SheetRun run;
+        TimingRun run;
         run.open();
         run.clickTab(kTimeLapseTab);
         run.chooseSeconds(QStringLiteral("2"));
@@ -325,7 +242,7 @@ private slots:
 
     void moreBurstPicturesThanFitTurnTheTimeLapseBurstOff()
     {
-        SheetRun run;
+        TimingRun run;
         run.open();
         run.clickTab(kTimeLapseTab);
         run.chooseSeconds(QStringLiteral("30"));
