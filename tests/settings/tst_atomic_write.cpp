@@ -3,15 +3,13 @@
 #include "settings/carriers.h"
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
+#include "tmpfs_mount.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/mount.h>
+#include <memory>
 #include <unistd.h>
 
 using namespace testfiles;
@@ -36,24 +34,6 @@ QByteArray fileBytes(const CameraSettings &s)
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
-// Writes into `path` until the medium is full; true when it ended with "no space".
-bool fillMedium(const QString &path)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return false;
-    const QByteArray chunk(4096, 'f');
-    int error = 0;
-    for (;;) {
-        const ssize_t n = ::write(fd, chunk.constData(), std::size_t(chunk.size()));
-        if (n < 0) {
-            error = errno;
-            break;
-        }
-    }
-    ::close(fd);
-    return error == ENOSPC;
-}
 } // namespace
 
 class TestAtomicWrite : public QObject
@@ -61,25 +41,19 @@ class TestAtomicWrite : public QObject
     Q_OBJECT
 
     QTemporaryDir base;
+    std::unique_ptr<TmpfsMount> mount;
     QString medium; // the mount point
-    bool mounted = false;
 
-    // Mounts a fresh tmpfs with `options`; skips the test when that is not permitted.
+    // Mounts a fresh tmpfs with `options`; false (with a warning) where that is not permitted.
     bool mountMedium(const char *options)
     {
-        if (::mount("tmpfs", medium.toLocal8Bit().constData(), "tmpfs", 0, options) != 0) {
-            const QString why = QString::fromLocal8Bit(std::strerror(errno));
-            qWarning("cannot mount a tmpfs here (%s): skipping", qPrintable(why));
+        mount = std::make_unique<TmpfsMount>(options);
+        if (!mount->mounted()) {
+            qWarning("cannot mount a tmpfs here (%s): skipping", qPrintable(mount->error()));
             return false;
         }
-        mounted = true;
+        medium = mount->path();
         return true;
-    }
-
-    bool remountReadOnly()
-    {
-        return ::mount(nullptr, medium.toLocal8Bit().constData(), nullptr, MS_REMOUNT | MS_RDONLY,
-                       nullptr) == 0;
     }
 
 private slots:
@@ -88,19 +62,9 @@ private slots:
         if (::geteuid() != 0)
             QSKIP("mounting a size-limited tmpfs needs root; run as root to test a full medium");
         QVERIFY(base.isValid());
-        medium = base.filePath("card");
-        QVERIFY(QDir(base.path()).mkdir("card"));
     }
 
-    void cleanup()
-    {
-        if (!mounted)
-            return;
-        const QByteArray point = medium.toLocal8Bit();
-        if (::umount2(point.constData(), 0) != 0)
-            QVERIFY2(::umount2(point.constData(), MNT_DETACH) == 0, "could not unmount");
-        mounted = false;
-    }
+    void cleanup() { mount.reset(); }
 
     void fullMediumLeavesTheOldFileWhole()
     {
@@ -109,7 +73,7 @@ private slots:
         const QString target = medium + "/Kestra.cfg";
         const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
         QVERIFY(writeBytes(target, old));
-        QVERIFY(fillMedium(medium + "/filler"));
+        QVERIFY(mount->fill());
 
         RecordedMessages messages;
         bool thrown = false;
@@ -138,7 +102,7 @@ private slots:
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/carriers2.dat";
         QVERIFY(writeBytes(target, QByteArray("12")));
-        QVERIFY(fillMedium(medium + "/filler"));
+        QVERIFY(mount->fill());
         QVERIFY(!WriteLastCarrier(7, fsPath(target)));
         QCOMPARE(readBytes(target), QByteArray("12"));
         QCOMPARE(folderEntries(medium), (QStringList{"carriers2.dat", "filler"}));
@@ -180,7 +144,7 @@ private slots:
         const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
         if (fileExists)
             QVERIFY(writeBytes(target, old));
-        QVERIFY2(remountReadOnly(), "could not remount the tmpfs read-only");
+        QVERIFY2(mount->remountReadOnly(), "could not remount the tmpfs read-only");
 
         RecordedMessages messages;
         QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
@@ -212,7 +176,7 @@ private slots:
         QVERIFY(writeBytes(in, fileBytes(labelled("IN"))));
         const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
         QVERIFY(writeBytes(out, old));
-        QVERIFY(fillMedium(medium + "/filler"));
+        QVERIFY(mount->fill());
         arguments.replaceInStrings("%OUT", out);
         arguments.replaceInStrings("%IN", in);
 
