@@ -1,5 +1,7 @@
 #include "framework/property_sheet.h"
 
+#include "framework/keyboard_access.h"
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -18,6 +20,9 @@ PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstP
     setWindowTitle(caption);
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("sheetTabs"));
+    // Every tab stays in view, whole: the sheet is never narrower than its tab bar.
+    tabs->setUsesScrollButtons(false);
+    tabs->setElideMode(Qt::ElideNone);
     connect(tabs, &QTabWidget::currentChanged, this, &PropertySheet::onTabBarChanged);
 
     auto *buttonRow = new QHBoxLayout;
@@ -149,6 +154,18 @@ void PropertySheet::initialize()
         return;
     initialized = true;
     OnInitDialog();
+    if (!endedBeforeShown)
+        openAtDesignSize();
+}
+
+void PropertySheet::openAtDesignSize()
+{
+    PropertyPage *page = GetActivePage();
+    if (pageDesignSize.isEmpty() || !page)
+        return;
+    // Only the first page is built yet: the room around it is what the sheet adds.
+    const QSize frame = (sizeHint() - page->sizeHint()).expandedTo(QSize(0, 0));
+    resize((dialogUnitsToPixels(pageDesignSize, fontMetrics()) + frame).expandedTo(sizeHint()));
 }
 
 void PropertySheet::OnInitDialog()
@@ -226,13 +243,40 @@ void PropertySheet::onTabBarChanged(int index)
 void PropertySheet::activate(int index)
 {
     PropertyPage *page = pages[index];
-    page->create();
+    if (!page->isCreated()) {
+        page->create();
+        keepButtonsLast();
+    }
     {
         QScopedValueRollback guard(switching, true);
         tabs->setCurrentIndex(index);
     }
     activeIndex = index;
     page->OnSetActive();
+}
+
+// A page's controls are made when it is first shown, after the buttons: the keyboard should
+// still reach them first, then the buttons along the bottom, as the sheet reads.
+void PropertySheet::keepButtonsLast()
+{
+    QList<QWidget *> buttons;
+    for (QPushButton *b : {okButton, cancelButton, applyButton, helpButton}) {
+        if (b)
+            buttons.append(b);
+    }
+    QWidget *last = nullptr;
+    for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        // Qt orders only widgets that take the focus.
+        if (!w->isWindow() && isAncestorOf(w) && !buttons.contains(w) &&
+            w->focusPolicy() != Qt::NoFocus)
+            last = w;
+    }
+    if (!last)
+        return;
+    for (QWidget *b : buttons) {
+        setTabOrder(last, b);
+        last = b;
+    }
 }
 
 void PropertySheet::step(int delta)

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QSize>
 
 class QPushButton;
 class QTabWidget;
@@ -42,6 +43,10 @@ public:
 
     QPushButton *button(StandardButton which) const;
     QTabWidget *tabWidget() const { return tabs; }
+
+    // The size the pages were designed for, in dialog units of the sheet's font: the sheet
+    // opens with at least that much room for a page. Before it is shown.
+    void setPageDesignSize(const QSize &dialogUnits) { pageDesignSize = dialogUnits; }
 
     // Runs the sheet modally. Initialisation may end it before it is ever shown.
     int DoModal();
@@ -82,6 +87,8 @@ private:
     void onTabBarChanged(int index);
     void activate(int index);
     void step(int delta);
+    void keepButtonsLast();
+    void openAtDesignSize();
 
     QList<PropertyPage *> pages;
     QTabWidget *tabs = nullptr;
@@ -89,6 +96,7 @@ private:
     QPushButton *cancelButton = nullptr;
     QPushButton *applyButton = nullptr;
     QPushButton *helpButton = nullptr;
+    QSize pageDesignSize;
     int firstPage = 0;
     int activeIndex = -1;
     bool initialized = false;

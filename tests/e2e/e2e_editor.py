@@ -110,11 +110,12 @@ class Desktop:
 
 
 def edit_every_tab(desktop):
-    """One setting on every tab, by keyboard. The sheet opens with the tab bar focused; in a
-    page, Ctrl+Tab moves to the next tab and focuses its first control."""
-    # Triggers: past OK, Cancel, Change Date/Time... and Use Factory to the Normal quickset;
-    # the arrow selects Aggressive.
-    desktop.keys("Tab", "Tab", "Tab", "Tab", "Tab", "Right")
+    """One setting on every tab, by keyboard. The sheet opens with the tab bar focused; Tab
+    goes through the page's controls before the buttons along the bottom; in a page, Ctrl+Tab
+    moves to the next tab and focuses its first control."""
+    # Triggers: from the tab bar to the quickset radios, at the chosen one (Normal); the arrow
+    # selects Aggressive.
+    desktop.keys("Tab", "Right")
     # Time Lapse: from Off down to Minutes, into its list, from "1" down to "10".
     desktop.keys("ctrl+Tab", "Down", "Down", "Tab", *["Down"] * 6)
     # Images: the label field has the focus.

@@ -1,7 +1,9 @@
 #include "fake_platform.h"
+#include "framework/keyboard_access.h"
 #include "framework/property_sheet.h"
 #include "scripted_messages.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -194,6 +196,46 @@ private slots:
             QCOMPARE(f.sheet->result(), int(QDialog::Rejected));
             QCOMPARE(f.values[0], 5);
         }
+    }
+
+    // A page's controls are made after the buttons, when its tab is first shown; the
+    // keyboard still goes from the tab bar through the page to the buttons along the bottom.
+    void tabGoesThroughThePageBeforeTheButtons()
+    {
+        Fixture f;
+        QTabBar *bar = f.sheet->tabWidget()->tabBar();
+        const auto chainFrom = [](QWidget *start, int steps) {
+            start->setFocus();
+            QList<QWidget *> chain;
+            for (int i = 0; i < steps; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                chain << QApplication::focusWidget();
+            }
+            return chain;
+        };
+        QPushButton *ok = f.sheet->button(PropertySheet::OkButton);
+        QPushButton *cancel = f.sheet->button(PropertySheet::CancelButton);
+        QCOMPARE(chainFrom(bar, 4), QList<QWidget *>({f.pages[0]->edit, ok, cancel, bar}));
+        QVERIFY(f.sheet->SetActivePage(2));
+        QCOMPARE(chainFrom(bar, 4), QList<QWidget *>({f.pages[2]->edit, ok, cancel, bar}));
+        QVERIFY(f.sheet->SetActivePage(1));
+        QCOMPARE(chainFrom(bar, 4), QList<QWidget *>({f.pages[1]->edit, ok, cancel, bar}));
+    }
+
+    void opensWithRoomForTheDesignedPageSize()
+    {
+        int value = 5;
+        QStringList log;
+        PropertySheet sheet(QStringLiteral("Sheet"));
+        sheet.AddPage(new NumberPage(QStringLiteral("P"), value, log));
+        sheet.setPageDesignSize(QSize(200, 150));
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        const QSize designed = dialogUnitsToPixels(QSize(200, 150), sheet.fontMetrics());
+        QVERIFY(sheet.GetPage(0)->width() >= designed.width());
+        QVERIFY(sheet.GetPage(0)->height() >= designed.height());
+        // Not much more: the rest of the sheet is its tab bar, frame and buttons.
+        QVERIFY(sheet.width() < designed.width() + sheet.sizeHint().width());
     }
 
     void endingDuringInitialisationNeverShowsTheSheet()
