@@ -2,6 +2,7 @@
 
 #include "cellular/cellular_page.h"
 #include "framework/file_paths.h"
+#include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 #include "pages/date_time_dialog.h"
@@ -28,6 +29,11 @@ constexpr int kSavedNotice = 114;
 constexpr int kSaveChangesQuestion = 115;
 constexpr int kNoPicturesQuestion = 119;
 constexpr int kSelectTrigger = 120;
+
+// Room for the largest page, so that the sheet keeps its size from tab to tab: the pages
+// were laid out at 250 x 247 dialog units, and Qt's margins and spacing take a little more
+// (the Other tab's start delay is the widest row, the Triggers tab the tallest).
+constexpr QSize kPageDesignSize(260, 250);
 } // namespace
 
 CKestraSheet::CKestraSheet(CameraSettings &settings, AppState &app, QWidget *parent)
@@ -42,6 +48,7 @@ CKestraSheet::CKestraSheet(CameraSettings &settings, AppState &app, QWidget *par
     AddPage(new CKTPageCellular(settings, app));
     AddPage(new CKTPageKeybolt(settings, app));
     settings.ResetAll();
+    setPageDesignSize(kPageDesignSize);
     // Holding Shift and Ctrl while the editor starts allows settings that take no pictures.
     picturesOverride = platformServices().shiftDown() && platformServices().ctrlDown();
 }
@@ -72,8 +79,9 @@ void CKestraSheet::OnInitDialog()
 
     if (app.readOnly)
         setWindowTitle(windowTitle() + tr(" (read only)"));
-    button(ApplyButton)->setText(stringText(kChangeDateTime));
-    button(HelpButton)->setText(stringText(kUseFactory));
+    // The string table keeps its texts plain; the buttons take their access keys here.
+    button(ApplyButton)->setText(withAccessKey(stringText(kChangeDateTime), tr("Date")));
+    button(HelpButton)->setText(withAccessKey(stringText(kUseFactory), tr("Factory")));
     button(ApplyButton)->setEnabled(true);
     applyReadOnlyButtons();
     setWindowFlag(Qt::WindowContextHelpButtonHint, true);

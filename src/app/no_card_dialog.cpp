@@ -11,7 +11,8 @@
 
 namespace {
 constexpr int kIconSize = 32;
-}
+constexpr int kTextWidthChars = 50;
+} // namespace
 
 CNoCardDlg::CNoCardDlg(QWidget *parent) : QDialog(parent)
 {
@@ -33,12 +34,12 @@ CNoCardDlg::CNoCardDlg(QWidget *parent) : QDialog(parent)
     text->setObjectName(QStringLiteral("noCardText"));
     text->setWordWrap(true);
 
-    auto *retry = new QPushButton(tr("Retry"), this);
+    auto *retry = new QPushButton(tr("&Retry"), this);
     retry->setObjectName(QStringLiteral("retryButton"));
     retry->setDefault(true);
-    auto *readOnly = new QPushButton(tr("Continue read-only"), this);
+    auto *readOnly = new QPushButton(tr("&Continue read-only"), this);
     readOnly->setObjectName(QStringLiteral("readOnlyButton"));
-    auto *exit = new QPushButton(tr("Exit"), this);
+    auto *exit = new QPushButton(tr("E&xit"), this);
     exit->setObjectName(QStringLiteral("exitButton"));
 
     connect(retry, &QPushButton::clicked, this, [this] { done(Retry); });
@@ -60,7 +61,9 @@ CNoCardDlg::CNoCardDlg(QWidget *parent) : QDialog(parent)
     layout->addLayout(message);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    setMinimumWidth(420);
+    // A message, not a document: the dialog keeps the size its wrapped text needs.
+    text->setMinimumWidth(text->fontMetrics().averageCharWidth() * kTextWidthChars);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     retry->setFocus();
 }

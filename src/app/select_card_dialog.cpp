@@ -14,7 +14,10 @@ namespace {
 // Each line keeps the index of its candidate: a card that vanished has no line, so line and
 // candidate positions can differ.
 constexpr int kCandidateRole = Qt::UserRole;
-constexpr int kWidestList = 720;
+// The list is at least this many average characters wide, and grows to show its longest
+// line up to the most.
+constexpr int kNarrowestListChars = 50;
+constexpr int kWidestListChars = 100;
 } // namespace
 
 CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
@@ -23,7 +26,7 @@ CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
     setObjectName(QStringLiteral("selectCardDialog"));
     setWindowTitle(stringText(102));
 
-    auto *prompt = new QLabel(tr("Select the card to use from the list below."), this);
+    auto *prompt = new QLabel(tr("&Select the card to use from the list below."), this);
     prompt->setObjectName(QStringLiteral("selectCardText"));
 
     cardList = new QListWidget(this);
@@ -50,7 +53,6 @@ CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
     layout->addWidget(prompt);
     layout->addWidget(cardList, 1);
     layout->addLayout(buttons);
-    setMinimumWidth(420);
 }
 
 bool CSelectCardDlg::ScanCards()
@@ -90,7 +92,9 @@ void CSelectCardDlg::fillList()
     // Mount points make long lines: widen the list to show them whole, within reason.
     const int wanted = cardList->sizeHintForColumn(0) + 2 * cardList->frameWidth() +
                        cardList->verticalScrollBar()->sizeHint().width();
-    cardList->setMinimumWidth(qMin(wanted, kWidestList));
+    const int averageChar = cardList->fontMetrics().averageCharWidth();
+    cardList->setMinimumWidth(
+        qBound(averageChar * kNarrowestListChars, wanted, averageChar * kWidestListChars));
     cardList->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "cellular/cellular_page.h"
 
 #include "controls/char_filter_edit.h"
+#include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 
 #include <QButtonGroup>
@@ -162,7 +163,7 @@ private:
 };
 
 CKTPageCellular::CKTPageCellular(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Cellular"), parent), settings(settings), app(app)
+    : PropertyPage(tr("&Cellular"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("cellularPage"));
 }
@@ -173,28 +174,30 @@ void CKTPageCellular::buildControls()
 {
     auto *options = new QGroupBox(tr("Options"), this);
     options->setObjectName(QStringLiteral("optionsGroup"));
-    useCellularBox = new QCheckBox(tr("Use cellular"), options);
+    useCellularBox = new QCheckBox(tr("&Use cellular"), options);
     useCellularBox->setObjectName(QStringLiteral("useCellular"));
-    dailyStatusBox = new QCheckBox(tr("Send daily status picture"), options);
+    dailyStatusBox = new QCheckBox(tr("&Send daily status picture"), options);
     dailyStatusBox->setObjectName(QStringLiteral("sendDailyStatus"));
     auto *optionRows = new QVBoxLayout(options);
     optionRows->addWidget(useCellularBox);
     optionRows->addWidget(dailyStatusBox);
 
-    auto *carrierLabel = new QLabel(tr("Select Carrier:"), this);
+    auto *carrierLabel = new QLabel(tr("Select C&arrier:"), this);
     carrierList = new QComboBox(this);
     carrierList->setObjectName(QStringLiteral("carrierList"));
     carrierList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     carrierList->setMinimumContentsLength(24);
     carrierLabel->setBuddy(carrierList);
     auto *carrierRow = new QHBoxLayout;
+    // Its own spacing: the page's layout, which it would inherit, has none.
+    carrierRow->setSpacing(style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, this));
     carrierRow->addWidget(carrierLabel);
     carrierRow->addWidget(carrierList, 1);
 
     phoneGroup = new DestinationGroupBox(tr("Destination Phone Numbers"), this);
     phoneGroup->setObjectName(QStringLiteral("phoneGroup"));
     phoneGroup->reserveTitle(errorMessagesTitle());
-    phoneHint = new QLabel(tr("Mobile Number (with Country/Area Code)"), phoneGroup);
+    phoneHint = new QLabel(tr("&Mobile Number (with Country/Area Code)"), phoneGroup);
     phoneHint->setObjectName(QStringLiteral("phoneHint"));
     phoneExample = new QLabel(tr("Ex: 1-555-555-1212 (1=U.S. Country Code)"), phoneGroup);
     phoneExample->setObjectName(QStringLiteral("phoneExample"));
@@ -213,7 +216,11 @@ void CKTPageCellular::buildControls()
             radio->hide();
     }
 
-    emailGroup = new DestinationGroupBox(tr("Destination Email Addresses"), this);
+    // The hint names the numbers: its access key leads to the first one.
+    phoneHint->setBuddy(phoneEdits[0]);
+
+    // The group's title names the addresses: its access key leads to the first one.
+    emailGroup = new DestinationGroupBox(tr("Destination &Email Addresses"), this);
     emailGroup->setObjectName(QStringLiteral("emailGroup"));
     for (int j = 0; j < 2; ++j) {
         const QString number = QString::number(j + 1);
@@ -222,6 +229,7 @@ void CKTPageCellular::buildControls()
         emailRadios[j] = {makeRadio(tr("To"), QStringLiteral("emailTo") + number, emailGroup),
                           makeRadio(tr("BCC"), QStringLiteral("emailBcc") + number, emailGroup)};
         pairUp(emailRadios[j], this);
+        tabStopAtCheckedRadio({emailRadios[j][0], emailRadios[j][1]});
         auto *row = new QHBoxLayout;
         row->addWidget(emailEdits[j], 1);
         row->addWidget(emailRadios[j][0]);

@@ -105,7 +105,7 @@ void CDateTimeDlg::buildControls()
     important->setWordWrap(true);
 
     // Created in tab order: time, then date, then the buttons.
-    auto *timeLabel = new QLabel(tr("Time:"), this);
+    auto *timeLabel = new QLabel(tr("&Time:"), this);
     hourEdit = new CNumberEdit(9, 4, this);
     hourEdit->setObjectName(QStringLiteral("hour"));
     auto *colon = new QLabel(tr(":"), this);
@@ -121,7 +121,7 @@ void CDateTimeDlg::buildControls()
     amPmList->addItems({tr("AM"), tr("PM")});
     timeLabel->setBuddy(hourEdit);
 
-    auto *dateLabel = new QLabel(tr("Date:"), this);
+    auto *dateLabel = new QLabel(tr("&Date:"), this);
     monthList = new QComboBox(this);
     monthList->setObjectName(QStringLiteral("month"));
     for (const char *name : kMonthNames)
@@ -140,7 +140,6 @@ void CDateTimeDlg::buildControls()
     okButton->setDefault(true);
     cancelButton = new QPushButton(tr("Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    cancelButton->setAutoDefault(false);
 
     auto *timeRow = new QHBoxLayout;
     timeRow->addWidget(hourEdit);

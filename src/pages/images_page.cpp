@@ -1,6 +1,7 @@
 #include "pages/images_page.h"
 
 #include "controls/char_filter_edit.h"
+#include "framework/keyboard_access.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,6 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -79,10 +81,32 @@ void labelToRecord(CameraSettings &settings, const QString &text)
     settings.SetLabel(bytes);
 }
 
+// Gives the columns of the groups' grids the same widths, so that the sliders of one group
+// start and end under those of the other. Column 2, the sliders, takes what is left.
+void alignColumns(const QList<QGridLayout *> &grids)
+{
+    for (int column : {0, 1, 3}) {
+        int width = 0;
+        for (QGridLayout *grid : grids) {
+            for (int i = 0; i < grid->count(); ++i) {
+                int row = 0;
+                int col = 0;
+                int rowSpan = 0;
+                int colSpan = 0;
+                grid->getItemPosition(i, &row, &col, &rowSpan, &colSpan);
+                if (col == column && colSpan == 1)
+                    width = std::max(width, grid->itemAt(i)->sizeHint().width());
+            }
+        }
+        for (QGridLayout *grid : grids)
+            grid->setColumnMinimumWidth(column, width);
+    }
+}
+
 } // namespace
 
 CKTPageImages::CKTPageImages(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Images"), parent), settings(settings), app(app),
+    : PropertyPage(tr("&Images"), parent), settings(settings), app(app),
       label(new CCharFilterEdit(0, kConstructionInvalidChars, this))
 {
     setObjectName(QStringLiteral("imagesPage"));
@@ -136,6 +160,7 @@ void CKTPageImages::addRadioRow(QGridLayout *grid, int row, const QString &capti
     auto *group = new QButtonGroup(this);
     group->addButton(first, 0);
     group->addButton(second, 1);
+    tabStopAtCheckedRadio({first, second});
     QLabel *captionLabel = makeStatic(caption);
     captionLabel->setBuddy(first);
     auto *buttons = new QHBoxLayout;
@@ -152,28 +177,28 @@ void CKTPageImages::OnInitDialog()
     contrast = makeSlider("contrast", 255, 32);
     sharpness = makeSlider("sharpness", 255, 32);
     saturation = makeSlider("saturation", 255, 32);
-    fahrenheit = makeRadio("fahrenheit", tr("Fahrenheit"));
-    celsius = makeRadio("celsius", tr("Celsius"));
-    clock12h = makeRadio("clock12h", tr("12 hr"));
-    clock24h = makeRadio("clock24h", tr("24 hr"));
+    fahrenheit = makeRadio("fahrenheit", tr("Fahr&enheit"));
+    celsius = makeRadio("celsius", tr("Celsi&us"));
+    clock12h = makeRadio("clock12h", tr("&12 hr"));
+    clock24h = makeRadio("clock24h", tr("&24 hr"));
     nightShutter = makeSlider("nightShutter", 2, 1);
     nightIso = makeSlider("nightIso", 2, 1);
-    highResolution = makeRadio("highResolution", tr("High"));
-    lowResolution = makeRadio("lowResolution", tr("Low"));
-    printBorder = new QCheckBox(tr("Include border for 4x6 prints"), this);
+    highResolution = makeRadio("highResolution", tr("&High"));
+    lowResolution = makeRadio("lowResolution", tr("Lo&w"));
+    printBorder = new QCheckBox(tr("Include border for &4x6 prints"), this);
     printBorder->setObjectName(QStringLiteral("printBorder"));
 
     auto *options = new QGroupBox(tr("Options"), this);
     options->setObjectName(QStringLiteral("optionsGroup"));
     auto *optionsGrid = new QGridLayout(options);
-    QLabel *labelCaption = makeStatic(tr("Label:"));
+    QLabel *labelCaption = makeStatic(tr("L&abel:"));
     labelCaption->setBuddy(label);
     optionsGrid->addWidget(labelCaption, 0, 0);
     optionsGrid->addWidget(label, 0, 1, 1, 3);
-    addSliderRow(optionsGrid, 1, tr("Brightness:"), tr("Low"), brightness, tr("High"));
-    addSliderRow(optionsGrid, 2, tr("Contrast:"), tr("Low"), contrast, tr("High"));
-    addSliderRow(optionsGrid, 3, tr("Sharpness:"), tr("Low"), sharpness, tr("High"));
-    addSliderRow(optionsGrid, 4, tr("Saturation:"), tr("Low"), saturation, tr("High"));
+    addSliderRow(optionsGrid, 1, tr("&Brightness:"), tr("Low"), brightness, tr("High"));
+    addSliderRow(optionsGrid, 2, tr("C&ontrast:"), tr("Low"), contrast, tr("High"));
+    addSliderRow(optionsGrid, 3, tr("Shar&pness:"), tr("Low"), sharpness, tr("High"));
+    addSliderRow(optionsGrid, 4, tr("&Saturation:"), tr("Low"), saturation, tr("High"));
     addRadioRow(optionsGrid, 5, tr("Temperature:"), fahrenheit, celsius);
     addRadioRow(optionsGrid, 6, tr("Time:"), clock12h, clock24h);
     optionsGrid->setColumnStretch(2, 1);
@@ -181,10 +206,11 @@ void CKTPageImages::OnInitDialog()
     auto *night = new QGroupBox(tr("SwiftShot/Stormline Models Only"), this);
     night->setObjectName(QStringLiteral("nightGroup"));
     auto *nightGrid = new QGridLayout(night);
-    addSliderRow(nightGrid, 0, tr("Night Shutter Speed:"), tr("Slow"), nightShutter, tr("Fast"));
-    addSliderRow(nightGrid, 1, tr("Night ISO Sensitivity:"), tr("Low"), nightIso, tr("High"));
+    addSliderRow(nightGrid, 0, tr("&Night Shutter Speed:"), tr("Slow"), nightShutter, tr("Fast"));
+    addSliderRow(nightGrid, 1, tr("Night ISO Sensiti&vity:"), tr("Low"), nightIso, tr("High"));
     addRadioRow(nightGrid, 2, tr("Resolution:"), highResolution, lowResolution);
     nightGrid->setColumnStretch(2, 1);
+    alignColumns({optionsGrid, nightGrid});
 
     auto *vga = new QGroupBox(tr("Kestra VGA Models Only"), this);
     vga->setObjectName(QStringLiteral("kestraVgaGroup"));

@@ -40,7 +40,8 @@ CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *pare
     setObjectName(QStringLiteral("internalTriggerDialog"));
     setWindowTitle(tr("Internal Trigger Settings"));
 
-    auto *sensitivityBox = new QGroupBox(tr("Sensitivity"), this);
+    // The slider has no label of its own: the group's title takes its access key.
+    auto *sensitivityBox = new QGroupBox(tr("&Sensitivity"), this);
     sensitivityBox->setObjectName(QStringLiteral("sensitivityGroup"));
     lowLabel = makeLabel(tr("Low"), "sensitivityLowLabel", sensitivityBox);
     sensitivitySlider = new QSlider(Qt::Horizontal, sensitivityBox);
@@ -57,14 +58,16 @@ CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *pare
 
     auto *definitionBox = new QGroupBox(tr("Trigger Definition - Kestra Models Only"), this);
     definitionBox->setObjectName(QStringLiteral("triggerDefinitionGroup"));
-    requireLabel = makeLabel(tr("Require"), "requireLabel", definitionBox);
+    requireLabel = makeLabel(tr("&Require"), "requireLabel", definitionBox);
     pulsesEdit = new QLineEdit(definitionBox);
     pulsesEdit->setObjectName(QStringLiteral("pulseCount"));
-    pulsesWithinLabel = makeLabel(tr("pulses within"), "pulsesWithinLabel", definitionBox);
+    pulsesWithinLabel = makeLabel(tr("pulses &within"), "pulsesWithinLabel", definitionBox);
     // Starts wide like every number field and is narrowed once the dialog has loaded.
     secondsEdit = new CNumberEdit(9, 4, definitionBox);
     secondsEdit->setObjectName(QStringLiteral("pulseWindow"));
     secondsLabel = makeLabel(tr("seconds"), "pulseWindowLabel", definitionBox);
+    requireLabel->setBuddy(pulsesEdit);
+    pulsesWithinLabel->setBuddy(secondsEdit);
     auto *definitionLayout = new QHBoxLayout(definitionBox);
     definitionLayout->addWidget(requireLabel);
     definitionLayout->addWidget(pulsesEdit);

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 CKTPageKeybolt::CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Other"), parent), settings(settings), app(app)
+    : PropertyPage(tr("Othe&r"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("keyboltPage"));
 }
@@ -27,10 +27,10 @@ QCheckBox *CKTPageKeybolt::makeCheckBox(const char *name, const QString &text)
 void CKTPageKeybolt::OnInitDialog()
 {
     loopRecording =
-        makeCheckBox("loopRecording", tr("Use loop recording (security enabled models only)"));
-    hideLogo = makeCheckBox("hideLogo", tr("Hide VELOMAR logo (security enabled models only)"));
-    illuminatorOff = makeCheckBox("illuminatorOff", tr("Disable illuminator"));
-    startDelayLabel = new QLabel(tr("Start Delay: When armed"), this);
+        makeCheckBox("loopRecording", tr("&Use loop recording (security enabled models only)"));
+    hideLogo = makeCheckBox("hideLogo", tr("&Hide VELOMAR logo (security enabled models only)"));
+    illuminatorOff = makeCheckBox("illuminatorOff", tr("Dis&able illuminator"));
+    startDelayLabel = new QLabel(tr("&Start Delay: When armed"), this);
     startDelayLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     startDelay = new QComboBox(this);
     startDelay->setObjectName(QStringLiteral("startDelay"));
@@ -42,9 +42,9 @@ void CKTPageKeybolt::OnInitDialog()
     keyBoltText =
         new QLabel(tr("KeyBolt requires you to enter a code when the camera is turned on."), this);
     keyBoltText->setWordWrap(true);
-    useKeyBolt = makeCheckBox("useKeyBolt", tr("Use KeyBolt"));
+    useKeyBolt = makeCheckBox("useKeyBolt", tr("Use &KeyBolt"));
     for (int i = 0; i < 4; ++i) {
-        digitLabels[i] = new QLabel(tr("Digit %1:").arg(i + 1), this);
+        digitLabels[i] = new QLabel(tr("Digit &%1:").arg(i + 1), this);
         digits[i] = new QComboBox(this);
         digits[i]->setObjectName(QStringLiteral("codeDigit%1").arg(i + 1));
         for (int digit = 1; digit <= 4; ++digit)

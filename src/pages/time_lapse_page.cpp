@@ -1,5 +1,6 @@
 #include "pages/time_lapse_page.h"
 
+#include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "schedule/schedule_sheet.h"
 
@@ -48,7 +49,7 @@ QRadioButton *makeRadio(QWidget *parent, const QString &text, const char *name)
 } // namespace
 
 CKTPageTimeLapse::CKTPageTimeLapse(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Time Lapse"), parent), settings(settings), app(app)
+    : PropertyPage(tr("Time &Lapse"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("timeLapsePage"));
 }
@@ -71,12 +72,12 @@ void CKTPageTimeLapse::buildControls()
 {
     // Created top to bottom, left to right: that is also the tab order.
     auto *intervalBox = new QGroupBox(tr("Time Lapse Interval"), this);
-    auto *offRadio = makeRadio(intervalBox, tr("Off"), "timeLapseOff");
-    auto *hoursRadio = makeRadio(intervalBox, tr("Hours"), "timeLapseHours");
+    auto *offRadio = makeRadio(intervalBox, tr("&Off"), "timeLapseOff");
+    auto *hoursRadio = makeRadio(intervalBox, tr("&Hours"), "timeLapseHours");
     hoursList = makeList(intervalBox, "hoursList", kHourEntries);
-    auto *minutesRadio = makeRadio(intervalBox, tr("Minutes"), "timeLapseMinutes");
+    auto *minutesRadio = makeRadio(intervalBox, tr("&Minutes"), "timeLapseMinutes");
     minutesList = makeList(intervalBox, "minutesList", kMinuteEntries);
-    auto *secondsRadio = makeRadio(intervalBox, tr("Seconds"), "timeLapseSeconds");
+    auto *secondsRadio = makeRadio(intervalBox, tr("&Seconds"), "timeLapseSeconds");
     secondsList = makeList(intervalBox, "secondsList", kMinuteEntries);
     intervalRadios = {offRadio, hoursRadio, minutesRadio, secondsRadio};
 
@@ -93,8 +94,8 @@ void CKTPageTimeLapse::buildControls()
     auto *shotBox = new QGroupBox(tr("SwiftShot/Stormline Models Only"), this);
     atIntervalLabel = new QLabel(tr("At the specified interval"), shotBox);
     atIntervalLabel->setObjectName(QStringLiteral("atIntervalLabel"));
-    auto *onePicture = makeRadio(shotBox, tr("Take one picture"), "takeOnePicture");
-    auto *burst = makeRadio(shotBox, tr("Take multiple pictures using BurstClip settings"),
+    auto *onePicture = makeRadio(shotBox, tr("Take one &picture"), "takeOnePicture");
+    auto *burst = makeRadio(shotBox, tr("Take multiple pictures using &BurstClip settings"),
                             "takeMultiplePictures");
     shotRadios = {onePicture, burst};
     auto *shotLayout = new QVBoxLayout(shotBox);
@@ -105,9 +106,8 @@ void CKTPageTimeLapse::buildControls()
     auto *scheduleBox = new QGroupBox(tr("Schedule"), this);
     scheduleLabel = new QLabel(tr("Restrict time lapse based on the time of day:"), scheduleBox);
     scheduleLabel->setObjectName(QStringLiteral("scheduleLabel"));
-    viewScheduleButton = new QPushButton(tr("View Schedule..."), scheduleBox);
+    viewScheduleButton = new QPushButton(tr("&View Schedule..."), scheduleBox);
     viewScheduleButton->setObjectName(QStringLiteral("viewSchedule"));
-    viewScheduleButton->setAutoDefault(false);
     auto *scheduleLayout = new QHBoxLayout(scheduleBox);
     scheduleLayout->addWidget(scheduleLabel);
     scheduleLayout->addStretch(1);
@@ -118,6 +118,9 @@ void CKTPageTimeLapse::buildControls()
     layout->addWidget(shotBox);
     layout->addWidget(scheduleBox);
     layout->addStretch(1);
+
+    tabStopAtCheckedRadio(intervalRadios);
+    tabStopAtCheckedRadio(shotRadios);
 
     // Handlers answer what the person does; the page's own changes run them explicitly.
     connect(offRadio, &QRadioButton::clicked, this, [this] { onOff(); });

@@ -1,6 +1,7 @@
 #include "pages/triggers_page.h"
 
 #include "controls/number_edit.h"
+#include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 #include "pages/internal_trigger_dialog.h"
@@ -56,7 +57,7 @@ CNumberEdit *makeNumberEdit(const char *name, QWidget *parent)
 } // namespace
 
 CKTPageTriggers::CKTPageTriggers(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Triggers"), parent), settings(settings), app(app)
+    : PropertyPage(tr("&Triggers"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("triggersPage"));
 }
@@ -107,10 +108,10 @@ void CKTPageTriggers::buildControls()
         const char *text;
         const char *name;
     } presets[] = {
-        {QT_TR_NOOP("Normal"), "quicksetNormal"},
-        {QT_TR_NOOP("Aggressive"), "quicksetAggressive"},
-        {QT_TR_NOOP("Conservative"), "quicksetConservative"},
-        {QT_TR_NOOP("Advanced"), "quicksetAdvanced"},
+        {QT_TR_NOOP("&Normal"), "quicksetNormal"},
+        {QT_TR_NOOP("A&ggressive"), "quicksetAggressive"},
+        {QT_TR_NOOP("C&onservative"), "quicksetConservative"},
+        {QT_TR_NOOP("&Advanced"), "quicksetAdvanced"},
     };
     auto *quicksetLayout = new QHBoxLayout(quicksetBox);
     for (const auto &preset : presets) {
@@ -125,14 +126,18 @@ void CKTPageTriggers::buildControls()
     burstBox->setObjectName(QStringLiteral("burstClipGroup"));
     picturesLabel = makeLabel(tr("When triggered take"), "picturesLabel", burstBox);
     picturesEdit = makeNumberEdit("picturesPerTrigger", burstBox);
-    picturesUnitLabel = makeLabel(tr("pictures"), "picturesUnitLabel", burstBox);
-    auto *fastRadio = new QRadioButton(tr("as fast as possible (i.e. SwiftShot)"), burstBox);
+    picturesUnitLabel = makeLabel(tr("&pictures"), "picturesUnitLabel", burstBox);
+    // The field is named by the words on both sides; the access key is on "pictures".
+    picturesLabel->setBuddy(picturesEdit);
+    picturesUnitLabel->setBuddy(picturesEdit);
+    auto *fastRadio = new QRadioButton(tr("as fast as possible (i.e. &SwiftShot)"), burstBox);
     fastRadio->setObjectName(QStringLiteral("fastSequence"));
-    auto *waitingRadio = new QRadioButton(tr("waiting"), burstBox);
+    auto *waitingRadio = new QRadioButton(tr("&waiting"), burstBox);
     waitingRadio->setObjectName(QStringLiteral("waitBetweenPictures"));
     pacingRadios = {fastRadio, waitingRadio};
     secondsEdit = makeNumberEdit("pictureInterval", burstBox);
-    secondsUnitLabel = makeLabel(tr("seconds between pictures"), "pictureIntervalLabel", burstBox);
+    secondsUnitLabel = makeLabel(tr("seconds &between pictures"), "pictureIntervalLabel", burstBox);
+    secondsUnitLabel->setBuddy(secondsEdit);
     auto *burstLayout = new QGridLayout(burstBox);
     burstLayout->addWidget(picturesLabel, 0, 0);
     burstLayout->addWidget(picturesEdit, 0, 1);
@@ -143,12 +148,14 @@ void CKTPageTriggers::buildControls()
     burstLayout->addWidget(secondsUnitLabel, 2, 2);
     burstLayout->setColumnStretch(3, 1);
 
-    auto *quietBox = new QGroupBox(tr("Quiet Period"), this);
+    // "Wait " has no letter to spare: the group's title takes the field's access key.
+    auto *quietBox = new QGroupBox(tr("&Quiet Period"), this);
     quietBox->setObjectName(QStringLiteral("quietPeriodGroup"));
     quietPeriodLabel = makeLabel(tr("Wait "), "quietPeriodLabel", quietBox);
     quietPeriodEdit = makeNumberEdit("quietPeriod", quietBox);
     quietPeriodUnitLabel =
         makeLabel(tr("seconds between triggers"), "quietPeriodUnitLabel", quietBox);
+    quietPeriodLabel->setBuddy(quietPeriodEdit);
     auto *quietLayout = new QHBoxLayout(quietBox);
     quietLayout->addWidget(quietPeriodLabel);
     quietLayout->addWidget(quietPeriodEdit);
@@ -157,12 +164,11 @@ void CKTPageTriggers::buildControls()
 
     auto *optionsBox = new QGroupBox(tr("Options"), this);
     optionsBox->setObjectName(QStringLiteral("optionsGroup"));
-    internalTriggerBox = new QCheckBox(tr("Use the internal motion trigger"), optionsBox);
+    internalTriggerBox = new QCheckBox(tr("Use the internal &motion trigger"), optionsBox);
     internalTriggerBox->setObjectName(QStringLiteral("useInternalTrigger"));
-    advancedButton = new QPushButton(tr("Advanced..."), optionsBox);
+    advancedButton = new QPushButton(tr("Advanc&ed..."), optionsBox);
     advancedButton->setObjectName(QStringLiteral("internalTriggerSettings"));
-    advancedButton->setAutoDefault(false);
-    externalTriggerBox = new QCheckBox(tr("Use the external trigger"), optionsBox);
+    externalTriggerBox = new QCheckBox(tr("Use the e&xternal trigger"), optionsBox);
     externalTriggerBox->setObjectName(QStringLiteral("useExternalTrigger"));
     auto *optionsLayout = new QGridLayout(optionsBox);
     optionsLayout->addWidget(internalTriggerBox, 0, 0);
@@ -174,9 +180,8 @@ void CKTPageTriggers::buildControls()
     scheduleBox->setObjectName(QStringLiteral("scheduleGroup"));
     scheduleLabel =
         makeLabel(tr("Restrict triggers based on the time of day:"), "scheduleLabel", scheduleBox);
-    viewScheduleButton = new QPushButton(tr("View Schedule..."), scheduleBox);
+    viewScheduleButton = new QPushButton(tr("&View Schedule..."), scheduleBox);
     viewScheduleButton->setObjectName(QStringLiteral("viewTriggerSchedule"));
-    viewScheduleButton->setAutoDefault(false);
     auto *scheduleLayout = new QHBoxLayout(scheduleBox);
     scheduleLayout->addWidget(scheduleLabel, 1);
     scheduleLayout->addWidget(viewScheduleButton);
@@ -193,13 +198,8 @@ void CKTPageTriggers::buildControls()
     fitDigits(secondsEdit, 2);
     fitDigits(quietPeriodEdit, 4);
 
-    // Tab enters a radio group at its selected radio, and the arrow keys move on from there.
-    for (QAbstractButton *radio : quicksetRadios + pacingRadios) {
-        radio->setFocusPolicy(Qt::ClickFocus);
-        connect(radio, &QAbstractButton::toggled, radio, [radio](bool checked) {
-            radio->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
-        });
-    }
+    tabStopAtCheckedRadio(quicksetRadios);
+    tabStopAtCheckedRadio(pacingRadios);
 
     // clicked, not toggled: loading the radios and boxes must not run the handlers.
     for (int i = 0; i < kAdvancedIndex; ++i) {

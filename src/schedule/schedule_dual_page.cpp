@@ -1,5 +1,6 @@
 #include "schedule/schedule_dual_page.h"
 
+#include "framework/keyboard_access.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_page.h"
 #include "settings/day_schedule.h"
@@ -37,7 +38,7 @@ constexpr int kMinutesPerSlot = DaySchedule::kMinutesPerSlot;
 } // namespace
 
 CPageScheduleDual::CPageScheduleDual(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Dual Schedule (Security Enabled Models Only)"), parent), settings(settings),
+    : PropertyPage(tr("&Dual Schedule (Security Enabled Models Only)"), parent), settings(settings),
       app(app)
 {
     setObjectName(QStringLiteral("scheduleDualPage"));
@@ -53,7 +54,7 @@ void CPageScheduleDual::OnInitDialog()
 void CPageScheduleDual::buildControls()
 {
     // Created top to bottom, left to right: that is also the tab order.
-    auto *assignBox = new QGroupBox(tr("Assign Daily Schedule"), this);
+    auto *assignBox = new QGroupBox(tr("&Assign Daily Schedule"), this);
     assignBox->setObjectName(QStringLiteral("assignGroup"));
     auto *caption1 = new QLabel(tr("Schedule 1"), assignBox);
     caption1->setObjectName(QStringLiteral("schedule1Caption"));
@@ -81,6 +82,7 @@ void CPageScheduleDual::buildControls()
         auto *pair = new QButtonGroup(assignBox);
         pair->addButton(first, 0);
         pair->addButton(second, 1);
+        tabStopAtCheckedRadio({first, second});
         dayButtons[d] = {first, second};
         // Absolute: a right-to-left button would otherwise read "right" as its left.
         rows->addWidget(first, d + 1, 0, Qt::AlignAbsolute | Qt::AlignRight);
@@ -94,10 +96,10 @@ void CPageScheduleDual::buildControls()
     rows->setColumnMinimumWidth(2, caption2->sizeHint().width() + 2 * std::max(gap, 0));
     rows->setRowStretch(kDays + 1, 1);
 
-    const schedule_page::GridGroup group1 =
-        schedule_page::makeGridGroup(tr("Set Schedule 1"), QStringLiteral("schedule1"), this);
-    const schedule_page::GridGroup group2 =
-        schedule_page::makeGridGroup(tr("Set Schedule 2"), QStringLiteral("schedule2"), this);
+    const schedule_page::GridGroup group1 = schedule_page::makeGridGroup(
+        tr("Set Schedule &1"), QStringLiteral("schedule1"), this, false);
+    const schedule_page::GridGroup group2 = schedule_page::makeGridGroup(
+        tr("Set Schedule &2"), QStringLiteral("schedule2"), this, false);
     grid1 = group1.grid;
     grid2 = group2.grid;
     allButtons = {group1.allOn, group1.allOff, group2.allOn, group2.allOff};

@@ -26,7 +26,7 @@ DaySchedule gridSchedule(const CScheduleCtrl &grid)
     return schedule;
 }
 
-GridGroup makeGridGroup(const QString &title, const QString &name, QWidget *parent)
+GridGroup makeGridGroup(const QString &title, const QString &name, QWidget *parent, bool buttonKeys)
 {
     GridGroup group;
     group.box = new QGroupBox(title, parent);
@@ -38,13 +38,12 @@ GridGroup makeGridGroup(const QString &title, const QString &name, QWidget *pare
     group.grid->setMinimumSize(group.grid->labelColumnWidth() + kMinimumCellWidth +
                                    group.grid->verticalScrollBar()->sizeHint().width() + frame,
                                kMinimumHours * CScheduleCtrl::kHourHeight + frame);
-    group.allOn = new QPushButton(CPageSchedule::tr("All On"), group.box);
+    group.allOn = new QPushButton(
+        buttonKeys ? CPageSchedule::tr("All O&n") : CPageSchedule::tr("All On"), group.box);
     group.allOn->setObjectName(name + QStringLiteral("AllOn"));
-    group.allOff = new QPushButton(CPageSchedule::tr("All Off"), group.box);
+    group.allOff = new QPushButton(
+        buttonKeys ? CPageSchedule::tr("All O&ff") : CPageSchedule::tr("All Off"), group.box);
     group.allOff->setObjectName(name + QStringLiteral("AllOff"));
-    // Enter belongs to the sheet's OK, not to whichever of these had the focus last.
-    group.allOn->setAutoDefault(false);
-    group.allOff->setAutoDefault(false);
 
     // The buttons change only the grid; the record follows when the page stores.
     CScheduleCtrl *grid = group.grid;
@@ -69,7 +68,7 @@ void showNoPeriodOnMessage(QWidget *parent)
 } // namespace schedule_page
 
 CPageSchedule::CPageSchedule(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertyPage(tr("Schedule"), parent), settings(settings), app(app)
+    : PropertyPage(tr("&Schedule"), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("schedulePage"));
 }
@@ -83,8 +82,8 @@ void CPageSchedule::OnInitDialog()
 
 void CPageSchedule::buildControls()
 {
-    const schedule_page::GridGroup group =
-        schedule_page::makeGridGroup(tr("Set Daily Schedule"), QStringLiteral("schedule"), this);
+    const schedule_page::GridGroup group = schedule_page::makeGridGroup(
+        tr("Set D&aily Schedule"), QStringLiteral("schedule"), this, true);
     grid = group.grid;
     allOnButton = group.allOn;
     allOffButton = group.allOff;

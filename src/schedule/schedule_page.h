@@ -57,8 +57,10 @@ struct GridGroup
     QPushButton *allOn = nullptr;
     QPushButton *allOff = nullptr;
 };
-// Object names: `name` + "Grid", "AllOn", "AllOff".
-GridGroup makeGridGroup(const QString &title, const QString &name, QWidget *parent);
+// Object names: `name` + "Grid", "AllOn", "AllOff". The buttons get access keys only where
+// the page has one such pair (`buttonKeys`): two pairs would share theirs.
+GridGroup makeGridGroup(const QString &title, const QString &name, QWidget *parent,
+                        bool buttonKeys);
 
 // Message 121: no quarter hour is on where one must be.
 void showNoPeriodOnMessage(QWidget *parent);

@@ -4,6 +4,7 @@
 #include "fake_volume_source.h"
 #include "framework/message_service.h"
 #include "modal_script.h"
+#include "shown_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -254,7 +255,8 @@ private slots:
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
             auto *prompt = dialog->findChild<QLabel *>(QStringLiteral("selectCardText"));
             QVERIFY(prompt);
-            QCOMPARE(prompt->text(), QStringLiteral("Select the card to use from the list below."));
+            QCOMPARE(shown(prompt->text()),
+                     QStringLiteral("Select the card to use from the list below."));
             QCOMPARE(listLines(dialog), QStringList{"Removable Disk (" + root + ")"});
             auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
             QCOMPARE(list->selectedItems().size(), 1);
@@ -391,11 +393,14 @@ private slots:
                 QVERIFY(icon && !icon->pixmap().isNull());
                 auto *retry = dialog->findChild<QPushButton *>(QStringLiteral("retryButton"));
                 QVERIFY(retry && retry->isDefault());
-                QCOMPARE(retry->text(), QStringLiteral("Retry"));
-                QCOMPARE(dialog->findChild<QPushButton *>(QStringLiteral("readOnlyButton"))->text(),
-                         QStringLiteral("Continue read-only"));
-                QCOMPARE(dialog->findChild<QPushButton *>(QStringLiteral("exitButton"))->text(),
-                         QStringLiteral("Exit"));
+                QCOMPARE(shown(retry->text()), QStringLiteral("Retry"));
+                QCOMPARE(
+                    shown(
+                        dialog->findChild<QPushButton *>(QStringLiteral("readOnlyButton"))->text()),
+                    QStringLiteral("Continue read-only"));
+                QCOMPARE(
+                    shown(dialog->findChild<QPushButton *>(QStringLiteral("exitButton"))->text()),
+                    QStringLiteral("Exit"));
                 click(dialog, "retryButton");
             })
             .then([&](QDialog *dialog) {

@@ -3,6 +3,7 @@
 #include "framework/property_sheet.h"
 #include "pages/images_page.h"
 #include "scripted_messages.h"
+#include "shown_text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -483,7 +484,7 @@ private slots:
         Fixture f;
         QStringList statics;
         for (QLabel *label : f.page->findChildren<QLabel *>())
-            statics.append(label->text());
+            statics.append(shown(label->text()));
         statics.sort();
         QCOMPARE(statics, QStringList({"Brightness:",
                                        "Contrast:",
@@ -509,18 +510,19 @@ private slots:
                                        "Time:"}));
         QStringList groups;
         for (QGroupBox *group : f.page->findChildren<QGroupBox *>())
-            groups.append(group->title());
+            groups.append(shown(group->title()));
         QCOMPARE(groups, QStringList({"Options", "SwiftShot/Stormline Models Only",
                                       "Kestra VGA Models Only"}));
-        QCOMPARE(f.control<QRadioButton>("fahrenheit")->text(), QStringLiteral("Fahrenheit"));
-        QCOMPARE(f.control<QRadioButton>("celsius")->text(), QStringLiteral("Celsius"));
-        QCOMPARE(f.control<QRadioButton>("clock12h")->text(), QStringLiteral("12 hr"));
-        QCOMPARE(f.control<QRadioButton>("clock24h")->text(), QStringLiteral("24 hr"));
-        QCOMPARE(f.control<QRadioButton>("highResolution")->text(), QStringLiteral("High"));
-        QCOMPARE(f.control<QRadioButton>("lowResolution")->text(), QStringLiteral("Low"));
-        QCOMPARE(f.control<QCheckBox>("printBorder")->text(),
+        QCOMPARE(shown(f.control<QRadioButton>("fahrenheit")->text()),
+                 QStringLiteral("Fahrenheit"));
+        QCOMPARE(shown(f.control<QRadioButton>("celsius")->text()), QStringLiteral("Celsius"));
+        QCOMPARE(shown(f.control<QRadioButton>("clock12h")->text()), QStringLiteral("12 hr"));
+        QCOMPARE(shown(f.control<QRadioButton>("clock24h")->text()), QStringLiteral("24 hr"));
+        QCOMPARE(shown(f.control<QRadioButton>("highResolution")->text()), QStringLiteral("High"));
+        QCOMPARE(shown(f.control<QRadioButton>("lowResolution")->text()), QStringLiteral("Low"));
+        QCOMPARE(shown(f.control<QCheckBox>("printBorder")->text()),
                  QStringLiteral("Include border for 4x6 prints"));
-        QCOMPARE(f.sheet->tabWidget()->tabText(0), QStringLiteral("Images"));
+        QCOMPARE(shown(f.sheet->tabWidget()->tabText(0)), QStringLiteral("Images"));
     }
 
     // Each pair of radios is a group of its own: choosing Celsius leaves the clock alone.

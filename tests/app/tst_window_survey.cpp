@@ -1,0 +1,561 @@
+// Every window of the editor as a new user meets it: the main sheet on each of its tabs, its
+// dialogs, the schedule sheets and the two card dialogs, at the default font and at twice its
+// size. Nothing may be clipped, a window may not shrink below what its controls need, the main
+// sheet opens with room for every tab, no two controls of a window share an access key, every
+// access key reaches its control, and Enter and Escape answer every dialog.
+//
+// With VELOMAR_GRAB_DIR set, each window is also saved there as a PNG (run with
+// QT_SCALE_FACTOR=2 for the 200% pictures).
+
+#include "app/no_card_dialog.h"
+#include "app/select_card_dialog.h"
+#include "pages/date_time_dialog.h"
+#include "pages/internal_trigger_dialog.h"
+#include "schedule/schedule_sheet.h"
+#include "sheet_run.h"
+#include "shown_text.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// Two made-up cards, one with a long name, so that the card list has something to show.
+class TwoCards : public platform::VolumeSource
+{
+public:
+    std::vector<std::string> candidateDrives() override
+    {
+        return {"/media/user/TRAIL CAMERA NORTH", "/media/user/3A5F-1C2B"};
+    }
+    bool isRemovable(const std::string &) override { return true; }
+    std::optional<platform::VolumeInformation> volumeInformation(const std::string &root) override
+    {
+        if (root == "/media/user/TRAIL CAMERA NORTH")
+            return platform::VolumeInformation{"TRAIL CAMERA NORTH", "FAT32"};
+        return platform::VolumeInformation{"", "FAT"};
+    }
+};
+
+// The carrier chosen last time has the Cellular tab at its largest: four phone rows under the
+// long title, then both e-mail rows.
+const QByteArray kCarriers = "Quillmoor Mobile;2;4;1;1\nBrackenfield Wireless;1;2;0;0\n";
+
+// A record with every control in use: the Advanced quickset, an hourly time lapse (a burst
+// fits), the cellular modem on, KeyBolt on.
+CameraSettings everythingInUse()
+{
+    CameraSettings s;
+    s.ResetAll();
+    s.SetStoredQuickset(QuicksetAdvanced);
+    s.SetTimeLapseOn(true);
+    s.core.timeLapseInterval = MakeInterval(IntervalUnit::Hours, 1);
+    s.SetCellularOff(false);
+    s.SetKeyBoltOn(true);
+    // The time-lapse schedule is all off after a factory reset; its sheet could not be left.
+    s.core.timeLapseDaySchedule = s.core.triggerDaySchedule;
+    return s;
+}
+
+const QStringList kSheetTabs = {"sheet-triggers", "sheet-time-lapse", "sheet-images",
+                                "sheet-cellular", "sheet-other"};
+
+const QStringList kWindows = kSheetTabs + QStringList{"internal-trigger-settings",
+                                                      "set-date-time",
+                                                      "trigger-schedule-daily",
+                                                      "trigger-schedule-dual",
+                                                      "time-lapse-schedule",
+                                                      "no-card",
+                                                      "select-card"};
+
+bool showActive(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+// One window of the editor, open and active, with what it needs to live.
+class OpenWindow
+{
+public:
+    OpenWindow(const QString &name, bool readOnly)
+    {
+        const int tab = static_cast<int>(kSheetTabs.indexOf(name));
+        if (tab >= 0) {
+            run = std::make_unique<SheetRun>();
+            run->app.readOnly = readOnly;
+            run->writeLocal(everythingInUse());
+            writeFile(QStringLiteral("carriers.dat"), kCarriers);
+            writeFile(QStringLiteral("carriers2.dat"), QByteArray("0", 2));
+            run->open();
+            window = run->sheet.get();
+            if (!showActive(window) || !run->sheet->SetActivePage(tab))
+                qFatal("the sheet did not open on tab %d", tab);
+            return;
+        }
+        platform = std::make_unique<FakePlatformServices>();
+        messages = std::make_unique<ScriptedMessages>();
+        settings = everythingInUse();
+        app.readOnly = readOnly;
+        if (name == QLatin1String("internal-trigger-settings")) {
+            auto dialog = std::make_unique<CInternalTriggerDlg>(settings);
+            dialog->SetReadOnly(readOnly);
+            owned = std::move(dialog);
+        } else if (name == QLatin1String("set-date-time")) {
+            owned = std::make_unique<CDateTimeDlg>(settings);
+        } else if (name.startsWith(QLatin1String("trigger-schedule"))) {
+            owned =
+                std::make_unique<CScheduleSheet>(stringText(124), nullptr, false, 0, settings, app);
+        } else if (name == QLatin1String("time-lapse-schedule")) {
+            owned =
+                std::make_unique<CScheduleSheet>(stringText(125), nullptr, true, 0, settings, app);
+        } else if (name == QLatin1String("no-card")) {
+            owned = std::make_unique<CNoCardDlg>();
+        } else if (name == QLatin1String("select-card")) {
+            auto dialog = std::make_unique<CSelectCardDlg>(cards);
+            dialog->ScanCards();
+            owned = std::move(dialog);
+        } else {
+            qFatal("no window %s", qPrintable(name));
+        }
+        window = owned.get();
+        if (!showActive(window))
+            qFatal("%s did not become active", qPrintable(name));
+        if (name.endsWith(QLatin1String("dual")) &&
+            !static_cast<CScheduleSheet *>(window)->SetActivePage(1))
+            qFatal("the dual schedule tab was refused");
+    }
+    ~OpenWindow()
+    {
+        owned.reset();
+        run.reset();
+    }
+    OpenWindow(const OpenWindow &) = delete;
+    OpenWindow &operator=(const OpenWindow &) = delete;
+
+    QWidget *window = nullptr;
+    std::unique_ptr<SheetRun> run; // the main sheet's
+    // Everything else's.
+    std::unique_ptr<FakePlatformServices> platform;
+    std::unique_ptr<ScriptedMessages> messages;
+    CameraSettings settings;
+    AppState app;
+    TwoCards cards;
+
+private:
+    void writeFile(const QString &name, const QByteArray &bytes) const
+    {
+        QFile file(run->folder.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+    }
+
+    std::unique_ptr<QWidget> owned;
+};
+
+// What a person can see of `window`, the window itself excluded.
+QList<QWidget *> visibleChildren(QWidget *window)
+{
+    QList<QWidget *> out;
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        if (!child->isWindow() && child->isVisibleTo(window))
+            out.append(child);
+    }
+    return out;
+}
+
+QString textOf(const QWidget *w)
+{
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return label->text();
+    if (auto *button = qobject_cast<const QAbstractButton *>(w))
+        return button->text();
+    if (auto *box = qobject_cast<const QGroupBox *>(w))
+        return box->title();
+    return {};
+}
+
+QString describe(const QWidget *w)
+{
+    return QStringLiteral("%1 \"%2\" (%3)")
+        .arg(QString::fromLatin1(w->metaObject()->className()), shown(textOf(w)), w->objectName());
+}
+
+QString sizeText(const QSize &size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+// The room a drop-down list needs to show its current entry whole, measured as the list
+// measures its entries for its own size.
+QSize comboNeeds(const QComboBox *list)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = list->isEditable();
+    option.frame = list->hasFrame();
+    option.currentText = list->currentText();
+    const QFontMetrics metrics = list->fontMetrics();
+    const QSize text(metrics.boundingRect(list->currentText()).width(), metrics.height());
+    return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, list);
+}
+
+// Where something of `window` is cut short: outside its parent, below its minimum size, or
+// with a text it cannot show whole. Empty when nothing is.
+QStringList clipping(QWidget *window)
+{
+    QStringList faults;
+    for (QWidget *w : visibleChildren(window)) {
+        const QWidget *parent = w->parentWidget();
+        // A scroll area shows a part of its contents on purpose.
+        if (parent->objectName() == QLatin1String("qt_scrollarea_viewport"))
+            continue;
+        if (!parent->rect().contains(w->geometry()))
+            faults << QStringLiteral("%1 lies outside its parent: %2 at %3,%4 in %5")
+                          .arg(describe(w), sizeText(w->size()))
+                          .arg(w->x())
+                          .arg(w->y())
+                          .arg(sizeText(parent->size()));
+        if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            // Its minimum makes room for scroll arrows; what matters is each tab's text.
+            const int padding = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
+            for (int i = 0; i < bar->count(); ++i) {
+                const int text = bar->fontMetrics().horizontalAdvance(shown(bar->tabText(i)));
+                if (!bar->rect().contains(bar->tabRect(i)) ||
+                    bar->tabRect(i).width() < text + padding)
+                    faults << QStringLiteral("tab \"%1\" is cut").arg(shown(bar->tabText(i)));
+            }
+            continue;
+        }
+        const QSize minimum = w->minimumSizeHint();
+        if (minimum.isValid() && (w->width() < minimum.width() || w->height() < minimum.height()))
+            faults << QStringLiteral("%1 is squeezed: %2 for at least %3")
+                          .arg(describe(w), sizeText(w->size()), sizeText(minimum));
+        QSize wanted;
+        if (auto *list = qobject_cast<QComboBox *>(w)) {
+            wanted = comboNeeds(list);
+        } else if (auto *label = qobject_cast<QLabel *>(w); label && label->wordWrap()) {
+            wanted = QSize(0, label->heightForWidth(label->width()));
+        } else if (!textOf(w).isEmpty() && !qobject_cast<QGroupBox *>(w)) {
+            wanted = w->sizeHint();
+        }
+        if (w->width() < wanted.width() || w->height() < wanted.height())
+            faults << QStringLiteral("%1 cuts its text: %2 for %3")
+                          .arg(describe(w), sizeText(w->size()), sizeText(wanted));
+    }
+    return faults;
+}
+
+void saveGrab(QWidget *window, const QString &name)
+{
+    const QByteArray folder = qgetenv("VELOMAR_GRAB_DIR");
+    if (folder.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    window->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + name +
+                        QStringLiteral(".png"));
+}
+
+// The application font at `scale` times its size while this lives.
+class ScaledFont
+{
+public:
+    explicit ScaledFont(qreal scale) : previous(QApplication::font())
+    {
+        QFont font = previous;
+        font.setPointSizeF(previous.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
+    ~ScaledFont() { QApplication::setFont(previous); }
+    ScaledFont(const ScaledFont &) = delete;
+    ScaledFont &operator=(const ScaledFont &) = delete;
+
+private:
+    QFont previous;
+};
+
+void addWindowRows(bool withLargeFont)
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<qreal>("fontScale");
+    for (const QString &name : kWindows) {
+        QTest::newRow(qPrintable(name)) << name << 1.0;
+        if (withLargeFont)
+            QTest::newRow(qPrintable(name + QStringLiteral(" large font"))) << name << 2.0;
+    }
+}
+
+// A control that the keyboard reaches with Alt and a letter: a button, a label (for its buddy),
+// a group box (for its first field) or a tab.
+struct AccessKey
+{
+    QChar key;
+    QWidget *control = nullptr;
+    QTabBar *tabBar = nullptr;
+    int tab = -1;
+};
+
+QList<AccessKey> accessKeys(QWidget *window)
+{
+    QList<AccessKey> keys;
+    for (QWidget *w : visibleChildren(window)) {
+        if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                keys.append({accessKey(bar->tabText(i)), nullptr, bar, i});
+        } else if (!textOf(w).isEmpty()) {
+            keys.append({accessKey(textOf(w)), w});
+        }
+    }
+    return keys;
+}
+
+QString nameOf(const AccessKey &k)
+{
+    return k.tabBar ? QStringLiteral("tab \"%1\"").arg(shown(k.tabBar->tabText(k.tab)))
+                    : describe(k.control);
+}
+
+// Controls that have no access key on purpose: Enter and Escape are OK's and Cancel's; the
+// To/BCC pairs and the dual schedule's day buttons and All On/All Off pairs repeat their
+// texts, so that keys would clash; the rest are named by a neighbour's key.
+bool keyless(const QWidget *w)
+{
+    static const QStringList names = {"okButton",         "cancelButton",       "emailTo1",
+                                      "emailBcc1",        "emailTo2",           "emailBcc2",
+                                      "schedule1AllOn",   "schedule1AllOff",    "schedule2AllOn",
+                                      "schedule2AllOff",  "sundaySchedule1",    "mondaySchedule1",
+                                      "tuesdaySchedule1", "wednesdaySchedule1", "thursdaySchedule1",
+                                      "fridaySchedule1",  "saturdaySchedule1"};
+    return names.contains(w->objectName());
+}
+
+// Presses Alt and `key` where a person would: on the window, whatever has the focus.
+void pressAccessKey(QWidget *window, QChar key)
+{
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+    QTest::keyClick(target, key.toLatin1(), Qt::AltModifier);
+}
+
+} // namespace
+
+class TestWindowSurvey : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nothingIsClipped_data()
+    {
+        addWindowRows(true);
+        QTest::addColumn<bool>("readOnly");
+        for (const QString &name : kSheetTabs)
+            QTest::newRow(qPrintable(name + QStringLiteral(" read only"))) << name << 1.0 << true;
+    }
+    void nothingIsClipped()
+    {
+        QFETCH(QString, window);
+        QFETCH(qreal, fontScale);
+        const bool readOnly = QByteArray(QTest::currentDataTag()).endsWith("read only");
+        ScaledFont font(fontScale);
+        OpenWindow w(window, readOnly);
+        saveGrab(w.window, QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
+        const QStringList faults = clipping(w.window);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    // However small a person drags a window, the layouts keep what its controls need.
+    void windowsDoNotShrinkBelowTheirControls_data() { addWindowRows(true); }
+    void windowsDoNotShrinkBelowTheirControls()
+    {
+        QFETCH(QString, window);
+        QFETCH(qreal, fontScale);
+        ScaledFont font(fontScale);
+        OpenWindow w(window, false);
+        const QSize needed = w.window->layout()->totalMinimumSize();
+        w.window->resize(1, 1);
+        QCoreApplication::processEvents();
+        QVERIFY2(w.window->width() >= needed.width() && w.window->height() >= needed.height(),
+                 qPrintable(sizeText(w.window->size()) + " for " + sizeText(needed)));
+        const QStringList faults = clipping(w.window);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    // The sheet does not change its size from tab to tab: it opens with room for the largest.
+    void sheetOpensWithRoomForEveryTab_data()
+    {
+        QTest::addColumn<qreal>("fontScale");
+        QTest::newRow("default font") << 1.0;
+        QTest::newRow("large font") << 2.0;
+    }
+    void sheetOpensWithRoomForEveryTab()
+    {
+        QFETCH(qreal, fontScale);
+        ScaledFont font(fontScale);
+        OpenWindow w(kSheetTabs.first(), false);
+        CKestraSheet *sheet = w.run->sheet.get();
+        const QSize opened = sheet->size();
+        for (int tab = 0; tab < sheet->GetPageCount(); ++tab) {
+            QVERIFY(sheet->SetActivePage(tab));
+            QCoreApplication::processEvents();
+            QCOMPARE(sheet->size(), opened);
+            const PropertyPage *page = sheet->GetPage(tab);
+            QVERIFY2(page->width() >= page->sizeHint().width() &&
+                         page->height() >= page->sizeHint().height(),
+                     qPrintable(shown(page->caption()) + ": " + sizeText(page->size()) + " for " +
+                                sizeText(page->sizeHint())));
+        }
+    }
+
+    void accessKeysAreUniqueAndWhereExpected_data() { addWindowRows(false); }
+    void accessKeysAreUniqueAndWhereExpected()
+    {
+        QFETCH(QString, window);
+        OpenWindow w(window, false);
+        QMap<QChar, QString> taken;
+        for (const AccessKey &k : accessKeys(w.window)) {
+            if (k.key.isNull()) {
+                QVERIFY2(k.control &&
+                             (keyless(k.control) || !qobject_cast<QAbstractButton *>(k.control)),
+                         qPrintable(nameOf(k) + " has no access key"));
+                continue;
+            }
+            QVERIFY2(!k.control || !keyless(k.control),
+                     qPrintable(nameOf(k) + " should have no access key"));
+            QVERIFY2(!taken.contains(k.key), qPrintable(QStringLiteral("%1 and %2 share Alt+%3")
+                                                            .arg(taken.value(k.key), nameOf(k))
+                                                            .arg(k.key)));
+            taken.insert(k.key, nameOf(k));
+            if (auto *label = qobject_cast<QLabel *>(k.control))
+                QVERIFY2(label->buddy(), qPrintable(nameOf(k) + " has a key but no buddy"));
+        }
+    }
+
+    // Alt and the letter: a label's buddy or a group's field takes the focus, a check box
+    // toggles, a radio button is chosen, a push button is pressed, a tab is shown.
+    void accessKeysReachTheirControls_data() { addWindowRows(false); }
+    void accessKeysReachTheirControls()
+    {
+        QFETCH(QString, window);
+        OpenWindow w(window, false);
+        // Fields first, then check boxes, then radios, each kind from the bottom up, and the
+        // tabs last: a radio may disable what follows it (a quickset, Off), and going up
+        // the radio that undoes it comes later.
+        QList<AccessKey> keys = accessKeys(w.window);
+        const auto rank = [](const AccessKey &k) {
+            if (k.tabBar)
+                return 4;
+            if (qobject_cast<QRadioButton *>(k.control))
+                return 3;
+            if (qobject_cast<QCheckBox *>(k.control))
+                return 2;
+            return qobject_cast<QPushButton *>(k.control) ? 1 : 0;
+        };
+        std::reverse(keys.begin(), keys.end());
+        std::stable_sort(keys.begin(), keys.end(),
+                         [&](const AccessKey &a, const AccessKey &b) { return rank(a) < rank(b); });
+
+        int pressed = 0;
+        for (const AccessKey &k : keys) {
+            if (k.key.isNull())
+                continue;
+            if (k.tabBar) {
+                pressAccessKey(w.window, k.key);
+                QTRY_COMPARE(k.tabBar->currentIndex(), k.tab);
+                ++pressed;
+                continue;
+            }
+            QWidget *control = k.control;
+            if (!control->isVisible() || !control->isEnabled())
+                continue;
+            const QString what = nameOf(k);
+            if (auto *label = qobject_cast<QLabel *>(control)) {
+                if (!label->buddy()->isEnabled())
+                    continue;
+                pressAccessKey(w.window, k.key);
+                QVERIFY2(QApplication::focusWidget() == label->buddy(), qPrintable(what));
+            } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
+                pressAccessKey(w.window, k.key);
+                QVERIFY2(box->isAncestorOf(QApplication::focusWidget()), qPrintable(what));
+            } else if (auto *push = qobject_cast<QPushButton *>(control)) {
+                // Pressed, not clicked: what a click does is for each window's own tests.
+                QSignalBlocker quiet(push);
+                pressAccessKey(w.window, k.key);
+                QVERIFY2(push->isDown(), qPrintable(what));
+                QTRY_VERIFY(!push->isDown());
+            } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+                const bool radio = qobject_cast<QRadioButton *>(button) != nullptr;
+                const bool expected = radio || !button->isChecked();
+                pressAccessKey(w.window, k.key);
+                QVERIFY2(QApplication::focusWidget() == button, qPrintable(what));
+                QTRY_COMPARE(button->isChecked(), expected);
+            }
+            ++pressed;
+        }
+        QVERIFY(pressed > 0);
+        if (w.messages)
+            QVERIFY(w.messages->shown().isEmpty());
+        else
+            QVERIFY(w.run->messages.shown().isEmpty());
+    }
+
+    void enterAcceptsAndEscapeCancels_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");
+        const int accepted = QDialog::Accepted;
+        const int rejected = QDialog::Rejected;
+        for (const QString &name : kWindows) {
+            const bool noCard = name == QLatin1String("no-card");
+            QTest::newRow(qPrintable(name + QStringLiteral(" Enter")))
+                << name << int(Qt::Key_Return) << (noCard ? int(CNoCardDlg::Retry) : accepted);
+            QTest::newRow(qPrintable(name + QStringLiteral(" Escape")))
+                << name << int(Qt::Key_Escape) << (noCard ? int(CNoCardDlg::Exit) : rejected);
+        }
+    }
+    void enterAcceptsAndEscapeCancels()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, key);
+        QFETCH(int, result);
+        OpenWindow w(window, false);
+        auto *dialog = qobject_cast<QDialog *>(w.window);
+        QVERIFY(dialog);
+        if (key == Qt::Key_Return && window.startsWith(QLatin1String("sheet")))
+            w.run->messages.expect(114);
+        if (key == Qt::Key_Return && window == QLatin1String("set-date-time")) {
+            // It opens on the computer's clock and asks before it closes.
+            QString question = stringText(118);
+            question.replace(QLatin1String("%s"), QStringLiteral("9:05 AM, January 05, 2015"));
+            w.messages->expect(question, MessageAnswer::Yes);
+        }
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus && dialog->isAncestorOf(focus));
+        QTest::keyClick(focus, static_cast<Qt::Key>(key));
+        QTRY_VERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), result);
+        if (w.messages)
+            QVERIFY(w.messages->allAnswered());
+        else
+            QVERIFY(w.run->messages.allAnswered());
+    }
+};
+
+QTEST_MAIN(TestWindowSurvey)
+#include "tst_window_survey.moc"
