@@ -106,6 +106,10 @@ public:
     // not widen the page.
     void reserveTitle(const QString &title) { reservedTitle = title; }
 
+    // Where the access key of the title leads. A plain group box would prefer a chosen radio
+    // button (a To) to the field of the same row.
+    void setAccessKeyTarget(QWidget *field) { accessKeyTarget = field; }
+
     QSize minimumSizeHint() const override
     {
         QSize size = QGroupBox::minimumSizeHint();
@@ -141,6 +145,16 @@ public:
     }
 
 protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::Shortcut && accessKeyTarget && accessKeyTarget->isVisible() &&
+            accessKeyTarget->isEnabled()) {
+            accessKeyTarget->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+        return QGroupBox::event(event);
+    }
+
     void changeEvent(QEvent *event) override
     {
         QGroupBox::changeEvent(event); // recomputes the frame for the title first
@@ -160,6 +174,7 @@ private:
 
     bool placeKept = false;
     QString reservedTitle;
+    QWidget *accessKeyTarget = nullptr;
 };
 
 CKTPageCellular::CKTPageCellular(CameraSettings &settings, AppState &app, QWidget *parent)
@@ -236,6 +251,7 @@ void CKTPageCellular::buildControls()
         row->addWidget(emailRadios[j][1]);
         emailGroup->rows->addLayout(row);
     }
+    emailGroup->setAccessKeyTarget(emailEdits[0]);
 
     // Both groups stay hidden until a carrier is chosen.
     phoneGroup->hide();

@@ -2,10 +2,12 @@
 #include "app/no_card_dialog.h"
 #include "app/select_card_dialog.h"
 #include "fake_volume_source.h"
+#include "focus_chain.h"
 #include "framework/message_service.h"
 #include "modal_script.h"
 #include "shown_text.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -75,6 +77,9 @@ enum class Answer
     Escape,
     CloseBox,
     ReadOnlyButton,
+    RetryKey,    // Alt+R
+    ReadOnlyKey, // Alt+C
+    ExitKey,     // Alt+X
 };
 
 void answer(QDialog *dialog, Answer how)
@@ -91,6 +96,15 @@ void answer(QDialog *dialog, Answer how)
         break;
     case Answer::CloseBox:
         dialog->close();
+        break;
+    case Answer::RetryKey:
+        QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier);
+        break;
+    case Answer::ReadOnlyKey:
+        QTest::keyClick(dialog, Qt::Key_C, Qt::AltModifier);
+        break;
+    case Answer::ExitKey:
+        QTest::keyClick(dialog, Qt::Key_X, Qt::AltModifier);
         break;
     }
 }
@@ -452,6 +466,8 @@ private slots:
         QTest::newRow("Exit") << Answer::ExitButton << CardOutcome::Exit;
         QTest::newRow("Escape") << Answer::Escape << CardOutcome::Exit;
         QTest::newRow("close box") << Answer::CloseBox << CardOutcome::Exit;
+        QTest::newRow("Alt+C") << Answer::ReadOnlyKey << CardOutcome::ContinueReadOnly;
+        QTest::newRow("Alt+X") << Answer::ExitKey << CardOutcome::Exit;
     }
 
     void noCardAnswers()
@@ -483,6 +499,9 @@ private slots:
         QTest::newRow("Exit") << Answer::ExitButton << 2;
         QTest::newRow("Escape") << Answer::Escape << 2;
         QTest::newRow("close box") << Answer::CloseBox << 2;
+        QTest::newRow("Alt+R") << Answer::RetryKey << 4;
+        QTest::newRow("Alt+C") << Answer::ReadOnlyKey << 1263;
+        QTest::newRow("Alt+X") << Answer::ExitKey << 2;
     }
 
     void noCardDialogResults()
@@ -546,6 +565,44 @@ private slots:
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(dialog.selectedPath().isEmpty());
+    }
+
+    void theKeyboardGoesThroughTheCardDialogs()
+    {
+        Drives drives;
+        QVERIFY(drives.loaded);
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            const QStringList chain = {"retryButton", "readOnlyButton", "exitButton",
+                                       "retryButton"};
+            const TabWalk walk = walkBothWays(dialog, chain);
+            QCOMPARE(walk.forward, expectedWalk(chain).forward);
+            QCOMPARE(walk.backward, expectedWalk(chain).backward);
+            dialog->reject();
+        });
+        CNoCardDlg noCard;
+        QCOMPARE(noCard.exec(), int(CNoCardDlg::Exit));
+
+        // The list has the focus; Down picks the second card, Enter takes it.
+        CSelectCardDlg selectCard(drives.source);
+        QVERIFY(selectCard.ScanCards());
+        person.then([&](QDialog *dialog) {
+            const QStringList chain = {"cardList", "okButton", "cancelButton", "cardList"};
+            const TabWalk walk = walkBothWays(dialog, chain);
+            QCOMPARE(walk.forward, expectedWalk(chain).forward);
+            QCOMPARE(walk.backward, expectedWalk(chain).backward);
+            QWidget *cancel = dialog->findChild<QWidget *>(QStringLiteral("cancelButton"));
+            cancel->setFocus();
+            QTest::keyClick(cancel, Qt::Key_S, Qt::AltModifier);
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            QCOMPARE(QApplication::focusWidget(), list);
+            QCOMPARE(list->currentRow(), 0);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        QCOMPARE(selectCard.exec(), int(QDialog::Accepted));
+        QCOMPARE(selectCard.selectedPath(), drives.settingsPath(QStringLiteral("TRAIL")));
+        QVERIFY(QDir(drives.root(QStringLiteral("TRAIL")) + "/VELOMAR").exists());
     }
 };
 

@@ -1,11 +1,14 @@
+#include "focus_chain.h"
 #include "framework/message_service.h"
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -272,6 +275,114 @@ private slots:
                  QStringList({run.folder.filePath(QString::fromLatin1(kUserGuideFileName))}));
         QTest::keyClick(run.sheet.get(), Qt::Key_F1, Qt::ShiftModifier);
         QCOMPARE(run.platform.openedDocuments.size(), 1);
+    }
+
+    // F1 reaches the sheet whichever control has the focus, on every tab; Shift+F1 never.
+    void f1OpensTheUserGuideFromEveryControl()
+    {
+        SheetRun run;
+        CameraSettings inUse = factorySettings();
+        inUse.SetStoredQuickset(QuicksetAdvanced);
+        inUse.SetTimeLapseOn(true);
+        inUse.SetCellularOff(false);
+        inUse.SetKeyBoltOn(true);
+        run.writeLocal(inUse);
+        QFile guide(QString::fromLatin1(kUserGuideFileName));
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.close();
+        run.open();
+        run.sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(run.sheet.get()));
+        int presses = 0;
+        for (int tab = 0; tab < run.sheet->GetPageCount(); ++tab) {
+            QVERIFY(run.sheet->SetActivePage(tab));
+            for (QWidget *w : run.sheet->findChildren<QWidget *>()) {
+                if (!w->isVisible() || !w->isEnabled() || w->isWindow() ||
+                    !(w->focusPolicy() & Qt::TabFocus))
+                    continue;
+                w->setFocus();
+                QTest::keyClick(w, Qt::Key_F1, Qt::ShiftModifier);
+                QTest::keyClick(w, Qt::Key_F1);
+                ++presses;
+                QVERIFY2(run.platform.openedDocuments.size() == presses,
+                         qPrintable(w->objectName()));
+            }
+        }
+        QVERIFY(presses > 40);
+        QVERIFY(run.messages.shown().isEmpty());
+    }
+
+    void theKeyboardGoesFromEachPageToTheButtons_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("Triggers") << 0 << "quicksetNormal"
+                                  << "useExternalTrigger";
+        QTest::newRow("Time Lapse") << 1 << "timeLapseOff"
+                                    << "viewSchedule";
+        QTest::newRow("Images") << 2 << "label"
+                                << "printBorder";
+        QTest::newRow("Cellular") << 3 << "useCellular"
+                                  << "carrierList";
+        QTest::newRow("Other") << 4 << "loopRecording"
+                               << "useKeyBolt";
+    }
+    void theKeyboardGoesFromEachPageToTheButtons()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        SheetRun run;
+        CameraSettings values = factorySettings();
+        values.SetCellularOff(false);
+        run.writeLocal(values);
+        run.open();
+        QVERIFY(run.sheet->SetActivePage(tab));
+        QTabBar *bar = run.sheet->tabWidget()->tabBar();
+        QCOMPARE(tabChain(bar, 1), QStringList{first});
+        const QStringList buttons = {"okButton", "cancelButton", "applyButton", "helpButton",
+                                     "qt_tabwidget_tabbar"};
+        QCOMPARE(tabChain(run.sheet->findChild<QWidget *>(last), 5), buttons);
+        QCOMPARE(tabChain(bar, 5, true),
+                 (QStringList{"helpButton", "applyButton", "cancelButton", "okButton", last}));
+    }
+
+    void readOnlyLeavesCancelTheOneButtonOnTheWay()
+    {
+        SheetRun run;
+        run.app.readOnly = true;
+        run.open();
+        QVERIFY(run.sheet->SetActivePage(2));
+        QCOMPARE(tabChain(run.sheet->findChild<QWidget *>(QStringLiteral("printBorder")), 2),
+                 (QStringList{"cancelButton", "qt_tabwidget_tabbar"}));
+        QCOMPARE(tabChain(run.sheet->tabWidget()->tabBar(), 1), QStringList{"cancelButton"});
+    }
+
+    // Alt+D and Alt+F press "Change Date/Time..." and "Use Factory" from anywhere; each asks
+    // first. Alt and a tab's letter shows that tab.
+    void theSheetsButtonsAndTabsHaveAccessKeys()
+    {
+        SheetRun run;
+        run.open();
+        run.sheet->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(run.sheet.get()));
+        QWidget *field = run.find<QWidget>("quicksetNormal");
+        field->setFocus();
+        run.messages.expect(111, MessageAnswer::No);
+        QTest::keyClick(field, Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(run.messages.allAnswered());
+        run.messages.expect(110, MessageAnswer::No);
+        QTest::keyClick(field, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(run.messages.allAnswered());
+        const QList<QPair<Qt::Key, int>> tabs = {
+            {Qt::Key_L, 1}, {Qt::Key_I, 2}, {Qt::Key_C, 3}, {Qt::Key_R, 4}, {Qt::Key_T, 0}};
+        for (const auto &[key, tab] : tabs) {
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+            QCOMPARE(run.sheet->GetActiveIndex(), tab);
+        }
+        QCOMPARE(run.messages.shown().size(), 2);
+        QVERIFY(run.sheet->isVisible());
     }
 
     void readOnlyRunsWriteNothing()

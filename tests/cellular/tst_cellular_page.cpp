@@ -2,6 +2,7 @@
 #include "cellular/cellular_page.h"
 #include "controls/char_filter_edit.h"
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "scripted_messages.h"
 
 #include <QAbstractButton>
@@ -778,6 +779,69 @@ private slots:
         QCOMPARE(card.mid(cellular + 74, 32), QByteArray(32, '\0'));
         QCOMPARE(folder.read("Kestra.cfg").mid(cellular), card.mid(cellular));
         QCOMPARE(folder.read("carriers2.dat"), QByteArray("1\0", 2));
+    }
+
+    void theKeyboardReachesEveryControl_data()
+    {
+        QTest::addColumn<bool>("cellularOn");
+        QTest::addColumn<int>("carrier"); // -1: none chosen
+        QTest::addColumn<bool>("bcc");    // the first address is BCC
+        QTest::addColumn<QStringList>("chain");
+        const QStringList start = {"qt_tabwidget_tabbar", "useCellular", "sendDailyStatus",
+                                   "carrierList"};
+        const QStringList end = {"okButton", "cancelButton", "qt_tabwidget_tabbar"};
+        QTest::newRow("cellular off: the box alone")
+            << false << 0 << false << QStringList{"qt_tabwidget_tabbar", "useCellular"} + end;
+        QTest::newRow("no carrier chosen") << true << -1 << false << start + end;
+        QTest::newRow("phones first, four and two")
+            << true << 0 << false
+            << start + QStringList{"phoneNumber1", "phoneNumber2", "phoneNumber3", "phoneNumber4",
+                                   "email1",       "emailTo1",     "email2",       "emailTo2"} +
+                   end;
+        QTest::newRow("an address first, then two phones")
+            << true << 1 << true
+            << start + QStringList{"email1", "emailBcc1", "phoneNumber1", "phoneNumber2"} + end;
+    }
+    void theKeyboardReachesEveryControl()
+    {
+        QFETCH(bool, cellularOn);
+        QFETCH(int, carrier);
+        QFETCH(bool, bcc);
+        QFETCH(QStringList, chain);
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.settings.SetCellularOff(!cellularOn);
+        f.settings.cellular.email1 = PackEmailAddress("owner@example.org", bcc);
+        f.open();
+        if (carrier >= 0)
+            f.choose(carrier);
+        const TabWalk walk = walkBothWays(f.sheet, chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // Alt and a letter: the carrier list, the first phone row, the first address.
+    void accessKeysLeadToTheFields()
+    {
+        Fixture f;
+        f.folder.write("carriers.dat", kShapes);
+        f.settings.SetCellularOff(false);
+        f.open();
+        QTest::keyClick(f.useCellular(), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.carrierList());
+        QTest::keyClick(f.carrierList(), Qt::Key_Down);
+        settle();
+        QCOMPARE(f.app.carrierIndex, 0);
+        QCOMPARE(f.shownPhoneRows(), 4);
+        QTest::keyClick(f.carrierList(), Qt::Key_M, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.phone(1));
+        QTest::keyClicks(f.phone(1), QStringLiteral("555-0100"));
+        QTest::keyClick(f.phone(1), Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.email(1));
+        QTest::keyClicks(f.email(1), QStringLiteral("a@b.c"));
+        QVERIFY(f.sheet->SetActivePage(1));
+        QCOMPARE(UnpackPhoneNumber(f.settings.cellular.phoneNumbers[0]).text, "555-0100");
+        QCOMPARE(UnpackEmailAddress(f.settings.cellular.email1).text, "a@b.c");
     }
 };
 

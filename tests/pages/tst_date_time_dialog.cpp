@@ -1,8 +1,10 @@
 #include "controls/number_edit.h"
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "pages/date_time_dialog.h"
 #include "scripted_messages.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
@@ -451,6 +453,70 @@ private slots:
         QCOMPARE(run.list("day")->currentText(), day);
         QCOMPARE(run.list("day")->count(), days);
         QCOMPARE(run.list("day")->itemText(days - 1), QString::number(days));
+    }
+
+    void theKeyboardGoesFromTheTimeToTheDateToTheButtons()
+    {
+        DialogRun run;
+        run.open();
+        const QStringList chain = {"hour", "minute",   "amPm",         "month", "day",
+                                   "year", "okButton", "cancelButton", "hour"};
+        const TabWalk walk = walkBothWays(run.dialog.get(), chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // 7:30 PM on 1 March 2016 by keys alone: Alt+T and Alt+D to the rows, the arrows in the
+    // lists, Enter for OK; Enter with Cancel focused cancels.
+    void aSwitchOnTimeIsEnteredWithTheKeyboard()
+    {
+        DialogRun run;
+        run.open();
+        QWidget *start = QApplication::focusWidget();
+        QVERIFY(start);
+        QTest::keyClick(start, Qt::Key_T, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), run.edit("hour"));
+        run.edit("hour")->selectAll();
+        QTest::keyClicks(run.edit("hour"), QStringLiteral("7"));
+        QTest::keyClick(run.edit("hour"), Qt::Key_Tab);
+        run.edit("minute")->selectAll();
+        QTest::keyClicks(run.edit("minute"), QStringLiteral("30"));
+        QTest::keyClick(run.edit("minute"), Qt::Key_Tab);
+        QTest::keyClick(run.list("amPm"), Qt::Key_Down);
+        QTest::keyClick(run.list("amPm"), Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), run.list("month"));
+        QTest::keyClick(run.list("month"), Qt::Key_Down);
+        QTest::keyClick(run.list("month"), Qt::Key_Down);
+        QTest::keyClick(run.list("month"), Qt::Key_Tab);
+        QTest::keyClick(run.list("day"), Qt::Key_Home);
+        QTest::keyClick(run.list("day"), Qt::Key_Tab);
+        QTest::keyClick(run.list("year"), Qt::Key_Down);
+        QCOMPARE(run.shownTime(), QStringLiteral("7:30 PM"));
+        QCOMPARE(run.shownDate(), QStringLiteral("March 1, 2016"));
+
+        run.messages.expect(switchOnQuestion(QStringLiteral("7:30 PM, March 01, 2016")),
+                            MessageAnswer::Yes);
+        QTest::keyClick(run.list("year"), Qt::Key_Return);
+        QVERIFY(run.messages.allAnswered());
+        QCOMPARE(run.dialog->result(), int(QDialog::Accepted));
+        int hour = 0;
+        int minute = 0;
+        run.settings.GetLoadTime(&hour, &minute, nullptr);
+        QCOMPARE(hour, 19);
+        QCOMPARE(minute, 30);
+    }
+
+    void enterOnAFocusedCancelCancels()
+    {
+        DialogRun run;
+        run.open();
+        auto *cancel = run.find<QPushButton>("cancelButton");
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Return);
+        QVERIFY(!run.dialog->isVisible());
+        QCOMPARE(run.dialog->result(), int(QDialog::Rejected));
+        QVERIFY(run.messages.shown().isEmpty());
+        QCOMPARE(int(run.settings.core.loadTime), 0);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "controls/char_filter_edit.h"
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "framework/property_sheet.h"
 #include "pages/images_page.h"
 #include "scripted_messages.h"
@@ -535,6 +536,69 @@ private slots:
         QVERIFY(f.control<QRadioButton>("celsius")->isChecked());
         QVERIFY(f.control<QRadioButton>("lowResolution")->isChecked());
         QVERIFY(!f.control<QRadioButton>("highResolution")->isChecked());
+    }
+
+    void theKeyboardReachesEveryControl_data()
+    {
+        QTest::addColumn<bool>("secondChoices");
+        QTest::newRow("factory choices") << false;
+        QTest::newRow("Celsius, 24 hr, low resolution") << true;
+    }
+    void theKeyboardReachesEveryControl()
+    {
+        QFETCH(bool, secondChoices);
+        Fixture f([&](CameraSettings &s, AppState &) {
+            s.SetCelsius(secondChoices);
+            s.SetClock24h(secondChoices);
+            s.SetLowResolution(secondChoices);
+        });
+        // Each pair of radios is one stop, at its chosen radio.
+        const QStringList chain = {"qt_tabwidget_tabbar",
+                                   "label",
+                                   "brightness",
+                                   "contrast",
+                                   "sharpness",
+                                   "saturation",
+                                   secondChoices ? "celsius" : "fahrenheit",
+                                   secondChoices ? "clock24h" : "clock12h",
+                                   "nightShutter",
+                                   "nightIso",
+                                   secondChoices ? "lowResolution" : "highResolution",
+                                   "printBorder",
+                                   "okButton",
+                                   "cancelButton",
+                                   "qt_tabwidget_tabbar"};
+        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // The sliders move by one with the arrows and by a tick with Page Up and Page Down; a
+    // pair of radios is chosen with the arrows.
+    void slidersAndRadiosFollowTheKeys()
+    {
+        Fixture f;
+        QSlider *brightness = f.slider("brightness");
+        brightness->setFocus();
+        QTest::keyClick(brightness, Qt::Key_Right);
+        QCOMPARE(brightness->value(), 65);
+        QTest::keyClick(brightness, Qt::Key_PageUp);
+        QCOMPARE(brightness->value(), 97);
+        QTest::keyClick(brightness, Qt::Key_End);
+        QCOMPARE(brightness->value(), 255);
+        QSlider *shutter = f.slider("nightShutter");
+        shutter->setFocus();
+        QTest::keyClick(shutter, Qt::Key_Right);
+        QCOMPARE(shutter->value(), 1);
+        auto *fahrenheit = f.control<QRadioButton>("fahrenheit");
+        fahrenheit->setFocus();
+        QTest::keyClick(fahrenheit, Qt::Key_Right);
+        QVERIFY(f.control<QRadioButton>("celsius")->isChecked());
+        QVERIFY(f.control<QRadioButton>("clock12h")->isChecked()); // the other pair stays
+        QVERIFY(f.leave());
+        QCOMPARE(int(f.settings.core.brightness), 255);
+        QCOMPARE(int(f.settings.NightShutter()), 1);
+        QVERIFY(f.settings.Celsius());
     }
 };
 

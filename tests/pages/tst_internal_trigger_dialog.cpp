@@ -1,4 +1,5 @@
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "pages/internal_trigger_dialog.h"
 #include "scripted_messages.h"
 
@@ -309,6 +310,54 @@ private slots:
         f.click("okButton");
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(int(f.settings.core.pulseWindow), 3);
+    }
+
+    void theKeyboardReachesEveryControl_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QStringList>("chain");
+        QTest::newRow("editing") << false
+                                 << QStringList{"sensitivity", "pulseCount",   "pulseWindow",
+                                                "okButton",    "cancelButton", "sensitivity"};
+        // Only Cancel is left to a read-only user; the focus stays there.
+        QTest::newRow("read only") << true << QStringList{"cancelButton", "cancelButton"};
+    }
+    void theKeyboardReachesEveryControl()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QStringList, chain);
+        Fixture f;
+        QVERIFY(f.open(readOnly));
+        const TabWalk walk = walkBothWays(f.dialog.get(), chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // The whole dialog by keys: Alt+S to the slider, the arrows, Alt+R and Alt+W to the
+    // fields, Enter for OK.
+    void theSettingsAreEnteredWithTheKeyboard()
+    {
+        Fixture f;
+        QVERIFY(f.open());
+        QWidget *first = QApplication::focusWidget();
+        QVERIFY(first);
+        QTest::keyClick(first, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.slider());
+        QTest::keyClick(f.slider(), Qt::Key_End);
+        QTest::keyClick(f.slider(), Qt::Key_Left);
+        QTest::keyClick(f.slider(), Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.edit("pulseCount"));
+        f.edit("pulseCount")->selectAll();
+        QTest::keyClicks(f.edit("pulseCount"), QStringLiteral("4"));
+        QTest::keyClick(f.edit("pulseCount"), Qt::Key_W, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.edit("pulseWindow"));
+        f.edit("pulseWindow")->selectAll();
+        QTest::keyClicks(f.edit("pulseWindow"), QStringLiteral("2.5"));
+        QTest::keyClick(f.edit("pulseWindow"), Qt::Key_Return);
+        QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(int(f.settings.Sensitivity()), 75);
+        QCOMPARE(int(f.settings.core.pulseCount), 4);
+        QCOMPARE(int(f.settings.core.pulseWindow), 25);
     }
 };
 

@@ -1,9 +1,11 @@
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "framework/property_sheet.h"
 #include "pages/keybolt_page.h"
 #include "scripted_messages.h"
 #include "shown_text.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -339,6 +341,54 @@ private slots:
         for (QGroupBox *group : f.page->findChildren<QGroupBox *>())
             groups.append(group->title());
         QCOMPARE(groups, QStringList({"Stormline Models Only", "KeyBolt"}));
+    }
+
+    void theKeyboardReachesEveryControl_data()
+    {
+        QTest::addColumn<bool>("keyBoltOn");
+        QTest::newRow("KeyBolt off: no digits") << false;
+        QTest::newRow("KeyBolt on: the four digits") << true;
+    }
+    void theKeyboardReachesEveryControl()
+    {
+        QFETCH(bool, keyBoltOn);
+        Fixture f([&](CameraSettings &s, AppState &) { s.SetKeyBoltOn(keyBoltOn); });
+        QStringList chain = {"qt_tabwidget_tabbar", "loopRecording", "hideLogo",
+                             "illuminatorOff",      "startDelay",    "useKeyBolt"};
+        if (keyBoltOn)
+            chain << "codeDigit1"
+                  << "codeDigit2"
+                  << "codeDigit3"
+                  << "codeDigit4";
+        chain << "okButton"
+              << "cancelButton"
+              << "qt_tabwidget_tabbar";
+        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // Space ticks "Use KeyBolt" and the digits can be reached and chosen at once; Alt and a
+    // digit goes straight to that digit's list.
+    void theCodeIsEnteredWithTheKeyboard()
+    {
+        Fixture f;
+        QCOMPARE(tabChain(f.box("useKeyBolt"), 1), QStringList{"okButton"});
+        QTest::keyClick(f.box("useKeyBolt"), Qt::Key_Space);
+        QVERIFY(f.digitsEnabled(true));
+        QCOMPARE(tabChain(f.box("useKeyBolt"), 1), QStringList{"codeDigit1"});
+        QTest::keyClick(f.digit(1), Qt::Key_Down);
+        QTest::keyClick(f.digit(1), Qt::Key_3, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.digit(3));
+        QTest::keyClick(f.digit(3), Qt::Key_End);
+        QTest::keyClick(f.digit(3), Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.list("startDelay"));
+        QTest::keyClick(f.list("startDelay"), Qt::Key_End);
+        QVERIFY(f.leave());
+        QVERIFY(f.settings.KeyBoltOn());
+        QCOMPARE(int(f.settings.CodeDigit(1)), 1);
+        QCOMPARE(int(f.settings.CodeDigit(3)), 3);
+        QCOMPARE(int(f.settings.StartDelay()), 14);
     }
 };
 

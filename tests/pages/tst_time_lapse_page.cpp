@@ -1,12 +1,16 @@
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "framework/property_sheet.h"
 #include "pages/time_lapse_page.h"
 #include "scripted_messages.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -514,6 +518,73 @@ private slots:
 
         run.click("viewSchedule");
         QCOMPARE(run.page->schedulesOpened, 1);
+    }
+
+    void theKeyboardReachesEveryControl_data()
+    {
+        QTest::addColumn<std::uint16_t>("timeLapseFlags");
+        QTest::addColumn<std::uint16_t>("interval");
+        QTest::addColumn<QStringList>("chain");
+        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
+        const QStringList buttons = {"viewSchedule", "okButton", "cancelButton", bar};
+        // Only the chosen unit's list and, where a burst fits, the shot radios take part.
+        QTest::newRow("off") << std::uint16_t(0) << minutes(5)
+                             << QStringList{bar, "timeLapseOff"} + buttons;
+        QTest::newRow("every 10 minutes, bursts")
+            << std::uint16_t(kOn | kBurst) << minutes(10)
+            << QStringList{bar, "timeLapseMinutes", "minutesList", "takeMultiplePictures"} +
+                   buttons;
+        QTest::newRow("every 2 hours")
+            << kOn << hours(2)
+            << QStringList{bar, "timeLapseHours", "hoursList", "takeOnePicture"} + buttons;
+        QTest::newRow("every 2 seconds: no burst fits")
+            << kOn << seconds(2) << QStringList{bar, "timeLapseSeconds", "secondsList"} + buttons;
+    }
+    void theKeyboardReachesEveryControl()
+    {
+        QFETCH(std::uint16_t, timeLapseFlags);
+        QFETCH(std::uint16_t, interval);
+        QFETCH(QStringList, chain);
+        PageRun run;
+        run.settings.core.timeLapseFlags = timeLapseFlags;
+        run.settings.core.timeLapseInterval = interval;
+        run.open();
+        const TabWalk walk = walkBothWays(run.sheet, chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // From Off to every 15 minutes with a burst, and to the schedule, by keys alone.
+    void anIntervalIsChosenWithTheKeyboard()
+    {
+        PageRun run;
+        run.open();
+        QCOMPARE(tabChain(run.sheet->tabWidget()->tabBar(), 1), QStringList{"timeLapseOff"});
+        // The arrows go from radio to radio and choose as they go.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(run.radio("timeLapseMinutes")->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), run.list("minutesList"));
+        // From "1" down to "15".
+        for (int i = 0; i < 8; ++i)
+            QTest::keyClick(run.list("minutesList"), Qt::Key_Down);
+        QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("15"));
+        QTest::keyClick(run.list("minutesList"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), run.radio("takeOnePicture"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(run.radio("takeMultiplePictures")->isChecked());
+        // Enter on "View Schedule..." opens the schedule, which saves the page first.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), run.find<QPushButton>("viewSchedule"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(run.page->schedulesOpened, 1);
+        QCOMPARE(run.page->intervalAtOpen, minutes(15));
+        QCOMPARE(run.page->flagsAtOpen, std::uint16_t(kOn | kBurst));
+        QVERIFY(run.sheet->isVisible());
+        // Alt+V presses it from anywhere on the page.
+        QTest::keyClick(run.list("minutesList"), Qt::Key_V, Qt::AltModifier);
+        QTRY_COMPARE(run.page->schedulesOpened, 2);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "framework/property_sheet.h"
+#include "modal_script.h"
 #include "pages/internal_trigger_dialog.h"
 #include "pages/triggers_page.h"
 #include "scripted_messages.h"
@@ -10,6 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -693,36 +698,97 @@ private slots:
         QVERIFY(f.settings.dual == dual);
     }
 
+    void theKeyboardReachesEveryControl_data()
+    {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("waiting between pictures") << false;
+        QTest::newRow("as fast as possible") << true;
+    }
     void theKeyboardReachesEveryControl()
     {
+        QFETCH(bool, fast);
         Fixture f;
         setAdvanced(f.settings);
+        f.settings.SetFastSequence(fast);
         QVERIFY(f.open());
-        // Tabbing into a radio group lands on its selected radio.
-        f.widget("picturesPerTrigger")->setFocus();
-        QTest::keyClick(f.widget("picturesPerTrigger"), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), f.widget("quicksetAdvanced"));
-        QStringList order;
-        for (int i = 0; i < 8; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            order << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(order, QStringList({"picturesPerTrigger", "waitBetweenPictures", "pictureInterval",
-                                     "quietPeriod", "useInternalTrigger", "internalTriggerSettings",
-                                     "useExternalTrigger", "viewTriggerSchedule"}));
-        f.widget("pictureInterval")->setFocus();
-        QTest::keyClick(f.widget("pictureInterval"), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), f.widget("waitBetweenPictures"));
+        // Top to bottom, left to right; each radio group one stop, at its chosen radio; the
+        // sheet's buttons last.
+        const QStringList chain = {"qt_tabwidget_tabbar",
+                                   "quicksetAdvanced",
+                                   "picturesPerTrigger",
+                                   fast ? "fastSequence" : "waitBetweenPictures",
+                                   "pictureInterval",
+                                   "quietPeriod",
+                                   "useInternalTrigger",
+                                   "internalTriggerSettings",
+                                   "useExternalTrigger",
+                                   "viewTriggerSchedule",
+                                   "okButton",
+                                   "cancelButton",
+                                   "qt_tabwidget_tabbar"};
+        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
 
         // Arrow keys move through the quickset radios and select as they go.
         f.widget("quicksetAdvanced")->setFocus();
         QTest::keyClick(f.widget("quicksetAdvanced"), Qt::Key_Left);
         QCOMPARE(f.checkedQuickset(), QStringLiteral("quicksetConservative"));
         QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetConservative));
+        // The group is now entered at Conservative.
+        QCOMPARE(tabChain(f.sheet->tabWidget()->tabBar(), 1), QStringList{"quicksetConservative"});
         // Space toggles the external trigger.
         f.widget("useExternalTrigger")->setFocus();
         QTest::keyClick(f.widget("useExternalTrigger"), Qt::Key_Space);
         QVERIFY(f.button("useExternalTrigger")->isChecked());
+    }
+
+    // Enter on a focused push button presses that button, not the sheet's OK; Space too.
+    void theButtonsWorkFromTheKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("access key") << int(Qt::Key_V);
+    }
+    void theButtonsWorkFromTheKeyboard()
+    {
+        QFETCH(int, key);
+        Fixture f;
+        setAdvanced(f.settings);
+        QVERIFY(f.open());
+        const auto press = [&](const QString &name) {
+            QWidget *button = f.widget(name);
+            button->setFocus();
+            if (key == Qt::Key_V) {
+                // Alt+V for "View Schedule...", Alt+E for "Advanced...".
+                const char letter = name == QLatin1String("viewTriggerSchedule") ? 'v' : 'e';
+                QTest::keyClick(button, letter, Qt::AltModifier);
+            } else {
+                QTest::keyClick(button, static_cast<Qt::Key>(key));
+            }
+        };
+        press(QStringLiteral("viewTriggerSchedule"));
+        QTRY_COMPARE(f.page->schedulesOpened, 1);
+        QVERIFY(f.sheet->isVisible());
+
+        ModalScript person;
+        person.then([](QDialog *dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("internalTriggerDialog"));
+            // Its slider takes the arrow keys; Escape closes it.
+            auto *slider = dialog->findChild<QSlider *>(QStringLiteral("sensitivity"));
+            const int before = slider->value();
+            slider->setFocus();
+            QTest::keyClick(slider, before > 0 ? Qt::Key_Left : Qt::Key_Right);
+            QVERIFY(slider->value() != before);
+            QTest::keyClick(slider, Qt::Key_Escape);
+        });
+        press(QStringLiteral("internalTriggerSettings"));
+        QTRY_COMPARE(person.opened(), 1);
+        QTRY_VERIFY(!QApplication::activeModalWidget() ||
+                    QApplication::activeModalWidget() == f.sheet.get());
+        QVERIFY(f.sheet->isVisible());
+        QVERIFY(f.messages.shown().isEmpty());
     }
 };
 

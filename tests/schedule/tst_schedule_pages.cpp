@@ -1,4 +1,5 @@
 #include "fake_platform.h"
+#include "focus_chain.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_dual_page.h"
 #include "schedule/schedule_page.h"
@@ -549,30 +550,82 @@ private slots:
     void gridsTakeTheirPlaceInTheTabOrder_data()
     {
         QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("dayMask");       // days on Schedule 2
         QTest::addColumn<QStringList>("chain"); // Tab from the first, in order
-        QTest::newRow("daily") << kDailyTab
-                               << QStringList{"scheduleGrid", "scheduleAllOn", "scheduleAllOff"};
-        QTest::newRow("dual") << kDualTab
-                              << QStringList{"saturdaySchedule2", "schedule1Grid", "schedule1AllOn",
-                                             "schedule1AllOff",   "schedule2Grid", "schedule2AllOn",
-                                             "schedule2AllOff"};
+        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
+        const QStringList buttons = {"okButton", "cancelButton", bar};
+        QTest::newRow("daily") << kDailyTab << 0
+                               << QStringList{bar, "scheduleGrid", "scheduleAllOn",
+                                              "scheduleAllOff"} +
+                                      buttons;
+        // One stop a day, at the day's chosen button.
+        const QStringList grids = {"schedule1Grid", "schedule1AllOn", "schedule1AllOff",
+                                   "schedule2Grid", "schedule2AllOn", "schedule2AllOff"};
+        QTest::newRow("dual, every day on Schedule 1") << kDualTab << 0
+                                                       << QStringList{bar,
+                                                                      "sundaySchedule1",
+                                                                      "mondaySchedule1",
+                                                                      "tuesdaySchedule1",
+                                                                      "wednesdaySchedule1",
+                                                                      "thursdaySchedule1",
+                                                                      "fridaySchedule1",
+                                                                      "saturdaySchedule1"} +
+                                                              grids + buttons;
+        QTest::newRow("dual, the weekend on Schedule 2") << kDualTab << 0x41
+                                                         << QStringList{bar,
+                                                                        "sundaySchedule2",
+                                                                        "mondaySchedule1",
+                                                                        "tuesdaySchedule1",
+                                                                        "wednesdaySchedule1",
+                                                                        "thursdaySchedule1",
+                                                                        "fridaySchedule1",
+                                                                        "saturdaySchedule2"} +
+                                                                grids + buttons;
     }
     void gridsTakeTheirPlaceInTheTabOrder()
     {
         QFETCH(int, tab);
+        QFETCH(int, dayMask);
         QFETCH(QStringList, chain);
         SheetRun run;
+        for (int d = 1; d <= 7; ++d)
+            run.settings.SetTriggerDayUsesSchedule2(d, (dayMask >> (d - 1)) & 1);
         QVERIFY(run.open());
         run.clickTab(tab);
-        run.find(chain.first())->setFocus(Qt::OtherFocusReason);
-        for (qsizetype i = 1; i < chain.size(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), chain[i]);
-        }
-        for (qsizetype i = chain.size() - 2; i >= 0; --i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-            QCOMPARE(QApplication::focusWidget()->objectName(), chain[i]);
-        }
+        const TabWalk walk = walkBothWays(run.sheet.get(), chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+    }
+
+    // A schedule by keys alone: Alt+A to the grid of the daily page, Space on a cell, Alt+F
+    // for All Off; Alt+D to the dual tab refused with message 121 while all is off.
+    void theDailyScheduleIsEditedWithTheKeyboard()
+    {
+        SheetRun run;
+        QVERIFY(run.open());
+        CScheduleCtrl *grid = run.grid(QStringLiteral("scheduleGrid"));
+        QTest::keyClick(run.sheet.get(), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Space);
+        QCOMPARE(grid->GetSlot(15), 0);
+        QTest::keyClick(grid, Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(grid->GetSlot(0), 0);
+        QCOMPARE(grid->GetSlot(23 * 60 + 45), 0);
+        run.messages.expect(kNoPeriodOn);
+        QTest::keyClick(grid, Qt::Key_D, Qt::AltModifier);
+        QVERIFY(run.messages.allAnswered());
+        QCOMPARE(run.shownTab(), kDailyTab);
+        QTest::keyClick(grid, Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(grid->GetSlot(0), 1);
+        QTest::keyClick(grid, Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(run.shownTab(), kDualTab);
+        // Alt+2 goes to the second grid; Enter is OK.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), run.grid(QStringLiteral("schedule2Grid")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!run.sheet->isVisible());
+        QCOMPARE(run.sheet->result(), int(QDialog::Accepted));
     }
 
     void dayPairsAreChosenWithTheKeyboard()
