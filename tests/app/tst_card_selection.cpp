@@ -84,6 +84,8 @@ enum class Answer
 
 void answer(QDialog *dialog, Answer how)
 {
+    // Access keys reach only the active window: the step may run before the dialog is.
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
     switch (how) {
     case Answer::ExitButton:
         click(dialog, "exitButton");

@@ -827,6 +827,7 @@ private slots:
         f.folder.write("carriers.dat", kShapes);
         f.settings.SetCellularOff(false);
         f.open();
+        QVERIFY(QTest::qWaitForWindowActive(f.sheet));
         QTest::keyClick(f.useCellular(), Qt::Key_A, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), f.carrierList());
         QTest::keyClick(f.carrierList(), Qt::Key_Down);

@@ -472,6 +472,7 @@ private slots:
     {
         DialogRun run;
         run.open();
+        QVERIFY(QTest::qWaitForWindowActive(run.dialog.get()));
         QWidget *start = QApplication::focusWidget();
         QVERIFY(start);
         QTest::keyClick(start, Qt::Key_T, Qt::AltModifier);
