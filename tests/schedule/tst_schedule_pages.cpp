@@ -549,45 +549,36 @@ private slots:
 
     void gridsTakeTheirPlaceInTheTabOrder_data()
     {
+        QTest::addColumn<bool>("timeLapse");
         QTest::addColumn<int>("tab");
         QTest::addColumn<int>("dayMask");       // days on Schedule 2
         QTest::addColumn<QStringList>("chain"); // Tab from the first, in order
         const QString bar = QStringLiteral("qt_tabwidget_tabbar");
         const QStringList buttons = {"okButton", "cancelButton", bar};
-        QTest::newRow("daily") << kDailyTab << 0
-                               << QStringList{bar, "scheduleGrid", "scheduleAllOn",
-                                              "scheduleAllOff"} +
-                                      buttons;
+        const QStringList daily = {bar, "scheduleGrid", "scheduleAllOn", "scheduleAllOff"};
+        QTest::newRow("time lapse") << true << kDailyTab << 0 << daily + buttons;
+        QTest::newRow("daily") << false << kDailyTab << 0 << daily + buttons;
         // One stop a day, at the day's chosen button.
         const QStringList grids = {"schedule1Grid", "schedule1AllOn", "schedule1AllOff",
                                    "schedule2Grid", "schedule2AllOn", "schedule2AllOff"};
-        QTest::newRow("dual, every day on Schedule 1") << kDualTab << 0
-                                                       << QStringList{bar,
-                                                                      "sundaySchedule1",
-                                                                      "mondaySchedule1",
-                                                                      "tuesdaySchedule1",
-                                                                      "wednesdaySchedule1",
-                                                                      "thursdaySchedule1",
-                                                                      "fridaySchedule1",
-                                                                      "saturdaySchedule1"} +
-                                                              grids + buttons;
-        QTest::newRow("dual, the weekend on Schedule 2") << kDualTab << 0x41
-                                                         << QStringList{bar,
-                                                                        "sundaySchedule2",
-                                                                        "mondaySchedule1",
-                                                                        "tuesdaySchedule1",
-                                                                        "wednesdaySchedule1",
-                                                                        "thursdaySchedule1",
-                                                                        "fridaySchedule1",
-                                                                        "saturdaySchedule2"} +
-                                                                grids + buttons;
+        const QStringList weekdays = {"mondaySchedule1", "tuesdaySchedule1", "wednesdaySchedule1",
+                                      "thursdaySchedule1", "fridaySchedule1"};
+        QTest::newRow("dual, every day on Schedule 1")
+            << false << kDualTab << 0
+            << QStringList{bar, "sundaySchedule1"} + weekdays + QStringList{"saturdaySchedule1"} +
+                   grids + buttons;
+        QTest::newRow("dual, the weekend on Schedule 2")
+            << false << kDualTab << 0x41
+            << QStringList{bar, "sundaySchedule2"} + weekdays + QStringList{"saturdaySchedule2"} +
+                   grids + buttons;
     }
     void gridsTakeTheirPlaceInTheTabOrder()
     {
+        QFETCH(bool, timeLapse);
         QFETCH(int, tab);
         QFETCH(int, dayMask);
         QFETCH(QStringList, chain);
-        SheetRun run;
+        SheetRun run(timeLapse);
         for (int d = 1; d <= 7; ++d)
             run.settings.SetTriggerDayUsesSchedule2(d, (dayMask >> (d - 1)) & 1);
         QVERIFY(run.open());
