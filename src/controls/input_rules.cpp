@@ -204,12 +204,13 @@ void NumberRule::OnChar(QChar c)
             typeDecimalDigit(c, before, numeric);
         else
             typeWholeDigit(c, before, numeric);
-    } else if (!isPrintableAscii(c)) {
+    } else if (!isPrintableAscii(c) && c != sign && c != point) {
         field.defaultChar(c);
     }
-    // Any other printable character is dropped without a sound. Whatever happened, the field
-    // ends with a text of its own rule: overwriting the sign with a digit in a full whole part
-    // would otherwise leave one digit too many.
+    // Any other printable character is dropped without a sound, and so are a sign and a
+    // separator the field does not take, even where the locale's are not ASCII. Whatever happened,
+    // the field ends with a text of its own rule: overwriting the sign with a digit in a full whole
+    // part would otherwise leave one digit too many.
     reformat();
 }
 

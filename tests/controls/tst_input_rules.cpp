@@ -143,6 +143,51 @@ private slots:
         QCOMPARE(rule.validText(text), valid);
     }
 
+    // A sign or separator outside ASCII is still the field's sign or separator: where the
+    // field takes none, typing it is dropped like any other refused key, selection and all.
+    void refusedLocaleSignAndSeparatorChangeNothing_data()
+    {
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<QString>("point");
+        QTest::addColumn<int>("whole");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("minus sign over a selection, no sign allowed")
+            << "\u2212"
+            << "." << -2 << 1 << 0 << 4 << "\u2212";
+        QTest::newRow("minus sign at the caret, no sign allowed")
+            << "\u2212"
+            << "." << -2 << 1 << 1 << 1 << "\u2212";
+        QTest::newRow("arabic separator in front of an integer")
+            << "-"
+            << "\u066b" << -4 << 0 << 0 << 0 << "\u066b";
+        QTest::newRow("arabic separator over a selection of an integer")
+            << "-"
+            << "\u066b" << -4 << 0 << 1 << 3 << "\u066b";
+    }
+    void refusedLocaleSignAndSeparatorChangeNothing()
+    {
+        QFETCH(QString, sign);
+        QFETCH(QString, point);
+        QFETCH(int, whole);
+        QFETCH(int, decimals);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, typed);
+        FakePlatformServices platform;
+        platform.locale.negativeSign = sign.at(0);
+        platform.locale.decimalPoint = point.at(0);
+        const QString text = decimals > 0 ? QStringLiteral("12") + point + QStringLiteral("5")
+                                          : QStringLiteral("1234");
+        FieldBuffer buffer(at(text, start, end));
+        NumberRule rule(buffer, whole, decimals);
+        apply(rule, Step::Type, typed);
+        QCOMPARE(buffer.fieldState(), at(text, start, end));
+        QCOMPARE(platform.beeps, 0);
+    }
+
     void numberEditing_data()
     {
         QTest::addColumn<int>("whole");
