@@ -499,6 +499,34 @@ private slots:
         QVERIFY(lineWith("Phone number 2:").endsWith("(none)"));
         QVERIFY(lineWith("E-mail address 2:").endsWith("boss@example.com (BCC)"));
     }
+
+    // A label or address from a crafted file must not drive the terminal: control bytes are
+    // shown as \xNN, other characters as they are.
+    void readableShowEscapesControlBytes()
+    {
+        CameraSettings s;
+        s.ResetAll();
+        s.SetLabel("a\x1b]0;pwn\x07\x9b"
+                   "2J\xe9");
+        s.cellular.email1 = PackEmailAddress("x\x1b[2J@example.com", false);
+        RecordedMessages messages;
+        QVERIFY(WriteSettingsFile(s, fsPath(file("Kestra.cfg")), messages));
+
+        const Run r = run({"show", "Kestra.cfg"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(!r.out.contains('\x1b'));
+        QVERIFY(!r.out.contains('\x07'));
+        QVERIFY(!r.out.contains("\xc2\x9b"));
+        const QString text = QString::fromUtf8(r.out);
+        QVERIFY(text.contains(QString::fromUtf8("\"a\\x1B]0;pwn\\x07\\x9B2J\u00e9\"")));
+        QVERIFY(text.contains("x\\x1B[2J@example.com (To)"));
+
+        // The JSON view keeps the text itself; its encoder escapes it.
+        const Run json = run({"show", "--json", "Kestra.cfg"});
+        QVERIFY(!json.out.contains('\x1b'));
+        const auto core = QJsonDocument::fromJson(json.out).object()["core"].toObject();
+        QCOMPARE(core["label"].toString(), QString::fromUtf8("a\x1b]0;pwn\x07\u009b2J\u00e9"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestKestraCfg)

@@ -6,15 +6,40 @@
 #include <cstdio>
 #include <sstream>
 
+namespace {
+
+void appendLatin1(std::string &out, unsigned char c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
 std::string Latin1ToUtf8(std::string_view bytes)
 {
     std::string out;
+    for (unsigned char c : bytes)
+        appendLatin1(out, c);
+    return out;
+}
+
+std::string PrintableText(std::string_view bytes)
+{
+    // Control bytes from a damaged or crafted file would otherwise reach the terminal as
+    // escape sequences; show them as \xNN instead.
+    std::string out;
     for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
         } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            appendLatin1(out, c);
         }
     }
     return out;
@@ -65,7 +90,8 @@ std::string destinationText(const Destination &destination, int kind)
 {
     if (kind == DestinationNone)
         return "(none)";
-    std::string text = destination.text.empty() ? std::string("(empty)") : destination.text;
+    std::string text =
+        destination.text.empty() ? std::string("(empty)") : PrintableText(destination.text);
     if (kind == DestinationTo)
         return text + " (To)";
     if (kind == DestinationBcc)
@@ -174,7 +200,7 @@ std::string DescribeSettings(const CameraSettings &s)
     lines.item("Days on schedule 2", daysOnSchedule2((s.dual.dayAssignment >> 8) & 0x7F));
 
     lines.heading("Images");
-    lines.item("Label", "\"" + Latin1ToUtf8(s.Label()) + "\"");
+    lines.item("Label", "\"" + PrintableText(s.Label()) + "\"");
     lines.item("Brightness", std::to_string(core.brightness));
     lines.item("Contrast", std::to_string(core.contrast));
     lines.item("Sharpness", std::to_string(core.sharpness));

@@ -18,3 +18,7 @@ nlohmann::ordered_json SettingsToJson(const CameraSettings &settings);
 
 // ISO 8859-1 bytes as UTF-8 text.
 std::string Latin1ToUtf8(std::string_view bytes);
+
+// The same for a terminal: control bytes become \xNN, so a stored text cannot move the
+// cursor or change the terminal's state.
+std::string PrintableText(std::string_view bytes);
