@@ -12,9 +12,9 @@
 
 QString ResolveLocalSettingsPath(const QString &programPath, const QString &userDataFolder)
 {
-    const QString baseName = QFileInfo(programPath).completeBaseName();
-    const QString path = QString::fromStdString(
-        LocalSettingsPath(programPath.toStdString(), baseName.toStdString()));
+    const std::string module = programPath.toStdString();
+    const QString path =
+        QString::fromStdString(LocalSettingsPath(module, ExecutableBaseName(module)));
     const QFileInfo local(path);
     if (local.isRelative() || userDataFolder.isEmpty())
         return path;

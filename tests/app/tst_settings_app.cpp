@@ -182,6 +182,10 @@ private slots:
         QDir(dir.path()).mkdir(QStringLiteral("bin"));
         QCOMPARE(ResolveLocalSettingsPath(program, data),
                  dir.filePath(QStringLiteral("bin/Kestra.cfg")));
+        // A program whose name starts with a dot is named by the whole file name, so its copy
+        // still lies beside it and not in whatever folder the program was started from.
+        QCOMPARE(ResolveLocalSettingsPath(dir.filePath(QStringLiteral("bin/.editor")), data),
+                 dir.filePath(QStringLiteral("bin/Kestra.cfg")));
 
         // A folder that does not exist cannot be written either; neither can /usr/bin for a
         // user (root can write anywhere, so the missing folder stands in for it here).
