@@ -206,11 +206,22 @@ bool DataExchange::text(QLineEdit *edit, QString &value)
 
 bool DataExchange::minMax(QLineEdit *edit, int value, int min, int max)
 {
+    return integerInRange(edit, value, min, max);
+}
+
+bool DataExchange::minMax(QComboBox *list, int value, int min, int max)
+{
+    return integerInRange(list, value, min, max);
+}
+
+bool DataExchange::integerInRange(QWidget *control, int value, int min, int max)
+{
     if (failedFlag)
         return false;
     if (loading() || (value >= min && value <= max))
         return true;
-    return failWith(edit, tr("Please enter an integer between %1 and %2.").arg(min).arg(max), true);
+    return failWith(control, tr("Please enter an integer between %1 and %2.").arg(min).arg(max),
+                    true);
 }
 
 bool DataExchange::minMax(QLineEdit *edit, double value, double min, double max)

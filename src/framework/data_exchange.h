@@ -40,6 +40,8 @@ public:
 
     // Range and length checks, on save only.
     bool minMax(QLineEdit *edit, int value, int min, int max);
+    // A list's position, checked like a number; the list takes the focus on a failure.
+    bool minMax(QComboBox *list, int value, int min, int max);
     bool minMax(QLineEdit *edit, double value, double min, double max);
     // Compares in single precision and words the bounds with 6 significant digits.
     bool minMaxFloat(QLineEdit *edit, float value, float min, float max);
@@ -66,6 +68,7 @@ public:
 
 private:
     bool failWith(QWidget *control, const QString &message, bool exclamation);
+    bool integerInRange(QWidget *control, int value, int min, int max);
 
     Direction direction;
     bool failedFlag = false;

@@ -34,14 +34,6 @@ bool isLeapYear(int year)
     return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
 }
 
-// Checks a list's position the way the number fields are checked; the list takes the focus.
-bool listInRange(DataExchange &dx, QComboBox *list, int value, int min, int max)
-{
-    if (dx.minMax(nullptr, value, min, max))
-        return true;
-    list->setFocus(Qt::OtherFocusReason);
-    return false;
-}
 } // namespace
 
 CDateTimeDlg::CDateTimeDlg(CameraSettings &settings, QWidget *parent)
@@ -247,8 +239,8 @@ bool CDateTimeDlg::exchange(Direction direction)
     const int newYear = yearList->currentIndex() + kFirstYear;
     const int newDay = dayList->currentIndex() + 1;
     // These fail only when a list has nothing selected.
-    if (!listInRange(dx, monthList, newMonth, 1, 12) || !listInRange(dx, dayList, newDay, 1, 31) ||
-        !listInRange(dx, yearList, newYear, kFirstYear, kLastYear))
+    if (!dx.minMax(monthList, newMonth, 1, 12) || !dx.minMax(dayList, newDay, 1, 31) ||
+        !dx.minMax(yearList, newYear, kFirstYear, kLastYear))
         return false;
 
     hour = newHour;

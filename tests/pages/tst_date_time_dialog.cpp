@@ -398,6 +398,8 @@ private slots:
         run.messages.expect(kRangeMessage.arg(2000).arg(2099));
         run.pressOk();
         QVERIFY(run.messages.allAnswered());
+        QCOMPARE(run.messages.owners().last(),
+                 run.dialog.get()); // over the dialog, not the desktop
         QVERIFY(run.dialog->isVisible());
         QVERIFY(run.list("year")->hasFocus());
         QCOMPARE(run.settings.core.loadDate, std::uint16_t(0));

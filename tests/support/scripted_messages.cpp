@@ -17,9 +17,10 @@ ScriptedMessages &ScriptedMessages::expect(int stringId, MessageAnswer answer)
     return expect(stringText(stringId), answer);
 }
 
-MessageAnswer ScriptedMessages::show(QWidget *, const Message &message)
+MessageAnswer ScriptedMessages::show(QWidget *parent, const Message &message)
 {
     messages.append(message);
+    parents.append(parent);
     if (queue.isEmpty() || queue.first().text != message.text) {
         const QByteArray failure =
             "Unexpected message box: \"" + message.text.toUtf8() + "\"" +
@@ -43,4 +44,5 @@ void ScriptedMessages::clear()
 {
     queue.clear();
     messages.clear();
+    parents.clear();
 }

@@ -22,6 +22,8 @@ public:
 
     // Every message shown so far, in order.
     const QList<Message> &shown() const { return messages; }
+    // The window each of them was shown over (null for none).
+    const QList<QWidget *> &owners() const { return parents; }
     QStringList shownTexts() const;
     // True when every expected message has come.
     bool allAnswered() const { return queue.isEmpty(); }
@@ -35,5 +37,6 @@ private:
     };
     QList<Expected> queue;
     QList<Message> messages;
+    QList<QWidget *> parents;
     ScopedMessageService installation;
 };
