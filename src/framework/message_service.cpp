@@ -1,5 +1,6 @@
 #include "framework/message_service.h"
 
+#include "framework/file_paths.h"
 #include "framework/platform_services.h"
 #include "resources/string_table.h"
 
@@ -117,7 +118,7 @@ QString fileErrorText(platform::FileErrorCause cause, const QString &fileName)
 
 void showFileError(QWidget *parent, const MediumError &error)
 {
-    const QString fileName = QString::fromStdString(error.path().string());
+    const QString fileName = fromFilePath(error.path());
     showMessage(parent, fileErrorText(error.cause(), fileName), programName(), MessageIcon::Stop);
 }
 

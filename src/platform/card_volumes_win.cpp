@@ -1,5 +1,7 @@
 #include "platform/card_volumes.h"
 
+#include "platform/win32_text.h"
+
 #include <windows.h>
 
 #include <array>
@@ -16,17 +18,6 @@ std::wstring rootDirectory(const std::string &root)
     if (directory.empty() || directory.back() != L'\\')
         directory += L'\\';
     return directory;
-}
-
-std::string toUtf8(const wchar_t *text)
-{
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1)
-        return {};
-    std::string converted(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, converted.data(), bytes, nullptr, nullptr);
-    converted.resize(static_cast<std::size_t>(bytes - 1));
-    return converted;
 }
 
 class Win32VolumeSource final : public VolumeSource
@@ -62,7 +53,8 @@ public:
                                    nullptr, fileSystemName.data(),
                                    static_cast<DWORD>(fileSystemName.size() - 1)))
             return std::nullopt;
-        return VolumeInformation{toUtf8(volumeName.data()), toUtf8(fileSystemName.data())};
+        return VolumeInformation{utf8FromWide(volumeName.data()),
+                                 utf8FromWide(fileSystemName.data())};
     }
 };
 

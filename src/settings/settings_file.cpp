@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include "platform/utf8_path.h"
 #include "settings/byte_order.h"
 
 #include <algorithm>
@@ -158,7 +159,8 @@ void readOptionalSection(Section &section, platform::NativeFile &file,
 } // namespace
 
 MediumError::MediumError(FileErrorCause cause, std::filesystem::path path)
-    : std::runtime_error(std::string(causeText(cause)) + " while accessing " + path.string()),
+    : std::runtime_error(std::string(causeText(cause)) + " while accessing " +
+                         platform::utf8FromPath(path)),
       errorCause(cause), filePath(std::move(path))
 {
 }

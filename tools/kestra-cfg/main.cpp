@@ -1,8 +1,11 @@
 #include "kestra_cfg.h"
 
+#include "platform/console.h"
+
 #include <iostream>
 
 int main(int argc, char **argv)
 {
-    return RunKestraCfg(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    const platform::Utf8Console console;
+    return RunKestraCfg(platform::commandLineArguments(argc, argv), std::cout, std::cerr);
 }
