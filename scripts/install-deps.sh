@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
     # toolchain
     g++ cmake ninja-build clang libclang-rt-14-dev pkg-config
-    # compile check of the Windows sources
-    g++-mingw-w64-x86-64
+    # the Windows build of kestra-cfg, and running it under Wine in its tests (mkfs.fat makes
+    # the FAT images that stand for cards there)
+    g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 dosfstools
     # libraries
     qt6-base-dev libgl-dev nlohmann-json3-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font

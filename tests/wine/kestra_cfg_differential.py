@@ -1,0 +1,149 @@
+#!/usr/bin/python3
+"""kestra-cfg.exe under Wine does what the Linux kestra-cfg does.
+
+Each row runs one command line with both programs, each in a fresh folder holding the same
+files, and compares the exit codes, standard output, standard error and every byte left in the
+folder. Output is the same bytes on both systems: "\\n" line ends, UTF-8 text. A command is
+added to the comparison by adding its rows.
+"""
+
+import os
+import pathlib
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import wine_env
+
+CORPUS = wine_env.SOURCE_DIR / "fuzz/corpus/settings_reader_fuzz"
+FACTORY = wine_env.SOURCE_DIR / "examples/Kestra.cfg"
+
+NON_ASCII_FOLDER = "Ördner €"
+NON_ASCII_FILE = f"{NON_ASCII_FOLDER}/Kämera ß.cfg"
+
+
+def starting_files():
+    """The files every run starts with: None makes a folder; a tuple (bytes, "read-only") a
+    file without write permission, which Windows reads as the read-only attribute."""
+    factory = FACTORY.read_bytes()
+    return {
+        # the three layouts, with and without the optional sections
+        "tag1.cfg": (CORPUS / "tag1.cfg").read_bytes(),
+        "tag2.cfg": (CORPUS / "tag2.cfg").read_bytes(),
+        "tag2-dual.cfg": (CORPUS / "dual_tag2.cfg").read_bytes(),
+        "tag3.cfg": factory,
+        "tag3-core.cfg": (CORPUS / "core_only.cfg").read_bytes(),
+        # files that must be refused
+        "empty.cfg": b"",
+        "short.cfg": factory[:60],
+        "unknown-tag.cfg": bytes.fromhex("0400460000"),
+        "folder.cfg": None,
+        "read-only.cfg": ((CORPUS / "tag1.cfg").read_bytes(), "read-only"),
+        # a name outside every ANSI code page
+        NON_ASCII_FOLDER: None,
+        NON_ASCII_FILE: (CORPUS / "tag2.cfg").read_bytes(),
+    }
+
+
+LAYOUTS = ["tag1.cfg", "tag2.cfg", "tag2-dual.cfg", "tag3.cfg", "tag3-core.cfg", NON_ASCII_FILE]
+REFUSED = ["empty.cfg", "short.cfg", "unknown-tag.cfg", "folder.cfg"]
+
+ROWS = [
+    *[(f"show {name}", ["show", name]) for name in LAYOUTS + REFUSED],
+    *[(f"show --json {name}", ["show", "--json", name]) for name in LAYOUTS + REFUSED],
+    *[(f"convert {name}", ["convert", name, "out.cfg"]) for name in LAYOUTS + REFUSED],
+    ("convert in place", ["convert", "tag1.cfg", "tag1.cfg"]),
+    ("convert to a non-ASCII name", ["convert", "tag1.cfg", f"{NON_ASCII_FOLDER}/Nëu.cfg"]),
+    ("factory", ["factory", "out.cfg"]),
+    ("factory over a file", ["factory", "tag1.cfg"]),
+    ("factory to a non-ASCII name", ["factory", NON_ASCII_FILE]),
+    # a file that is not there
+    ("show a missing file", ["show", "missing.cfg"]),
+    ("show a missing non-ASCII name", ["show", f"{NON_ASCII_FOLDER}/fehlt ä.cfg"]),
+    ("show --json a missing file", ["show", "--json", "missing.cfg"]),
+    ("convert a missing file", ["convert", "missing.cfg", "out.cfg"]),
+    # targets that cannot be written
+    ("factory over a read-only file", ["factory", "read-only.cfg"]),
+    ("convert over a read-only file", ["convert", "tag2.cfg", "read-only.cfg"]),
+    ("factory into a missing folder", ["factory", "VELOMAR/Kestra.cfg"]),
+    ("factory over a folder", ["factory", "folder.cfg"]),
+    # wrong usage
+    ("no command", []),
+    ("unknown command", ["dump", "tag1.cfg"]),
+    ("show without a file", ["show"]),
+    ("convert without OUT", ["convert", "tag1.cfg"]),
+]
+
+
+def populate(folder):
+    for name, content in starting_files().items():
+        path = folder / name
+        if content is None:
+            path.mkdir()
+            continue
+        read_only = isinstance(content, tuple)
+        path.write_bytes(content[0] if read_only else content)
+        if read_only:
+            path.chmod(0o444)
+
+
+def as_ordinary_user():
+    # Root passes every permission check on Linux, while Windows keeps a read-only file
+    # read-only for administrators too: the Linux build runs as "nobody" instead.
+    os.setgroups([])
+    os.setgid(65534)
+    os.setuid(65534)
+
+
+def run_linux(program, arguments, cwd):
+    root = os.geteuid() == 0
+    if root:
+        # The folder is the user's own, as it is on Windows.
+        for path in [cwd, *cwd.rglob("*")]:
+            os.chown(path, 65534, 65534)
+    result = subprocess.run([program, *arguments], cwd=cwd,
+                            capture_output=True, timeout=wine_env.TIMEOUT,
+                            preexec_fn=as_ordinary_user if root else None)
+    return result.returncode, result.stdout, result.stderr
+
+
+class Differential(unittest.TestCase):
+    maxDiff = None
+
+    def setUp(self):
+        self.base = pathlib.Path(tempfile.mkdtemp(prefix="kestra-cfg-differential-"))
+        self.base.chmod(0o755)
+        # A copy that "nobody" may run, wherever the build folder is.
+        self.linux_program = self.base / "kestra-cfg"
+        shutil.copy(os.environ["KESTRA_CFG_LINUX"], self.linux_program)
+
+    def tearDown(self):
+        shutil.rmtree(self.base)
+
+    def run_both(self, index, arguments):
+        linux, windows = self.base / f"{index}-linux", self.base / f"{index}-windows"
+        for folder in (linux, windows):
+            folder.mkdir()
+            populate(folder)
+        linux_run = run_linux(self.linux_program, arguments, linux)
+        windows_run = wine_env.run_windows(os.environ["KESTRA_CFG_EXE"], arguments, windows)
+        return (linux_run, wine_env.folder_contents(linux)), (windows_run,
+                                                              wine_env.folder_contents(windows))
+
+    def test_every_command_gives_the_same_result(self):
+        for index, (name, arguments) in enumerate(ROWS):
+            with self.subTest(name):
+                (linux_run, linux_files), (windows_run, windows_files) = self.run_both(
+                    index, arguments)
+                self.assertEqual(windows_run[0], linux_run[0], "exit code")
+                self.assertEqual(windows_run[1].decode(errors="replace"),
+                                 linux_run[1].decode(errors="replace"), "standard output")
+                self.assertEqual(windows_run[1], linux_run[1], "standard output bytes")
+                self.assertEqual(windows_run[2], linux_run[2], "standard error")
+                self.assertEqual(windows_files, linux_files, "files left in the folder")
+
+
+if __name__ == "__main__":
+    wine_env.require("VELOMAR_WINE64", "KESTRA_CFG_EXE", "KESTRA_CFG_LINUX")
+    unittest.main()
