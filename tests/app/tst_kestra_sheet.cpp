@@ -97,17 +97,29 @@ private slots:
     void carrierIndexIsWrittenAsTwoBytes_data()
     {
         QTest::addColumn<int>("carrierIndex");
+        QTest::addColumn<QByteArray>("before"); // carriers2.dat from an earlier run; null: none
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("one digit") << 7 << QByteArray("7\0", 2);
-        QTest::newRow("two digits") << 12 << QByteArray("12");
-        QTest::newRow("none chosen") << -1 << QByteArray("3\0", 2);
-        QTest::newRow("beyond the list") << 50 << QByteArray("3\0", 2);
+        const QByteArray none;
+        QTest::newRow("one digit") << 7 << none << QByteArray("7\0", 2);
+        QTest::newRow("two digits") << 12 << QByteArray("5\0", 2) << QByteArray("12");
+        QTest::newRow("none chosen") << -1 << none << QByteArray("3\0", 2);
+        QTest::newRow("beyond the list") << 50 << none << QByteArray("3\0", 2);
+        // A run that never opened the Cellular tab keeps the carrier chosen before.
+        QTest::newRow("none chosen keeps the earlier choice")
+            << -1 << QByteArray("5\0", 2) << QByteArray("5\0", 2);
+        QTest::newRow("none chosen over a position out of range")
+            << -1 << QByteArray("60") << QByteArray("3\0", 2);
     }
     void carrierIndexIsWrittenAsTwoBytes()
     {
         QFETCH(int, carrierIndex);
+        QFETCH(QByteArray, before);
         QFETCH(QByteArray, bytes);
         SheetRun run;
+        if (!before.isNull()) {
+            QFile earlier(QStringLiteral("carriers2.dat"));
+            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(before) == before.size());
+        }
         run.open();
         run.app.carrierIndex = carrierIndex;
         run.messages.expect(114);
