@@ -3,8 +3,10 @@
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
+#include "wheel_notch.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -125,6 +127,43 @@ private slots:
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
         QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), bytes);
+    }
+
+    // The wheel turned over the carrier list while a phone number has the focus changes no
+    // carrier, so no destination row is emptied behind the user's back.
+    void wheelOverTheUnfocusedCarrierListLosesNoPhoneNumber()
+    {
+        SheetRun run;
+        CameraSettings stored = factorySettings();
+        stored.SetCellularOff(false);
+        for (std::size_t i = 0; i < stored.cellular.phoneNumbers.size(); ++i)
+            stored.cellular.phoneNumbers[i] = PackPhoneNumber("555 010" + std::to_string(i), false);
+        run.writeLocal(stored);
+        const QByteArray carriers = "Four Phones;2;4;1;0\nTwo Phones;2;2;1;0\nOne Phone;2;1;1;0\n";
+        const QByteArray lastCarrier("0\0", 2);
+        for (const auto &[name, bytes] :
+             {std::pair{"carriers.dat", carriers}, std::pair{"carriers2.dat", lastCarrier}}) {
+            QFile file(QString::fromLatin1(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        run.open();
+        run.clickTab(3);
+        auto *list = run.find<QComboBox>("carrierList");
+        QCOMPARE(list->currentIndex(), 0);
+        run.find<QWidget>("phoneNumber4")->setFocus();
+        turnWheel(list, -1);
+        turnWheel(list, -1);
+        QCOMPARE(list->currentIndex(), 0);
+
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
+        CameraSettings onCard = stored;
+        onCard.core.loadTime = 0;
+        onCard.core.loadDate = 0;
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(stored));
+        QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), lastCarrier);
     }
 
     void noPicturesAsksForATriggerAndStays()
