@@ -468,12 +468,12 @@ private slots:
 
     void aFullLocalMediumKeepsTheSheetOpenAndWritesNothingElse()
     {
+        // The first local copy: no old file whose space the new one could take.
         SheetRun run;
         TmpfsMount medium;
         if (!medium.mounted())
             QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + medium.error()));
         run.localPath = medium.filePath(QStringLiteral("Kestra.cfg"));
-        run.writeLocal(earlierRun());
         QVERIFY(medium.fill());
         run.open();
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
@@ -482,10 +482,36 @@ private slots:
         QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.messages.shown().first().icon, MessageIcon::Stop);
         QVERIFY(run.sheet->isVisible());
-        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
-        QCOMPARE(QDir(medium.path()).entryList(QDir::Files).size(), 2); // Kestra.cfg, filler
+        QCOMPARE(QDir(medium.path()).entryList(QDir::Files), QStringList{"filler"});
+    }
+
+    // A card full of pictures still takes the new settings in the space of its old file.
+    void okOnAFullCardReplacesItsSettings()
+    {
+        SheetRun run;
+        TmpfsMount card;
+        if (!card.mounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + card.error()));
+        run.cardPath = card.filePath(QStringLiteral("Kestra.cfg"));
+        QFile old(run.cardPath);
+        const QByteArray factory = settingsFileBytes(factorySettings());
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(factory) == factory.size());
+        old.close();
+        QVERIFY(card.fill());
+        run.writeLocal(earlierRun());
+        run.open();
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+
+        QVERIFY(run.messages.allAnswered());
+        QVERIFY(!run.sheet->isVisible());
+        CameraSettings onCard = earlierRun();
+        onCard.core.loadTime = 0;
+        onCard.core.loadDate = 0;
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(QDir(card.path()).entryList(QDir::Files), (QStringList{"filler", "Kestra.cfg"}));
     }
 
     void aFullCardKeepsTheRecordAsItWasSoOkCanBePressedAgain()
