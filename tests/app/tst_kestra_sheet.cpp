@@ -29,6 +29,20 @@ CameraSettings earlierRun()
     return s;
 }
 
+// What the card receives of `settings` in a run without the date dialog: no switch-on time.
+CameraSettings withoutSwitchOnTime(CameraSettings settings)
+{
+    settings.core.loadTime = 0;
+    settings.core.loadDate = 0;
+    return settings;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestKestraSheet : public QObject
@@ -89,10 +103,7 @@ private slots:
         // The local copy keeps the switch-on time it was loaded with; the card gets none,
         // since the date dialog did not run in this run.
         QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
-        CameraSettings onCard = earlierRun();
-        onCard.core.loadTime = 0;
-        onCard.core.loadDate = 0;
-        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(withoutSwitchOnTime(earlierRun())));
         QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
     }
 
@@ -118,10 +129,8 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, bytes);
         SheetRun run;
-        if (!before.isNull()) {
-            QFile earlier(QStringLiteral("carriers2.dat"));
-            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(before) == before.size());
-        }
+        if (!before.isNull())
+            QVERIFY(writeFile(QStringLiteral("carriers2.dat"), before));
         run.open();
         run.app.carrierIndex = carrierIndex;
         run.messages.expect(114);
@@ -141,11 +150,8 @@ private slots:
         run.writeLocal(stored);
         const QByteArray carriers = "Four Phones;2;4;1;0\nTwo Phones;2;2;1;0\nOne Phone;2;1;1;0\n";
         const QByteArray lastCarrier("0\0", 2);
-        for (const auto &[name, bytes] :
-             {std::pair{"carriers.dat", carriers}, std::pair{"carriers2.dat", lastCarrier}}) {
-            QFile file(QString::fromLatin1(name));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        }
+        QVERIFY(writeFile(QStringLiteral("carriers.dat"), carriers));
+        QVERIFY(writeFile(QStringLiteral("carriers2.dat"), lastCarrier));
         run.open();
         run.clickTab(3);
         auto *list = run.find<QComboBox>("carrierList");
@@ -158,10 +164,7 @@ private slots:
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(!run.sheet->isVisible());
-        CameraSettings onCard = stored;
-        onCard.core.loadTime = 0;
-        onCard.core.loadDate = 0;
-        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(withoutSwitchOnTime(stored)));
         QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(stored));
         QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), lastCarrier);
     }
@@ -495,10 +498,7 @@ private slots:
         if (!card.mounted())
             QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + card.error()));
         run.cardPath = card.filePath(QStringLiteral("Kestra.cfg"));
-        QFile old(run.cardPath);
-        const QByteArray factory = settingsFileBytes(factorySettings());
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(factory) == factory.size());
-        old.close();
+        QVERIFY(writeFile(run.cardPath, settingsFileBytes(factorySettings())));
         QVERIFY(card.fill());
         run.writeLocal(earlierRun());
         run.open();
@@ -507,10 +507,7 @@ private slots:
 
         QVERIFY(run.messages.allAnswered());
         QVERIFY(!run.sheet->isVisible());
-        CameraSettings onCard = earlierRun();
-        onCard.core.loadTime = 0;
-        onCard.core.loadDate = 0;
-        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(withoutSwitchOnTime(earlierRun())));
         QCOMPARE(QDir(card.path()).entryList(QDir::Files), (QStringList{"filler", "Kestra.cfg"}));
     }
 
