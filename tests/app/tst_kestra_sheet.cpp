@@ -120,8 +120,6 @@ private slots:
         // A run that never opened the Cellular tab keeps the carrier chosen before.
         QTest::newRow("none chosen keeps the earlier choice")
             << -1 << QByteArray("5\0", 2) << QByteArray("5\0", 2);
-        QTest::newRow("none chosen over a position out of range")
-            << -1 << QByteArray("60") << QByteArray("3\0", 2);
     }
     void carrierIndexIsWrittenAsTwoBytes()
     {

@@ -298,7 +298,6 @@ private slots:
         QTest::newRow("50 is out of range") << -1 << QByteArray("50") << QByteArray("3\0", 2);
         QTest::newRow("negative") << -1 << QByteArray("-2") << QByteArray("3\0", 2);
         QTest::newRow("empty file") << -1 << QByteArray("") << QByteArray("3\0", 2);
-        QTest::newRow("empty first line") << -1 << QByteArray("\n7") << QByteArray("3\0", 2);
         QTest::newRow("a choice replaces it") << 7 << QByteArray("12") << QByteArray("7\0", 2);
     }
     void noChoiceKeepsTheRememberedCarrier()
