@@ -1,6 +1,11 @@
 #include "framework/exchange_dialog.h"
 
-ExchangeDialog::ExchangeDialog(QWidget *parent) : QDialog(parent) {}
+#include "framework/wheel_focus.h"
+
+ExchangeDialog::ExchangeDialog(QWidget *parent) : QDialog(parent)
+{
+    requireFocusForWheel();
+}
 
 int ExchangeDialog::DoModal()
 {

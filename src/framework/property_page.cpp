@@ -1,10 +1,13 @@
 #include "framework/property_page.h"
 
 #include "framework/property_sheet.h"
+#include "framework/wheel_focus.h"
 
 PropertyPage::PropertyPage(const QString &caption, QWidget *parent)
     : QWidget(parent), pageCaption(caption)
-{}
+{
+    requireFocusForWheel();
+}
 
 void PropertyPage::create()
 {

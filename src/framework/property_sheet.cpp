@@ -1,6 +1,7 @@
 #include "framework/property_sheet.h"
 
 #include "framework/keyboard_access.h"
+#include "framework/wheel_focus.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@ PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstP
                              StandardButtons buttons)
     : QDialog(parent), firstPage(firstPage)
 {
+    requireFocusForWheel();
     setWindowTitle(caption);
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("sheetTabs"));

@@ -5,7 +5,9 @@
 
 #include "platform/card_volumes.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,5 +64,13 @@ private:
 
     std::vector<LsblkDevice> scanned;
 };
+
+// How long the card scan waits for lsblk, which can hang on a failing device.
+inline constexpr std::chrono::milliseconds kLsblkTimeLimit{5000};
+
+// The machine's lsblk, found on the PATH. One that does not finish within `lsblkLimit` is
+// ended; it, or one that cannot be run or fails, leaves the scan without any drive and says
+// why in one line on stderr. CreateSystemVolumeSource() is this with kLsblkTimeLimit.
+std::unique_ptr<VolumeSource> CreateLsblkVolumeSource(std::chrono::milliseconds lsblkLimit);
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -97,16 +98,19 @@ static mode_t currentUmask()
 NativeFile NativeFile::createBeside(const std::filesystem::path &target,
                                     std::filesystem::path &created, FileErrorCause &cause)
 {
-    std::string pattern = target.string() + ".XXXXXX";
+    const std::string suffix = kTemporarySuffix;
+    const std::string pattern = target.string() + kTemporaryMarker + "XXXXXX" + suffix;
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     NativeFile file;
-    file.fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    file.fd = ::mkostemps(buffer.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
     if (file.fd < 0) {
         cause = causeFromSystemError(errno);
         return file;
     }
     created = buffer.data();
+    // The lock tells the leftover clean-up of another save that this file is in use.
+    ::flock(file.fd, LOCK_EX | LOCK_NB);
     // mkstemp makes the file private; give it the permissions a plainly created file (or the
     // file it replaces) would have.
     struct stat old;
@@ -114,6 +118,14 @@ NativeFile NativeFile::createBeside(const std::filesystem::path &target,
                                                      : (0666 & ~currentUmask());
     ::fchmod(file.fd, mode);
     cause = FileErrorCause::None;
+    return file;
+}
+
+NativeFile NativeFile::openForRewriting(const std::filesystem::path &path, FileErrorCause &cause)
+{
+    NativeFile file;
+    file.fd = openRetrying(path.c_str(), O_RDWR, 0);
+    cause = file.fd < 0 ? causeFromSystemError(errno) : FileErrorCause::None;
     return file;
 }
 
@@ -167,8 +179,28 @@ bool NativeFile::flushToMedium(FileErrorCause &cause)
         cause = causeFromSystemError(errno);
         return false;
     }
+    // Drop the now clean cached pages, so that a read after the flush shows what the medium
+    // holds rather than what we asked it to hold.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     cause = FileErrorCause::None;
     return true;
+}
+
+bool NativeFile::resize(std::uint64_t size, FileErrorCause &cause)
+{
+    int result;
+    do {
+        result = ::ftruncate(fd, static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    cause = result != 0 ? causeFromSystemError(errno) : FileErrorCause::None;
+    return result == 0;
+}
+
+bool NativeFile::rewind(FileErrorCause &cause)
+{
+    const bool moved = ::lseek(fd, 0, SEEK_SET) == 0;
+    cause = moved ? FileErrorCause::None : causeFromSystemError(errno);
+    return moved;
 }
 
 bool NativeFile::close(FileErrorCause &cause)
@@ -212,6 +244,19 @@ bool replaceFile(const std::filesystem::path &from, const std::filesystem::path 
 void removeFileQuietly(const std::filesystem::path &path)
 {
     ::unlink(path.c_str());
+}
+
+bool removeUnusedTemporary(const std::filesystem::path &path)
+{
+    const int fd = openRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // The save that made it holds a lock while it writes; any other failure to lock (a file
+    // system without locks) leaves nothing to tell, and a leftover is what it most likely is.
+    const bool inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const bool removed = !inUse && ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return removed;
 }
 
 bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)

@@ -25,6 +25,7 @@ FileErrorCause causeFromSystemError(int code)
         return FileErrorCause::ReadOnlyMedium;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
+    case ERROR_CANNOT_MAKE: // a FAT folder with no free entry
         return FileErrorCause::DiskFull;
     case ERROR_CRC:
     case ERROR_SEEK:
@@ -97,8 +98,10 @@ NativeFile NativeFile::createBeside(const std::filesystem::path &target,
     NativeFile file;
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         std::filesystem::path candidate = target;
-        candidate += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(attempt) + L".tmp";
+        candidate += kTemporaryMarker;
+        candidate += std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
+        candidate += kTemporarySuffix;
+        // Not shared: while it is open, another save cannot delete it as a leftover.
         file.handle = openHandle(candidate, GENERIC_WRITE, 0, CREATE_NEW, cause);
         if (file.handle) {
             created = candidate;
@@ -107,6 +110,13 @@ NativeFile NativeFile::createBeside(const std::filesystem::path &target,
         if (GetLastError() != ERROR_FILE_EXISTS)
             return file;
     }
+    return file;
+}
+
+NativeFile NativeFile::openForRewriting(const std::filesystem::path &path, FileErrorCause &cause)
+{
+    NativeFile file;
+    file.handle = openHandle(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, cause);
     return file;
 }
 
@@ -161,6 +171,34 @@ bool NativeFile::flushToMedium(FileErrorCause &cause)
     return true;
 }
 
+static bool moveTo(void *handle, std::uint64_t offset, FileErrorCause &cause)
+{
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle, position, nullptr, FILE_BEGIN)) {
+        cause = lastCause();
+        return false;
+    }
+    cause = FileErrorCause::None;
+    return true;
+}
+
+bool NativeFile::resize(std::uint64_t size, FileErrorCause &cause)
+{
+    if (!moveTo(handle, size, cause))
+        return false;
+    if (!SetEndOfFile(handle)) {
+        cause = lastCause();
+        return false;
+    }
+    return true;
+}
+
+bool NativeFile::rewind(FileErrorCause &cause)
+{
+    return moveTo(handle, 0, cause);
+}
+
 bool NativeFile::close(FileErrorCause &cause)
 {
     if (!CloseHandle(std::exchange(handle, nullptr))) {
@@ -186,6 +224,12 @@ bool replaceFile(const std::filesystem::path &from, const std::filesystem::path 
 void removeFileQuietly(const std::filesystem::path &path)
 {
     DeleteFileW(path.c_str());
+}
+
+bool removeUnusedTemporary(const std::filesystem::path &path)
+{
+    // A save that still writes it holds it open unshared, and the deletion fails.
+    return DeleteFileW(path.c_str()) != 0;
 }
 
 bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)

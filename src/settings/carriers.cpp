@@ -48,6 +48,25 @@ std::string_view firstLine(std::string_view text)
         line.remove_suffix(1);
     return uptoZero(line);
 }
+
+bool isCarrierPosition(long position)
+{
+    return position >= 0 && position < CarrierTable::kRows;
+}
+
+// The list position carriers2.dat names, when it can be read and names one in 0..49.
+std::optional<int> rememberedCarrier(const std::filesystem::path &lastChoiceFile)
+{
+    std::ifstream lastChoice(lastChoiceFile, std::ios::binary);
+    if (!lastChoice || std::filesystem::is_directory(lastChoiceFile))
+        return std::nullopt;
+    std::string line;
+    std::getline(lastChoice, line);
+    const auto position = ParseLastCarrier(line);
+    if (!position || !isCarrierPosition(*position))
+        return std::nullopt;
+    return static_cast<int>(*position);
+}
 } // namespace
 
 std::optional<CarrierEntry> ParseCarrierLine(std::string_view line)
@@ -129,21 +148,15 @@ CarrierList ReadCarrierList(CarrierTable &table, const std::filesystem::path &ca
                            std::istreambuf_iterator<char>()};
     list.names = ParseCarrierFile(text, table);
 
-    std::ifstream lastChoice(lastChoiceFile, std::ios::binary);
-    if (lastChoice && !std::filesystem::is_directory(lastChoiceFile)) {
-        std::string line;
-        std::getline(lastChoice, line);
-        const auto position = ParseLastCarrier(line);
-        if (position && *position >= 0 && *position < CarrierTable::kRows &&
-            *position < static_cast<long>(list.names.size()))
-            list.preselect = static_cast<int>(*position);
-    }
+    const auto position = rememberedCarrier(lastChoiceFile);
+    if (position && *position < static_cast<int>(list.names.size()))
+        list.preselect = *position;
     return list;
 }
 
 std::array<char, 2> LastCarrierBytes(int carrierIndex)
 {
-    if (carrierIndex < 0 || carrierIndex >= CarrierTable::kRows)
+    if (!isCarrierPosition(carrierIndex))
         carrierIndex = 3;
     std::array<char, 3> text{};
     std::snprintf(text.data(), text.size(), "%d", carrierIndex);
@@ -152,6 +165,10 @@ std::array<char, 2> LastCarrierBytes(int carrierIndex)
 
 bool WriteLastCarrier(int carrierIndex, const std::filesystem::path &lastChoiceFile)
 {
+    // A run that never chose a carrier must not replace the choice of an earlier run: the
+    // fallback "3" would preselect the fourth carrier and empty the rows it does not offer.
+    if (!isCarrierPosition(carrierIndex) && rememberedCarrier(lastChoiceFile))
+        return true;
     const auto bytes = LastCarrierBytes(carrierIndex);
     const std::array<std::uint8_t, 2> raw{static_cast<std::uint8_t>(bytes[0]),
                                           static_cast<std::uint8_t>(bytes[1])};

@@ -68,6 +68,8 @@ CarrierList ReadCarrierList(CarrierTable &table,
 // else "3"; a one-digit number is followed by a zero byte.
 std::array<char, 2> LastCarrierBytes(int carrierIndex);
 
-// Writes carriers2.dat; false when it could not be written (the caller stays silent).
+// Writes carriers2.dat; false when it could not be written (the caller stays silent). With
+// no carrier chosen (an index outside 0..49) a file that names a position in 0..49 is left
+// as it is; "3" is written only where there is no such file.
 bool WriteLastCarrier(int carrierIndex,
                       const std::filesystem::path &lastChoiceFile = kLastCarrierFileName);

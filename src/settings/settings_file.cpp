@@ -156,6 +156,51 @@ void readOptionalSection(Section &section, platform::NativeFile &file,
     section = Section::decode(bytes);
 }
 
+// A card pulled during a save can keep the temporary file in its folder; the next save of
+// the same file removes such leftovers. Only names of our own making are touched, and never a
+// temporary file that another save still holds open.
+void removeLeftovers(const std::filesystem::path &target)
+{
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (platform::isTemporaryFor(target, entry->path()) &&
+            std::filesystem::is_regular_file(entry->symlink_status(error)))
+            platform::removeUnusedTemporary(entry->path());
+    }
+}
+
+// Without room for a second copy, the old file's own space takes the new bytes: written from
+// its start, cut to their length, flushed and read back from the medium. This is not atomic
+// (a card pulled meanwhile can leave a mix of old and new bytes), so success waits for the
+// compare. False when the file cannot be opened, with nothing touched; throws MediumError
+// for a failure after that.
+bool rewriteInPlace(const std::filesystem::path &path, std::span<const std::uint8_t> bytes)
+{
+    FileErrorCause cause;
+    platform::NativeFile file = platform::NativeFile::openForRewriting(path, cause);
+    if (!file.isOpen())
+        return false;
+    bool done = file.writeAll(bytes, cause) && file.resize(bytes.size(), cause) &&
+                file.flushToMedium(cause) && file.rewind(cause);
+    if (done) {
+        // One byte more than written: a file that did not get its new size shows it.
+        std::vector<std::uint8_t> back(bytes.size() + 1);
+        const std::ptrdiff_t got = file.read(back, cause);
+        done = got >= 0;
+        if (done && !std::equal(bytes.begin(), bytes.end(), back.begin(), back.begin() + got)) {
+            cause = FileErrorCause::IoError;
+            done = false;
+        }
+    }
+    if (!done || !file.close(cause))
+        throw MediumError(cause, path);
+    return true;
+}
+
 } // namespace
 
 MediumError::MediumError(FileErrorCause cause, std::filesystem::path path)
@@ -217,17 +262,22 @@ bool WriteFileReplacing(const std::filesystem::path &path, std::span<const std::
     // Renaming over a write-protected file would succeed; refuse it as creating it would.
     if (!platform::canReplaceFile(path, cause))
         return false;
+    removeLeftovers(path);
+
+    // A full medium refuses the second copy although the old file's space would hold the new
+    // bytes; an existing file is then rewritten where it stands.
     std::filesystem::path temporary;
     platform::NativeFile file = platform::NativeFile::createBeside(path, temporary, cause);
     if (!file.isOpen())
-        return false;
+        return cause == FileErrorCause::DiskFull && rewriteInPlace(path, bytes);
 
     const bool written = file.writeAll(bytes, cause) && file.flushToMedium(cause) &&
                          file.close(cause) && platform::replaceFile(temporary, path, cause);
     if (!written) {
         file = platform::NativeFile();
         platform::removeFileQuietly(temporary);
-        throw MediumError(cause, path);
+        if (cause != FileErrorCause::DiskFull || !rewriteInPlace(path, bytes))
+            throw MediumError(cause, path);
     }
     return true;
 }

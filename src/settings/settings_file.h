@@ -47,18 +47,20 @@ inline constexpr int kMessageSaveError = 109;
 bool ReadSettingsFile(CameraSettings &settings, const std::filesystem::path &path,
                       SettingsFileMessages &messages);
 
-// Writes the 234-byte current layout. The bytes go to a temporary file beside `path`, reach
-// the medium, and only then replace the old file, so a failure leaves the old file whole.
-// Shows 109 and returns false when the file cannot be created; throws MediumError when the
-// medium fails while writing.
+// Writes the 234-byte current layout as WriteFileReplacing() does. Shows 109 and returns
+// false when the file cannot be created; throws MediumError when the medium fails while
+// writing.
 bool WriteSettingsFile(const CameraSettings &settings, const std::filesystem::path &path,
                        SettingsFileMessages &messages);
 
 // The exact bytes WriteSettingsFile puts into the file.
 std::array<std::uint8_t, kSettingsFileBytes> EncodeSettingsFile(const CameraSettings &settings);
 
-// Writes `bytes` to `path` by way of a temporary file in the same folder. Returns false with
-// `cause` set when the temporary file cannot be created; throws MediumError for failures after
-// that. The old file is untouched and the temporary file removed on every failure.
+// Writes `bytes` to `path` by way of a temporary file in the same folder, which reaches the
+// medium and only then replaces the old file, so a failure leaves the old file whole. Where
+// the medium is too full for the temporary file and `path` exists, the old file is rewritten
+// in place instead and read back; only that fallback can leave it half written. Removes the
+// temporary files that an interrupted earlier write of `path` left. Returns false with
+// `cause` set when nothing could be created; throws MediumError for failures after that.
 bool WriteFileReplacing(const std::filesystem::path &path, std::span<const std::uint8_t> bytes,
                         FileErrorCause &cause);

@@ -3,8 +3,10 @@
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
+#include "wheel_notch.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -25,6 +27,20 @@ CameraSettings earlierRun()
     s.SetLoadDate(7, 4, 24);
     s.SetLabel("NORTH GATE");
     return s;
+}
+
+// What the card receives of `settings` in a run without the date dialog: no switch-on time.
+CameraSettings withoutSwitchOnTime(CameraSettings settings)
+{
+    settings.core.loadTime = 0;
+    settings.core.loadDate = 0;
+    return settings;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -87,32 +103,68 @@ private slots:
         // The local copy keeps the switch-on time it was loaded with; the card gets none,
         // since the date dialog did not run in this run.
         QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
-        CameraSettings onCard = earlierRun();
-        onCard.core.loadTime = 0;
-        onCard.core.loadDate = 0;
-        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(withoutSwitchOnTime(earlierRun())));
         QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
     }
 
     void carrierIndexIsWrittenAsTwoBytes_data()
     {
         QTest::addColumn<int>("carrierIndex");
+        QTest::addColumn<QByteArray>("before"); // carriers2.dat from an earlier run; null: none
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("one digit") << 7 << QByteArray("7\0", 2);
-        QTest::newRow("two digits") << 12 << QByteArray("12");
-        QTest::newRow("none chosen") << -1 << QByteArray("3\0", 2);
-        QTest::newRow("beyond the list") << 50 << QByteArray("3\0", 2);
+        const QByteArray none;
+        QTest::newRow("one digit") << 7 << none << QByteArray("7\0", 2);
+        QTest::newRow("two digits") << 12 << QByteArray("5\0", 2) << QByteArray("12");
+        QTest::newRow("none chosen") << -1 << none << QByteArray("3\0", 2);
+        QTest::newRow("beyond the list") << 50 << none << QByteArray("3\0", 2);
+        // A run that never opened the Cellular tab keeps the carrier chosen before.
+        QTest::newRow("none chosen keeps the earlier choice")
+            << -1 << QByteArray("5\0", 2) << QByteArray("5\0", 2);
     }
     void carrierIndexIsWrittenAsTwoBytes()
     {
         QFETCH(int, carrierIndex);
+        QFETCH(QByteArray, before);
         QFETCH(QByteArray, bytes);
         SheetRun run;
+        if (!before.isNull())
+            QVERIFY(writeFile(QStringLiteral("carriers2.dat"), before));
         run.open();
         run.app.carrierIndex = carrierIndex;
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
         QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), bytes);
+    }
+
+    // The wheel turned over the carrier list while a phone number has the focus changes no
+    // carrier, so no destination row is emptied behind the user's back.
+    void wheelOverTheUnfocusedCarrierListLosesNoPhoneNumber()
+    {
+        SheetRun run;
+        CameraSettings stored = factorySettings();
+        stored.SetCellularOff(false);
+        for (std::size_t i = 0; i < stored.cellular.phoneNumbers.size(); ++i)
+            stored.cellular.phoneNumbers[i] = PackPhoneNumber("555 010" + std::to_string(i), false);
+        run.writeLocal(stored);
+        const QByteArray carriers = "Four Phones;2;4;1;0\nTwo Phones;2;2;1;0\nOne Phone;2;1;1;0\n";
+        const QByteArray lastCarrier("0\0", 2);
+        QVERIFY(writeFile(QStringLiteral("carriers.dat"), carriers));
+        QVERIFY(writeFile(QStringLiteral("carriers2.dat"), lastCarrier));
+        run.open();
+        run.clickTab(3);
+        auto *list = run.find<QComboBox>("carrierList");
+        QCOMPARE(list->currentIndex(), 0);
+        run.find<QWidget>("phoneNumber4")->setFocus();
+        turnWheel(list, -1);
+        turnWheel(list, -1);
+        QCOMPARE(list->currentIndex(), 0);
+
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(withoutSwitchOnTime(stored)));
+        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(stored));
+        QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), lastCarrier);
     }
 
     void noPicturesAsksForATriggerAndStays()
@@ -417,12 +469,12 @@ private slots:
 
     void aFullLocalMediumKeepsTheSheetOpenAndWritesNothingElse()
     {
+        // The first local copy: no old file whose space the new one could take.
         SheetRun run;
         TmpfsMount medium;
         if (!medium.mounted())
             QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + medium.error()));
         run.localPath = medium.filePath(QStringLiteral("Kestra.cfg"));
-        run.writeLocal(earlierRun());
         QVERIFY(medium.fill());
         run.open();
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
@@ -431,10 +483,30 @@ private slots:
         QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.messages.shown().first().icon, MessageIcon::Stop);
         QVERIFY(run.sheet->isVisible());
-        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
-        QCOMPARE(QDir(medium.path()).entryList(QDir::Files).size(), 2); // Kestra.cfg, filler
+        QCOMPARE(QDir(medium.path()).entryList(QDir::Files), QStringList{"filler"});
+    }
+
+    // A card full of pictures still takes the new settings in the space of its old file.
+    void okOnAFullCardReplacesItsSettings()
+    {
+        SheetRun run;
+        TmpfsMount card;
+        if (!card.mounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + card.error()));
+        run.cardPath = card.filePath(QStringLiteral("Kestra.cfg"));
+        QVERIFY(writeFile(run.cardPath, settingsFileBytes(factorySettings())));
+        QVERIFY(card.fill());
+        run.writeLocal(earlierRun());
+        run.open();
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+
+        QVERIFY(run.messages.allAnswered());
+        QVERIFY(!run.sheet->isVisible());
+        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(withoutSwitchOnTime(earlierRun())));
+        QCOMPARE(QDir(card.path()).entryList(QDir::Files), (QStringList{"filler", "Kestra.cfg"}));
     }
 
     void aFullCardKeepsTheRecordAsItWasSoOkCanBePressedAgain()

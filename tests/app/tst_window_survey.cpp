@@ -11,9 +11,11 @@
 #include "app/select_card_dialog.h"
 #include "pages/date_time_dialog.h"
 #include "pages/internal_trigger_dialog.h"
+#include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_sheet.h"
 #include "sheet_run.h"
 #include "shown_text.h"
+#include "wheel_notch.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,6 +27,8 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
@@ -528,6 +532,58 @@ private slots:
             QVERIFY(w.messages->shown().isEmpty());
         else
             QVERIFY(w.run->messages.shown().isEmpty());
+    }
+
+    // The wheel steps a list or a slider only while it has the focus: over an unfocused one it
+    // changes nothing and does not take the focus. A schedule grid scrolls on the wheel
+    // without the focus, and its schedule stays as it was.
+    void wheelChangesOnlyTheFocusedControl_data() { addWindowRows(false); }
+    void wheelChangesOnlyTheFocusedControl()
+    {
+        QFETCH(QString, window);
+        OpenWindow w(window, false);
+        QPushButton *elsewhere = nullptr;
+        for (auto *button : w.window->findChildren<QPushButton *>()) {
+            if (!elsewhere && button->isVisible() && button->isEnabled())
+                elsewhere = button;
+        }
+        QVERIFY(elsewhere);
+        for (QWidget *control : visibleChildren(w.window)) {
+            auto *list = qobject_cast<QComboBox *>(control);
+            auto *slider = qobject_cast<QSlider *>(control);
+            if ((!list && !slider) || !control->isEnabled())
+                continue;
+            const auto value = [&] { return list ? list->currentIndex() : slider->value(); };
+            const int before = value();
+            elsewhere->setFocus();
+            for (int notches : {1, -1, -1}) {
+                turnWheel(control, notches);
+                QVERIFY2(value() == before, qPrintable(describe(control) + " followed the wheel"));
+                QVERIFY2(!control->hasFocus(), qPrintable(describe(control) + " took the focus"));
+            }
+            control->setFocus();
+            turnWheel(control, 1);
+            if (value() == before)
+                turnWheel(control, -1);
+            QVERIFY2(value() != before,
+                     qPrintable(describe(control) + " did not follow the wheel with the focus"));
+        }
+        for (auto *grid : w.window->findChildren<CScheduleCtrl *>()) {
+            if (!grid->isVisible())
+                continue;
+            elsewhere->setFocus();
+            QList<int> schedule;
+            for (int slot = 0; slot < 96; ++slot)
+                schedule << grid->GetSlot(slot * 15);
+            const int scrolled = grid->verticalScrollBar()->value();
+            QVERIFY(grid->verticalScrollBar()->maximum() > scrolled);
+            turnWheel(grid->viewport(), -1);
+            QVERIFY2(grid->verticalScrollBar()->value() > scrolled,
+                     qPrintable(describe(grid) + " did not scroll"));
+            for (int slot = 0; slot < 96; ++slot)
+                QCOMPARE(grid->GetSlot(slot * 15), schedule[slot]);
+        }
+        QVERIFY(w.messages ? w.messages->shown().isEmpty() : w.run->messages.shown().isEmpty());
     }
 
     void enterAcceptsAndEscapeCancels_data()

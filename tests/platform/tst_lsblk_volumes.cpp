@@ -5,7 +5,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 using platform::LsblkDevice;
 
@@ -47,6 +53,84 @@ QString describeDevice(const LsblkDevice &device)
              QString::fromStdString(device.label), QString::fromStdString(device.mountPoint))
         .simplified();
 }
+
+// The mount points of an lsblk output, each once, in its order.
+std::vector<std::string> mountPoints(const std::string &json)
+{
+    std::vector<std::string> points;
+    for (const LsblkDevice &device :
+         platform::parseLsblkJson(json).value_or(std::vector<LsblkDevice>{})) {
+        if (!device.mountPoint.empty() &&
+            std::find(points.begin(), points.end(), device.mountPoint) == points.end())
+            points.push_back(device.mountPoint);
+    }
+    return points;
+}
+
+// Whether process `pid` is alive: it exists and is not a zombie waiting to be reaped.
+bool running(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray fields = stat.readAll();
+    const qsizetype state = fields.lastIndexOf(") ") + 2;
+    return state >= 2 && state < fields.size() && fields[state] != 'Z' && fields[state] != 'X';
+}
+
+// Collects what is written to stderr (the file descriptor) while it lives.
+class StderrCapture
+{
+public:
+    StderrCapture()
+    {
+        if (!capture.open())
+            qFatal("no temporary file for stderr");
+        std::fflush(stderr);
+        saved = ::dup(STDERR_FILENO);
+        ::dup2(capture.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+    StderrCapture(const StderrCapture &) = delete;
+    StderrCapture &operator=(const StderrCapture &) = delete;
+
+    QByteArray text()
+    {
+        restore();
+        capture.seek(0);
+        return capture.readAll();
+    }
+
+private:
+    void restore()
+    {
+        if (saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        saved = -1;
+    }
+
+    QTemporaryFile capture;
+    int saved = -1;
+};
+
+// The PATH this process and its children search, while it lives.
+class ScopedPath
+{
+public:
+    explicit ScopedPath(const QByteArray &path) : previous(qgetenv("PATH"))
+    {
+        qputenv("PATH", path);
+    }
+    ~ScopedPath() { qputenv("PATH", previous); }
+    ScopedPath(const ScopedPath &) = delete;
+    ScopedPath &operator=(const ScopedPath &) = delete;
+
+private:
+    QByteArray previous;
+};
 
 } // namespace
 
@@ -322,6 +406,76 @@ private slots:
         QCOMPARE(QString::fromStdString(platform::cardFolder(root.toStdString())), folder);
     }
 
+    // The card scan never waits on lsblk for long: one that hangs is ended, and one that hangs,
+    // cannot run or fails leaves the scan without drives and says why in one line on stderr.
+    void lsblkThatHangsOrFailsShowsNoDrivesAndSaysWhy_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // the fake lsblk; null: none on the PATH
+        QTest::addColumn<int>("limitMs");
+        QTest::addColumn<bool>("drives");    // the recording's drives are listed
+        QTest::addColumn<QByteArray>("why"); // the line on stderr after "PROGRAM: card scan: "
+        const QByteArray print = "cat '" VELOMAR_LSBLK_RECORDINGS "/util-linux-2.38-mixed.json'\n";
+        const QByteArray going = "; going on as if no card were inserted\n";
+        const int limit = int(platform::kLsblkTimeLimit.count());
+        QTest::newRow("answers") << print << limit << true << QByteArray();
+        QTest::newRow("refuses the newest columns")
+            << "case \"$*\" in *MOUNTPOINTS*) exit 1;; esac\n" + print << limit << true
+            << QByteArray();
+        QTest::newRow("hangs") << QByteArray("sleep 600 & echo $! > started; wait\n") << 300
+                               << false
+                               << "lsblk did not finish within 0.3 seconds and was ended" + going;
+        QTest::newRow("hangs after its output")
+            << print + "exec >&-\nsleep 600 & echo $! > started; wait\n"
+            << 300 << false << "lsblk did not finish within 0.3 seconds and was ended" + going;
+        QTest::newRow("missing") << QByteArray() << limit << false
+                                 << "lsblk could not be run (No such file or directory)" + going;
+        QTest::newRow("fails") << QByteArray("exit 1\n") << limit << false
+                               << "lsblk failed with exit status 1" + going;
+        QTest::newRow("crashes") << QByteArray("kill -SEGV $$\n") << limit << false
+                                 << "lsblk was killed by signal 11" + going;
+    }
+    void lsblkThatHangsOrFailsShowsNoDrivesAndSaysWhy()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(int, limitMs);
+        QFETCH(bool, drives);
+        QFETCH(QByteArray, why);
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        if (!script.isNull()) {
+            QFile fake(bin.filePath(QStringLiteral("lsblk")));
+            QVERIFY(fake.open(QIODevice::WriteOnly));
+            fake.write("#!/bin/sh\nPATH=/usr/bin:/bin\ncd '" + bin.path().toLocal8Bit() + "'\n" +
+                       script);
+            fake.close();
+            QVERIFY(fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+
+        std::vector<std::string> roots;
+        StderrCapture errors;
+        {
+            ScopedPath path(bin.path().toLocal8Bit());
+            const auto source =
+                platform::CreateLsblkVolumeSource(std::chrono::milliseconds(limitMs));
+            roots = source->candidateDrives();
+        }
+        const QByteArray written = errors.text();
+
+        QCOMPARE(roots, drives
+                            ? mountPoints(recording(QStringLiteral("util-linux-2.38-mixed.json")))
+                            : std::vector<std::string>{});
+        const QByteArray prefix =
+            QCoreApplication::applicationName().toLocal8Bit() + ": card scan: ";
+        QCOMPARE(written, why.isEmpty() ? QByteArray() : prefix + why);
+        // Nothing of a hanging lsblk is left running.
+        QFile started(bin.filePath(QStringLiteral("started")));
+        if (started.open(QIODevice::ReadOnly)) {
+            const pid_t sleeper = started.readAll().trimmed().toInt();
+            QVERIFY(sleeper > 0);
+            QTRY_VERIFY(!running(sleeper));
+        }
+    }
+
     // The machine's own lsblk, run through the system source, gives the same mounted
     // devices as running it by hand.
     void systemSourceSeesWhatLsblkShows()
@@ -333,15 +487,9 @@ private slots:
                       {"--json", "--output", "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,MOUNTPOINTS"});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 0);
-        const auto devices =
-            platform::parseLsblkJson(process.readAllStandardOutput().toStdString());
-        QVERIFY(devices);
-        std::vector<std::string> expected;
-        for (const LsblkDevice &device : *devices) {
-            if (!device.mountPoint.empty() &&
-                std::find(expected.begin(), expected.end(), device.mountPoint) == expected.end())
-                expected.push_back(device.mountPoint);
-        }
+        const std::string output = process.readAllStandardOutput().toStdString();
+        QVERIFY(platform::parseLsblkJson(output));
+        const std::vector<std::string> expected = mountPoints(output);
 
         const auto source = platform::CreateSystemVolumeSource();
         const auto roots = source->candidateDrives();

@@ -66,67 +66,106 @@ private slots:
 
     void cleanup() { mount.reset(); }
 
-    void fullMediumLeavesTheOldFileWhole()
+    // No room for a second copy: an existing file takes the new bytes in its own space, with
+    // nothing left beside it, whatever its old length.
+    void fullMediumRewritesAnExistingFileInPlace_data()
     {
-        if (!mountMedium("size=64k,mode=0755"))
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<bool>("fill"); // fill the free space up, or leave no free inode
+        QTest::addColumn<QByteArray>("old");
+        const QByteArray blocks = "size=64k,mode=0755";
+        const QByteArray inodes = "size=64k,nr_inodes=3,mode=0755";
+        const QByteArray settings = fileBytes(labelled("OLD SETTINGS"));
+        QTest::newRow("no free space") << blocks << true << settings;
+        QTest::newRow("no free space, longer old file") << blocks << true << QByteArray(4000, 'x');
+        QTest::newRow("no free space, shorter old file") << blocks << true << QByteArray("12");
+        QTest::newRow("no free folder entry") << inodes << false << settings;
+    }
+    void fullMediumRewritesAnExistingFileInPlace()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(bool, fill);
+        QFETCH(QByteArray, old);
+        if (!mountMedium(options.constData()))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/Kestra.cfg";
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
         QVERIFY(writeBytes(target, old));
-        QVERIFY(mount->fill());
+        const QString other = fill ? QStringLiteral("filler") : QStringLiteral("other");
+        QVERIFY(fill ? mount->fill() : writeBytes(medium + "/other", "x"));
 
         RecordedMessages messages;
-        bool thrown = false;
-        try {
-            WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages);
-        } catch (const MediumError &error) {
-            thrown = true;
-            QCOMPARE(error.cause(), FileErrorCause::DiskFull);
-            QCOMPARE(QString::fromStdString(error.path().string()), target);
-        }
-        QVERIFY2(thrown, "a full medium must abandon the save with a medium error");
-        QVERIFY(messages.ids.empty()); // not 109: the file could be created
-        QCOMPARE(readBytes(target), old);
-        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
-
-        // With room again the same write goes through.
-        QVERIFY(QFile::remove(medium + "/filler"));
         QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QVERIFY(messages.ids.empty());
         QCOMPARE(readBytes(target), fileBytes(labelled("NEW SETTINGS")));
-        QCOMPARE(folderEntries(medium), QStringList{"Kestra.cfg"});
+        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", other}));
     }
 
-    void fullMediumKeepsTheLastCarrier()
+    void fullMediumStillTakesTheLastCarrier()
     {
         if (!mountMedium("size=64k,mode=0755"))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/carriers2.dat";
         QVERIFY(writeBytes(target, QByteArray("12")));
         QVERIFY(mount->fill());
-        QVERIFY(!WriteLastCarrier(7, fsPath(target)));
-        QCOMPARE(readBytes(target), QByteArray("12"));
+        QVERIFY(WriteLastCarrier(7, fsPath(target)));
+        QCOMPARE(readBytes(target), QByteArray("7\0", 2));
         QCOMPARE(folderEntries(medium), (QStringList{"carriers2.dat", "filler"}));
     }
 
-    void noRoomForAnotherFileIsMessage109()
+    // Where there is no old file whose space could be used, a full medium is still reported
+    // with its cause, and nothing is left behind.
+    void fullMediumWithoutAnOldFileFails_data()
     {
-        // Every inode in use: the temporary file cannot be created at all.
-        if (!mountMedium("size=64k,nr_inodes=3,mode=0755"))
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<QByteArray>("old"); // null: no file
+        QTest::addColumn<int>("message");    // 0: a medium error instead
+        const QByteArray blocks = "size=64k,mode=0755";
+        const QByteArray inodes = "size=64k,nr_inodes=2,mode=0755"; // the folder and "other"
+        QTest::newRow("no free space, no file") << blocks << true << QByteArray() << 0;
+        // An empty file has no block of its own to write into.
+        QTest::newRow("no free space, empty file") << blocks << true << QByteArray("") << 0;
+        QTest::newRow("no free folder entry, no file") << inodes << false << QByteArray() << 109;
+    }
+    void fullMediumWithoutAnOldFileFails()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(bool, fill);
+        QFETCH(QByteArray, old);
+        QFETCH(int, message);
+        if (!mountMedium(options.constData()))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/Kestra.cfg";
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
-        QVERIFY(writeBytes(target, old));
-        QVERIFY(writeBytes(medium + "/other", QByteArray("x")));
+        QStringList entries{fill ? QStringLiteral("filler") : QStringLiteral("other")};
+        if (!old.isNull()) {
+            QVERIFY(writeBytes(target, old));
+            entries.prepend(QStringLiteral("Kestra.cfg"));
+        }
+        if (fill)
+            QVERIFY(mount->fill());
+        else
+            QVERIFY(writeBytes(medium + "/other", QByteArray("x")));
 
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
-        QCOMPARE(messages.ids, std::vector<int>{109});
-        QCOMPARE(readBytes(target), old);
-        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "other"}));
-
-        FileErrorCause cause = FileErrorCause::None;
-        QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
-        QCOMPARE(cause, FileErrorCause::DiskFull);
+        bool thrown = false;
+        bool written = false;
+        try {
+            written = WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages);
+        } catch (const MediumError &error) {
+            thrown = true;
+            QCOMPARE(error.cause(), FileErrorCause::DiskFull);
+            QCOMPARE(QString::fromStdString(error.path().string()), target);
+        }
+        QVERIFY(!written);
+        QCOMPARE(thrown, message == 0);
+        QCOMPARE(messages.ids, message ? std::vector<int>{message} : std::vector<int>{});
+        QCOMPARE(readBytes(target), old.isNull() ? QByteArray("<unreadable>") : old);
+        QCOMPARE(folderEntries(medium), entries);
+        if (message) {
+            FileErrorCause cause = FileErrorCause::None;
+            QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+            QCOMPARE(cause, FileErrorCause::DiskFull);
+        }
     }
 
     void readOnlyMedium_data()
@@ -160,23 +199,38 @@ private slots:
         QCOMPARE(back.Label(), std::string(fileExists ? "OLD SETTINGS" : ""));
     }
 
-    void commandLineToolNeverLeavesAPartFile_data()
+    // kestra-cfg on a full card: an existing output takes the new settings in place; without
+    // one the tool fails with the cause and leaves nothing behind.
+    void commandLineToolOnAFullMedium_data()
     {
         QTest::addColumn<QStringList>("arguments"); // %OUT and %IN stand for the files
-        QTest::newRow("factory") << QStringList{"factory", "%OUT"};
-        QTest::newRow("convert") << QStringList{"convert", "%IN", "%OUT"};
+        QTest::addColumn<bool>("outputExists");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("errors");
+        const QByteArray full = "Destination disk drive is full.\n";
+        const QStringList factory{"factory", "%OUT"};
+        const QStringList convert{"convert", "%IN", "%OUT"};
+        QTest::newRow("factory over a file") << factory << true << 0 << QByteArray();
+        QTest::newRow("convert over a file") << convert << true << 0 << QByteArray();
+        QTest::newRow("factory, no file") << factory << false << 1 << full;
+        QTest::newRow("convert, no file") << convert << false << 1 << full;
     }
-    void commandLineToolNeverLeavesAPartFile()
+    void commandLineToolOnAFullMedium()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(bool, outputExists);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, errors);
         if (!mountMedium("size=64k,mode=0755"))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString out = medium + "/Kestra.cfg";
         const QString in = base.filePath("in.cfg"); // on the ordinary disk
         QVERIFY(writeBytes(in, fileBytes(labelled("IN"))));
         const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
-        QVERIFY(writeBytes(out, old));
+        if (outputExists)
+            QVERIFY(writeBytes(out, old));
         QVERIFY(mount->fill());
+        const bool factory = arguments.first() == QLatin1String("factory");
         arguments.replaceInStrings("%OUT", out);
         arguments.replaceInStrings("%IN", in);
 
@@ -184,11 +238,17 @@ private slots:
         tool.start(QStringLiteral(KESTRA_CFG), arguments);
         QVERIFY(tool.waitForFinished(30000));
         QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(tool.exitCode(), 1);
-        QCOMPARE(tool.readAllStandardError(), QByteArray("Destination disk drive is full.\n"));
+        QCOMPARE(tool.exitCode(), exitCode);
+        QCOMPARE(tool.readAllStandardError(), errors);
         QVERIFY(tool.readAllStandardOutput().isEmpty());
-        QCOMPARE(readBytes(out), old);
-        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
+        if (exitCode == 0) {
+            CameraSettings factorySettings;
+            factorySettings.ResetAll();
+            QCOMPARE(readBytes(out), fileBytes(factory ? factorySettings : labelled("IN")));
+            QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
+        } else {
+            QCOMPARE(folderEntries(medium), QStringList{"filler"});
+        }
     }
 };
 

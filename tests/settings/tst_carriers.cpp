@@ -270,11 +270,46 @@ private slots:
         const auto inMemory = LastCarrierBytes(index);
         QCOMPARE(QByteArray(inMemory.data(), 2), written);
 
-        // On disk: exactly these two bytes, over whatever was there.
+        // On disk: exactly these two bytes, over whatever was there (a position out of range,
+        // which even a run without a choice replaces).
         const QString file = dir.filePath("carriers2.dat");
-        QVERIFY(writeBytes(file, QByteArray("41\r\nsomething longer\r\n")));
+        QVERIFY(writeBytes(file, QByteArray("77\r\nsomething longer\r\n")));
         QVERIFY(WriteLastCarrier(index, fsPath(file)));
         QCOMPARE(readBytes(file), written);
+        QCOMPARE(folderEntries(dir.path()), QStringList{"carriers2.dat"});
+    }
+
+    // A run that chose no carrier keeps the one an earlier run remembered; "3" only stands in
+    // where nothing usable is remembered.
+    void noChoiceKeepsTheRememberedCarrier_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("before"); // null: no file
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray none;
+        QTest::newRow("no file") << -1 << none << QByteArray("3\0", 2);
+        QTest::newRow("one digit kept") << -1 << QByteArray("5\0", 2) << QByteArray("5\0", 2);
+        QTest::newRow("two digits kept") << -1 << QByteArray("12") << QByteArray("12");
+        QTest::newRow("first carrier kept") << -1 << QByteArray("0\0", 2) << QByteArray("0\0", 2);
+        QTest::newRow("49 kept with its line end")
+            << -1 << QByteArray("49\r\n") << QByteArray("49\r\n");
+        QTest::newRow("index 50 is no choice either")
+            << 50 << QByteArray("5\0", 2) << QByteArray("5\0", 2);
+        QTest::newRow("50 is out of range") << -1 << QByteArray("50") << QByteArray("3\0", 2);
+        QTest::newRow("negative") << -1 << QByteArray("-2") << QByteArray("3\0", 2);
+        QTest::newRow("empty file") << -1 << QByteArray("") << QByteArray("3\0", 2);
+        QTest::newRow("a choice replaces it") << 7 << QByteArray("12") << QByteArray("7\0", 2);
+    }
+    void noChoiceKeepsTheRememberedCarrier()
+    {
+        QFETCH(int, index);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QString file = dir.filePath("carriers2.dat");
+        if (!before.isNull())
+            QVERIFY(writeBytes(file, before));
+        QVERIFY(WriteLastCarrier(index, fsPath(file)));
+        QCOMPARE(readBytes(file), after);
         QCOMPARE(folderEntries(dir.path()), QStringList{"carriers2.dat"});
     }
 

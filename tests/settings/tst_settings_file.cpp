@@ -657,6 +657,72 @@ private slots:
         QVERIFY(folderEntries(dir.path()).isEmpty());
     }
 
+    // ---- leftovers of an interrupted save ---------------------------------------------------
+
+    // A save removes what an earlier save of the same file left behind when the card was
+    // pulled, and nothing that is not named like it.
+    void leftoverTemporaryFilesAreRemoved_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<char>("kind"); // f file, d folder, l link to a file elsewhere
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("a leftover") << "Kestra.cfg.velomar-Ab12Cd.tmp" << 'f' << true;
+        QTest::newRow("one made on Windows") << "Kestra.cfg.velomar-4242-0.tmp" << 'f' << true;
+        QTest::newRow("a backup") << "Kestra.cfg.bak" << 'f' << false;
+        QTest::newRow("six characters after the name") << "Kestra.cfg.Ab12Cd" << 'f' << false;
+        QTest::newRow("no unique part") << "Kestra.cfg.velomar-.tmp" << 'f' << false;
+        QTest::newRow("a space in it") << "Kestra.cfg.velomar-Ab 12.tmp" << 'f' << false;
+        QTest::newRow("a longer extension") << "Kestra.cfg.velomar-Ab12Cd.tmp.txt" << 'f' << false;
+        QTest::newRow("another file's") << "carriers2.dat.velomar-Ab12Cd.tmp" << 'f' << false;
+        QTest::newRow("another case") << "kestra.cfg.velomar-Ab12Cd.tmp" << 'f' << false;
+        QTest::newRow("a folder") << "Kestra.cfg.velomar-Ab12Cd.tmp" << 'd' << false;
+        QTest::newRow("a link") << "Kestra.cfg.velomar-Ab12Cd.tmp" << 'l' << false;
+    }
+    void leftoverTemporaryFilesAreRemoved()
+    {
+        QFETCH(QString, name);
+        QFETCH(char, kind);
+        QFETCH(bool, removed);
+        QTemporaryDir elsewhere;
+        const QString linked = elsewhere.filePath("linked");
+        QVERIFY(writeBytes(linked, QByteArray("not ours")));
+        const QString entry = dir.filePath(name);
+        if (kind == 'd')
+            QVERIFY(QDir(dir.path()).mkdir(name));
+        else if (kind == 'l')
+            QVERIFY(QFile::link(linked, entry));
+        else
+            QVERIFY(writeBytes(entry, QByteArray(234, 'x')));
+
+        RecordedMessages messages;
+        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QCOMPARE(readBytes(path), factoryFile());
+        QStringList expected{"Kestra.cfg"};
+        if (!removed)
+            expected << name;
+        expected.sort();
+        QCOMPARE(folderEntries(dir.path()), expected);
+        QCOMPARE(readBytes(linked), QByteArray("not ours"));
+    }
+
+    // Two saves of one file at a time: neither takes the other's temporary file for a leftover.
+    void temporaryFileOfASaveInProgressIsKept()
+    {
+        std::filesystem::path inProgress;
+        FileErrorCause cause = FileErrorCause::None;
+        platform::NativeFile other =
+            platform::NativeFile::createBeside(fsPath(path), inProgress, cause);
+        QVERIFY(other.isOpen());
+        RecordedMessages messages;
+        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(std::filesystem::exists(inProgress));
+
+        // Once that save has ended without putting it in place, it is a leftover.
+        other = platform::NativeFile();
+        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
+    }
+
     void relativePathWritesIntoTheCurrentFolder()
     {
         // The local copy may be the bare name "Kestra.cfg"; its temporary file must then
