@@ -9,7 +9,7 @@ packages=(
     # compile check of the Windows sources
     g++-mingw-w64-x86-64
     # libraries
-    qt6-base-dev libgl-dev nlohmann-json3-dev
+    qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font
     util-linux fonts-dejavu-core
     # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test
