@@ -3,6 +3,8 @@
 #include "command.h"
 #include "resources/string_table.h"
 
+#include <algorithm>
+
 namespace {
 
 // The usage line of the command that was being read, or of every command: what a script
@@ -34,15 +36,24 @@ int RunKestraCfg(const std::vector<std::string> &args, std::ostream &out, std::o
     app.set_version_flag("--version", std::string("kestra-cfg ") + KESTRA_CFG_VERSION);
     app.require_subcommand(1);
 
+    // Every command by name, in the order of the help. A run that names its command defines
+    // only that one: setting up the parser is most of the tool's own start-up cost.
+    static constexpr std::pair<std::string_view, std::unique_ptr<Command> (*)()> kCommands[] = {
+        {"show", MakeShowCommand},       {"set", MakeSetCommand},         {"diff", MakeDiffCommand},
+        {"convert", MakeConvertCommand}, {"factory", MakeFactoryCommand},
+    };
+    const bool named = !args.empty() && std::any_of(std::begin(kCommands), std::end(kCommands),
+                                                    [&args](const auto &entry) {
+                                                        return entry.first == args.front();
+                                                    });
     std::vector<std::unique_ptr<Command>> commands;
-    commands.push_back(MakeShowCommand());
-    commands.push_back(MakeSetCommand());
-    commands.push_back(MakeDiffCommand());
-    commands.push_back(MakeConvertCommand());
-    commands.push_back(MakeFactoryCommand());
     std::vector<std::pair<CLI::App *, Command *>> defined;
-    for (const auto &command : commands)
-        defined.emplace_back(command->define(app), command.get());
+    for (const auto &[name, make] : kCommands) {
+        if (named && name != args.front())
+            continue;
+        commands.push_back(make());
+        defined.emplace_back(commands.back()->define(app), commands.back().get());
+    }
     // Set after the commands, which would take it over.
     app.footer("kestra-cfg COMMAND --help tells more about each command.\n"
                "Exit status: 0 done, 1 a file could not be read or written or a value was "

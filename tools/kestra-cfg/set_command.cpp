@@ -100,7 +100,8 @@ public:
                         "Take the values of the \"settings\" object of SETTINGS.json, as "
                         "'show --json' writes it")
             ->option_text("SETTINGS.json");
-        set->footer(vocabularyHelp());
+        // Made only when the help is shown: every run of set would pay for it otherwise.
+        set->footer(std::function<std::string()>(vocabularyHelp));
         set->callback([this] {
             if (assignments.empty() && from.empty())
                 throw CLI::RequiredError("NAME=VALUE or --from");
