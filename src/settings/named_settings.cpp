@@ -370,6 +370,12 @@ static_assert(kStartDelays.size() == std::size(strings::kStartDelays));
 // A stored code the list has no entry for: the tab selects nothing and keeps it.
 constexpr std::string_view kNoStartDelay = "unset";
 
+constexpr std::array<std::string_view, 5> kSensitivitySteps{"0", "25", "50", "75", "100"};
+static_assert(kSensitivitySteps.size() == rules::kSensitivityLastPosition + 1);
+// The night sliders' positions, low to high.
+constexpr std::array<std::string_view, 3> kShutterPositions{"slow", "middle", "fast"};
+constexpr std::array<std::string_view, 3> kIsoPositions{"low", "middle", "high"};
+
 constexpr std::array<std::string_view, 4> kQuicksets{"advanced", "normal", "aggressive",
                                                      "conservative"};
 // Listed the way the tab shows them.
@@ -478,18 +484,42 @@ Entry pairEntry(std::string_view name, std::string_view tab, std::string_view sy
             }};
 }
 
-// A slider over a byte of the core section.
-Entry byteEntry(std::string_view name, std::uint8_t CoreSection::*field)
+// A list or a slider: one of `words`, stored as the tab stores that position.
+Entry listEntry(NamedSetting info, std::span<const std::string_view> words,
+                std::function<std::string(const CameraSettings &)> shown,
+                std::function<void(CameraSettings &, int)> store)
 {
-    return {{name, "Images", "0 .. 255"},
-            [field](const Change &c) { return std::to_string(rec(c).core.*field); },
-            [field](Change &c, std::string_view value) -> Reason {
-                int number = 0;
-                if (auto refusal = readInteger(value, nullptr, {0, rules::kSliderMax}, number))
+    return {info, [shown](const Change &c) { return shown(rec(c)); },
+            [words, store](Change &c, std::string_view value) -> Reason {
+                int position = 0;
+                if (auto refusal = readChoice(value, words, position))
                     return refusal;
-                rec(c).core.*field = static_cast<std::uint8_t>(number);
+                store(rec(c), position);
                 return {};
             }};
+}
+
+// A whole number of the core section, from a number field (`shape`), a plain field or a
+// slider (none).
+template <typename Field>
+Entry integerEntry(std::string_view name, std::string_view tab, std::string_view syntax,
+                   Field CoreSection::*field, const rules::NumberField *shape,
+                   rules::IntegerRange range)
+{
+    return {{name, tab, syntax},
+            [field](const Change &c) { return std::to_string(rec(c).core.*field); },
+            [field, shape, range](Change &c, std::string_view value) -> Reason {
+                int number = 0;
+                if (auto refusal = readInteger(value, shape, range, number))
+                    return refusal;
+                rec(c).core.*field = static_cast<Field>(number);
+                return {};
+            }};
+}
+
+Entry sliderEntry(std::string_view name, std::uint8_t CoreSection::*field)
+{
+    return integerEntry(name, "Images", "0 .. 255", field, nullptr, {0, rules::kSliderMax});
 }
 
 // A day schedule edited on a schedule page, which refuses one with no period on (121).
@@ -555,27 +585,14 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  }});
     t.push_back(switchEntry("internal-trigger", "Triggers", &CameraSettings::InternalTrigger,
                             &CameraSettings::SetInternalTrigger));
-    t.push_back(
-        {{"sensitivity", "Triggers", "0 | 25 | 50 | 75 | 100"},
-         [](const Change &c) { return std::to_string(rec(c).Sensitivity()); },
-         [](Change &c, std::string_view value) -> Reason {
-             static constexpr std::array<std::string_view, 5> kSteps{"0", "25", "50", "75", "100"};
-             static_assert(kSteps.size() == rules::kSensitivityLastPosition + 1);
-             int position = 0;
-             if (auto refusal = readChoice(value, kSteps, position))
-                 return refusal;
-             rec(c).SetSensitivity(static_cast<std::uint16_t>(position * rules::kSensitivityStep));
-             return {};
-         }});
-    t.push_back({{"pulses", "Triggers", "1 .. 5"},
-                 [](const Change &c) { return std::to_string(rec(c).core.pulseCount); },
-                 [](Change &c, std::string_view value) -> Reason {
-                     int pulses = 0;
-                     if (auto refusal = readInteger(value, nullptr, rules::kPulseCount, pulses))
-                         return refusal;
-                     rec(c).core.pulseCount = static_cast<std::uint8_t>(pulses);
-                     return {};
-                 }});
+    t.push_back(listEntry(
+        {"sensitivity", "Triggers", "0 | 25 | 50 | 75 | 100"}, kSensitivitySteps,
+        [](const CameraSettings &s) { return std::to_string(s.Sensitivity()); },
+        [](CameraSettings &s, int position) {
+            s.SetSensitivity(static_cast<std::uint16_t>(position * rules::kSensitivityStep));
+        }));
+    t.push_back(integerEntry("pulses", "Triggers", "1 .. 5", &CoreSection::pulseCount, nullptr,
+                             rules::kPulseCount));
     t.push_back({{"pulse-window", "Triggers", "0.3 .. 10 (seconds, one decimal place)"},
                  [](const Change &c) { return numberText(rec(c).core.pulseWindow * 0.1); },
                  [](Change &c, std::string_view value) -> Reason {
@@ -595,22 +612,12 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  }});
     t.push_back(switchEntry("external-trigger", "Triggers", &CameraSettings::ExternalTrigger,
                             &CameraSettings::SetExternalTrigger));
-    t.push_back({{"pictures-per-trigger", "Triggers", "1 .. 99"},
-                 [](const Change &c) { return std::to_string(rec(c).core.picturesPerTrigger); },
-                 [](Change &c, std::string_view value) -> Reason {
-                     int pictures = 0;
-                     if (auto refusal = readInteger(value, &rules::kPicturesPerTriggerField,
-                                                    rules::kPicturesPerTrigger, pictures))
-                         return refusal;
-                     rec(c).core.picturesPerTrigger = static_cast<std::uint16_t>(pictures);
-                     return {};
-                 }});
-    {
-        // "as fast as possible" sets the flag.
-        Entry pacing = pairEntry("pacing", "Triggers", "fast | waiting", {"waiting", "fast"},
-                                 &CameraSettings::FastSequence, &CameraSettings::SetFastSequence);
-        t.push_back(pacing);
-    }
+    t.push_back(integerEntry("pictures-per-trigger", "Triggers", "1 .. 99",
+                             &CoreSection::picturesPerTrigger, &rules::kPicturesPerTriggerField,
+                             rules::kPicturesPerTrigger));
+    // "as fast as possible" sets the flag.
+    t.push_back(pairEntry("pacing", "Triggers", "fast | waiting", {"waiting", "fast"},
+                          &CameraSettings::FastSequence, &CameraSettings::SetFastSequence));
     t.push_back(
         {{"picture-interval", "Triggers", "1 .. 60 (seconds between pictures)"},
          [](const Change &c) { return numberText(rec(c).core.pictureInterval / 1000.0); },
@@ -626,16 +633,9 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
              rec(c).core.pictureInterval = static_cast<std::uint16_t>(seconds * 1000.0);
              return {};
          }});
-    t.push_back({{"quiet-period", "Triggers", "0 .. 3600 (seconds between triggers)"},
-                 [](const Change &c) { return std::to_string(rec(c).core.quietPeriod); },
-                 [](Change &c, std::string_view value) -> Reason {
-                     int seconds = 0;
-                     if (auto refusal = readInteger(value, &rules::kQuietPeriodField,
-                                                    rules::kQuietPeriod, seconds))
-                         return refusal;
-                     rec(c).core.quietPeriod = static_cast<std::uint16_t>(seconds);
-                     return {};
-                 }});
+    t.push_back(integerEntry("quiet-period", "Triggers", "0 .. 3600 (seconds between triggers)",
+                             &CoreSection::quietPeriod, &rules::kQuietPeriodField,
+                             rules::kQuietPeriod));
     t.push_back(
         dailyScheduleEntry("trigger-schedule", "Triggers", &CoreSection::triggerDaySchedule));
     t.push_back(dualScheduleEntry("dual-schedule-1", &DualScheduleSection::triggerSchedule1));
@@ -724,45 +724,31 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                      rec(c).SetLabel(bytes);
                      return {};
                  }});
-    t.push_back(byteEntry("brightness", &CoreSection::brightness));
-    t.push_back(byteEntry("contrast", &CoreSection::contrast));
-    t.push_back(byteEntry("sharpness", &CoreSection::sharpness));
-    t.push_back(byteEntry("saturation", &CoreSection::saturation));
+    t.push_back(sliderEntry("brightness", &CoreSection::brightness));
+    t.push_back(sliderEntry("contrast", &CoreSection::contrast));
+    t.push_back(sliderEntry("sharpness", &CoreSection::sharpness));
+    t.push_back(sliderEntry("saturation", &CoreSection::saturation));
     t.push_back(pairEntry("temperature", "Images", "fahrenheit | celsius",
                           {"fahrenheit", "celsius"}, &CameraSettings::Celsius,
                           &CameraSettings::SetCelsius));
     t.push_back(pairEntry("clock", "Images", "12-hour | 24-hour", {"12-hour", "24-hour"},
                           &CameraSettings::Clock24h, &CameraSettings::SetClock24h));
-    t.push_back(
-        {{"night-shutter", "Images", "slow | middle | fast"},
-         [](const Change &c) {
-             static constexpr std::array<std::string_view, 3> kWords{"slow", "middle", "fast"};
-             return std::string(kWords[static_cast<std::size_t>(
-                 rules::NightShutterPosition(rec(c).NightShutter()))]);
-         },
-         [](Change &c, std::string_view value) -> Reason {
-             static constexpr std::array<std::string_view, 3> kWords{"slow", "middle", "fast"};
-             int position = 0;
-             if (auto refusal = readChoice(value, kWords, position))
-                 return refusal;
-             rec(c).SetNightShutter(static_cast<std::uint16_t>(position));
-             return {};
-         }});
-    t.push_back(
-        {{"night-iso", "Images", "low | middle | high"},
-         [](const Change &c) {
-             static constexpr std::array<std::string_view, 3> kWords{"low", "middle", "high"};
-             return std::string(
-                 kWords[static_cast<std::size_t>(rules::NightIsoPosition(rec(c).NightIso()))]);
-         },
-         [](Change &c, std::string_view value) -> Reason {
-             static constexpr std::array<std::string_view, 3> kWords{"low", "middle", "high"};
-             int position = 0;
-             if (auto refusal = readChoice(value, kWords, position))
-                 return refusal;
-             rec(c).SetNightIso(rules::NightIsoCode(position));
-             return {};
-         }});
+    t.push_back(listEntry(
+        {"night-shutter", "Images", "slow | middle | fast"}, kShutterPositions,
+        [](const CameraSettings &s) {
+            return std::string(kShutterPositions[static_cast<std::size_t>(
+                rules::NightShutterPosition(s.NightShutter()))]);
+        },
+        [](CameraSettings &s, int position) {
+            s.SetNightShutter(static_cast<std::uint16_t>(position));
+        }));
+    t.push_back(listEntry(
+        {"night-iso", "Images", "low | middle | high"}, kIsoPositions,
+        [](const CameraSettings &s) {
+            return std::string(
+                kIsoPositions[static_cast<std::size_t>(rules::NightIsoPosition(s.NightIso()))]);
+        },
+        [](CameraSettings &s, int position) { s.SetNightIso(rules::NightIsoCode(position)); }));
     t.push_back(pairEntry("resolution", "Images", "high | low", {"high", "low"},
                           &CameraSettings::LowResolution, &CameraSettings::SetLowResolution));
     t.push_back(switchEntry("print-border", "Images", &CameraSettings::PrintBorder,
@@ -846,21 +832,15 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
         switchEntry("hide-logo", "Other", &CameraSettings::HideLogo, &CameraSettings::SetHideLogo));
     t.push_back(switchEntry("disable-illuminator", "Other", &CameraSettings::IlluminatorOff,
                             &CameraSettings::SetIlluminatorOff));
-    t.push_back({{"start-delay", "Other",
-                  "immediately | N days (1 .. 6) | N weeks (1, 2, 3, 4, "
-                  "6, 8, 12, 42)"},
-                 [](const Change &c) {
-                     const std::uint16_t delay = rec(c).StartDelay();
-                     return std::string(delay < kStartDelays.size() ? kStartDelays[delay]
-                                                                    : kNoStartDelay);
-                 },
-                 [](Change &c, std::string_view value) -> Reason {
-                     int index = 0;
-                     if (auto refusal = readChoice(value, kStartDelays, index))
-                         return refusal;
-                     rec(c).SetStartDelay(static_cast<std::uint16_t>(index));
-                     return {};
-                 }});
+    t.push_back(listEntry(
+        {"start-delay", "Other",
+         "immediately | N days (1 .. 6) | N weeks (1, 2, 3, 4, 6, 8, 12, 42)"},
+        kStartDelays,
+        [](const CameraSettings &s) {
+            const std::uint16_t delay = s.StartDelay();
+            return std::string(delay < kStartDelays.size() ? kStartDelays[delay] : kNoStartDelay);
+        },
+        [](CameraSettings &s, int index) { s.SetStartDelay(static_cast<std::uint16_t>(index)); }));
     t.push_back(
         switchEntry("keybolt", "Other", &CameraSettings::KeyBoltOn, &CameraSettings::SetKeyBoltOn));
     t.push_back({{"keybolt-code", "Other", "four digits, each 1 .. 4"},
