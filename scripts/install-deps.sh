@@ -10,7 +10,7 @@ packages=(
     # the FAT images that stand for cards there)
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 dosfstools
     # libraries
-    qt6-base-dev libgl-dev nlohmann-json3-dev
+    qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font
     util-linux fonts-dejavu-core
     # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test

@@ -3,6 +3,8 @@
 #include "controls/char_filter_edit.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
+#include "resources/string_table.h"
+#include "settings/setting_rules.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,8 +22,8 @@
 
 namespace {
 
-constexpr int kEmailMaxChars = 36;
-constexpr int kPhoneMaxChars = 15;
+using rules::kEmailMaxChars;
+using rules::kPhoneMaxChars;
 
 // Gaps of the destination stack, in pixels: between the carrier list and the first group and
 // between the groups; from a group's top edge to its first row; from its last field to its
@@ -29,26 +31,6 @@ constexpr int kPhoneMaxChars = 15;
 constexpr int kGroupGap = 10;
 constexpr int kFirstRowOffset = 20;
 constexpr int kBottomGap = 10;
-
-// Phone numbers take digits, blanks and "-": every letter and every other printable
-// punctuation character is refused.
-QString phoneForbiddenCharacters()
-{
-    QString set = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJLKMNOPQRSTUVWXYZ");
-    for (char c = 0x21; c <= 0x7E; ++c) {
-        const bool alphanumeric =
-            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (!alphanumeric && c != '-')
-            set += QLatin1Char(c);
-    }
-    return set;
-}
-
-// The characters that would break an address list.
-QString emailForbiddenCharacters()
-{
-    return QStringLiteral("()[]\\;:\",<>");
-}
 
 QString fromLatin1(const std::string &text)
 {
@@ -292,12 +274,13 @@ void CKTPageCellular::OnInitDialog()
     // The camera stores four-bit digit codes and seven-bit address characters: anything
     // beyond ASCII would be cut or changed on the way, so it cannot be typed at all.
     for (CCharFilterEdit *edit : phoneEdits) {
-        edit->SetInvalidCharacters(phoneForbiddenCharacters());
-        edit->SetHighestCharacter(0x7F);
+        edit->SetInvalidCharacters(QString::fromStdString(rules::PhoneForbiddenCharacters()));
+        edit->SetHighestCharacter(rules::kDestinationHighestCharacter);
     }
     for (CCharFilterEdit *edit : emailEdits) {
-        edit->SetInvalidCharacters(emailForbiddenCharacters());
-        edit->SetHighestCharacter(0x7F);
+        edit->SetInvalidCharacters(
+            QString::fromLatin1(rules::kEmailForbidden.data(), rules::kEmailForbidden.size()));
+        edit->SetHighestCharacter(rules::kDestinationHighestCharacter);
     }
 
     readCarrierList();
@@ -426,8 +409,7 @@ bool CKTPageCellular::lengthsFit()
         return true;
     showMessage(
         window(),
-        QCoreApplication::translate("DataExchange", "Please enter no more than %1 characters.")
-            .arg(limit),
+        QCoreApplication::translate("DataExchange", strings::kEnterNoMoreCharacters).arg(limit),
         programName(), MessageIcon::Exclamation);
     return false;
 }

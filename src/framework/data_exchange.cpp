@@ -1,6 +1,7 @@
 #include "framework/data_exchange.h"
 
 #include "framework/message_service.h"
+#include "resources/string_table.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -176,7 +177,7 @@ bool DataExchange::text(QLineEdit *edit, int &value)
         return true;
     }
     if (!parseInteger(edit->text(), value))
-        return failWith(edit, tr("Please enter an integer."), false);
+        return failWith(edit, tr(strings::kEnterInteger), false);
     return true;
 }
 
@@ -189,7 +190,7 @@ bool DataExchange::text(QLineEdit *edit, double &value, QChar decimalPoint)
         return true;
     }
     if (!parseNumber(edit->text(), value, decimalPoint))
-        return failWith(edit, tr("Please enter a number."), false);
+        return failWith(edit, tr(strings::kEnterNumber), false);
     return true;
 }
 
@@ -220,8 +221,7 @@ bool DataExchange::integerInRange(QWidget *control, int value, int min, int max)
         return false;
     if (loading() || (value >= min && value <= max))
         return true;
-    return failWith(control, tr("Please enter an integer between %1 and %2.").arg(min).arg(max),
-                    true);
+    return failWith(control, tr(strings::kEnterIntegerBetween).arg(min).arg(max), true);
 }
 
 bool DataExchange::minMax(QLineEdit *edit, double value, double min, double max)
@@ -232,7 +232,7 @@ bool DataExchange::minMax(QLineEdit *edit, double value, double min, double max)
         return true;
     return failWith(
         edit,
-        tr("Please enter a number between %1 and %2.")
+        tr(strings::kEnterNumberBetween)
             .arg(QString::asprintf("%.*g", DBL_DIG, min), QString::asprintf("%.*g", DBL_DIG, max)),
         true);
 }
@@ -244,7 +244,7 @@ bool DataExchange::minMaxFloat(QLineEdit *edit, float value, float min, float ma
     if (loading() || (value >= min && value <= max))
         return true;
     return failWith(edit,
-                    tr("Please enter a number between %1 and %2.")
+                    tr(strings::kEnterNumberBetween)
                         .arg(QString::asprintf("%.*g", FLT_DIG, double(min)),
                              QString::asprintf("%.*g", FLT_DIG, double(max))),
                     true);
@@ -257,7 +257,7 @@ bool DataExchange::maxChars(QLineEdit *edit, const QString &value, int count)
     edit->setMaxLength(count);
     if (loading() || value.size() <= count)
         return true;
-    return failWith(edit, tr("Please enter no more than %1 characters.").arg(count), true);
+    return failWith(edit, tr(strings::kEnterNoMoreCharacters).arg(count), true);
 }
 
 void DataExchange::check(QAbstractButton *box, int &value)

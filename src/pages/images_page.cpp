@@ -2,6 +2,7 @@
 
 #include "controls/char_filter_edit.h"
 #include "framework/keyboard_access.h"
+#include "settings/setting_rules.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,48 +19,16 @@
 
 namespace {
 
-// The record's label is 20 bytes.
-constexpr int kLabelChars = 20;
+using rules::kLabelMaxChars;
 
 // The set the field is built with; the page replaces it before the user can type.
 const QString kConstructionInvalidChars = QStringLiteral("%'*\"+?><:\\");
 // The characters the camera's stamp cannot print.
-const QString kTypingInvalidChars = QStringLiteral("~^_`{}|");
-
-// Night shutter: slider positions 0..2 are the stored speeds; the unused 3 shows as the middle.
-int nightShutterPosition(std::uint16_t stored)
-{
-    return stored == 3 ? 1 : stored;
-}
-
-// Night ISO: the slider runs Low, middle, High over the codes 1, 0, 2 (the factory 0 sits in
-// the middle); the unused 3 shows as High.
-int nightIsoPosition(std::uint16_t stored)
-{
-    switch (stored) {
-    case 0:
-        return 1;
-    case 1:
-        return 0;
-    default:
-        return 2;
-    }
-}
-
-std::uint16_t nightIsoValue(int position)
-{
-    switch (position) {
-    case 0:
-        return 1;
-    case 1:
-        return 0;
-    default:
-        return 2;
-    }
-}
+const QString kTypingInvalidChars =
+    QString::fromLatin1(rules::kLabelForbidden.data(), rules::kLabelForbidden.size());
 
 // One byte a character: the stored bytes up to the first zero, shown as they are.
-constexpr char16_t kHighestLabelCharacter = 0xFF;
+constexpr char16_t kHighestLabelCharacter = rules::kLabelHighestCharacter;
 
 QString labelFromRecord(const CameraSettings &settings)
 {
@@ -73,7 +42,7 @@ void labelToRecord(CameraSettings &settings, const QString &text)
 {
     std::string bytes;
     for (const QChar c : text) {
-        if (static_cast<int>(bytes.size()) == kLabelChars)
+        if (static_cast<int>(bytes.size()) == kLabelMaxChars)
             break;
         if (c.unicode() != 0 && c.unicode() <= kHighestLabelCharacter)
             bytes += static_cast<char>(c.unicode());
@@ -173,16 +142,16 @@ void CKTPageImages::addRadioRow(QGridLayout *grid, int row, const QString &capti
 
 void CKTPageImages::OnInitDialog()
 {
-    brightness = makeSlider("brightness", 255, 32);
-    contrast = makeSlider("contrast", 255, 32);
-    sharpness = makeSlider("sharpness", 255, 32);
-    saturation = makeSlider("saturation", 255, 32);
+    brightness = makeSlider("brightness", rules::kSliderMax, 32);
+    contrast = makeSlider("contrast", rules::kSliderMax, 32);
+    sharpness = makeSlider("sharpness", rules::kSliderMax, 32);
+    saturation = makeSlider("saturation", rules::kSliderMax, 32);
     fahrenheit = makeRadio("fahrenheit", tr("Fahr&enheit"));
     celsius = makeRadio("celsius", tr("Celsi&us"));
     clock12h = makeRadio("clock12h", tr("&12 hr"));
     clock24h = makeRadio("clock24h", tr("&24 hr"));
-    nightShutter = makeSlider("nightShutter", 2, 1);
-    nightIso = makeSlider("nightIso", 2, 1);
+    nightShutter = makeSlider("nightShutter", rules::kNightSliderMax, 1);
+    nightIso = makeSlider("nightIso", rules::kNightSliderMax, 1);
     highResolution = makeRadio("highResolution", tr("&High"));
     lowResolution = makeRadio("lowResolution", tr("Lo&w"));
     printBorder = new QCheckBox(tr("Include border for &4x6 prints"), this);
@@ -237,9 +206,9 @@ void CKTPageImages::OnInitDialog()
 void CKTPageImages::configureControls()
 {
     for (QSlider *slider : {brightness, contrast, sharpness, saturation})
-        slider->setRange(0, 255);
+        slider->setRange(0, rules::kSliderMax);
     for (QSlider *slider : {nightShutter, nightIso})
-        slider->setRange(0, 2);
+        slider->setRange(0, rules::kNightSliderMax);
     for (QSlider *slider : {contrast, brightness, sharpness, saturation})
         slider->setTickInterval(32);
     for (QSlider *slider : {nightShutter, nightIso})
@@ -261,8 +230,8 @@ bool CKTPageImages::exchange(Direction direction)
         clockIndex = settings.Clock24h() ? 1 : 0;
         resolutionIndex = settings.LowResolution() ? 1 : 0;
         printBorderValue = settings.PrintBorder() ? 1 : 0;
-        nightShutterIndex = nightShutterPosition(settings.NightShutter());
-        nightIsoIndex = nightIsoPosition(settings.NightIso());
+        nightShutterIndex = rules::NightShutterPosition(settings.NightShutter());
+        nightIsoIndex = rules::NightIsoPosition(settings.NightIso());
         labelValue = labelFromRecord(settings);
     }
 
@@ -270,7 +239,7 @@ bool CKTPageImages::exchange(Direction direction)
     dx.slider(contrast, contrastValue);
     dx.slider(sharpness, sharpnessValue);
     dx.text(label, labelValue);
-    if (!dx.maxChars(label, labelValue, kLabelChars))
+    if (!dx.maxChars(label, labelValue, kLabelMaxChars))
         return false;
     dx.radio({fahrenheit, celsius}, temperatureIndex);
     dx.radio({clock12h, clock24h}, clockIndex);
@@ -290,7 +259,7 @@ bool CKTPageImages::exchange(Direction direction)
         settings.SetClock24h(clockIndex == 1);
         settings.SetLowResolution(resolutionIndex == 1);
         settings.SetNightShutter(static_cast<std::uint16_t>(nightShutterIndex));
-        settings.SetNightIso(nightIsoValue(nightIsoIndex));
+        settings.SetNightIso(rules::NightIsoCode(nightIsoIndex));
         labelToRecord(settings, labelValue);
     }
     return true;

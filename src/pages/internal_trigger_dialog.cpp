@@ -2,6 +2,7 @@
 
 #include "controls/number_edit.h"
 #include "framework/platform_services.h"
+#include "settings/setting_rules.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,9 +15,8 @@
 
 namespace {
 
-// The sensor takes its sensitivity in steps of 25: five slider positions for 0..100.
-constexpr int kSensitivityStep = 25;
-constexpr int kLastPosition = 4;
+using rules::kSensitivityStep;
+constexpr int kLastPosition = rules::kSensitivityLastPosition;
 
 QLabel *makeLabel(const QString &text, const char *name, QWidget *parent)
 {
@@ -100,8 +100,8 @@ CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *pare
 void CInternalTriggerDlg::OnInitDialog()
 {
     ExchangeDialog::OnInitDialog();
-    secondsEdit->SetMaxWholeDigits(2);
-    secondsEdit->SetMaxDecimalPlaces(1);
+    secondsEdit->SetMaxWholeDigits(rules::kPulseWindowField.wholeDigits);
+    secondsEdit->SetMaxDecimalPlaces(rules::kPulseWindowField.decimalPlaces);
     secondsEdit->AllowNegative(false);
     if (readOnly)
         applyReadOnlyMode();
@@ -123,8 +123,9 @@ bool CInternalTriggerDlg::exchange(Direction direction)
     if (dx.loading())
         return true;
 
-    if (!dx.minMaxFloat(secondsEdit, static_cast<float>(seconds), 0.3f, 10.0f) ||
-        !dx.minMax(pulsesEdit, pulses, 1, 5))
+    if (!dx.minMaxFloat(secondsEdit, static_cast<float>(seconds), rules::kPulseWindowMin,
+                        rules::kPulseWindowMax) ||
+        !dx.minMax(pulsesEdit, pulses, rules::kPulseCount.min, rules::kPulseCount.max))
         return false;
 
     settings.SetSensitivity(static_cast<std::uint16_t>(sliderPosition * kSensitivityStep));

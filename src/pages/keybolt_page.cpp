@@ -1,6 +1,7 @@
 #include "pages/keybolt_page.h"
 
 #include "resources/string_table.h"
+#include "settings/setting_rules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,7 +48,7 @@ void CKTPageKeybolt::OnInitDialog()
         digitLabels[i] = new QLabel(tr("Digit &%1:").arg(i + 1), this);
         digits[i] = new QComboBox(this);
         digits[i]->setObjectName(QStringLiteral("codeDigit%1").arg(i + 1));
-        for (int digit = 1; digit <= 4; ++digit)
+        for (int digit = 1; digit <= rules::kCodeDigitEntries; ++digit)
             digits[i]->addItem(QString::number(digit));
         digitLabels[i]->setBuddy(digits[i]);
     }

@@ -3,6 +3,7 @@
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "schedule/schedule_sheet.h"
+#include "settings/setting_rules.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,22 +20,15 @@
 namespace {
 constexpr int kShortIntervalQuestion = 116;
 
-// A time lapse faster than this many seconds rules out both triggers.
-constexpr int kShortestTriggeredSeconds = 5;
-// BurstClip pictures are taken five seconds apart.
-constexpr int kSecondsPerBurstPicture = 5;
-
-const char *const kHourEntries[] = {"1", "2", "3", "4", "6", "8", "12", "24"};
-const char *const kMinuteEntries[] = {"1",  "2",  "3",  "4",  "5",  "6",
-                                      "10", "12", "15", "20", "30", "60"};
+using rules::kShortestTriggeredSeconds;
 
 template <std::size_t N>
-QComboBox *makeList(QWidget *parent, const char *name, const char *const (&entries)[N])
+QComboBox *makeList(QWidget *parent, const char *name, const std::array<int, N> &entries)
 {
     auto *list = new QComboBox(parent);
     list->setObjectName(QLatin1String(name));
-    for (const char *entry : entries)
-        list->addItem(QLatin1String(entry));
+    for (int entry : entries)
+        list->addItem(QString::number(entry));
     list->setCurrentIndex(-1);
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return list;
@@ -74,11 +68,11 @@ void CKTPageTimeLapse::buildControls()
     auto *intervalBox = new QGroupBox(tr("Time Lapse Interval"), this);
     auto *offRadio = makeRadio(intervalBox, tr("&Off"), "timeLapseOff");
     auto *hoursRadio = makeRadio(intervalBox, tr("&Hours"), "timeLapseHours");
-    hoursList = makeList(intervalBox, "hoursList", kHourEntries);
+    hoursList = makeList(intervalBox, "hoursList", rules::kTimeLapseHours);
     auto *minutesRadio = makeRadio(intervalBox, tr("&Minutes"), "timeLapseMinutes");
-    minutesList = makeList(intervalBox, "minutesList", kMinuteEntries);
+    minutesList = makeList(intervalBox, "minutesList", rules::kTimeLapseMinutes);
     auto *secondsRadio = makeRadio(intervalBox, tr("&Seconds"), "timeLapseSeconds");
-    secondsList = makeList(intervalBox, "secondsList", kMinuteEntries);
+    secondsList = makeList(intervalBox, "secondsList", rules::kTimeLapseSeconds);
     intervalRadios = {offRadio, hoursRadio, minutesRadio, secondsRadio};
 
     auto *intervalGrid = new QGridLayout(intervalBox);
@@ -277,13 +271,9 @@ void CKTPageTimeLapse::onListChanged(IntervalKind kind)
         applyShotRule(true);
         return;
     }
-    // The longest burst, in seconds, that does not fit: a burst of p pictures takes 5 p
-    // seconds. The arithmetic is 16-bit, so 0 pictures wraps to the largest limit and no
-    // interval fits.
-    const int pictures = settings.core.picturesPerTrigger;
-    const int limitSeconds = static_cast<std::uint16_t>(kSecondsPerBurstPicture * pictures - 1);
-    const int limit = kind == IntervalMinutes ? limitSeconds / 60 : limitSeconds;
-    applyShotRule(count > limit);
+    const IntervalUnit unit =
+        kind == IntervalMinutes ? IntervalUnit::Minutes : IntervalUnit::Seconds;
+    applyShotRule(rules::BurstFits(unit, count, settings.core.picturesPerTrigger));
 }
 
 void CKTPageTimeLapse::applyShotRule(bool fits)

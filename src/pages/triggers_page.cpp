@@ -6,6 +6,7 @@
 #include "framework/platform_services.h"
 #include "pages/internal_trigger_dialog.h"
 #include "schedule/schedule_sheet.h"
+#include "settings/setting_rules.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -46,6 +47,14 @@ QLabel *makeLabel(const QString &text, const char *name, QWidget *parent)
     return label;
 }
 
+// The order matters: a whole-digit count turns the sign on again.
+void configureField(CNumberEdit *edit, rules::NumberField field)
+{
+    edit->SetMaxWholeDigits(field.wholeDigits);
+    edit->SetMaxDecimalPlaces(field.decimalPlaces);
+    edit->AllowNegative(false);
+}
+
 CNumberEdit *makeNumberEdit(const char *name, QWidget *parent)
 {
     // Every number field starts out wide and is narrowed once the page has loaded.
@@ -62,21 +71,6 @@ CKTPageTriggers::CKTPageTriggers(CameraSettings &settings, AppState &app, QWidge
     setObjectName(QStringLiteral("triggersPage"));
 }
 
-std::uint16_t CKTPageTriggers::BurstLimit(std::uint16_t timeLapseInterval)
-{
-    const std::uint16_t count = IntervalCountOf(timeLapseInterval);
-    switch (IntervalUnitOf(timeLapseInterval)) {
-    case IntervalUnit::Minutes:
-        return static_cast<std::uint16_t>(count * 12);
-    case IntervalUnit::Seconds:
-        return static_cast<std::uint16_t>(count / 5);
-    case IntervalUnit::Hours:
-    case IntervalUnit::Milliseconds:
-        break;
-    }
-    return 0xFFFF;
-}
-
 void CKTPageTriggers::OnInitDialog()
 {
     buildControls();
@@ -84,15 +78,9 @@ void CKTPageTriggers::OnInitDialog()
 
     // Configured after the first load, which the fields then filter: an interval of 1.5 s
     // arrives as "1.5" and is shown as "1".
-    picturesEdit->SetMaxWholeDigits(2);
-    picturesEdit->SetMaxDecimalPlaces(0);
-    picturesEdit->AllowNegative(false);
-    secondsEdit->SetMaxWholeDigits(2);
-    secondsEdit->SetMaxDecimalPlaces(0);
-    secondsEdit->AllowNegative(false);
-    quietPeriodEdit->SetMaxWholeDigits(4);
-    quietPeriodEdit->SetMaxDecimalPlaces(0);
-    quietPeriodEdit->AllowNegative(false);
+    configureField(picturesEdit, rules::kPicturesPerTriggerField);
+    configureField(secondsEdit, rules::kPictureIntervalField);
+    configureField(quietPeriodEdit, rules::kQuietPeriodField);
 
     if (app.readOnly)
         applyReadOnlyMode();
@@ -194,9 +182,9 @@ void CKTPageTriggers::buildControls()
     layout->addWidget(scheduleBox);
     layout->addStretch(1);
 
-    fitDigits(picturesEdit, 2);
-    fitDigits(secondsEdit, 2);
-    fitDigits(quietPeriodEdit, 4);
+    fitDigits(picturesEdit, rules::kPicturesPerTriggerField.wholeDigits);
+    fitDigits(secondsEdit, rules::kPictureIntervalField.wholeDigits);
+    fitDigits(quietPeriodEdit, rules::kQuietPeriodField.wholeDigits);
 
     tabStopAtCheckedRadio(quicksetRadios);
     tabStopAtCheckedRadio(pacingRadios);
@@ -253,9 +241,11 @@ bool CKTPageTriggers::exchange(Direction direction)
     if (dx.loading())
         return true;
 
-    if (!dx.minMax(picturesEdit, pictures, 1, 99) ||
-        !dx.minMax(secondsEdit, secondsBetweenPictures, 1.0, 60.0) ||
-        !dx.minMax(quietPeriodEdit, quietPeriod, 0, 3600))
+    if (!dx.minMax(picturesEdit, pictures, rules::kPicturesPerTrigger.min,
+                   rules::kPicturesPerTrigger.max) ||
+        !dx.minMax(secondsEdit, secondsBetweenPictures, double(rules::kPictureIntervalSeconds.min),
+                   double(rules::kPictureIntervalSeconds.max)) ||
+        !dx.minMax(quietPeriodEdit, quietPeriod, rules::kQuietPeriod.min, rules::kQuietPeriod.max))
         return false;
 
     if (settings.IsShortTimeLapse()) {
@@ -269,7 +259,8 @@ bool CKTPageTriggers::exchange(Direction direction)
     settings.core.pictureInterval = static_cast<std::uint16_t>(secondsBetweenPictures * 1000.0);
     settings.core.quietPeriod = static_cast<std::uint16_t>(quietPeriod);
 
-    if (!settings.TimeLapseBurst() || pictures <= BurstLimit(settings.core.timeLapseInterval))
+    if (!settings.TimeLapseBurst() ||
+        pictures <= rules::BurstLimit(settings.core.timeLapseInterval))
         return true;
     if (showMessage(this, stringText(126), programName(), MessageIcon::Information,
                     MessageButtons::YesNo) != MessageAnswer::Yes)

@@ -23,10 +23,6 @@ class CKTPageTriggers : public PropertyPage
 public:
     CKTPageTriggers(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
-    // How many BurstClip pictures fit into one time-lapse interval at five seconds a
-    // picture; 65535 where the unit sets no practical limit.
-    static std::uint16_t BurstLimit(std::uint16_t timeLapseInterval);
-
 protected:
     void OnInitDialog() override;
     bool exchange(Direction direction) override;

@@ -48,6 +48,20 @@ inline constexpr Entry kTable[] = {
 };
 // clang-format on
 
+// The framework's standard data-exchange messages, %1 and %2 standing for the bounds or the
+// length. Translated with the context "DataExchange"; kestra-cfg prints them for the values it
+// refuses, so that a refusal reads as the tab's.
+inline constexpr const char *kEnterInteger =
+    QT_TRANSLATE_NOOP("DataExchange", "Please enter an integer.");
+inline constexpr const char *kEnterNumber =
+    QT_TRANSLATE_NOOP("DataExchange", "Please enter a number.");
+inline constexpr const char *kEnterIntegerBetween =
+    QT_TRANSLATE_NOOP("DataExchange", "Please enter an integer between %1 and %2.");
+inline constexpr const char *kEnterNumberBetween =
+    QT_TRANSLATE_NOOP("DataExchange", "Please enter a number between %1 and %2.");
+inline constexpr const char *kEnterNoMoreCharacters =
+    QT_TRANSLATE_NOOP("DataExchange", "Please enter no more than %1 characters.");
+
 // The Other tab's start-delay list: the entry at index i names the stored value i, which the
 // camera interprets. Translated with the context "StartDelay".
 inline constexpr const char *kStartDelays[] = {

@@ -149,6 +149,11 @@ def expected_settings(factory):
     # No date was set in this run.
     core["loadTime"] = 0
     core["loadDate"] = 0
+    # The same edits by the names kestra-cfg set takes.
+    expected["settings"].update({
+        "quickset": "aggressive", "pictures-per-trigger": "5", "pacing": "fast",
+        "time-lapse": "10 minutes", "label": "RIDGE 7", "phone-1": "1-555-0100",
+        "start-delay": "2 days"})
     return expected
 
 

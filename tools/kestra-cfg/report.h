@@ -7,18 +7,17 @@
 
 // Readable and machine-readable views of a settings record.
 
-// "06:00-18:00, 20:00-21:15"; "none" for an all-off schedule.
-std::string DescribeSchedule(const DaySchedule &schedule);
-
-// Every setting, grouped like the editor's tabs.
+// Every named setting as NAME=VALUE, grouped like the editor's tabs, then the switch-on date
+// and time, which no tab shows.
 std::string DescribeSettings(const CameraSettings &settings);
 
-// {"core": {...}, "dual": {...}, "cellular": {...}} with the record's field names as keys.
+// The switch-on date and time ("YYYY-MM-DD HH:MM:SS"), or "not set".
+std::string SwitchOnText(const CameraSettings &settings);
+
+// {"core": {...}, "dual": {...}, "cellular": {...}} with the record's field names as keys, and
+// "settings": {name: value} with every named setting.
 nlohmann::ordered_json SettingsToJson(const CameraSettings &settings);
 
-// ISO 8859-1 bytes as UTF-8 text.
-std::string Latin1ToUtf8(std::string_view bytes);
-
-// The same for a terminal: control bytes become \xNN, so a stored text cannot move the
+// UTF-8 text for a terminal: control characters become \xNN, so a stored text cannot move the
 // cursor or change the terminal's state.
-std::string PrintableText(std::string_view bytes);
+std::string PrintableText(std::string_view utf8);

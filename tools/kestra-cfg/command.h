@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/utf8_path.h"
+#include "settings/settings_file.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+// Exit codes, as scripts expect them.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct Io
+{
+    std::ostream &out;
+    std::ostream &err;
+};
+
+// One subcommand of kestra-cfg. `define` adds it to the parser with its own arguments, options
+// and --help, binding them to the command's members; `run` does the work once the command
+// line has been read and returns the exit code.
+class Command
+{
+public:
+    virtual ~Command() = default;
+    virtual CLI::App *define(CLI::App &parent) = 0;
+    virtual int run(const Io &io) = 0;
+};
+
+std::unique_ptr<Command> MakeShowCommand();
+std::unique_ptr<Command> MakeConvertCommand();
+std::unique_ptr<Command> MakeFactoryCommand();
+std::unique_ptr<Command> MakeSetCommand();
+std::unique_ptr<Command> MakeDiffCommand();
+
+// The settings-file messages 108 and 109 on the error stream.
+class StreamMessages : public SettingsFileMessages
+{
+public:
+    explicit StreamMessages(std::ostream &err) : err(err) {}
+    void ShowFileError(int messageId) override;
+
+private:
+    std::ostream &err;
+};
+
+// Reads a settings file that must exist: a missing one is "FILE: not found", never the factory
+// settings, so that a mistyped name cannot turn into an overwrite. An unreadable one shows 108.
+// File names are UTF-8 text as the command line gave them.
+bool ReadExistingSettings(const std::string &file, CameraSettings &settings, const Io &io);
