@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package with CPack, checks its contents and dependencies, installs it,
-# starts the installed editor read-only on the offscreen platform from a folder of its own, and
-# removes the package.
+# Builds the Debian package with CPack, checks its contents and dependencies and has lintian
+# check it, installs it, starts the installed editor read-only on the offscreen platform from a
+# folder of its own, and removes the package.
 # Installing needs root (CI runs as root on a throwaway machine); elsewhere, and where a
 # velomar-settings package is installed already, the test is skipped (exit 77), so that it never
 # touches more of a machine than installing and removing its own package.
@@ -13,7 +13,7 @@ skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ "$(id -u)" -eq 0 ] || skip "installing the package needs root"
-for tool in dpkg dpkg-deb dpkg-shlibdeps; do
+for tool in dpkg dpkg-deb dpkg-shlibdeps lintian; do
     command -v "$tool" >/dev/null || skip "$tool is missing (scripts/install-deps.sh installs it)"
 done
 status=$(dpkg-query -W -f='${db:Status-Status}' velomar-settings 2>/dev/null || true)
@@ -49,6 +49,10 @@ expected=(
     "/usr/share/metainfo/$id.metainfo.xml"
     "/usr/share/icons/hicolor/scalable/apps/$id.svg"
     /usr/share/velomar-settings/carriers.dat
+    /usr/share/man/man1/velomar-settings.1.gz
+    /usr/share/doc/velomar-settings/copyright
+    /usr/share/doc/velomar-settings/changelog.gz
+    /usr/share/lintian/overrides/velomar-settings
 )
 [ -e "$build/packaging/256x256/$id.png" ] && expected+=("/usr/share/icons/hicolor/256x256/apps/$id.png")
 [ -e "$build/doc/$guide" ] && expected+=("/usr/share/doc/velomar-settings/$guide")
@@ -66,9 +70,18 @@ fi
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for dependency in libc6 libqt6widgets6 libqt6gui6 libqt6core6 util-linux; do
+for dependency in libc6 libqt6widgets6 libqt6gui6 libqt6core6; do
     grep -qE "(^|, )$dependency( |,|$)" <<<"$depends" || fail "Depends lacks $dependency"
 done
+
+# Debian's own checker: no error and no warning, except those the package overrides with its
+# reason (packaging/debian/lintian-overrides), and no override that has nothing left to match.
+lintian --display-info --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 ||
+    { cat "$tmp/lintian.log"; fail "lintian"; }
+cat "$tmp/lintian.log"
+if grep -q 'unused-override' "$tmp/lintian.log"; then
+    fail "lintian-overrides holds a line that matches nothing now: remove it"
+fi
 
 installed=1
 dpkg -i "$deb" >"$tmp/dpkg.log" 2>&1 || { cat "$tmp/dpkg.log"; fail "dpkg -i"; }
@@ -97,6 +110,11 @@ cmp "$data/carriers.dat" /usr/share/velomar-settings/carriers.dat ||
 if [ -e "/usr/share/doc/velomar-settings/$guide" ]; then
     [ "$(readlink "$data/$guide")" = "/usr/share/doc/velomar-settings/$guide" ] ||
         fail "the data folder has no link to the installed guide"
+fi
+# Minimal images tell dpkg to leave out manual pages (path-exclude); elsewhere man finds it.
+if [ -e /usr/share/man/man1/velomar-settings.1.gz ]; then
+    [ "$(man -w velomar-settings)" = /usr/share/man/man1/velomar-settings.1.gz ] ||
+        fail "man does not find the editor's page"
 fi
 
 /usr/bin/kestra-cfg factory "$tmp/Kestra.cfg" || fail "the installed kestra-cfg failed"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# cmake --install into a temporary prefix: every file in its usual place, the desktop entry
-# and the AppStream metadata valid, and the installed editor, started from another folder,
-# working in a per-user data folder that it prepares itself. Needs no root.
+# cmake --install into a temporary prefix: every file in its usual place, the desktop entry,
+# the AppStream metadata and the manual pages valid, and the installed editor, started from
+# another folder, working in a per-user data folder that it prepares itself. Needs no root.
 # install_layout.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -22,6 +22,9 @@ expected=(
     "share/metainfo/$id.metainfo.xml"
     "share/icons/hicolor/scalable/apps/$id.svg"
     share/velomar-settings/carriers.dat
+    share/man/man1/velomar-settings.1.gz
+    share/doc/velomar-settings/copyright
+    share/doc/velomar-settings/changelog.gz
 )
 # The bitmap icon and the guide are built only where their tools are present.
 if [ -e "$build/packaging/256x256/$id.png" ]; then
@@ -48,6 +51,13 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/n
     fail "AppStream metadata: $(appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml")"
 # The desktop entry starts the editor itself, which finds its files wherever it was started.
 grep -qx "Exec=velomar-settings" "$prefix/share/applications/$id.desktop" || fail "Exec line"
+
+# Every manual page renders without a warning and gives man's index its one-line summary.
+for page in "$prefix"/share/man/man*/*; do
+    warnings=$(man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null) || fail "man cannot show $page"
+    [ -z "$warnings" ] || fail "$page: $warnings"
+    lexgrog "$page" >/dev/null || fail "$page has no NAME line that man's index can read"
+done
 
 # The editor, started from a folder of the user's in a home of its own, as an installed
 # program is: its folder cannot be written (root can write anywhere, so root starts it as the
