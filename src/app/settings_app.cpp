@@ -34,22 +34,24 @@ bool EnterWorkingFolder(const QString &folder, const QString &programPath)
         return false;
     const QDir working(folder);
     const QDir programFolder = QFileInfo(programPath).absoluteDir();
+    const auto installed = [&programFolder](const char *fromProgram, const char *name) {
+        return QDir::cleanPath(programFolder.filePath(QString::fromLatin1(fromProgram) +
+                                                      QLatin1Char('/') + QLatin1String(name)));
+    };
 
-    // The user edits the carrier list, so it is a copy of its own; a link of the user's that
-    // points nowhere just now (a drive not mounted) is still the user's.
-    const QString carriers = working.filePath(QString::fromLatin1(kCarriersFileName));
+    // The user edits the carrier list, so it is a writable copy of their own; a link of the
+    // user's that points nowhere just now (a drive not mounted) is still the user's.
+    const QString carriers = working.filePath(QLatin1String(kCarriersFileName));
     const QFileInfo carriersFile(carriers);
-    const QString example = QDir::cleanPath(programFolder.filePath(
-        QStringLiteral(VELOMAR_EXAMPLES_FROM_BIN "/") + QString::fromLatin1(kCarriersFileName)));
-    if (!carriersFile.exists() && !carriersFile.isSymLink() && QFileInfo(example).isFile())
-        QFile::copy(example, carriers);
+    const QString example = installed(VELOMAR_EXAMPLES_FROM_BIN, kCarriersFileName);
+    if (!carriersFile.exists() && !carriersFile.isSymLink() && QFile::copy(example, carriers))
+        QFile::setPermissions(carriers, QFile::permissions(carriers) | QFile::WriteOwner);
 
-    // The guide is read only: a link follows the installed one through updates. A link left
+    // The guide is only read: a link follows the installed one through updates. A link left
     // behind by a guide that has gone (another install) is renewed.
-    const QString guide = working.filePath(QString::fromLatin1(kUserGuideFileName));
+    const QString guide = working.filePath(QLatin1String(kUserGuideFileName));
     const QFileInfo guideFile(guide);
-    const QString installedGuide = QDir::cleanPath(programFolder.filePath(
-        QStringLiteral(VELOMAR_DOCS_FROM_BIN "/") + QString::fromLatin1(kUserGuideFileName)));
+    const QString installedGuide = installed(VELOMAR_DOCS_FROM_BIN, kUserGuideFileName);
     if (!guideFile.exists() && QFileInfo(installedGuide).isFile()) {
         if (guideFile.isSymLink())
             QFile::remove(guide);

@@ -252,6 +252,9 @@ private slots:
         start.platform.program = prefix + QStringLiteral("/bin/velomar-settings");
         writeFile(prefix + QStringLiteral("/share/velomar-settings/carriers.dat"),
                   "Trail Mobile;1;1;1;0\nRidge Wireless;0;2;0;1\n");
+        // Installed files may be read-only; the user's copy must not be.
+        QFile::setPermissions(prefix + QStringLiteral("/share/velomar-settings/carriers.dat"),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         const QString guideName = QString::fromLatin1(kUserGuideFileName);
         if (guideInstalled)
             writeFile(prefix + QStringLiteral("/share/doc/velomar-settings/") + guideName,
@@ -301,6 +304,8 @@ private slots:
             QCOMPARE(readFile(start.platform.openedDocuments.first()), guideOpened);
         if (!userCarriers.isEmpty())
             QCOMPARE(readFile(data + QStringLiteral("/carriers.dat")), userCarriers);
+        else
+            QVERIFY(QFile::permissions(data + QStringLiteral("/carriers.dat")) & QFile::WriteOwner);
         // OK wrote the local copy and the carrier choice there, and nothing where it started.
         QCOMPARE(start.app.localSettingsPath, data + QStringLiteral("/Kestra.cfg"));
         QCOMPARE(QFileInfo(data + QStringLiteral("/Kestra.cfg")).size(), 234);
