@@ -16,8 +16,10 @@ packages=(
     # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test
     python3-markdown weasyprint poppler-utils
     # desktop integration: the bitmap icon, checks of the desktop entry and the AppStream
-    # metadata, the Debian package (dpkg-shlibdeps)
-    qt6-svg-dev desktop-file-utils appstream dpkg-dev
+    # metadata, the Debian package (dpkg-shlibdeps) and Debian's own check of it
+    qt6-svg-dev desktop-file-utils appstream dpkg-dev lintian
+    # the manual pages: Markdown to roff (and to HTML for the Windows zip)
+    pandoc
     # end-to-end tests: the editor on a private X server driven by keystrokes
     xvfb xdotool python3
 )

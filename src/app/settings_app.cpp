@@ -5,27 +5,59 @@
 #include "app/startup_rules.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
+#include "settings/carriers.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString ResolveLocalSettingsPath(const QString &programPath, const QString &userDataFolder)
+LocalFiles ResolveLocalFiles(const QString &programPath, const QString &userDataFolder)
 {
     const std::string module = programPath.toStdString();
     const QString path =
         QString::fromStdString(LocalSettingsPath(module, ExecutableBaseName(module)));
     const QFileInfo local(path);
     if (local.isRelative() || userDataFolder.isEmpty())
-        return path;
+        return {path, {}};
     // A system-wide install keeps per-user data out of the system's folders even for root,
     // who could write there: the package manager owns them.
     const QFileInfo folder(local.absolutePath());
     const bool systemWide = folder.absoluteFilePath().startsWith(QLatin1String("/usr/"));
     if (folder.isDir() && folder.isWritable() && !systemWide)
-        return path;
-    QDir().mkpath(userDataFolder);
-    return QDir(userDataFolder).filePath(QString::fromLatin1(kSettingsFileName));
+        return {path, {}};
+    return {QDir(userDataFolder).filePath(QString::fromLatin1(kSettingsFileName)), userDataFolder};
+}
+
+bool EnterWorkingFolder(const QString &folder, const QString &programPath)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    const QDir working(folder);
+    const QDir programFolder = QFileInfo(programPath).absoluteDir();
+    const auto installed = [&programFolder](const char *fromProgram, const char *name) {
+        return QDir::cleanPath(programFolder.filePath(QString::fromLatin1(fromProgram) +
+                                                      QLatin1Char('/') + QLatin1String(name)));
+    };
+
+    // The user edits the carrier list, so it is a writable copy of their own; a link of the
+    // user's that points nowhere just now (a drive not mounted) is still the user's.
+    const QString carriers = working.filePath(QLatin1String(kCarriersFileName));
+    const QFileInfo carriersFile(carriers);
+    const QString example = installed(VELOMAR_EXAMPLES_FROM_BIN, kCarriersFileName);
+    if (!carriersFile.exists() && !carriersFile.isSymLink() && QFile::copy(example, carriers))
+        QFile::setPermissions(carriers, QFile::permissions(carriers) | QFile::WriteOwner);
+
+    // The guide is only read: a link follows the installed one through updates. A link left
+    // behind by a guide that has gone (another install) is renewed.
+    const QString guide = working.filePath(QLatin1String(kUserGuideFileName));
+    const QFileInfo guideFile(guide);
+    const QString installedGuide = installed(VELOMAR_DOCS_FROM_BIN, kUserGuideFileName);
+    if (!guideFile.exists() && QFileInfo(installedGuide).isFile()) {
+        if (guideFile.isSymLink())
+            QFile::remove(guide);
+        QFile::link(installedGuide, guide);
+    }
+    return QDir::setCurrent(folder);
 }
 
 bool CSettingsApp::InitInstance(const QStringList &arguments, platform::VolumeSource &volumes)
@@ -40,9 +72,14 @@ bool CSettingsApp::InitInstance(const QStringList &arguments, platform::VolumeSo
         return false;
     }
 
-    localSettingsPath = ResolveLocalSettingsPath(
-        platformServices().programPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+    const QString program = platformServices().programPath();
+    const LocalFiles local = ResolveLocalFiles(
+        program, QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+    localSettingsPath = local.settingsPath;
+    // The files beside the local copy are found through the current folder, wherever the
+    // editor was started from.
+    if (!local.workingFolder.isEmpty())
+        EnterWorkingFolder(local.workingFolder, program);
 
     CardSelection selection{CardOutcome::ContinueReadOnly, {}};
     if (!state.readOnly)

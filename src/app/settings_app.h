@@ -29,7 +29,25 @@ public:
     QString cardSettingsPath;
 };
 
-// Where the local copy of the settings lives: beside the program by the classic rule, or in
-// the user's data folder when the program's folder cannot be written or is a system-wide
-// install (under /usr).
-QString ResolveLocalSettingsPath(const QString &programPath, const QString &userDataFolder);
+// Where the editor keeps the user's files.
+struct LocalFiles
+{
+    // The local copy of the settings.
+    QString settingsPath;
+    // The user's data folder where the local copy lives there: the editor then works in it and
+    // takes carriers.dat, carriers2.dat and the guide from it too. Empty where the program
+    // keeps its copy beside itself: it works in the folder it was started from.
+    QString workingFolder;
+
+    bool operator==(const LocalFiles &) const = default;
+};
+
+// The local copy lies beside the program by the classic rule, or in the user's data folder
+// when the program's folder cannot be written or is a system-wide install (under /usr).
+LocalFiles ResolveLocalFiles(const QString &programPath, const QString &userDataFolder);
+
+// Makes `folder` the current folder, where the Cellular page, the sheet and F1 look for their
+// files. It is created first, and given the example carrier list and a link to the guide
+// installed with the program (found from the program's own folder) wherever the user has no
+// file of that name. False when it could not be made or entered: the current folder stays.
+bool EnterWorkingFolder(const QString &folder, const QString &programPath);

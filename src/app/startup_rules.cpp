@@ -37,7 +37,8 @@ CommandLineOptions ParseCommandLine(std::string_view commandLine)
 std::string ExecutableBaseName(std::string_view modulePath)
 {
     const std::size_t slash = modulePath.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? modulePath : modulePath.substr(slash + 1);
+    std::string_view name =
+        slash == std::string_view::npos ? modulePath : modulePath.substr(slash + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos && dot > 0)
         name = name.substr(0, dot);
@@ -46,8 +47,12 @@ std::string ExecutableBaseName(std::string_view modulePath)
 
 std::string LocalSettingsPath(std::string_view modulePath, std::string_view baseName)
 {
-    const std::size_t at = baseName.empty() ? std::string_view::npos : modulePath.find(baseName);
-    if (at == std::string_view::npos)
+    if (baseName.empty())
         return kSettingsFileName;
-    return std::string(modulePath.substr(0, at)) + kSettingsFileName;
+    for (std::size_t at = modulePath.rfind(baseName); at != std::string_view::npos;
+         at = at == 0 ? std::string_view::npos : modulePath.rfind(baseName, at - 1)) {
+        if (at == 0 || modulePath[at - 1] == '/' || modulePath[at - 1] == '\\')
+            return std::string(modulePath.substr(0, at)) + kSettingsFileName;
+    }
+    return kSettingsFileName;
 }

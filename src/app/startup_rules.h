@@ -21,6 +21,8 @@ CommandLineOptions ParseCommandLine(std::string_view commandLine);
 // The executable's file name without folder and extension ("Editor" for C:\Tools\Editor.exe).
 std::string ExecutableBaseName(std::string_view modulePath);
 
-// The program's path cut before the first occurrence of its base name, followed by
-// "Kestra.cfg"; the bare "Kestra.cfg" when the base name does not occur at all.
+// The program's path cut before its own file name, followed by "Kestra.cfg", so that the copy
+// lies in the program's folder: the cut is at the last occurrence of the base name that begins
+// a file or folder name, never at a folder named like the program above it. The bare
+// "Kestra.cfg" when no name in the path begins with the base name.
 std::string LocalSettingsPath(std::string_view modulePath, std::string_view baseName);

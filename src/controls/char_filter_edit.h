@@ -3,8 +3,8 @@
 #include "controls/filter_edit.h"
 #include "controls/input_rules.h"
 
-// A text field that refuses a set of characters: typing one beeps, pasting or setting text
-// drops them silently.
+// A text field that refuses a set of characters: typing one beeps and says so at the field,
+// pasting or setting text drops them silently.
 class CCharFilterEdit : public CFilterEdit
 {
     Q_OBJECT

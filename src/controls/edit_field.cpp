@@ -1,8 +1,15 @@
 #include "controls/edit_field.h"
 
+#include "framework/platform_services.h"
+
 #include <Qt>
 
 #include <algorithm>
+
+void EditField::refuseChar(QChar)
+{
+    platformServices().warningBeep();
+}
 
 void FieldBuffer::setState(const FieldState &wanted)
 {

@@ -46,6 +46,10 @@ public:
     virtual void defaultKeyDown(int key) = 0;
     virtual void defaultKillFocus() = 0;
 
+    // Tells the user that the typed character `c` was refused: the warning sound, and on
+    // screen a cue at the field, since many desktops play no sound.
+    virtual void refuseChar(QChar c);
+
     // Selects [start, end) with the caret at `end`.
     void selectRange(int start, int end) { setFieldSelection(start, end, end); }
 };

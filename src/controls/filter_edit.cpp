@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -87,6 +88,12 @@ public:
             edit.QLineEdit::focusOutEvent(edit.pendingFocus);
         else
             edit.deselect();
+    }
+
+    void refuseChar(QChar c) override
+    {
+        EditField::refuseChar(c);
+        edit.showRefusal(c);
     }
 
 private:
@@ -332,6 +339,16 @@ void CFilterEdit::Redo()
 {
     if (!isReadOnly())
         changeAsPaste([&] { redo(); });
+}
+
+void CFilterEdit::showRefusal(QChar c)
+{
+    // Long enough to read, short enough not to linger over the next field.
+    constexpr int kShownMs = 2500;
+    // Half of a character beyond the basic plane is not printable on its own.
+    const QString text = c.isPrint() ? tr("The character \"%1\" cannot be used here.").arg(c)
+                                     : tr("This character cannot be used here.");
+    QToolTip::showText(mapToGlobal(cursorRect().center()), text, this, QRect(), kShownMs);
 }
 
 void CFilterEdit::charTyped(QChar c)

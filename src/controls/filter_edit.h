@@ -75,6 +75,8 @@ private:
     // Makes the text valid, keeping the selection as far as the text reaches.
     void reformat();
     void restoreSelection(const FieldState &state);
+    // A brief tooltip at the caret naming a typed character that the field refused.
+    void showRefusal(QChar c);
     void settleSelection();
     void sendDeleteKey();
 

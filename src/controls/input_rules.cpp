@@ -80,13 +80,13 @@ QString CharFilterRule::validText(const QString &text) const
 void CharFilterRule::OnChar(QChar c)
 {
     if (!invalidCharSet.isEmpty() && invalidCharSet.contains(c)) {
-        platformServices().warningBeep();
+        field.refuseChar(c);
         return;
     }
     if (!storable(c)) {
-        // A character beyond the basic plane arrives as two halves: one beep for the pair.
+        // A character beyond the basic plane arrives as two halves: one refusal for the pair.
         if (!c.isLowSurrogate())
-            platformServices().warningBeep();
+            field.refuseChar(c);
         return;
     }
     const FieldState state = field.fieldState();

@@ -5,10 +5,12 @@
 #include "platform/card_volumes.h"
 #include "scripted_messages.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,6 +70,20 @@ struct StartUp
     TestVolumes volumes;
     CSettingsApp app;
 };
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // A step that checks the main sheet came up as expected and closes it with Cancel.
 ModalScript::Step closeSheet(QString *title)
@@ -180,22 +196,139 @@ private slots:
         const QString data = dir.filePath(QStringLiteral("data"));
         const QString program = dir.filePath(QStringLiteral("bin/velomar-settings"));
         QDir(dir.path()).mkdir(QStringLiteral("bin"));
-        QCOMPARE(ResolveLocalSettingsPath(program, data),
-                 dir.filePath(QStringLiteral("bin/Kestra.cfg")));
+        const LocalFiles beside{dir.filePath(QStringLiteral("bin/Kestra.cfg")), QString()};
+        QCOMPARE(ResolveLocalFiles(program, data), beside);
         // A program whose name starts with a dot is named by the whole file name, so its copy
         // still lies beside it and not in whatever folder the program was started from.
-        QCOMPARE(ResolveLocalSettingsPath(dir.filePath(QStringLiteral("bin/.editor")), data),
-                 dir.filePath(QStringLiteral("bin/Kestra.cfg")));
+        QCOMPARE(ResolveLocalFiles(dir.filePath(QStringLiteral("bin/.editor")), data), beside);
 
         // A folder that does not exist cannot be written either; neither can /usr/bin for a
         // user (root can write anywhere, so the missing folder stands in for it here).
+        const LocalFiles inData{data + QStringLiteral("/Kestra.cfg"), data};
         const QString installed = dir.filePath(QStringLiteral("usr/bin/velomar-settings"));
-        QCOMPARE(ResolveLocalSettingsPath(installed, data), data + QStringLiteral("/Kestra.cfg"));
-        QVERIFY(QFileInfo(data).isDir());
+        QCOMPARE(ResolveLocalFiles(installed, data), inData);
 
         // Installed under /usr: the data folder, even for root, who could write there.
-        QCOMPARE(ResolveLocalSettingsPath(QStringLiteral("/usr/bin/velomar-settings"), data),
-                 data + QStringLiteral("/Kestra.cfg"));
+        QCOMPARE(ResolveLocalFiles(QStringLiteral("/usr/bin/velomar-settings"), data), inData);
+    }
+
+    // An installed editor, started from any folder, keeps the local copy in the user's data
+    // folder and takes the carrier list, carriers2.dat and the guide from there; the first
+    // start fills that folder from the install without replacing anything the user has.
+    void anInstalledEditorWorksInTheUsersDataFolder_data()
+    {
+        QTest::addColumn<QByteArray>("userCarriers"); // empty: the user has none
+        QTest::addColumn<QString>("userGuide");       // empty: the user has none
+        QTest::addColumn<bool>("guideInstalled");
+        QTest::addColumn<QStringList>("carriersShown");
+        QTest::addColumn<QByteArray>("guideOpened"); // empty: none found
+
+        const QStringList example{QStringLiteral("Trail Mobile"), QStringLiteral("Ridge Wireless")};
+        QTest::newRow("first start: the example list and the guide")
+            << QByteArray() << QString() << true << example << QByteArray("installed guide");
+        QTest::newRow("the user's carrier list stays")
+            << QByteArray("My Carrier;1;1;1;0\n") << QString() << true
+            << QStringList{QStringLiteral("My Carrier")} << QByteArray("installed guide");
+        QTest::newRow("the user's own guide stays") << QByteArray() << QStringLiteral("own file")
+                                                    << true << example << QByteArray("own guide");
+        QTest::newRow("a link to a guide that has gone is renewed")
+            << QByteArray() << QStringLiteral("link to a removed guide") << true << example
+            << QByteArray("installed guide");
+        QTest::newRow("no guide installed: F1 says so")
+            << QByteArray() << QString() << false << example << QByteArray();
+    }
+    void anInstalledEditorWorksInTheUsersDataFolder()
+    {
+        QFETCH(QByteArray, userCarriers);
+        QFETCH(QString, userGuide);
+        QFETCH(bool, guideInstalled);
+        QFETCH(QStringList, carriersShown);
+        QFETCH(QByteArray, guideOpened);
+
+        StartUp start; // its folder is the one the editor is started from
+        QTemporaryDir root;
+        const QString prefix = root.filePath(QStringLiteral("prefix"));
+        // bin/ is never made: a folder that does not exist cannot be written, even by root.
+        start.platform.program = prefix + QStringLiteral("/bin/velomar-settings");
+        writeFile(prefix + QStringLiteral("/share/velomar-settings/carriers.dat"),
+                  "Trail Mobile;1;1;1;0\nRidge Wireless;0;2;0;1\n");
+        // Installed files may be read-only; the user's copy must not be.
+        QFile::setPermissions(prefix + QStringLiteral("/share/velomar-settings/carriers.dat"),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QString guideName = QString::fromLatin1(kUserGuideFileName);
+        if (guideInstalled)
+            writeFile(prefix + QStringLiteral("/share/doc/velomar-settings/") + guideName,
+                      "installed guide");
+
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        if (!userCarriers.isEmpty())
+            writeFile(data + QStringLiteral("/carriers.dat"), userCarriers);
+        if (userGuide == QLatin1String("own file")) {
+            writeFile(data + QLatin1Char('/') + guideName, "own guide");
+        } else if (!userGuide.isEmpty()) {
+            QVERIFY(QDir().mkpath(data));
+            QVERIFY(QFile::link(root.filePath(QStringLiteral("removed.pdf")),
+                                data + QLatin1Char('/') + guideName));
+        }
+
+        start.insertPreparedCard();
+        if (guideOpened.isEmpty())
+            start.messages.expect(QStringLiteral("The help file was not found."));
+        start.messages.expect(114);
+        QString workedIn;
+        QStringList shown;
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            auto *sheet = static_cast<CKestraSheet *>(dialog);
+            workedIn = QDir::currentPath();
+            QTest::keyClick(sheet, Qt::Key_F1);
+            QVERIFY(sheet->SetActivePage(3));
+            const auto *list = sheet->findChild<QComboBox *>(QStringLiteral("carrierList"));
+            for (int i = 0; i < list->count(); ++i)
+                shown << list->itemText(i);
+            sheet->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
+        });
+        start.run(QString());
+        if (dataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", dataHome);
+
+        QCOMPARE(person.opened(), 1);
+        QCOMPARE(workedIn, data);
+        QCOMPARE(shown, carriersShown);
+        QCOMPARE(start.platform.openedDocuments.size(), guideOpened.isEmpty() ? 0 : 1);
+        if (!guideOpened.isEmpty())
+            QCOMPARE(readFile(start.platform.openedDocuments.first()), guideOpened);
+        if (!userCarriers.isEmpty())
+            QCOMPARE(readFile(data + QStringLiteral("/carriers.dat")), userCarriers);
+        else
+            QVERIFY(QFile::permissions(data + QStringLiteral("/carriers.dat")) & QFile::WriteOwner);
+        // OK wrote the local copy and the carrier choice there, and nothing where it started.
+        QCOMPARE(start.app.localSettingsPath, data + QStringLiteral("/Kestra.cfg"));
+        QCOMPARE(QFileInfo(data + QStringLiteral("/Kestra.cfg")).size(), 234);
+        QVERIFY(QFileInfo::exists(data + QStringLiteral("/carriers2.dat")));
+        QCOMPARE(QDir(start.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void aProgramThatKeepsItsCopyBesideItselfWorksWhereItWasStarted()
+    {
+        StartUp start;
+        QTemporaryDir data;
+        const QString program = data.filePath(QStringLiteral("bin/velomar-settings"));
+        QDir(data.path()).mkdir(QStringLiteral("bin"));
+        start.platform.program = program;
+        ModalScript person;
+        QString workedIn;
+        person.then([&](QDialog *dialog) {
+            workedIn = QDir::currentPath();
+            dialog->reject();
+        });
+        start.run(QStringLiteral("-rdonly"));
+        QCOMPARE(workedIn, start.folder.path());
+        QCOMPARE(start.app.localSettingsPath, data.filePath(QStringLiteral("bin/Kestra.cfg")));
     }
 };
 

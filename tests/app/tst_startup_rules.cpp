@@ -87,9 +87,26 @@ private slots:
         QTest::newRow("beside the program") << "C:\\Tools\\Editor.exe"
                                             << "Editor"
                                             << "C:\\Tools\\Kestra.cfg";
-        QTest::newRow("folder named like the program is cut there") << "C:\\Editor\\Editor.exe"
-                                                                    << "Editor"
-                                                                    << "C:\\Kestra.cfg";
+        QTest::newRow("folder named like the program: still beside it") << "C:\\Editor\\Editor.exe"
+                                                                        << "Editor"
+                                                                        << "C:\\Editor\\Kestra.cfg";
+        QTest::newRow("install in a folder named like the program")
+            << "/opt/velomar-settings/bin/velomar-settings"
+            << "velomar-settings"
+            << "/opt/velomar-settings/bin/Kestra.cfg";
+        QTest::newRow("source checkout named like the program")
+            << "/home/ann/velomar-settings/build/src/app/velomar-settings"
+            << "velomar-settings"
+            << "/home/ann/velomar-settings/build/src/app/Kestra.cfg";
+        QTest::newRow("base name again in the extension") << "/opt/tools/edit.edit"
+                                                          << "edit"
+                                                          << "/opt/tools/Kestra.cfg";
+        QTest::newRow("only a folder begins with the base name") << "C:\\Editor\\Other.exe"
+                                                                 << "Editor"
+                                                                 << "C:\\Kestra.cfg";
+        QTest::newRow("base name inside a name is no cut") << "C:\\MyEditor\\Other.exe"
+                                                           << "Editor"
+                                                           << "Kestra.cfg";
         QTest::newRow("base name not in the path: bare name") << "C:\\Tools\\Other.exe"
                                                               << "Editor"
                                                               << "Kestra.cfg";
@@ -99,10 +116,10 @@ private slots:
         QTest::newRow("POSIX") << "/opt/velomar/bin/velomar-settings"
                                << "velomar-settings"
                                << "/opt/velomar/bin/Kestra.cfg";
-        QTest::newRow("base name inside a longer folder name")
+        QTest::newRow("base name begins a longer folder name")
             << "/home/velomar-settings-2/velomar-settings"
             << "velomar-settings"
-            << "/home/Kestra.cfg";
+            << "/home/velomar-settings-2/Kestra.cfg";
         QTest::newRow("empty base name: bare name") << "/opt/x"
                                                     << ""
                                                     << "Kestra.cfg";

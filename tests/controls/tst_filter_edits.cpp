@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 #include "field_configs.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QMenu>
 #include <QMimeData>
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -195,6 +197,15 @@ QString describe(const FieldState &state)
         .arg(state.selectionStart)
         .arg(state.selectionEnd)
         .arg(state.cursor);
+}
+
+QWidget *tooltipWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("qtooltip_label") && window->isVisible())
+            return window;
+    }
+    return nullptr;
 }
 
 QString randomText(QRandomGenerator &random, int maxLength)
@@ -416,6 +427,87 @@ private slots:
             QCOMPARE(form.edit->cursorPosition(), caret);
         QCOMPARE(platform.beeps, beeps);
         QCOMPARE(platform.clipboard, clipboard);
+    }
+
+    // Many desktops play no sound, so a refused key also says at the field what it refused;
+    // the field itself stays as it was.
+    void aRefusedCharacterIsNamedAtTheField_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("cue"); // empty: none
+        QTest::newRow("label: a tilde inside a selection")
+            << "label"
+            << "abc" << 1 << 2 << "~"
+            << "abc"
+            << "The character \"~\" cannot be used here.";
+        QTest::newRow("phone: a letter at the end") << "phone"
+                                                    << "555" << 3 << 3 << "a"
+                                                    << "555"
+                                                    << "The character \"a\" cannot be used here.";
+        QTest::newRow("e-mail: a parenthesis over everything")
+            << "email"
+            << "a@b" << 0 << 3 << "("
+            << "a@b"
+            << "The character \"(\" cannot be used here.";
+        QTest::newRow("phone: a character of two halves beyond seven bits")
+            << "phone"
+            << "5" << 0 << 0 << "\U0001F600"
+            << "5"
+            << "This character cannot be used here.";
+        QTest::newRow("label: an allowed character shows nothing") << "label"
+                                                                   << "ac" << 1 << 1 << "b"
+                                                                   << "abc"
+                                                                   << "";
+        QTest::newRow("number field: a letter is dropped without a cue") << "number 2/0"
+                                                                         << "12" << 1 << 1 << "a"
+                                                                         << "12"
+                                                                         << "";
+    }
+    void aRefusedCharacterIsNamedAtTheField()
+    {
+        QFETCH(QString, config);
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, cue);
+        FakePlatformServices platform;
+        Form form(config, platform);
+        QVERIFY(form.active);
+        // The Cellular page stores its addresses in seven bits.
+        if (config == QLatin1String("phone") || config == QLatin1String("email"))
+            static_cast<CCharFilterEdit *>(form.edit)->SetHighestCharacter(0x7F);
+        arrange(form.edit, text, start, end);
+        const int selectionStart = form.edit->selectionStart();
+        const QString selected = form.edit->selectedText();
+        QToolTip::hideText();
+
+        // One key press, as a keyboard layout delivers any character, also one of two halves.
+        QTest::sendKeyEvent(QTest::Click, form.edit, Qt::Key_unknown, typed, Qt::NoModifier);
+
+        QCOMPARE(form.edit->text(), shown);
+        QCOMPARE(QToolTip::isVisible(), !cue.isEmpty());
+        QCOMPARE(platform.beeps, cue.isEmpty() ? 0 : 1);
+        if (cue.isEmpty())
+            return;
+        QCOMPARE(QToolTip::text(), cue);
+        QCOMPARE(form.edit->selectionStart(), selectionStart);
+        QCOMPARE(form.edit->selectedText(), selected);
+        QCOMPARE(form.edit->cursorPosition(), end);
+        // At the field: the tip's corner lies on the field's row, to the right of its start.
+        const QRect field(form.edit->mapToGlobal(QPoint(0, 0)), form.edit->size());
+        const QWidget *tip = tooltipWindow();
+        QVERIFY(tip);
+        QVERIFY2(tip->x() >= field.left() && tip->x() <= field.right() && tip->y() >= field.top() &&
+                     tip->y() <= field.bottom() + field.height(),
+                 qPrintable(QStringLiteral("tip at %1,%2").arg(tip->x()).arg(tip->y())));
+        QToolTip::hideText();
     }
 
     void undoCannotBringBackForbiddenText()
