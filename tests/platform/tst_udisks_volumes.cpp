@@ -55,6 +55,10 @@ QStringList describeUnmounted(platform::VolumeSource &source)
     return volumes;
 }
 
+// The desk's file systems that are not mounted: a card, and a partition of a USB hard disk.
+const QString kSpare = QStringLiteral("/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0");
+const QString kArchive = QStringLiteral("/dev/sdc2 fixed FAT32 [ARCHIVE] 62D4-8E11");
+
 } // namespace
 
 class TestUDisksVolumes : public QObject
@@ -89,8 +93,7 @@ private slots:
         QCOMPARE(describeDrives(*source), drives);
         QCOMPARE(describeDrives(lsblk), drives);
 
-        QCOMPARE(describeUnmounted(*source),
-                 QStringList{"/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0"});
+        QCOMPARE(describeUnmounted(*source), (QStringList{kSpare, kArchive}));
         QVERIFY(lsblk.unmountedVolumes().empty());
 
         // The recorded UUID is in lower case.
@@ -110,14 +113,14 @@ private slots:
         QTest::addColumn<QString>("message");       // its start
         QTest::addColumn<QStringList>("unmounted"); // afterwards
 
-        const QStringList spare{"/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0"};
+        const QStringList spare{kSpare, kArchive};
         QTest::newRow("mounted") << "success"
                                  << "/dev/sdb1" << MountResult::Outcome::Mounted << "SPARE"
-                                 << "" << QStringList{};
+                                 << "" << QStringList{kArchive};
         QTest::newRow("the desktop mounted it first")
             << "already-mounted"
             << "/dev/sdb1" << MountResult::Outcome::Mounted << "SPARE"
-            << "" << QStringList{};
+            << "" << QStringList{kArchive};
         QTest::newRow("polkit refuses") << "not-authorized"
                                         << "/dev/sdb1" << MountResult::Outcome::NotAuthorized << ""
                                         << "Not authorized to perform operation" << spare;
@@ -173,13 +176,14 @@ private slots:
         QTest::addColumn<bool>("announced");
         QTest::addColumn<QStringList>("unmounted");
 
-        const QStringList spare{"/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0"};
+        const QStringList spare{kSpare, kArchive};
         QTest::newRow("card inserted") << "sdb"
                                        << "plug sdb" << true << spare;
         QTest::newRow("card pulled") << ""
-                                     << "unplug sdb" << true << QStringList{};
-        QTest::newRow("the desktop mounts it") << ""
-                                               << "desktop-mount sdb1" << true << QStringList{};
+                                     << "unplug sdb" << true << QStringList{kArchive};
+        QTest::newRow("the desktop mounts it")
+            << ""
+            << "desktop-mount sdb1" << true << QStringList{kArchive};
         QTest::newRow("nothing happens") << ""
                                          << "" << false << spare;
     }
@@ -256,7 +260,7 @@ private slots:
         const auto desktop = platform::CreateDesktopVolumeSource();
         QVERIFY(desktop);
         // Only UDisks2 offers the card that is not mounted; lsblk mounts under /media/user.
-        QCOMPARE(describeUnmounted(*desktop).size(), udisks ? 1 : 0);
+        QCOMPARE(describeUnmounted(*desktop).size(), udisks ? 2 : 0);
         const auto roots = desktop->candidateDrives();
         QCOMPARE(std::count(roots.begin(), roots.end(), "/media/user/TRAIL"), udisks ? 0 : 1);
     }
