@@ -268,6 +268,14 @@ def finish(process, log, name):
         raise Failure(f"{name}: the editor exited with {code}")
 
 
+def confirm_saved(desktop, editor, log, name):
+    """Message 114, the settings are on the card: Enter closes it, and the editor ends."""
+    notice = desktop.wait_for_window("^Information$", editor)
+    desktop.focus(notice)
+    desktop.keys("Return")
+    finish(editor, log, name)
+
+
 def watched_state(scene):
     """The cards, the program's folder and the working folder; the home only gains caches."""
     state = {}
@@ -315,11 +323,7 @@ def run_editing(scene, desktop, display, kestra_cfg):
                                         exclude={card_list})
         desktop.focus(sheet)
         edit_every_tab(desktop)
-        # Message 114: the settings are on the card.
-        notice = desktop.wait_for_window("^Information$", editor)
-        desktop.focus(notice)
-        desktop.keys("Return")
-        finish(editor, log, "editing run")
+        confirm_saved(desktop, editor, log, "editing run")
     finally:
         if editor.poll() is None:
             editor.kill()
@@ -425,10 +429,7 @@ def run_udisks2(scene, desktop, display, args):
                                             exclude={no_card, card_list})
             desktop.focus(sheet)
             desktop.keys("Return")
-            notice = desktop.wait_for_window("^Information$", editor)
-            desktop.focus(notice)
-            desktop.keys("Return")
-            finish(editor, log, "UDisks2 run")
+            confirm_saved(desktop, editor, log, "UDisks2 run")
         finally:
             if editor.poll() is None:
                 editor.kill()
