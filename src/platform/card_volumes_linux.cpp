@@ -1,6 +1,5 @@
 #include "platform/card_volumes.h"
 #include "platform/lsblk_volumes.h"
-#include "platform/udisks_volumes.h"
 
 #include <algorithm>
 #include <array>
@@ -227,14 +226,6 @@ std::unique_ptr<VolumeSource> CreateLsblkVolumeSource(std::chrono::milliseconds 
 std::unique_ptr<VolumeSource> CreateSystemVolumeSource()
 {
     return CreateLsblkVolumeSource(kLsblkTimeLimit);
-}
-
-// lsblk stays for servers, containers and minimal desktops, where no UDisks2 runs.
-std::unique_ptr<VolumeSource> CreateDesktopVolumeSource()
-{
-    if (auto udisks = CreateUDisksVolumeSource(kUDisksTimeLimit))
-        return udisks;
-    return CreateSystemVolumeSource();
 }
 
 } // namespace platform

@@ -569,4 +569,14 @@ std::unique_ptr<VolumeSource> CreateUDisksVolumeSource(std::chrono::milliseconds
     return source;
 }
 
+// Here rather than beside CreateSystemVolumeSource(), so that a program that lists cards with
+// lsblk alone (kestra-cfg) does not need libsystemd. lsblk stays for servers, containers and
+// minimal desktops, where no UDisks2 runs.
+std::unique_ptr<VolumeSource> CreateDesktopVolumeSource()
+{
+    if (auto udisks = CreateUDisksVolumeSource(kUDisksTimeLimit))
+        return udisks;
+    return CreateSystemVolumeSource();
+}
+
 } // namespace platform
