@@ -9,10 +9,12 @@ packages=(
     # the Windows build of kestra-cfg, and running it under Wine in its tests (mkfs.fat makes
     # the FAT images that stand for cards there)
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 dosfstools
-    # libraries
-    qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev
-    # runtime: card discovery reads lsblk, the GUI tests need a font
+    # libraries (sd-bus of libsystemd-dev talks to UDisks2 over the system D-Bus)
+    qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev libsystemd-dev
+    # runtime: card discovery reads lsblk where no UDisks2 answers, the GUI tests need a font
     util-linux fonts-dejavu-core
+    # a fake UDisks2 for the card tests, on a private bus of their own
+    dbus-daemon python3-dbusmock
     # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test
     python3-markdown weasyprint poppler-utils
     # desktop integration: the bitmap icon, checks of the desktop entry and the AppStream
