@@ -138,7 +138,6 @@ private slots:
         } else {
             QVERIFY(!f.sheet->SetActivePage(1));
         }
-        QVERIFY(f.messages.allAnswered());
         QCOMPARE(f.sheet->GetActiveIndex(), 0);
         QCOMPARE(f.sheet->tabWidget()->currentIndex(), 0);
         QCOMPARE(bar->currentIndex(), 0);
@@ -179,7 +178,6 @@ private slots:
         f.messages.expect(QStringLiteral("Please enter an integer."));
         QTest::mouseClick(f.sheet->button(PropertySheet::OkButton), Qt::LeftButton);
         QVERIFY(f.sheet->isVisible());
-        QVERIFY(f.messages.allAnswered());
         QCOMPARE(f.messages.shown().first().icon, MessageIcon::None);
     }
 

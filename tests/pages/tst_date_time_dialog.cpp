@@ -284,7 +284,6 @@ private slots:
 
         run.messages.expect(switchOnQuestion(when), MessageAnswer::Yes);
         run.pressOk();
-        QVERIFY(run.messages.allAnswered());
         const Message &question = run.messages.shown().constFirst();
         QCOMPARE(question.caption, programName());
         QCOMPARE(question.icon, MessageIcon::Information);
@@ -367,7 +366,6 @@ private slots:
         run.type("minute", minute);
         run.messages.expect(message);
         run.pressOk();
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.messages.shown().constFirst().icon,
                  exclamation ? MessageIcon::Exclamation : MessageIcon::None);
         QVERIFY(run.dialog->isVisible());
@@ -397,7 +395,6 @@ private slots:
 
         run.messages.expect(kRangeMessage.arg(2000).arg(2099));
         run.pressOk();
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.messages.owners().last(),
                  run.dialog.get()); // over the dialog, not the desktop
         QVERIFY(run.dialog->isVisible());
@@ -500,7 +497,6 @@ private slots:
         run.messages.expect(switchOnQuestion(QStringLiteral("7:30 PM, March 01, 2016")),
                             MessageAnswer::Yes);
         QTest::keyClick(run.list("year"), Qt::Key_Return);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.dialog->result(), int(QDialog::Accepted));
         int hour = 0;
         int minute = 0;

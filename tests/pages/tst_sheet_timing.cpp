@@ -159,7 +159,6 @@ private slots:
             break;
         }
         run.clickButton(PropertySheet::ApplyButton);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(script.opened(), action == DateDialog::NotOpened ? 0 : 1);
         if (opened) {
             QCOMPARE(opened->windowTitle(), QStringLiteral("Set Date & Time"));
@@ -169,7 +168,6 @@ private slots:
 
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.momentIn(run.localPath), local);
         QCOMPARE(run.momentIn(run.cardPath), card);
     }
@@ -191,7 +189,6 @@ private slots:
 
         run.messages.expect(116, disarm ? MessageAnswer::Yes : MessageAnswer::No);
         run.clickTab(kTriggersTab);
-        QVERIFY(run.messages.allAnswered());
         if (!disarm) {
             QCOMPARE(run.sheet->GetActiveIndex(), kTimeLapseTab);
             QVERIFY(run.settings.InternalTrigger());
@@ -211,13 +208,11 @@ private slots:
         QVERIFY(!external->isChecked());
         run.messages.expect(117);
         QTest::mouseClick(internal, Qt::LeftButton);
-        QVERIFY(run.messages.allAnswered());
         QVERIFY(!internal->isChecked());
 
         // OK writes the time lapse at 4 seconds with both triggers off.
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QVERIFY(run.messages.allAnswered());
         const CameraSettings onCard = run.read(run.cardPath);
         QVERIFY(onCard.TimeLapseOn());
         QCOMPARE(onCard.core.timeLapseInterval, MakeInterval(IntervalUnit::Seconds, 4));
@@ -233,7 +228,6 @@ private slots:
         run.chooseSeconds(QStringLiteral("2"));
         run.messages.expect(116, MessageAnswer::Yes).expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QVERIFY(run.messages.allAnswered());
         QVERIFY(!run.sheet->isVisible());
         const CameraSettings onCard = run.read(run.cardPath);
         QCOMPARE(onCard.core.timeLapseInterval, MakeInterval(IntervalUnit::Seconds, 2));
@@ -257,7 +251,6 @@ private slots:
         QTest::keyClicks(pictures, QStringLiteral("7"));
         run.messages.expect(126, MessageAnswer::Yes);
         run.clickTab(kTimeLapseTab);
-        QVERIFY(run.messages.allAnswered());
         QVERIFY(!run.settings.TimeLapseBurst());
         QVERIFY(run.find<QRadioButton>("takeOnePicture")->isChecked());
         QVERIFY(!run.find<QRadioButton>("takeMultiplePictures")->isEnabled());

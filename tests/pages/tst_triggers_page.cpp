@@ -308,7 +308,6 @@ private slots:
 
         f.messages.expect(message);
         QVERIFY(!f.leave());
-        QVERIFY(f.messages.allAnswered());
         const Message &shown = f.messages.shown().constLast();
         QCOMPARE(shown.caption, programName());
         QCOMPARE(shown.icon, exclamation ? MessageIcon::Exclamation : MessageIcon::None);
@@ -380,7 +379,6 @@ private slots:
             if (refused)
                 f.messages.expect(117);
             f.click(name);
-            QVERIFY(f.messages.allAnswered());
             QCOMPARE(f.button(name)->isChecked(), !refused);
         }
         if (refused) {
@@ -432,7 +430,6 @@ private slots:
         if (asks)
             f.messages.expect(126, MessageAnswer::Yes);
         QVERIFY(f.leave());
-        QVERIFY(f.messages.allAnswered());
         if (asks) {
             const Message &shown = f.messages.shown().constLast();
             QCOMPARE(shown.caption, programName());
@@ -561,7 +558,6 @@ private slots:
 
         f.messages.expect(123, yes ? MessageAnswer::Yes : MessageAnswer::No);
         f.click("quicksetNormal");
-        QVERIFY(f.messages.allAnswered());
         const Message &shown = f.messages.shown().constLast();
         QCOMPARE(shown.caption, stringText(104));
         QCOMPARE(shown.icon, MessageIcon::Question);
@@ -588,7 +584,6 @@ private slots:
         f.type("picturesPerTrigger", "0");
         f.messages.expect(kPicturesRange);
         f.click("quicksetAggressive");
-        QVERIFY(f.messages.allAnswered());
         QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetAggressive));
         QCOMPARE(f.edit("picturesPerTrigger")->text(), QStringLiteral("5"));
         QVERIFY(f.leave());
@@ -621,7 +616,6 @@ private slots:
         f.type("picturesPerTrigger", "0");
         f.messages.expect(kPicturesRange);
         f.click("viewTriggerSchedule");
-        QVERIFY(f.messages.allAnswered());
         QCOMPARE(f.page->schedulesOpened, 0);
         QCOMPARE(QApplication::focusWidget(), f.widget("picturesPerTrigger"));
 

@@ -171,7 +171,6 @@ private slots:
 
         run.messages.expect(kNoPeriodOn);
         run.click("okButton");
-        QVERIFY(run.messages.allAnswered());
         const Message &message = run.messages.shown().first();
         QCOMPARE(message.caption, programName());
         QCOMPARE(message.icon, MessageIcon::Information);
@@ -233,7 +232,6 @@ private slots:
         run.click("scheduleAllOff");
         run.messages.expect(kNoPeriodOn);
         run.clickTab(kDualTab);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.shownTab(), kDailyTab);
         QCOMPARE(run.sheet->GetActiveIndex(), kDailyTab);
         // The page keeps what it shows, the record what it held.
@@ -358,7 +356,6 @@ private slots:
             run.click("okButton");
         else
             run.clickTab(kDailyTab);
-        QVERIFY(run.messages.allAnswered());
 
         if (leaves) {
             QCOMPARE(run.closed(), byOk);
@@ -540,7 +537,6 @@ private slots:
         QVERIFY(run.open());
         run.messages.expect(kNoPeriodOn);
         run.clickTab(kDualTab);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.shownTab(), kDailyTab);
         run.click("cancelButton");
         QVERIFY(run.closed());
@@ -605,7 +601,6 @@ private slots:
         QCOMPARE(grid->GetSlot(23 * 60 + 45), 0);
         run.messages.expect(kNoPeriodOn);
         QTest::keyClick(grid, Qt::Key_D, Qt::AltModifier);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.shownTab(), kDailyTab);
         QTest::keyClick(grid, Qt::Key_N, Qt::AltModifier);
         QTRY_COMPARE(grid->GetSlot(0), 1);

@@ -126,7 +126,6 @@ private slots:
             QVERIFY(!schedule_page::gridSchedule(*grid).AnyOn());
             run.messages.expect(121);
             clickButton(sheet, "okButton");
-            QVERIFY(run.messages.allAnswered());
             QVERIFY(sheet->isVisible());
             clickCell(grid, 4);
             clickButton(sheet, "okButton");

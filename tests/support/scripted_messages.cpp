@@ -4,17 +4,27 @@
 
 ScriptedMessages::ScriptedMessages() : installation(*this) {}
 
-ScriptedMessages::~ScriptedMessages() = default;
-
-ScriptedMessages &ScriptedMessages::expect(const QString &text, MessageAnswer answer)
+ScriptedMessages::~ScriptedMessages()
 {
-    queue.append({text, answer});
+    for (const Expected &expected : queue) {
+        const QString what = expected.stringId
+                                 ? QStringLiteral("Message %1").arg(expected.stringId)
+                                 : QStringLiteral("The message \"%1\"").arg(expected.text);
+        QTest::qFail(qPrintable(what + QStringLiteral(" was expected but never shown.")),
+                     expected.here.file, expected.here.line);
+    }
+}
+
+ScriptedMessages &ScriptedMessages::expect(const QString &text, MessageAnswer answer, Here here)
+{
+    queue.append({text, 0, answer, here});
     return *this;
 }
 
-ScriptedMessages &ScriptedMessages::expect(int stringId, MessageAnswer answer)
+ScriptedMessages &ScriptedMessages::expect(int stringId, MessageAnswer answer, Here here)
 {
-    return expect(stringText(stringId), answer);
+    queue.append({stringText(stringId), stringId, answer, here});
+    return *this;
 }
 
 MessageAnswer ScriptedMessages::show(QWidget *parent, const Message &message)
@@ -38,11 +48,4 @@ QStringList ScriptedMessages::shownTexts() const
     for (const Message &message : messages)
         texts.append(message.text);
     return texts;
-}
-
-void ScriptedMessages::clear()
-{
-    queue.clear();
-    messages.clear();
-    parents.clear();
 }
