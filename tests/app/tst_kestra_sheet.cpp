@@ -86,12 +86,12 @@ private slots:
         QCOMPARE(notice.icon, MessageIcon::Information);
         // The local copy keeps the switch-on time it was loaded with; the card gets none,
         // since the date dialog did not run in this run.
-        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
+        QCOMPARE(readBytes(run.localPath), settingsFileBytes(earlierRun()));
         CameraSettings onCard = earlierRun();
         onCard.core.loadTime = 0;
         onCard.core.loadDate = 0;
-        QCOMPARE(readFileBytes(run.cardPath), settingsFileBytes(onCard));
-        QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
+        QCOMPARE(readBytes(run.cardPath), settingsFileBytes(onCard));
+        QCOMPARE(readBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
     }
 
     void carrierIndexIsWrittenAsTwoBytes_data()
@@ -112,7 +112,7 @@ private slots:
         run.app.carrierIndex = carrierIndex;
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QCOMPARE(readFileBytes(QStringLiteral("carriers2.dat")), bytes);
+        QCOMPARE(readBytes(QStringLiteral("carriers2.dat")), bytes);
     }
 
     void noPicturesAsksForATriggerAndStays()
@@ -223,7 +223,7 @@ private slots:
             QCOMPARE(run.messages.shown()[1].caption, QStringLiteral("Information"));
             // Yes saves the factory values; No leaves the files as they were.
             QCOMPARE(
-                readFileBytes(run.localPath),
+                readBytes(run.localPath),
                 settingsFileBytes(answer == MessageAnswer::Yes ? factorySettings() : earlierRun()));
             QCOMPARE(QFile::exists(run.cardPath), answer == MessageAnswer::Yes);
         }
@@ -407,7 +407,7 @@ private slots:
         run.sheet->close();
         QVERIFY(!run.sheet->isVisible());
         QVERIFY(!run.sheet->Save());
-        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
+        QCOMPARE(readBytes(run.localPath), settingsFileBytes(earlierRun()));
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
     }
@@ -427,7 +427,7 @@ private slots:
 
         QCOMPARE(run.messages.shown().first().icon, MessageIcon::Stop);
         QVERIFY(run.sheet->isVisible());
-        QCOMPARE(readFileBytes(run.localPath), settingsFileBytes(earlierRun()));
+        QCOMPARE(readBytes(run.localPath), settingsFileBytes(earlierRun()));
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
         QCOMPARE(QDir(medium.path()).entryList(QDir::Files).size(), 2); // Kestra.cfg, filler

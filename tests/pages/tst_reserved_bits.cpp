@@ -17,11 +17,7 @@ constexpr int kOtherTab = 4;
 constexpr int kSavedNotice = 114;
 constexpr int kFactoryQuestion = 110;
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using testfiles::writeBytes;
 
 // A record with every reserved bit set, and every field the Images and Other pages show away
 // from its factory value, in values those pages store back as they are.
@@ -105,12 +101,12 @@ private slots:
         QTest::mouseClick(sheet.button(PropertySheet::OkButton), Qt::LeftButton);
         QVERIFY(!sheet.isVisible());
 
-        QCOMPARE(readFileBytes(localPath), original);
+        QCOMPARE(readBytes(localPath), original);
         // The card's copy differs only in the switch-on time and date, which were not set
         // in this run.
         QByteArray card = original;
         card.replace(70, 4, QByteArray(4, '\0'));
-        QCOMPARE(readFileBytes(cardPath), card);
+        QCOMPARE(readBytes(cardPath), card);
     }
 
     void useFactoryShowsFactoryValuesOnBothPages()

@@ -15,23 +15,12 @@
 using namespace testfiles;
 
 namespace {
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(path.toStdString());
-}
-
 CameraSettings labelled(const char *label)
 {
     CameraSettings s;
     s.ResetAll();
     s.SetLabel(label);
     return s;
-}
-
-QByteArray fileBytes(const CameraSettings &s)
-{
-    const auto bytes = EncodeSettingsFile(s);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
 } // namespace
@@ -71,14 +60,14 @@ private slots:
         if (!mountMedium("size=64k,mode=0755"))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/Kestra.cfg";
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
         QVERIFY(writeBytes(target, old));
         QVERIFY(mount->fill());
 
         RecordedMessages messages;
         bool thrown = false;
         try {
-            WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages);
+            WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages);
         } catch (const MediumError &error) {
             thrown = true;
             QCOMPARE(error.cause(), FileErrorCause::DiskFull);
@@ -91,8 +80,8 @@ private slots:
 
         // With room again the same write goes through.
         QVERIFY(QFile::remove(medium + "/filler"));
-        QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
-        QCOMPARE(readBytes(target), fileBytes(labelled("NEW SETTINGS")));
+        QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
+        QCOMPARE(readBytes(target), settingsFileBytes(labelled("NEW SETTINGS")));
         QCOMPARE(folderEntries(medium), QStringList{"Kestra.cfg"});
     }
 
@@ -103,7 +92,7 @@ private slots:
         const QString target = medium + "/carriers2.dat";
         QVERIFY(writeBytes(target, QByteArray("12")));
         QVERIFY(mount->fill());
-        QVERIFY(!WriteLastCarrier(7, fsPath(target)));
+        QVERIFY(!WriteLastCarrier(7, toFilePath(target)));
         QCOMPARE(readBytes(target), QByteArray("12"));
         QCOMPARE(folderEntries(medium), (QStringList{"carriers2.dat", "filler"}));
     }
@@ -114,18 +103,18 @@ private slots:
         if (!mountMedium("size=64k,nr_inodes=3,mode=0755"))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/Kestra.cfg";
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
         QVERIFY(writeBytes(target, old));
         QVERIFY(writeBytes(medium + "/other", QByteArray("x")));
 
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         QCOMPARE(readBytes(target), old);
         QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "other"}));
 
         FileErrorCause cause = FileErrorCause::None;
-        QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+        QVERIFY(!WriteFileReplacing(toFilePath(target), std::array<std::uint8_t, 1>{}, cause));
         QCOMPARE(cause, FileErrorCause::DiskFull);
     }
 
@@ -141,22 +130,22 @@ private slots:
         if (!mountMedium("size=64k,mode=0755"))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/Kestra.cfg";
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
         if (fileExists)
             QVERIFY(writeBytes(target, old));
         QVERIFY2(mount->remountReadOnly(), "could not remount the tmpfs read-only");
 
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         FileErrorCause cause = FileErrorCause::None;
-        QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+        QVERIFY(!WriteFileReplacing(toFilePath(target), std::array<std::uint8_t, 1>{}, cause));
         QCOMPARE(cause, FileErrorCause::ReadOnlyMedium);
         QCOMPARE(folderEntries(medium), fileExists ? QStringList{"Kestra.cfg"} : QStringList{});
 
         // Reading is unaffected: the old settings, or factory values for no file.
         CameraSettings back;
-        QVERIFY(ReadSettingsFile(back, fsPath(target), messages));
+        QVERIFY(ReadSettingsFile(back, toFilePath(target), messages));
         QCOMPARE(back.Label(), std::string(fileExists ? "OLD SETTINGS" : ""));
     }
 
@@ -173,8 +162,8 @@ private slots:
             QSKIP("mounting a tmpfs is not permitted here");
         const QString out = medium + "/Kestra.cfg";
         const QString in = base.filePath("in.cfg"); // on the ordinary disk
-        QVERIFY(writeBytes(in, fileBytes(labelled("IN"))));
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        QVERIFY(writeBytes(in, settingsFileBytes(labelled("IN"))));
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
         QVERIFY(writeBytes(out, old));
         QVERIFY(mount->fill());
         arguments.replaceInStrings("%OUT", out);

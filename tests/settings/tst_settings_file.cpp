@@ -11,18 +11,6 @@ using namespace testfiles;
 
 namespace {
 
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(path.toStdString());
-}
-
-CameraSettings factory()
-{
-    CameraSettings s;
-    s.ResetAll();
-    return s;
-}
-
 QByteArray sectionBytes(const auto &section)
 {
     const auto bytes = section.encode();
@@ -261,10 +249,10 @@ private slots:
 
         CameraSettings s = everythingChanged(); // reading must start from factory values
         RecordedMessages messages;
-        QCOMPARE(ReadSettingsFile(s, fsPath(path), messages), ok);
+        QCOMPARE(ReadSettingsFile(s, toFilePath(path), messages), ok);
 
         QCOMPARE(messages.ids, ok ? std::vector<int>{} : std::vector<int>{108});
-        const CameraSettings f = factory();
+        const CameraSettings f = factorySettings();
         if (ok) {
             QCOMPARE(s.core, f.core);
             QCOMPARE(s.core.tag, 5);
@@ -293,9 +281,9 @@ private slots:
     {
         CameraSettings s = everythingChanged();
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(dir.filePath("absent.cfg")), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(dir.filePath("absent.cfg")), messages));
         QVERIFY(messages.ids.empty());
-        const CameraSettings f = factory();
+        const CameraSettings f = factorySettings();
         QCOMPARE(s.core, f.core);
         QCOMPARE(s.dual, f.dual);
         QCOMPARE(s.cellular, f.cellular);
@@ -308,7 +296,8 @@ private slots:
     {
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(dir.filePath("no/such/folder/Kestra.cfg")), messages));
+        QVERIFY(
+            ReadSettingsFile(s, toFilePath(dir.filePath("no/such/folder/Kestra.cfg")), messages));
         QVERIFY(messages.ids.empty());
     }
 
@@ -317,7 +306,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Kestra.cfg"));
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(!ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(!ReadSettingsFile(s, toFilePath(path), messages));
         QCOMPARE(messages.ids, std::vector<int>{108});
         QVERIFY(QDir().rmdir(path));
     }
@@ -333,7 +322,7 @@ private slots:
             AsOrdinaryUser user;
             if (!user.active())
                 QSKIP("cannot leave root to test permissions");
-            read = ReadSettingsFile(s, fsPath(path), messages);
+            read = ReadSettingsFile(s, toFilePath(path), messages);
         }
         QVERIFY(!read);
         QCOMPARE(messages.ids, std::vector<int>{108});
@@ -344,10 +333,10 @@ private slots:
         // A core-only file: the dual and cellular sections must not keep what was in memory.
         QVERIFY(writeBytes(path, factoryFile().left(74)));
         CameraSettings a = everythingChanged();
-        CameraSettings b = factory();
+        CameraSettings b = factorySettings();
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(a, fsPath(path), messages));
-        QVERIFY(ReadSettingsFile(b, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(a, toFilePath(path), messages));
+        QVERIFY(ReadSettingsFile(b, toFilePath(path), messages));
         QCOMPARE(a.core, b.core);
         QCOMPARE(a.dual, b.dual);
         QCOMPARE(a.cellular, b.cellular);
@@ -368,7 +357,7 @@ private slots:
         QVERIFY(writeBytes(path, layout.file));
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
         QVERIFY(messages.ids.empty());
         QCOMPARE(s.core.tag, 5);
         QCOMPARE(s.core.size, 200);
@@ -405,7 +394,7 @@ private slots:
         QVERIFY(writeBytes(path, file));
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
         DaySchedule expected;
         expected.words[std::size_t(2 * word)] = std::uint16_t(lowWord);
         expected.words[std::size_t(2 * word + 1)] = std::uint16_t(highWord);
@@ -438,7 +427,7 @@ private slots:
             QVERIFY(writeBytes(path, file));
             CameraSettings s;
             RecordedMessages messages;
-            QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+            QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
             QCOMPARE(int(s.core.pictureInterval), pictureInterval);
             QCOMPARE(int(s.core.imageFlags), imageFlags);
             QVERIFY(!s.PrintBorder());
@@ -454,7 +443,7 @@ private slots:
         QVERIFY(writeBytes(path, oldLayout(1).file));
         CameraSettings s = everythingChanged();
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
         QCOMPARE(s.core.label, (std::array<std::uint8_t, 20>{}));
     }
 
@@ -462,9 +451,9 @@ private slots:
 
     void factoryRecordIsWrittenByteForByte()
     {
-        const CameraSettings s = factory();
+        const CameraSettings s = factorySettings();
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
         QVERIFY(messages.ids.empty());
         const QByteArray written = readBytes(path);
         QCOMPARE(written.size(), 234);
@@ -477,7 +466,7 @@ private slots:
 
     void writtenFieldsLandAtTheirOffsets()
     {
-        CameraSettings s = factory();
+        CameraSettings s = factorySettings();
         s.core.quietPeriod = 0x0102;
         s.SetLabel("Z");
         s.core.loadDate = 0xA1B2;
@@ -486,7 +475,7 @@ private slots:
         s.cellular.cellFlags = 0x0708;
         s.cellular.email2[31] = 0x09;
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
         QByteArray expected = factoryFile();
         put16(expected, 12, 0x0102);
         expected[48] = 'Z';
@@ -509,7 +498,7 @@ private slots:
     void writeThenReadGivesTheSameSections()
     {
         QFETCH(int, which);
-        CameraSettings s = which == 1 ? everythingChanged() : factory();
+        CameraSettings s = which == 1 ? everythingChanged() : factorySettings();
         if (which >= 2) {
             const std::uint8_t fill = which == 2 ? 0xFF : 0x00;
             auto core = s.core.encode();
@@ -523,9 +512,9 @@ private slots:
             s.cellular = CellularSection::decode(cellular);
         }
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
         CameraSettings back;
-        QVERIFY(ReadSettingsFile(back, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(back, toFilePath(path), messages));
         QVERIFY(messages.ids.empty());
         QCOMPARE(sectionBytes(back.core).toHex(' '), sectionBytes(s.core).toHex(' '));
         QCOMPARE(back.dual, s.dual);
@@ -533,7 +522,7 @@ private slots:
 
         // And the second write is the same file again.
         const QByteArray first = readBytes(path);
-        QVERIFY(WriteSettingsFile(back, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(back, toFilePath(path), messages));
         QCOMPARE(readBytes(path), first);
     }
 
@@ -541,7 +530,7 @@ private slots:
     {
         QVERIFY(writeBytes(path, QByteArray(4096, 'x')));
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(readBytes(path), factoryFile());
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
     }
@@ -551,7 +540,7 @@ private slots:
         QVERIFY(writeBytes(path, QByteArray("old")));
         QVERIFY(::chmod(path.toLocal8Bit().constData(), 0640) == 0);
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         struct stat info;
         QVERIFY(::stat(path.toLocal8Bit().constData(), &info) == 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0640));
@@ -561,7 +550,7 @@ private slots:
     {
         const mode_t old = ::umask(022);
         RecordedMessages messages;
-        const bool written = WriteSettingsFile(factory(), fsPath(path), messages);
+        const bool written = WriteSettingsFile(factorySettings(), toFilePath(path), messages);
         ::umask(old);
         QVERIFY(written);
         struct stat info;
@@ -573,14 +562,14 @@ private slots:
     {
         const QString missing = dir.filePath("VELOMAR/Kestra.cfg");
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(factory(), fsPath(missing), messages));
+        QVERIFY(!WriteSettingsFile(factorySettings(), toFilePath(missing), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         QVERIFY(!QFile::exists(missing));
         QVERIFY(folderEntries(dir.path()).isEmpty());
 
         FileErrorCause cause = FileErrorCause::None;
         const std::array<std::uint8_t, 1> byte{0};
-        QVERIFY(!WriteFileReplacing(fsPath(missing), byte, cause));
+        QVERIFY(!WriteFileReplacing(toFilePath(missing), byte, cause));
         QCOMPARE(cause, FileErrorCause::NotFound);
     }
 
@@ -588,7 +577,7 @@ private slots:
     {
         QVERIFY(QDir(dir.path()).mkpath("Kestra.cfg/inside"));
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(!WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         QVERIFY(QFileInfo(path).isDir());
         QVERIFY(QFileInfo(path + "/inside").isDir());
@@ -607,9 +596,9 @@ private slots:
             AsOrdinaryUser user;
             if (!user.active())
                 QSKIP("cannot leave root to test permissions");
-            written = WriteSettingsFile(factory(), fsPath(path), messages);
+            written = WriteSettingsFile(factorySettings(), toFilePath(path), messages);
             const std::array<std::uint8_t, 1> byte{0};
-            written = WriteFileReplacing(fsPath(path), byte, cause) || written;
+            written = WriteFileReplacing(toFilePath(path), byte, cause) || written;
         }
         QVERIFY(!written);
         QCOMPARE(cause, FileErrorCause::AccessDenied);
@@ -629,7 +618,8 @@ private slots:
             AsOrdinaryUser user;
             if (!user.active())
                 QSKIP("cannot leave root to test permissions");
-            written = WriteSettingsFile(factory(), fsPath(locked + "/Kestra.cfg"), messages);
+            written =
+                WriteSettingsFile(factorySettings(), toFilePath(locked + "/Kestra.cfg"), messages);
         }
         QVERIFY(!written);
         QCOMPARE(messages.ids, std::vector<int>{109});
@@ -647,11 +637,12 @@ private slots:
         QFETCH(QString, target);
         if (target.contains("%1"))
             target = target.arg(dir.path());
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
         RecordedMessages messages;
-        const bool written = WriteSettingsFile(factory(), fsPath(target), messages);
-        QDir::setCurrent(before);
+        bool written = false;
+        {
+            CurrentFolder current(dir.path());
+            written = WriteSettingsFile(factorySettings(), toFilePath(target), messages);
+        }
         QVERIFY(!written);
         QCOMPARE(messages.ids, std::vector<int>{109});
         QVERIFY(folderEntries(dir.path()).isEmpty());
@@ -661,11 +652,12 @@ private slots:
     {
         // The local copy may be the bare name "Kestra.cfg"; its temporary file must then
         // live in the current folder too.
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
         RecordedMessages messages;
-        const bool written = WriteSettingsFile(factory(), kSettingsFileName, messages);
-        QDir::setCurrent(before);
+        bool written = false;
+        {
+            CurrentFolder current(dir.path());
+            written = WriteSettingsFile(factorySettings(), kSettingsFileName, messages);
+        }
         QVERIFY(written);
         QCOMPARE(readBytes(path), factoryFile());
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});

@@ -8,6 +8,7 @@
 #include "framework/file_paths.h"
 #include "scripted_messages.h"
 #include "settings/settings_file.h"
+#include "settings_test_files.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -20,22 +21,10 @@
 
 #include <memory>
 
-// Makes `path` the current folder while it lives: the sheet writes carriers2.dat there and
-// the Cellular page reads the carrier files from it.
-class CurrentFolder
-{
-public:
-    explicit CurrentFolder(const QString &path) : previous(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(previous); }
-    CurrentFolder(const CurrentFolder &) = delete;
-    CurrentFolder &operator=(const CurrentFolder &) = delete;
-
-private:
-    QString previous;
-};
+using testfiles::CurrentFolder;
+using testfiles::factorySettings;
+using testfiles::readBytes;
+using testfiles::settingsFileBytes;
 
 // Settings-file messages that no test expects: any of them fails it.
 class NoFileMessages : public SettingsFileMessages
@@ -43,28 +32,6 @@ class NoFileMessages : public SettingsFileMessages
 public:
     void ShowFileError(int id) override { QFAIL(qPrintable(QStringLiteral("message %1").arg(id))); }
 };
-
-inline QByteArray readFileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-// The 234 bytes a settings file holds for `settings`.
-inline QByteArray settingsFileBytes(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-}
-
-inline CameraSettings factorySettings()
-{
-    CameraSettings settings;
-    settings.ResetAll();
-    return settings;
-}
 
 // The main sheet over a local copy and a card folder in a temporary folder, which is also the
 // current folder. The keyboard state is read when the sheet is made: set platform.shift and
