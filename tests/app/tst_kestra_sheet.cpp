@@ -37,7 +37,7 @@ private slots:
     void opensOnFactoryValuesWithoutALocalCopy()
     {
         SheetRun run;
-        run.open();
+        QVERIFY(run.open());
         QCOMPARE(run.sheet->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
         QCOMPARE(run.settings.core, factorySettings().core);
         QVERIFY(!run.settings.CoreChanged());
@@ -74,8 +74,8 @@ private slots:
     void okWritesLocalCopyCarrierFileAndCard()
     {
         SheetRun run;
-        run.writeLocal(earlierRun());
-        run.open();
+        QVERIFY(run.writeLocal(earlierRun()));
+        QVERIFY(run.open());
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
 
@@ -108,7 +108,7 @@ private slots:
         QFETCH(int, carrierIndex);
         QFETCH(QByteArray, bytes);
         SheetRun run;
-        run.open();
+        QVERIFY(run.open());
         run.app.carrierIndex = carrierIndex;
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
@@ -120,8 +120,8 @@ private slots:
         SheetRun run;
         CameraSettings silent = factorySettings();
         silent.SetInternalTrigger(false);
-        run.writeLocal(silent);
-        run.open();
+        QVERIFY(run.writeLocal(silent));
+        QVERIFY(run.open());
         run.messages.expect(120);
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(run.sheet->isVisible());
@@ -137,8 +137,8 @@ private slots:
             run.platform.shift = run.platform.ctrl = true;
             CameraSettings silent = factorySettings();
             silent.SetInternalTrigger(false);
-            run.writeLocal(silent);
-            run.open();
+            QVERIFY(run.writeLocal(silent));
+            QVERIFY(run.open());
             QVERIFY(run.sheet->noPicturesOverride());
             run.messages.expect(119, answer);
             if (answer == MessageAnswer::Yes)
@@ -156,8 +156,8 @@ private slots:
         CameraSettings external = factorySettings();
         external.SetInternalTrigger(false);
         external.SetExternalTrigger(true);
-        run.writeLocal(external);
-        run.open();
+        QVERIFY(run.writeLocal(external));
+        QVERIFY(run.open());
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(!run.sheet->isVisible());
@@ -167,7 +167,7 @@ private slots:
     {
         SheetRun run;
         run.cardPath = run.folder.filePath(QStringLiteral("missing/Kestra.cfg"));
-        run.open();
+        QVERIFY(run.open());
         run.messages.expect(109);
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(!run.sheet->isVisible());
@@ -178,8 +178,8 @@ private slots:
     {
         for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
             SheetRun run;
-            run.writeLocal(earlierRun());
-            run.open();
+            QVERIFY(run.writeLocal(earlierRun()));
+            QVERIFY(run.open());
             run.messages.expect(110, answer);
             run.clickButton(PropertySheet::HelpButton);
             const Message &question = run.messages.shown().first();
@@ -198,7 +198,7 @@ private slots:
     void changeDateTimeAsksFirstWithNoAsDefault()
     {
         SheetRun run;
-        run.open();
+        QVERIFY(run.open());
         run.messages.expect(111, MessageAnswer::No);
         run.clickButton(PropertySheet::ApplyButton);
         const Message &question = run.messages.shown().first();
@@ -212,8 +212,8 @@ private slots:
     {
         for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
             SheetRun run;
-            run.writeLocal(earlierRun());
-            run.open();
+            QVERIFY(run.writeLocal(earlierRun()));
+            QVERIFY(run.open());
             run.messages.expect(110, MessageAnswer::Yes).expect(115, answer);
             if (answer == MessageAnswer::Yes)
                 run.messages.expect(114);
@@ -233,14 +233,14 @@ private slots:
     {
         {
             SheetRun run;
-            run.writeLocal(earlierRun());
-            run.open();
+            QVERIFY(run.writeLocal(earlierRun()));
+            QVERIFY(run.open());
             run.sheet->close();
             QVERIFY(!run.sheet->isVisible());
         }
         {
             SheetRun run;
-            run.open();
+            QVERIFY(run.open());
             run.settings.SetLabel("CHANGED");
             run.clickButton(PropertySheet::CancelButton);
             QVERIFY(!run.sheet->isVisible());
@@ -248,7 +248,7 @@ private slots:
         }
         {
             SheetRun run;
-            run.open();
+            QVERIFY(run.open());
             run.settings.SetLabel("CHANGED");
             QTest::keyClick(run.sheet.get(), Qt::Key_Escape);
             QVERIFY(!run.sheet->isVisible());
@@ -258,7 +258,7 @@ private slots:
     void f1OpensTheUserGuide()
     {
         SheetRun run;
-        run.open();
+        QVERIFY(run.open());
         run.messages.expect(QStringLiteral("The help file was not found."));
         QTest::keyClick(run.sheet.get(), Qt::Key_F1);
         QCOMPARE(run.messages.shown().first().caption, QStringLiteral("Velomar"));
@@ -283,11 +283,11 @@ private slots:
         inUse.SetTimeLapseOn(true);
         inUse.SetCellularOff(false);
         inUse.SetKeyBoltOn(true);
-        run.writeLocal(inUse);
+        QVERIFY(run.writeLocal(inUse));
         QFile guide(QString::fromLatin1(kUserGuideFileName));
         QVERIFY(guide.open(QIODevice::WriteOnly));
         guide.close();
-        run.open();
+        QVERIFY(run.open());
         run.sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(run.sheet.get()));
         int presses = 0;
@@ -333,14 +333,14 @@ private slots:
         SheetRun run;
         CameraSettings values = factorySettings();
         values.SetCellularOff(false);
-        run.writeLocal(values);
-        run.open();
+        QVERIFY(run.writeLocal(values));
+        QVERIFY(run.open());
         QVERIFY(run.sheet->SetActivePage(tab));
         QTabBar *bar = run.sheet->tabWidget()->tabBar();
         QCOMPARE(tabChain(bar, 1), QStringList{first});
         const QStringList buttons = {"okButton", "cancelButton", "applyButton", "helpButton",
                                      "qt_tabwidget_tabbar"};
-        QCOMPARE(tabChain(run.sheet->findChild<QWidget *>(last), 5), buttons);
+        QCOMPARE(tabChain(run.find(last), 5), buttons);
         QCOMPARE(tabChain(bar, 5, true),
                  (QStringList{"helpButton", "applyButton", "cancelButton", "okButton", last}));
     }
@@ -349,9 +349,9 @@ private slots:
     {
         SheetRun run;
         run.app.readOnly = true;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.sheet->SetActivePage(2));
-        QCOMPARE(tabChain(run.sheet->findChild<QWidget *>(QStringLiteral("printBorder")), 2),
+        QCOMPARE(tabChain(run.find(QStringLiteral("printBorder")), 2),
                  (QStringList{"cancelButton", "qt_tabwidget_tabbar"}));
         QCOMPARE(tabChain(run.sheet->tabWidget()->tabBar(), 1), QStringList{"cancelButton"});
     }
@@ -361,7 +361,7 @@ private slots:
     void theSheetsButtonsAndTabsHaveAccessKeys()
     {
         SheetRun run;
-        run.open();
+        QVERIFY(run.open());
         run.sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(run.sheet.get()));
         QWidget *field = run.find<QWidget>("quicksetNormal");
@@ -386,8 +386,8 @@ private slots:
     {
         SheetRun run;
         run.app.readOnly = true;
-        run.writeLocal(earlierRun());
-        run.open();
+        QVERIFY(run.writeLocal(earlierRun()));
+        QVERIFY(run.open());
         QCOMPARE(run.sheet->windowTitle(),
                  QStringLiteral("Velomar - Professional Settings (read only)"));
         auto checkButtons = [&run] {
@@ -419,9 +419,9 @@ private slots:
         if (!medium.mounted())
             QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + medium.error()));
         run.localPath = medium.filePath(QStringLiteral("Kestra.cfg"));
-        run.writeLocal(earlierRun());
+        QVERIFY(run.writeLocal(earlierRun()));
         QVERIFY(medium.fill());
-        run.open();
+        QVERIFY(run.open());
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
         run.clickButton(PropertySheet::OkButton);
 
@@ -440,9 +440,9 @@ private slots:
         if (!card.mounted())
             QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + card.error()));
         run.cardPath = card.filePath(QStringLiteral("Kestra.cfg"));
-        run.writeLocal(earlierRun());
+        QVERIFY(run.writeLocal(earlierRun()));
         QVERIFY(card.fill());
-        run.open();
+        QVERIFY(run.open());
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(run.sheet->isVisible());

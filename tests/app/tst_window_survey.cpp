@@ -84,90 +84,78 @@ const QStringList kWindows = kSheetTabs + QStringList{"internal-trigger-settings
                                                       "no-card",
                                                       "select-card"};
 
-bool showActive(QWidget *window)
-{
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
-// One window of the editor, open and active, with what it needs to live.
+// One window of the editor, open and active, with what it needs to live: the main sheet in a
+// run of its own, or a dialog over a record of its own.
 class OpenWindow
 {
 public:
-    OpenWindow(const QString &name, bool readOnly)
+    // False when the window did not come up as asked; `failure` says why.
+    [[nodiscard]] bool open(const QString &name, bool readOnly)
     {
         const int tab = static_cast<int>(kSheetTabs.indexOf(name));
         if (tab >= 0) {
             run = std::make_unique<SheetRun>();
             run->app.readOnly = readOnly;
-            run->writeLocal(everythingInUse());
-            writeFile(QStringLiteral("carriers.dat"), kCarriers);
-            writeFile(QStringLiteral("carriers2.dat"), QByteArray("0", 2));
-            run->open();
+            if (!run->writeLocal(everythingInUse()) ||
+                !run->folder.write(QStringLiteral("carriers.dat"), kCarriers) ||
+                !run->folder.write(QStringLiteral("carriers2.dat"), QByteArray("0", 2)))
+                return fail(QStringLiteral("cannot write the sheet's files"));
+            if (!run->open())
+                return fail(QStringLiteral("the sheet did not become active"));
             window = run->sheet.get();
-            if (!showActive(window) || !run->sheet->SetActivePage(tab))
-                qFatal("the sheet did not open on tab %d", tab);
-            return;
+            if (!run->sheet->SetActivePage(tab))
+                return fail(QStringLiteral("the sheet did not show tab %1").arg(tab));
+            return true;
         }
-        platform = std::make_unique<FakePlatformServices>();
-        messages = std::make_unique<ScriptedMessages>();
-        settings = everythingInUse();
-        app.readOnly = readOnly;
+        dialogs = std::make_unique<DialogRun<QDialog>>();
+        dialogs->settings = everythingInUse();
+        dialogs->app.readOnly = readOnly;
+        CameraSettings &settings = dialogs->settings;
+        std::unique_ptr<QDialog> made;
         if (name == QLatin1String("internal-trigger-settings")) {
             auto dialog = std::make_unique<CInternalTriggerDlg>(settings);
             dialog->SetReadOnly(readOnly);
-            owned = std::move(dialog);
+            made = std::move(dialog);
         } else if (name == QLatin1String("set-date-time")) {
-            owned = std::make_unique<CDateTimeDlg>(settings);
+            made = std::make_unique<CDateTimeDlg>(settings);
         } else if (name.startsWith(QLatin1String("trigger-schedule"))) {
-            owned =
-                std::make_unique<CScheduleSheet>(stringText(124), nullptr, false, 0, settings, app);
+            made = std::make_unique<CScheduleSheet>(stringText(124), nullptr, false, 0, settings,
+                                                    dialogs->app);
         } else if (name == QLatin1String("time-lapse-schedule")) {
-            owned =
-                std::make_unique<CScheduleSheet>(stringText(125), nullptr, true, 0, settings, app);
+            made = std::make_unique<CScheduleSheet>(stringText(125), nullptr, true, 0, settings,
+                                                    dialogs->app);
         } else if (name == QLatin1String("no-card")) {
-            owned = std::make_unique<CNoCardDlg>();
+            made = std::make_unique<CNoCardDlg>();
         } else if (name == QLatin1String("select-card")) {
             auto dialog = std::make_unique<CSelectCardDlg>(cards);
             dialog->ScanCards();
-            owned = std::move(dialog);
+            made = std::move(dialog);
         } else {
-            qFatal("no window %s", qPrintable(name));
+            return fail(QStringLiteral("no window %1").arg(name));
         }
-        window = owned.get();
-        if (!showActive(window))
-            qFatal("%s did not become active", qPrintable(name));
+        if (!dialogs->show(std::move(made)))
+            return fail(name + QStringLiteral(" did not become active"));
+        window = dialogs->dialog.get();
         if (name.endsWith(QLatin1String("dual")) &&
             !static_cast<CScheduleSheet *>(window)->SetActivePage(1))
-            qFatal("the dual schedule tab was refused");
+            return fail(QStringLiteral("the dual schedule tab was refused"));
+        return true;
     }
-    ~OpenWindow()
-    {
-        owned.reset();
-        run.reset();
-    }
-    OpenWindow(const OpenWindow &) = delete;
-    OpenWindow &operator=(const OpenWindow &) = delete;
+
+    ScriptedMessages &messages() const { return run ? run->messages : dialogs->messages; }
 
     QWidget *window = nullptr;
-    std::unique_ptr<SheetRun> run; // the main sheet's
-    // Everything else's.
-    std::unique_ptr<FakePlatformServices> platform;
-    std::unique_ptr<ScriptedMessages> messages;
-    CameraSettings settings;
-    AppState app;
-    TwoCards cards;
+    TwoCards cards;                              // before the card list that reads it
+    std::unique_ptr<SheetRun> run;               // the main sheet's
+    std::unique_ptr<DialogRun<QDialog>> dialogs; // everything else's
+    QString failure;
 
 private:
-    void writeFile(const QString &name, const QByteArray &bytes) const
+    bool fail(const QString &why)
     {
-        QFile file(run->folder.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
+        failure = why;
+        return false;
     }
-
-    std::unique_ptr<QWidget> owned;
 };
 
 // What a person can see of `window`, the window itself excluded.
@@ -387,7 +375,8 @@ private slots:
         QFETCH(qreal, fontScale);
         QFETCH(bool, readOnly);
         ScaledFont font(fontScale);
-        OpenWindow w(window, readOnly);
+        OpenWindow w;
+        QVERIFY2(w.open(window, readOnly), qPrintable(w.failure));
         saveGrab(w.window, QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
         const QStringList faults = clipping(w.window);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
@@ -400,7 +389,8 @@ private slots:
         QFETCH(QString, window);
         QFETCH(qreal, fontScale);
         ScaledFont font(fontScale);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         const QSize needed = w.window->layout()->totalMinimumSize();
         w.window->resize(1, 1);
         QCoreApplication::processEvents();
@@ -421,7 +411,8 @@ private slots:
     {
         QFETCH(qreal, fontScale);
         ScaledFont font(fontScale);
-        OpenWindow w(kSheetTabs.first(), false);
+        OpenWindow w;
+        QVERIFY2(w.open(kSheetTabs.first(), false), qPrintable(w.failure));
         CKestraSheet *sheet = w.run->sheet.get();
         const QSize opened = sheet->size();
         for (int tab = 0; tab < sheet->GetPageCount(); ++tab) {
@@ -440,7 +431,8 @@ private slots:
     void accessKeysAreUniqueAndWhereExpected()
     {
         QFETCH(QString, window);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         QMap<QChar, QString> taken;
         for (const AccessKey &k : accessKeys(w.window)) {
             if (k.key.isNull()) {
@@ -466,7 +458,8 @@ private slots:
     void accessKeysReachTheirControls()
     {
         QFETCH(QString, window);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         // Fields first, then check boxes, then radios, each kind from the bottom up, and the
         // tabs last: a radio may disable what follows it (a quickset, Off), and going up
         // the radio that undoes it comes later.
@@ -524,10 +517,7 @@ private slots:
             ++pressed;
         }
         QVERIFY(pressed > 0);
-        if (w.messages)
-            QVERIFY(w.messages->shown().isEmpty());
-        else
-            QVERIFY(w.run->messages.shown().isEmpty());
+        QVERIFY(w.messages().shown().isEmpty());
     }
 
     void enterAcceptsAndEscapeCancels_data()
@@ -550,16 +540,17 @@ private slots:
         QFETCH(QString, window);
         QFETCH(int, key);
         QFETCH(int, result);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         auto *dialog = qobject_cast<QDialog *>(w.window);
         QVERIFY(dialog);
         if (key == Qt::Key_Return && window.startsWith(QLatin1String("sheet")))
-            w.run->messages.expect(114);
+            w.messages().expect(114);
         if (key == Qt::Key_Return && window == QLatin1String("set-date-time")) {
             // It opens on the computer's clock and asks before it closes.
             QString question = stringText(118);
             question.replace(QLatin1String("%s"), QStringLiteral("9:05 AM, January 05, 2015"));
-            w.messages->expect(question, MessageAnswer::Yes);
+            w.messages().expect(question, MessageAnswer::Yes);
         }
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus && dialog->isAncestorOf(focus));
