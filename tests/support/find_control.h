@@ -36,11 +36,11 @@ template <typename T = QWidget> T *findControl(QWidget *window, const QString &n
         if (T *found = window->findChild<T *>(name))
             return found;
     }
-    QTest::qFail(
-        qPrintable(QStringLiteral("No control %1 of type %2 in %3")
-                       .arg(name, QString::fromLatin1(T::staticMetaObject.className()),
-                            window ? window->objectName() : QStringLiteral("(no window)"))),
-        here.file, here.line);
+    QTest::qFail(qPrintable(QStringLiteral("No control %1 of type %2 in %3")
+                                .arg(name, QString::fromLatin1(T::staticMetaObject.className()),
+                                     window ? QString::fromLatin1(window->metaObject()->className())
+                                            : QStringLiteral("no window"))),
+                 here.file, here.line);
     // Without a window the stand-in has no owner: it lives until the program ends.
     return controlStandIn<T>(window, name);
 }

@@ -42,6 +42,19 @@ MessageAnswer ScriptedMessages::show(QWidget *parent, const Message &message)
     return queue.takeFirst().answer;
 }
 
+const Message &ScriptedMessages::shownMessage(qsizetype index, Here here) const
+{
+    const qsizetype at = index < 0 ? messages.size() + index : index;
+    if (at >= 0 && at < messages.size())
+        return messages[at];
+    QTest::qFail(
+        qPrintable(
+            QStringLiteral("No message %1 was shown; %2 came.").arg(index).arg(messages.size())),
+        here.file, here.line);
+    static const Message none;
+    return none;
+}
+
 QStringList ScriptedMessages::shownTexts() const
 {
     QStringList texts;

@@ -29,6 +29,9 @@ public:
 
     // Every message shown so far, in order.
     const QList<Message> &shown() const { return messages; }
+    // The message shown at `index`, counted from the end when negative. When there is none the
+    // test fails at its own line and gets an empty message, instead of reading past the end.
+    const Message &shownMessage(qsizetype index = 0, Here here = {}) const;
     // The window each of them was shown over (null for none).
     const QList<QWidget *> &owners() const { return parents; }
     QStringList shownTexts() const;
