@@ -1,8 +1,6 @@
-#include "fake_platform.h"
 #include "focus_chain.h"
-#include "framework/property_sheet.h"
+#include "gui_run.h"
 #include "pages/time_lapse_page.h"
-#include "scripted_messages.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -35,16 +33,6 @@ std::uint16_t milliseconds(std::uint16_t n)
     return MakeInterval(IntervalUnit::Milliseconds, n);
 }
 
-// A second tab to leave the Time Lapse page for.
-class OtherPage : public PropertyPage
-{
-public:
-    OtherPage() : PropertyPage(QStringLiteral("Other")) {}
-
-protected:
-    bool exchange(Direction) override { return true; }
-};
-
 // The page with its way to the schedule sheet observed: what the record held when it opened.
 class ObservedTimeLapsePage : public CKTPageTimeLapse
 {
@@ -69,60 +57,25 @@ private:
     CameraSettings &settings;
 };
 
-// The page in a sheet with a second tab, over a record that starts at factory values with the
-// time lapse and pictures per trigger as a test sets them before open().
-struct PageRun
+// The page in a sheet, with its lists and radios by name and an interval chosen as a person
+// chooses it.
+struct PageRun : PageInSheet<ObservedTimeLapsePage>
 {
-    PageRun() { settings.ResetAll(); }
-    ~PageRun() { delete sheet; }
-
-    void open()
+    QRadioButton *radio(const QString &name, Here here = {}) const
     {
-        sheet = new PropertySheet(QStringLiteral("Sheet"));
-        page = new ObservedTimeLapsePage(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new OtherPage);
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        return find<QRadioButton>(name, here);
     }
-
-    template <typename T> T *find(const char *name) const
+    QComboBox *list(const QString &name, Here here = {}) const
     {
-        T *child = page->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
+        return find<QComboBox>(name, here);
     }
-    QRadioButton *radio(const char *name) const { return find<QRadioButton>(name); }
-    QComboBox *list(const char *name) const { return find<QComboBox>(name); }
-
-    void click(const char *name) const
+    // Clicks the unit's radio, then picks `entry` from its list (none for Off).
+    [[nodiscard]] bool chooseInterval(const QString &unit, const QString &entry,
+                                      Here here = {}) const
     {
-        QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton);
+        click(QStringLiteral("timeLapse") + unit, here);
+        return entry.isEmpty() || choose(unit.toLower() + QStringLiteral("List"), entry, here);
     }
-    // The person picks an entry of an enabled list.
-    void choose(const char *listName, const QString &entry) const
-    {
-        QComboBox *l = list(listName);
-        QVERIFY2(l->isEnabled(), listName);
-        const int index = l->findText(entry);
-        QVERIFY2(index >= 0, qPrintable(entry));
-        l->setCurrentIndex(index);
-    }
-    void chooseInterval(const QString &unit, const QString &entry) const
-    {
-        click(qPrintable(QStringLiteral("timeLapse") + unit));
-        if (!entry.isEmpty())
-            choose(qPrintable(unit.toLower() + QStringLiteral("List")), entry);
-    }
-    bool leave() const { return sheet->SetActivePage(1); }
-
-    CameraSettings settings;
-    AppState app;
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    PropertySheet *sheet = nullptr;
-    ObservedTimeLapsePage *page = nullptr;
 };
 
 const char *const kLists[] = {"hoursList", "minutesList", "secondsList"};
@@ -183,7 +136,7 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = timeLapseFlags;
         run.settings.core.timeLapseInterval = interval;
-        run.open();
+        QVERIFY(run.open());
 
         QVERIFY(run.radio(qPrintable(QStringLiteral("timeLapse") + unit))->isChecked());
         const QString ownList = unit.toLower() + QStringLiteral("List");
@@ -224,7 +177,7 @@ private slots:
         run.settings.SetInternalTrigger(false); // short intervals would ask first
         run.settings.core.timeLapseFlags = kOn;
         run.settings.core.timeLapseInterval = interval;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.leave());
         QCOMPARE(run.settings.core.timeLapseInterval, stored);
         QVERIFY(run.settings.TimeLapseOn());
@@ -255,9 +208,9 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(std::uint16_t, stored);
         PageRun run;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("timeLapseOff")->isChecked());
-        run.chooseInterval(unit, entry);
+        QVERIFY(run.chooseInterval(unit, entry));
         QVERIFY(run.leave());
         QCOMPARE(run.settings.core.timeLapseInterval, stored);
         QVERIFY(run.settings.TimeLapseOn());
@@ -269,7 +222,7 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeMultiplePictures")->isChecked());
         run.click("timeLapseOff");
         QVERIFY(run.radio("takeOnePicture")->isChecked());
@@ -287,11 +240,11 @@ private slots:
         PageRun run;
         // Off with 10 minutes stored: the stored count is not what Minutes offers later.
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
         run.click("timeLapseMinutes");
         QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("1"));
-        run.choose("minutesList", QStringLiteral("20"));
-        run.chooseInterval(QStringLiteral("Hours"), QStringLiteral("8"));
+        QVERIFY(run.choose("minutesList", QStringLiteral("20")));
+        QVERIFY(run.chooseInterval(QStringLiteral("Hours"), QStringLiteral("8")));
         QCOMPARE(run.list("minutesList")->currentIndex(), -1);
         run.click("timeLapseSeconds");
         QCOMPARE(run.list("secondsList")->currentText(), QStringLiteral("1"));
@@ -356,10 +309,10 @@ private slots:
         // Start from an hour interval with a burst, which always fits.
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = hours(24);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeMultiplePictures")->isChecked());
 
-        run.chooseInterval(unit, entry);
+        QVERIFY(run.chooseInterval(unit, entry));
         QCOMPARE(run.radio("takeMultiplePictures")->isEnabled(), fits);
         QCOMPARE(run.radio("takeOnePicture")->isEnabled(), fits);
         QCOMPARE(run.find<QLabel>("atIntervalLabel")->isEnabled(), fits);
@@ -383,7 +336,7 @@ private slots:
         run.settings.core.picturesPerTrigger = 99;
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = minutes(5);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeOnePicture")->isChecked());
         QVERIFY(!run.radio("takeMultiplePictures")->isEnabled());
         QVERIFY(run.leave());
@@ -395,7 +348,7 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = kOn;
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeOnePicture")->isChecked());
         run.click("takeMultiplePictures");
         QVERIFY(run.leave());
@@ -426,14 +379,14 @@ private slots:
         PageRun run;
         run.settings.SetInternalTrigger(internal);
         run.settings.SetExternalTrigger(external);
-        run.open();
-        run.chooseInterval(QStringLiteral("Seconds"), entry);
+        QVERIFY(run.open());
+        QVERIFY(run.chooseInterval(QStringLiteral("Seconds"), entry));
         if (asks)
             run.messages.expect(116, yes ? MessageAnswer::Yes : MessageAnswer::No);
 
         const bool left = run.leave();
         if (asks) {
-            const Message &question = run.messages.shown().constFirst();
+            const Message &question = run.messages.shownMessage(0);
             QCOMPARE(question.caption, programName());
             QCOMPARE(question.icon, MessageIcon::Information);
             QCOMPARE(question.buttons, MessageButtons::YesNo);
@@ -458,8 +411,8 @@ private slots:
     void viewScheduleOpensOnlyAfterASuccessfulSave()
     {
         PageRun run;
-        run.open();
-        run.chooseInterval(QStringLiteral("Seconds"), QStringLiteral("4"));
+        QVERIFY(run.open());
+        QVERIFY(run.chooseInterval(QStringLiteral("Seconds"), QStringLiteral("4")));
 
         run.messages.expect(116, MessageAnswer::No);
         run.click("viewSchedule");
@@ -479,7 +432,7 @@ private slots:
     void viewScheduleWorksWithTheTimeLapseOff()
     {
         PageRun run;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.find<QPushButton>("viewSchedule")->isEnabled());
         run.click("viewSchedule");
         QCOMPARE(run.page->schedulesOpened, 1);
@@ -492,7 +445,7 @@ private slots:
         run.app.readOnly = true;
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
 
         const auto checkDisabled = [&run] {
             for (const char *name : {"timeLapseOff", "timeLapseHours", "timeLapseMinutes",
@@ -546,8 +499,8 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = timeLapseFlags;
         run.settings.core.timeLapseInterval = interval;
-        run.open();
-        const TabWalk walk = walkBothWays(run.sheet, chain);
+        QVERIFY(run.open());
+        const TabWalk walk = walkBothWays(run.sheet.get(), chain);
         QCOMPARE(walk.forward, expectedWalk(chain).forward);
         QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
@@ -556,7 +509,7 @@ private slots:
     void anIntervalIsChosenWithTheKeyboard()
     {
         PageRun run;
-        run.open();
+        QVERIFY(run.open());
         QCOMPARE(tabChain(run.sheet->tabWidget()->tabBar(), 1), QStringList{"timeLapseOff"});
         // The arrows go from radio to radio and choose as they go.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
