@@ -1,8 +1,6 @@
-#include "fake_platform.h"
 #include "focus_chain.h"
-#include "framework/property_sheet.h"
+#include "gui_run.h"
 #include "pages/keybolt_page.h"
-#include "scripted_messages.h"
 #include "shown_text.h"
 
 #include <QApplication>
@@ -20,44 +18,22 @@
 
 namespace {
 
-// A tab to leave the Other page for.
-class EmptyPage : public PropertyPage
+// The page in a sheet, with its code digits and their labels.
+struct Fixture : PageInSheet<CKTPageKeybolt>
 {
-public:
-    EmptyPage() : PropertyPage(QStringLiteral("Previous")) {}
-
-protected:
-    bool exchange(Direction) override { return true; }
-};
-
-struct Fixture
-{
-    // `prepare` adjusts the factory record before the sheet opens on the Other page.
-    explicit Fixture(const std::function<void(CameraSettings &, AppState &)> &prepare = {})
+    QCheckBox *box(const QString &name, Here here = {}) const
     {
-        settings.ResetAll();
-        if (prepare)
-            prepare(settings, app);
-        before = settings;
-        sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
-        page = new CKTPageKeybolt(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new EmptyPage);
-        sheet->show();
-        if (!QTest::qWaitForWindowExposed(sheet.get()))
-            qFatal("The sheet did not show.");
+        return find<QCheckBox>(name, here);
     }
-
-    template <typename T> T *control(const QString &name) const
+    QComboBox *list(const QString &name, Here here = {}) const
     {
-        auto *widget = page->findChild<T *>(name);
-        if (!widget)
-            qFatal("No control %s", qPrintable(name));
-        return widget;
+        return find<QComboBox>(name, here);
     }
-    QCheckBox *box(const QString &name) const { return control<QCheckBox>(name); }
-    QComboBox *list(const QString &name) const { return control<QComboBox>(name); }
-    QComboBox *digit(int i) const { return list(QStringLiteral("codeDigit%1").arg(i)); }
+    QComboBox *digit(int i, Here here = {}) const
+    {
+        return list(QStringLiteral("codeDigit%1").arg(i), here);
+    }
+    // The label "Digit i:", found by what it shows; null when there is none.
     QLabel *digitLabel(int i) const
     {
         const QString text = QStringLiteral("Digit %1:").arg(i);
@@ -65,26 +41,17 @@ struct Fixture
             if (shown(label->text()) == text)
                 return label;
         }
-        qFatal("No label %s", qPrintable(text));
+        return nullptr;
     }
     bool digitsEnabled(bool enabled) const
     {
         for (int i = 1; i <= 4; ++i) {
-            if (digit(i)->isEnabled() != enabled || digitLabel(i)->isEnabled() != enabled)
+            const QLabel *label = digitLabel(i);
+            if (!label || digit(i)->isEnabled() != enabled || label->isEnabled() != enabled)
                 return false;
         }
         return true;
     }
-
-    bool leave() { return sheet->SetActivePage(1); }
-
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    CameraSettings settings;
-    CameraSettings before;
-    AppState app;
-    std::unique_ptr<PropertySheet> sheet;
-    CKTPageKeybolt *page = nullptr;
 };
 
 const QStringList kStartDelays = {
@@ -126,6 +93,7 @@ private slots:
     void factoryValuesShow()
     {
         Fixture f;
+        QVERIFY(f.open());
         for (const char *name : {"loopRecording", "hideLogo", "illuminatorOff", "useKeyBolt"})
             QVERIFY2(!f.box(QLatin1String(name))->isChecked(), name);
         QCOMPARE(f.list("startDelay")->currentIndex(), 0);
@@ -140,6 +108,7 @@ private slots:
     void listsHoldTheirEntriesInOrder()
     {
         Fixture f;
+        QVERIFY(f.open());
         QCOMPARE(entries(f.list("startDelay")), kStartDelays);
         for (int i = 1; i <= 4; ++i)
             QCOMPARE(entries(f.digit(i)), QStringList({"1", "2", "3", "4"}));
@@ -162,6 +131,7 @@ private slots:
         QFETCH(int, optionFlags);
         QFETCH(int, cellFlags);
         Fixture f;
+        QVERIFY(f.open());
         clickBox(f.box(box));
         QVERIFY(f.leave());
         CameraSettings expected = f.before;
@@ -188,12 +158,12 @@ private slots:
         QFETCH(QString, box);
         QFETCH(int, optionFlags);
         QFETCH(int, cellFlags);
-        Fixture f([](CameraSettings &s, AppState &) {
-            s.core.optionFlags = 0xFFFF;
-            s.core.imageFlags = 0xEFFF; // start delay 14
-            s.cellular.cellFlags = 0xFFFF;
-            s.cellular.statusFlags = 0xFFFF;
-        });
+        Fixture f;
+        f.settings.core.optionFlags = 0xFFFF;
+        f.settings.core.imageFlags = 0xEFFF; // start delay 14
+        f.settings.cellular.cellFlags = 0xFFFF;
+        f.settings.cellular.statusFlags = 0xFFFF;
+        QVERIFY(f.open());
         QVERIFY(f.box(box)->isChecked());
         clickBox(f.box(box));
         QVERIFY(f.leave());
@@ -206,6 +176,7 @@ private slots:
     void useKeyBoltEnablesTheDigitsAtOnce()
     {
         Fixture f;
+        QVERIFY(f.open());
         clickBox(f.box("useKeyBolt"));
         QVERIFY(f.digitsEnabled(true));
         QVERIFY(f.settings.KeyBoltOn());
@@ -237,10 +208,10 @@ private slots:
     {
         QFETCH(bool, keyBoltOn);
         // Digits 1, 2, 3, 4 are stored as 0, 1, 2, 3 in bits 8-9, 10-11, 12-13, 14-15.
-        Fixture f([&](CameraSettings &s, AppState &) {
-            s.core.optionFlags = 0xE408;
-            s.SetKeyBoltOn(keyBoltOn);
-        });
+        Fixture f;
+        f.settings.core.optionFlags = 0xE408;
+        f.settings.SetKeyBoltOn(keyBoltOn);
+        QVERIFY(f.open());
         QCOMPARE(f.box("useKeyBolt")->isChecked(), keyBoltOn);
         QVERIFY(f.digitsEnabled(keyBoltOn));
         for (int i = 1; i <= 4; ++i)
@@ -262,10 +233,10 @@ private slots:
     {
         QFETCH(int, stored);
         QFETCH(QString, shown);
-        Fixture f([&](CameraSettings &s, AppState &) {
-            s.core.imageFlags = 0x0FFF;
-            s.SetStartDelay(static_cast<std::uint16_t>(stored));
-        });
+        Fixture f;
+        f.settings.core.imageFlags = 0x0FFF;
+        f.settings.SetStartDelay(static_cast<std::uint16_t>(stored));
+        QVERIFY(f.open());
         QCOMPARE(f.list("startDelay")->currentText(), shown);
         QCOMPARE(f.list("startDelay")->currentIndex(), stored == 15 ? -1 : stored);
         QVERIFY(f.leave());
@@ -275,7 +246,9 @@ private slots:
 
     void choosingFortyTwoWeeksStoresFourteen()
     {
-        Fixture f([](CameraSettings &s, AppState &) { s.core.imageFlags = 0x0FFF; });
+        Fixture f;
+        f.settings.core.imageFlags = 0x0FFF;
+        QVERIFY(f.open());
         QComboBox *list = f.list("startDelay");
         list->setFocus();
         QTest::keyClick(list, Qt::Key_End);
@@ -296,10 +269,10 @@ private slots:
     {
         QFETCH(bool, readOnly);
         QFETCH(bool, keyBoltOn);
-        Fixture f([&](CameraSettings &s, AppState &a) {
-            a.readOnly = readOnly;
-            s.SetKeyBoltOn(keyBoltOn);
-        });
+        Fixture f;
+        f.app.readOnly = readOnly;
+        f.settings.SetKeyBoltOn(keyBoltOn);
+        QVERIFY(f.open());
         int controls = 0;
         for (QWidget *child : f.page->findChildren<QWidget *>()) {
             if (qobject_cast<QGroupBox *>(child)) {
@@ -323,6 +296,7 @@ private slots:
     void texts()
     {
         Fixture f;
+        QVERIFY(f.open());
         QCOMPARE(shown(f.sheet->tabWidget()->tabText(0)), QStringLiteral("Other"));
         QCOMPARE(shown(f.box("loopRecording")->text()),
                  QStringLiteral("Use loop recording (security enabled models only)"));
@@ -352,7 +326,9 @@ private slots:
     void theKeyboardReachesEveryControl()
     {
         QFETCH(bool, keyBoltOn);
-        Fixture f([&](CameraSettings &s, AppState &) { s.SetKeyBoltOn(keyBoltOn); });
+        Fixture f;
+        f.settings.SetKeyBoltOn(keyBoltOn);
+        QVERIFY(f.open());
         QStringList chain = {"qt_tabwidget_tabbar", "loopRecording", "hideLogo",
                              "illuminatorOff",      "startDelay",    "useKeyBolt"};
         if (keyBoltOn)
@@ -373,6 +349,7 @@ private slots:
     void theCodeIsEnteredWithTheKeyboard()
     {
         Fixture f;
+        QVERIFY(f.open());
         QCOMPARE(tabChain(f.box("useKeyBolt"), 1), QStringList{"okButton"});
         QTest::keyClick(f.box("useKeyBolt"), Qt::Key_Space);
         QVERIFY(f.digitsEnabled(true));
