@@ -44,3 +44,9 @@ template <typename T = QWidget> T *findControl(QWidget *window, const QString &n
     // Without a window the stand-in has no owner: it lives until the program ends.
     return controlStandIn<T>(window, name);
 }
+
+// A click in the middle of the button named `name` of `window`.
+inline void clickControl(QWidget *window, const QString &name, Here here = {})
+{
+    QTest::mouseClick(findControl<QAbstractButton>(window, name, here), Qt::LeftButton);
+}

@@ -46,10 +46,7 @@ struct GuiRun
         return findControl<T>(window(), name, here);
     }
     // A click in the middle of a button.
-    void click(const QString &name, Here here = {}) const
-    {
-        QTest::mouseClick(find<QAbstractButton>(name, here), Qt::LeftButton);
-    }
+    void click(const QString &name, Here here = {}) const { clickControl(window(), name, here); }
     // The person replaces what a field holds by typing: select everything, delete, type.
     void type(const QString &name, const QString &text, Here here = {}) const
     {
