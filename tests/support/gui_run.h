@@ -13,6 +13,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 #include <memory>
@@ -23,6 +25,13 @@ inline bool showActive(QWidget *window)
     window->show();
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+// The person clicks a tab of `sheet`; the page shown may refuse to be left.
+inline void clickTab(const PropertySheet *sheet, int index)
+{
+    QTabBar *bar = sheet->tabWidget()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
 }
 
 // A record as a run without a local copy starts: factory values, taken as the saved state.

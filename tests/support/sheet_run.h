@@ -8,8 +8,6 @@
 
 #include <QDir>
 #include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
 
 #include <memory>
 
@@ -60,11 +58,7 @@ struct SheetRun : GuiRun
     {
         QTest::mouseClick(button(which), Qt::LeftButton);
     }
-    void clickTab(int index) const
-    {
-        QTabBar *bar = sheet->tabWidget()->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
+    void clickTab(int index) const { ::clickTab(sheet.get(), index); }
 
     testfiles::WorkFolder folder;
     QString localPath;
