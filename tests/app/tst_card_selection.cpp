@@ -63,13 +63,6 @@ QStringList listLines(QDialog *dialog)
     return lines;
 }
 
-void click(QDialog *dialog, const char *button)
-{
-    auto *pushButton = dialog->findChild<QPushButton *>(QLatin1String(button));
-    QVERIFY2(pushButton, button);
-    QTest::mouseClick(pushButton, Qt::LeftButton);
-}
-
 // How the no-card dialog is answered in a row of a data table.
 enum class Answer
 {
@@ -88,10 +81,10 @@ void answer(QDialog *dialog, Answer how)
     QVERIFY(QTest::qWaitForWindowActive(dialog));
     switch (how) {
     case Answer::ExitButton:
-        click(dialog, "exitButton");
+        clickControl(dialog, QStringLiteral("exitButton"));
         break;
     case Answer::ReadOnlyButton:
-        click(dialog, "readOnlyButton");
+        clickControl(dialog, QStringLiteral("readOnlyButton"));
         break;
     case Answer::Escape:
         QTest::keyClick(dialog, Qt::Key_Escape);
@@ -250,7 +243,7 @@ private slots:
             person.then([&](QDialog *dialog) {
                 QCOMPARE(dialog->objectName(), QStringLiteral("selectCardDialog"));
                 QCOMPARE(listLines(dialog).size(), cards.size());
-                click(dialog, "okButton");
+                clickControl(dialog, QStringLiteral("okButton"));
             });
         }
         const CardSelection selection = SelectCard(drives.source);
@@ -269,16 +262,16 @@ private slots:
         person.then([&](QDialog *dialog) {
             QCOMPARE(dialog->objectName(), QStringLiteral("selectCardDialog"));
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
-            auto *prompt = dialog->findChild<QLabel *>(QStringLiteral("selectCardText"));
+            auto *prompt = findControl<QLabel>(dialog, QStringLiteral("selectCardText"));
             QVERIFY(prompt);
             QCOMPARE(shown(prompt->text()),
                      QStringLiteral("Select the card to use from the list below."));
             QCOMPARE(listLines(dialog), QStringList{"Removable Disk (" + root + ")"});
-            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            auto *list = findControl<QListWidget>(dialog, QStringLiteral("cardList"));
             QCOMPARE(list->selectedItems().size(), 1);
             QCOMPARE(list->currentRow(), 0);
             QVERIFY(!QDir(root + "/VELOMAR").exists());
-            click(dialog, "okButton");
+            clickControl(dialog, QStringLiteral("okButton"));
         });
         const CardSelection selection = SelectCard(drives.source);
         QCOMPARE(selection.outcome, CardOutcome::CardPath);
@@ -316,7 +309,7 @@ private slots:
         ModalScript person;
         person.then([&](QDialog *dialog) {
             QCOMPARE(listLines(dialog), lines);
-            click(dialog, "cancelButton");
+            clickControl(dialog, QStringLiteral("cancelButton"));
         });
         QCOMPARE(SelectCard(drives.source).outcome, CardOutcome::Exit);
     }
@@ -332,11 +325,11 @@ private slots:
         ModalScript person;
         person.then([&](QDialog *dialog) {
             QCOMPARE(listLines(dialog).size(), 2);
-            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            auto *list = findControl<QListWidget>(dialog, QStringLiteral("cardList"));
             const QRect second = list->visualItemRect(list->item(1));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
             QCOMPARE(list->currentRow(), 1);
-            click(dialog, "okButton");
+            clickControl(dialog, QStringLiteral("okButton"));
         });
         const CardSelection selection = SelectCard(drives.source);
         QCOMPARE(selection.outcome, CardOutcome::CardPath);
@@ -352,7 +345,7 @@ private slots:
 
         ModalScript person;
         person.then([&](QDialog *dialog) {
-            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            auto *list = findControl<QListWidget>(dialog, QStringLiteral("cardList"));
             QCOMPARE(dialog->focusWidget(), list);
             QTest::keyClick(list, Qt::Key_Down);
             QTest::keyClick(list, Qt::Key_Return);
@@ -380,7 +373,7 @@ private slots:
             if (escape)
                 QTest::keyClick(dialog, Qt::Key_Escape);
             else
-                click(dialog, "cancelButton");
+                clickControl(dialog, QStringLiteral("cancelButton"));
         });
         const CardSelection selection = SelectCard(drives.source);
         QCOMPARE(selection.outcome, CardOutcome::Exit);
@@ -400,24 +393,24 @@ private slots:
             .then([&](QDialog *dialog) {
                 QCOMPARE(dialog->objectName(), QStringLiteral("noCardDialog"));
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
-                auto *text = dialog->findChild<QLabel *>(QStringLiteral("noCardText"));
+                auto *text = findControl<QLabel>(dialog, QStringLiteral("noCardText"));
                 QVERIFY(text);
                 QCOMPARE(text->text(),
                          QStringLiteral("No removable card found.  Insert a properly formatted "
                                         "card and select retry or continue read-only."));
-                auto *icon = dialog->findChild<QLabel *>(QStringLiteral("programIcon"));
+                auto *icon = findControl<QLabel>(dialog, QStringLiteral("programIcon"));
                 QVERIFY(icon && !icon->pixmap().isNull());
-                auto *retry = dialog->findChild<QPushButton *>(QStringLiteral("retryButton"));
+                auto *retry = findControl<QPushButton>(dialog, QStringLiteral("retryButton"));
                 QVERIFY(retry && retry->isDefault());
                 QCOMPARE(shown(retry->text()), QStringLiteral("Retry"));
                 QCOMPARE(
                     shown(
-                        dialog->findChild<QPushButton *>(QStringLiteral("readOnlyButton"))->text()),
+                        findControl<QPushButton>(dialog, QStringLiteral("readOnlyButton"))->text()),
                     QStringLiteral("Continue read-only"));
                 QCOMPARE(
-                    shown(dialog->findChild<QPushButton *>(QStringLiteral("exitButton"))->text()),
+                    shown(findControl<QPushButton>(dialog, QStringLiteral("exitButton"))->text()),
                     QStringLiteral("Exit"));
-                click(dialog, "retryButton");
+                clickControl(dialog, QStringLiteral("retryButton"));
             })
             .then([&](QDialog *dialog) {
                 // Still nothing: the dialog is back. Now the card goes in, fresh.
@@ -432,7 +425,7 @@ private slots:
                 QCOMPARE(dialog->objectName(), QStringLiteral("selectCardDialog"));
                 QCOMPARE(listLines(dialog),
                          QStringList{"TRAIL (" + drives.root("TRAIL") + ")" + kFat32Remark});
-                click(dialog, "okButton");
+                clickControl(dialog, QStringLiteral("okButton"));
             });
         const CardSelection selection = SelectCard(drives.source);
         QCOMPARE(selection.outcome, CardOutcome::CardPath);
@@ -451,7 +444,7 @@ private slots:
         person.then([&](QDialog *dialog) {
             drives.source.lsblkFails = false;
             drives.unplug({"sda", "sdb"});
-            click(dialog, "retryButton");
+            clickControl(dialog, QStringLiteral("retryButton"));
         });
         const CardSelection selection = SelectCard(drives.source);
         QCOMPARE(selection.outcome, CardOutcome::CardPath);
@@ -543,8 +536,8 @@ private slots:
             QCOMPARE(listLines(shown),
                      (QStringList{"CAM2 (" + drives.root("CAM2") + ")" + kFat32Remark,
                                   "Removable Disk (" + drives.root("0A1B-2C3D") + ")"}));
-            shown->findChild<QListWidget *>(QStringLiteral("cardList"))->setCurrentRow(row);
-            click(shown, "okButton");
+            findControl<QListWidget>(shown, QStringLiteral("cardList"))->setCurrentRow(row);
+            clickControl(shown, QStringLiteral("okButton"));
         });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.selectedPath(), drives.settingsPath(card));
@@ -563,7 +556,7 @@ private slots:
         ModalScript person;
         person.then([&](QDialog *shown) {
             QVERIFY(listLines(shown).isEmpty());
-            click(shown, "okButton");
+            clickControl(shown, QStringLiteral("okButton"));
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(dialog.selectedPath().isEmpty());
@@ -593,10 +586,10 @@ private slots:
             const TabWalk walk = walkBothWays(dialog, chain);
             QCOMPARE(walk.forward, expectedWalk(chain).forward);
             QCOMPARE(walk.backward, expectedWalk(chain).backward);
-            QWidget *cancel = dialog->findChild<QWidget *>(QStringLiteral("cancelButton"));
+            QWidget *cancel = findControl<QWidget>(dialog, QStringLiteral("cancelButton"));
             cancel->setFocus();
             QTest::keyClick(cancel, Qt::Key_S, Qt::AltModifier);
-            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            auto *list = findControl<QListWidget>(dialog, QStringLiteral("cardList"));
             QCOMPARE(QApplication::focusWidget(), list);
             QCOMPARE(list->currentRow(), 0);
             QTest::keyClick(list, Qt::Key_Down);
