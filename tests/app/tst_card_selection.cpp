@@ -4,6 +4,7 @@
 #include "fake_volume_source.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
+#include "gui_test.h"
 #include "modal_script.h"
 #include "shown_text.h"
 
@@ -112,7 +113,7 @@ enum class Answer
 Q_DECLARE_METATYPE(Answer)
 Q_DECLARE_METATYPE(CardOutcome)
 
-class TestCardSelection : public QObject
+class TestCardSelection : public GuiTest
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "framework/message_service.h"
+#include "gui_test.h"
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
@@ -29,7 +30,7 @@ CameraSettings earlierRun()
 
 } // namespace
 
-class TestKestraSheet : public QObject
+class TestKestraSheet : public GuiTest
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "app/kestra_sheet.h"
 #include "app/settings_app.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "modal_script.h"
 #include "platform/card_volumes.h"
 
@@ -76,7 +77,7 @@ ModalScript::Step closeSheet(QString *title)
 
 } // namespace
 
-class TestSettingsApp : public QObject
+class TestSettingsApp : public GuiTest
 {
     Q_OBJECT
 

@@ -9,6 +9,7 @@
 
 #include "app/no_card_dialog.h"
 #include "app/select_card_dialog.h"
+#include "gui_test.h"
 #include "pages/date_time_dialog.h"
 #include "pages/internal_trigger_dialog.h"
 #include "schedule/schedule_sheet.h"
@@ -363,7 +364,7 @@ void pressAccessKey(QWidget *window, QChar key)
 
 } // namespace
 
-class TestWindowSurvey : public QObject
+class TestWindowSurvey : public GuiTest
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "cellular/cellular_page.h"
 #include "focus_chain.h"
+#include "gui_test.h"
 #include "sheet_run.h"
 
 #include <QAbstractButton>
@@ -111,7 +112,7 @@ const QByteArray kShapes = "Four and two;2;4;1;0\n"       // 0
 
 } // namespace
 
-class TestCellularPage : public QObject
+class TestCellularPage : public GuiTest
 {
     Q_OBJECT
 

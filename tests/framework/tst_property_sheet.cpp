@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 #include "framework/keyboard_access.h"
 #include "framework/property_sheet.h"
+#include "gui_test.h"
 #include "scripted_messages.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ const QString kRange = QStringLiteral("Please enter an integer between 1 and 99.
 
 } // namespace
 
-class TestPropertySheet : public QObject
+class TestPropertySheet : public GuiTest
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "pages/date_time_dialog.h"
 
 #include <QApplication>
@@ -55,7 +56,7 @@ struct DateRun : DialogRun<CDateTimeDlg>
 
 } // namespace
 
-class TestDateTimeDialog : public QObject
+class TestDateTimeDialog : public GuiTest
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "controls/char_filter_edit.h"
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "pages/images_page.h"
 #include "shown_text.h"
 
@@ -77,7 +78,7 @@ const QString kLabelTooLong = QStringLiteral("Please enter no more than 20 chara
 
 } // namespace
 
-class TestImagesPage : public QObject
+class TestImagesPage : public GuiTest
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "pages/internal_trigger_dialog.h"
 
 #include <QApplication>
@@ -40,7 +41,7 @@ struct Fixture : DialogRun<CInternalTriggerDlg>
 
 } // namespace
 
-class TestInternalTriggerDialog : public QObject
+class TestInternalTriggerDialog : public GuiTest
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "pages/keybolt_page.h"
 #include "shown_text.h"
 
@@ -85,7 +86,7 @@ QStringList entries(const QComboBox *list)
 
 } // namespace
 
-class TestKeyboltPage : public QObject
+class TestKeyboltPage : public GuiTest
 {
     Q_OBJECT
 

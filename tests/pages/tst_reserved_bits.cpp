@@ -1,3 +1,4 @@
+#include "gui_test.h"
 #include "sheet_run.h"
 
 #include <QCheckBox>
@@ -47,7 +48,7 @@ CameraSettings everyReservedBitSet(std::uint16_t imageFlags, std::uint16_t optio
 
 } // namespace
 
-class TestReservedBits : public QObject
+class TestReservedBits : public GuiTest
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 // The time lapse and the switch-on date as a person meets them in the main sheet: the Time
 // Lapse tab against the Triggers tab, and "Change Date/Time..." against what OK writes.
 
+#include "gui_test.h"
 #include "modal_script.h"
 #include "sheet_run.h"
 
@@ -88,7 +89,7 @@ const QString kSetMoment = QStringLiteral("6:45 PM, July 04, 2040");
 
 } // namespace
 
-class TestSheetTiming : public QObject
+class TestSheetTiming : public GuiTest
 {
     Q_OBJECT
 

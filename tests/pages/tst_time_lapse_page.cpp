@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "pages/time_lapse_page.h"
 
 #include <QApplication>
@@ -82,7 +83,7 @@ const char *const kLists[] = {"hoursList", "minutesList", "secondsList"};
 
 } // namespace
 
-class TestTimeLapsePage : public QObject
+class TestTimeLapsePage : public GuiTest
 {
     Q_OBJECT
 

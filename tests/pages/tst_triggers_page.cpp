@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "modal_script.h"
 #include "pages/internal_trigger_dialog.h"
 #include "pages/triggers_page.h"
@@ -66,7 +67,7 @@ void setAdvanced(CameraSettings &settings)
 
 } // namespace
 
-class TestTriggersPage : public QObject
+class TestTriggersPage : public GuiTest
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "schedule/schedule_ctrl.h"
 
 #include "gui_run.h"
+#include "gui_test.h"
 
 #include <QApplication>
 #include <QImage>
@@ -129,7 +130,7 @@ protected:
 
 } // namespace
 
-class ScheduleCtrlTest : public QObject
+class ScheduleCtrlTest : public GuiTest
 {
     Q_OBJECT
 

@@ -1,5 +1,6 @@
 #include "focus_chain.h"
 #include "gui_run.h"
+#include "gui_test.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_dual_page.h"
 #include "schedule/schedule_page.h"
@@ -139,7 +140,7 @@ void apply(const ScheduleRun &run, const QString &name, GridAction action)
 Q_DECLARE_METATYPE(DaySchedule)
 Q_DECLARE_METATYPE(GridAction)
 
-class TestSchedulePages : public QObject
+class TestSchedulePages : public GuiTest
 {
     Q_OBJECT
 

@@ -1,4 +1,5 @@
 #include "gui_run.h"
+#include "gui_test.h"
 #include "modal_script.h"
 #include "pages/time_lapse_page.h"
 #include "pages/triggers_page.h"
@@ -26,7 +27,7 @@ void clickCell(CScheduleCtrl *grid, int cell)
 
 } // namespace
 
-class TestScheduleSheet : public QObject
+class TestScheduleSheet : public GuiTest
 {
     Q_OBJECT
 
