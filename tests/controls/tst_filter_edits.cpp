@@ -207,6 +207,9 @@ QString randomText(QRandomGenerator &random, int maxLength)
         text += alphabet.at(random.bounded(int(alphabet.size())));
     return text;
 }
+// The random walk's seed when VELOMAR_SEED does not give one.
+constexpr quint32 kWalkSeed = 20240611;
+
 } // namespace
 
 class TestFilterEdits : public GuiTest
@@ -569,7 +572,9 @@ private slots:
     // commits on every field configuration the pages use. After every step the field shows
     // its own valid text within its limits; typing gives what the rule gives on a field
     // without a window; cut and clear of nothing leave text and clipboard alone; only a
-    // forbidden character typed into a text field beeps. VELOMAR_SEED repeats a run.
+    // forbidden character typed into a text field beeps. Every run walks the same steps, so
+    // that a failure comes back; VELOMAR_SEED walks others. Exploring belongs to the fuzz
+    // target.
     void everyStepLeavesAValidText_data()
     {
         QTest::addColumn<QString>("config");
@@ -583,7 +588,8 @@ private slots:
         bool seeded = false;
         quint32 seed = qEnvironmentVariable("VELOMAR_SEED").toUInt(&seeded);
         if (!seeded)
-            seed = QRandomGenerator::global()->generate();
+            seed = kWalkSeed;
+        qInfo("seed %u (VELOMAR_SEED=%u repeats this walk)", seed, seed);
         QRandomGenerator random(seed);
         FakePlatformServices platform;
         Form form(config, platform);
