@@ -9,6 +9,7 @@
 
 #include "app/no_card_dialog.h"
 #include "app/select_card_dialog.h"
+#include "focus_chain.h"
 #include "gui_test.h"
 #include "pages/date_time_dialog.h"
 #include "pages/internal_trigger_dialog.h"
@@ -33,7 +34,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -74,6 +77,16 @@ CameraSettings everythingInUse()
     return s;
 }
 
+// What a row of a table changes before its window opens: the record (every control in use
+// unless the row says otherwise), and the carrier list with the carrier chosen last time, which
+// the main sheet's Cellular tab reads when it is made.
+struct Arrangement
+{
+    std::function<void(CameraSettings &)> record;
+    QByteArray carriers = kCarriers;
+    std::optional<QByteArray> lastCarrier = QByteArray("0", 2);
+};
+
 const QStringList kSheetTabs = {"sheet-triggers", "sheet-time-lapse", "sheet-images",
                                 "sheet-cellular", "sheet-other"};
 
@@ -91,15 +104,19 @@ class OpenWindow
 {
 public:
     // False when the window did not come up as asked; `failure` says why.
-    [[nodiscard]] bool open(const QString &name, bool readOnly)
+    [[nodiscard]] bool open(const QString &name, bool readOnly, const Arrangement &arrangement = {})
     {
+        CameraSettings record = everythingInUse();
+        if (arrangement.record)
+            arrangement.record(record);
         const int tab = static_cast<int>(kSheetTabs.indexOf(name));
         if (tab >= 0) {
             run = std::make_unique<SheetRun>();
             run->app.readOnly = readOnly;
-            if (!run->writeLocal(everythingInUse()) ||
-                !run->folder.write(QStringLiteral("carriers.dat"), kCarriers) ||
-                !run->folder.write(QStringLiteral("carriers2.dat"), QByteArray("0", 2)))
+            if (!run->writeLocal(record) ||
+                !run->folder.write(QStringLiteral("carriers.dat"), arrangement.carriers) ||
+                (arrangement.lastCarrier &&
+                 !run->folder.write(QStringLiteral("carriers2.dat"), *arrangement.lastCarrier)))
                 return fail(QStringLiteral("cannot write the sheet's files"));
             if (!run->open())
                 return fail(QStringLiteral("the sheet did not become active"));
@@ -109,7 +126,7 @@ public:
             return true;
         }
         dialogs = std::make_unique<DialogRun<QDialog>>();
-        dialogs->settings = everythingInUse();
+        dialogs->settings = record;
         dialogs->app.readOnly = readOnly;
         CameraSettings &settings = dialogs->settings;
         std::unique_ptr<QDialog> made;
@@ -364,6 +381,8 @@ void pressAccessKey(QWidget *window, QChar key)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Arrangement)
+
 class TestWindowSurvey : public GuiTest
 {
     Q_OBJECT
@@ -519,6 +538,162 @@ private slots:
         }
         QVERIFY(pressed > 0);
         QVERIFY(w.messages().shown().isEmpty());
+    }
+
+    // Tab goes through a window top to bottom, left to right, each radio group one stop at its
+    // chosen radio, the buttons last; Shift+Tab comes back the same way.
+    void theKeyboardWalksEachWindowInOrder_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<Arrangement>("arrangement");
+        QTest::addColumn<QStringList>("chain");
+        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
+        const QStringList sheetButtons = {"okButton", "cancelButton", "applyButton", "helpButton",
+                                          bar};
+        const auto row = [](const char *name, const QString &window, bool readOnly,
+                            const Arrangement &arrangement, const QStringList &chain) {
+            QTest::newRow(name) << window << readOnly << arrangement << chain;
+        };
+
+        for (bool fast : {false, true}) {
+            row(fast ? "Triggers, as fast as possible" : "Triggers, waiting between pictures",
+                "sheet-triggers", false, {[fast](CameraSettings &s) { s.SetFastSequence(fast); }},
+                QStringList{bar, "quicksetAdvanced", "picturesPerTrigger",
+                            fast ? "fastSequence" : "waitBetweenPictures", "pictureInterval",
+                            "quietPeriod", "useInternalTrigger", "internalTriggerSettings",
+                            "useExternalTrigger", "viewTriggerSchedule"} +
+                    sheetButtons);
+        }
+
+        // Only the chosen unit's list and, where a burst fits, the shot radios take part.
+        const QStringList view = QStringList{"viewSchedule"} + sheetButtons;
+        const auto timeLapse = [](std::uint16_t flags, std::uint16_t interval) {
+            return Arrangement{[=](CameraSettings &s) {
+                s.core.timeLapseFlags = flags;
+                s.core.timeLapseInterval = interval;
+            }};
+        };
+        const std::uint16_t on = flags::timeLapseOn;
+        row("Time Lapse, off", "sheet-time-lapse", false,
+            timeLapse(0, MakeInterval(IntervalUnit::Minutes, 5)),
+            QStringList{bar, "timeLapseOff"} + view);
+        row("Time Lapse, every 10 minutes, bursts", "sheet-time-lapse", false,
+            timeLapse(on | flags::timeLapseBurst, MakeInterval(IntervalUnit::Minutes, 10)),
+            QStringList{bar, "timeLapseMinutes", "minutesList", "takeMultiplePictures"} + view);
+        row("Time Lapse, every 2 hours", "sheet-time-lapse", false,
+            timeLapse(on, MakeInterval(IntervalUnit::Hours, 2)),
+            QStringList{bar, "timeLapseHours", "hoursList", "takeOnePicture"} + view);
+        row("Time Lapse, every 2 seconds: no burst fits", "sheet-time-lapse", false,
+            timeLapse(on, MakeInterval(IntervalUnit::Seconds, 2)),
+            QStringList{bar, "timeLapseSeconds", "secondsList"} + view);
+
+        for (bool second : {false, true}) {
+            row(second ? "Images, Celsius, 24 hr, low resolution" : "Images, factory choices",
+                "sheet-images", false, {[second](CameraSettings &s) {
+                    s.SetCelsius(second);
+                    s.SetClock24h(second);
+                    s.SetLowResolution(second);
+                }},
+                QStringList{bar, "label", "brightness", "contrast", "sharpness", "saturation",
+                            second ? "celsius" : "fahrenheit", second ? "clock24h" : "clock12h",
+                            "nightShutter", "nightIso", second ? "lowResolution" : "highResolution",
+                            "printBorder"} +
+                    sheetButtons);
+        }
+
+        // Carriers of every shape; the rows follow the chosen one.
+        const QByteArray shapes = "Four and two;2;4;1;0\n"
+                                  "Two after one;1;2;0;1\n";
+        const auto cellular = [&](bool on, std::optional<QByteArray> lastCarrier, bool bcc) {
+            return Arrangement{[=](CameraSettings &s) {
+                                   s.SetCellularOff(!on);
+                                   s.cellular.email1 = PackEmailAddress("owner@example.org", bcc);
+                               },
+                               shapes, lastCarrier};
+        };
+        const QStringList cellularStart = {bar, "useCellular", "sendDailyStatus", "carrierList"};
+        row("Cellular, off: the box alone", "sheet-cellular", false,
+            cellular(false, QByteArray("0", 2), false),
+            QStringList{bar, "useCellular"} + sheetButtons);
+        row("Cellular, no carrier chosen", "sheet-cellular", false,
+            cellular(true, std::nullopt, false), cellularStart + sheetButtons);
+        row("Cellular, phones first, four and two", "sheet-cellular", false,
+            cellular(true, QByteArray("0", 2), false),
+            cellularStart +
+                QStringList{"phoneNumber1", "phoneNumber2", "phoneNumber3", "phoneNumber4",
+                            "email1", "emailTo1", "email2", "emailTo2"} +
+                sheetButtons);
+        row("Cellular, an address first, then two phones", "sheet-cellular", false,
+            cellular(true, QByteArray("1", 2), true),
+            cellularStart + QStringList{"email1", "emailBcc1", "phoneNumber1", "phoneNumber2"} +
+                sheetButtons);
+
+        for (bool keyBolt : {false, true}) {
+            QStringList chain = {bar,          "loopRecording", "hideLogo", "illuminatorOff",
+                                 "startDelay", "useKeyBolt"};
+            if (keyBolt)
+                chain << "codeDigit1"
+                      << "codeDigit2"
+                      << "codeDigit3"
+                      << "codeDigit4";
+            row(keyBolt ? "Other, KeyBolt on: the four digits" : "Other, KeyBolt off: no digits",
+                "sheet-other", false, {[keyBolt](CameraSettings &s) { s.SetKeyBoltOn(keyBolt); }},
+                chain + sheetButtons);
+        }
+
+        row("Internal Trigger Settings", "internal-trigger-settings", false, {},
+            {"sensitivity", "pulseCount", "pulseWindow", "okButton", "cancelButton",
+             "sensitivity"});
+        // Only Cancel is left to a read-only user; the focus stays there.
+        row("Internal Trigger Settings, read only", "internal-trigger-settings", true, {},
+            {"cancelButton", "cancelButton"});
+        row("Set Date & Time", "set-date-time", false, {},
+            {"hour", "minute", "amPm", "month", "day", "year", "okButton", "cancelButton", "hour"});
+
+        const QStringList scheduleButtons = {"okButton", "cancelButton", bar};
+        const QStringList daily =
+            QStringList{bar, "scheduleGrid", "scheduleAllOn", "scheduleAllOff"} + scheduleButtons;
+        row("Time Lapse Schedule", "time-lapse-schedule", false, {}, daily);
+        row("Trigger Schedule, daily", "trigger-schedule-daily", false, {}, daily);
+        // One stop a day, at the day's chosen button; the grids take their place in the order.
+        const QStringList weekdays = {"mondaySchedule1", "tuesdaySchedule1", "wednesdaySchedule1",
+                                      "thursdaySchedule1", "fridaySchedule1"};
+        const QStringList grids =
+            QStringList{"schedule1Grid", "schedule1AllOn", "schedule1AllOff",
+                        "schedule2Grid", "schedule2AllOn", "schedule2AllOff"} +
+            scheduleButtons;
+        const auto days = [](int schedule2Mask) {
+            return Arrangement{[=](CameraSettings &s) {
+                for (int d = 1; d <= 7; ++d)
+                    s.SetTriggerDayUsesSchedule2(d, (schedule2Mask >> (d - 1)) & 1);
+            }};
+        };
+        row("Trigger Schedule, dual, every day on Schedule 1", "trigger-schedule-dual", false,
+            days(0),
+            QStringList{bar, "sundaySchedule1"} + weekdays + QStringList{"saturdaySchedule1"} +
+                grids);
+        row("Trigger Schedule, dual, the weekend on Schedule 2", "trigger-schedule-dual", false,
+            days(0x41),
+            QStringList{bar, "sundaySchedule2"} + weekdays + QStringList{"saturdaySchedule2"} +
+                grids);
+
+        row("No card", "no-card", false, {},
+            {"retryButton", "readOnlyButton", "exitButton", "retryButton"});
+        row("Select card", "select-card", false, {},
+            {"cardList", "okButton", "cancelButton", "cardList"});
+    }
+    void theKeyboardWalksEachWindowInOrder()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, readOnly);
+        QFETCH(Arrangement, arrangement);
+        QFETCH(QStringList, chain);
+        OpenWindow w;
+        QVERIFY2(w.open(window, readOnly, arrangement), qPrintable(w.failure));
+        const TabWalk walk = walkBothWays(w.window, chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     void enterAcceptsAndEscapeCancels_data()
