@@ -1,5 +1,4 @@
 #include "controls/char_filter_edit.h"
-#include "focus_chain.h"
 #include "gui_run.h"
 #include "gui_test.h"
 #include "pages/images_page.h"
@@ -517,41 +516,6 @@ private slots:
         QVERIFY(f.find<QRadioButton>("celsius")->isChecked());
         QVERIFY(f.find<QRadioButton>("lowResolution")->isChecked());
         QVERIFY(!f.find<QRadioButton>("highResolution")->isChecked());
-    }
-
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("secondChoices");
-        QTest::newRow("factory choices") << false;
-        QTest::newRow("Celsius, 24 hr, low resolution") << true;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, secondChoices);
-        Fixture f;
-        f.settings.SetCelsius(secondChoices);
-        f.settings.SetClock24h(secondChoices);
-        f.settings.SetLowResolution(secondChoices);
-        QVERIFY(f.open());
-        // Each pair of radios is one stop, at its chosen radio.
-        const QStringList chain = {"qt_tabwidget_tabbar",
-                                   "label",
-                                   "brightness",
-                                   "contrast",
-                                   "sharpness",
-                                   "saturation",
-                                   secondChoices ? "celsius" : "fahrenheit",
-                                   secondChoices ? "clock24h" : "clock12h",
-                                   "nightShutter",
-                                   "nightIso",
-                                   secondChoices ? "lowResolution" : "highResolution",
-                                   "printBorder",
-                                   "okButton",
-                                   "cancelButton",
-                                   "qt_tabwidget_tabbar"};
-        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // The sliders move by one with the arrows and by a tick with Page Up and Page Down; a
