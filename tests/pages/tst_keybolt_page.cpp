@@ -318,33 +318,6 @@ private slots:
         QCOMPARE(groups, QStringList({"Stormline Models Only", "KeyBolt"}));
     }
 
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("keyBoltOn");
-        QTest::newRow("KeyBolt off: no digits") << false;
-        QTest::newRow("KeyBolt on: the four digits") << true;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, keyBoltOn);
-        Fixture f;
-        f.settings.SetKeyBoltOn(keyBoltOn);
-        QVERIFY(f.open());
-        QStringList chain = {"qt_tabwidget_tabbar", "loopRecording", "hideLogo",
-                             "illuminatorOff",      "startDelay",    "useKeyBolt"};
-        if (keyBoltOn)
-            chain << "codeDigit1"
-                  << "codeDigit2"
-                  << "codeDigit3"
-                  << "codeDigit4";
-        chain << "okButton"
-              << "cancelButton"
-              << "qt_tabwidget_tabbar";
-        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
-    }
-
     // Space ticks "Use KeyBolt" and the digits can be reached and chosen at once; Alt and a
     // digit goes straight to that digit's list.
     void theCodeIsEnteredWithTheKeyboard()
