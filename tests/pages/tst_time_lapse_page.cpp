@@ -472,40 +472,6 @@ private slots:
         QCOMPARE(run.page->schedulesOpened, 1);
     }
 
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<std::uint16_t>("timeLapseFlags");
-        QTest::addColumn<std::uint16_t>("interval");
-        QTest::addColumn<QStringList>("chain");
-        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
-        const QStringList buttons = {"viewSchedule", "okButton", "cancelButton", bar};
-        // Only the chosen unit's list and, where a burst fits, the shot radios take part.
-        QTest::newRow("off") << std::uint16_t(0) << minutes(5)
-                             << QStringList{bar, "timeLapseOff"} + buttons;
-        QTest::newRow("every 10 minutes, bursts")
-            << std::uint16_t(kOn | kBurst) << minutes(10)
-            << QStringList{bar, "timeLapseMinutes", "minutesList", "takeMultiplePictures"} +
-                   buttons;
-        QTest::newRow("every 2 hours")
-            << kOn << hours(2)
-            << QStringList{bar, "timeLapseHours", "hoursList", "takeOnePicture"} + buttons;
-        QTest::newRow("every 2 seconds: no burst fits")
-            << kOn << seconds(2) << QStringList{bar, "timeLapseSeconds", "secondsList"} + buttons;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(std::uint16_t, timeLapseFlags);
-        QFETCH(std::uint16_t, interval);
-        QFETCH(QStringList, chain);
-        PageRun run;
-        run.settings.core.timeLapseFlags = timeLapseFlags;
-        run.settings.core.timeLapseInterval = interval;
-        QVERIFY(run.open());
-        const TabWalk walk = walkBothWays(run.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
-    }
-
     // From Off to every 15 minutes with a burst, and to the schedule, by keys alone.
     void anIntervalIsChosenWithTheKeyboard()
     {
