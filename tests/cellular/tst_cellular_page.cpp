@@ -1,5 +1,4 @@
 #include "cellular/cellular_page.h"
-#include "focus_chain.h"
 #include "gui_test.h"
 #include "sheet_run.h"
 
@@ -703,45 +702,6 @@ private slots:
         QCOMPARE(card.mid(cellular + 74, 32), QByteArray(32, '\0'));
         QCOMPARE(readBytes(run.localPath).mid(cellular), card.mid(cellular));
         QCOMPARE(run.folder.read("carriers2.dat"), QByteArray("1\0", 2));
-    }
-
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("cellularOn");
-        QTest::addColumn<int>("carrier"); // -1: none chosen
-        QTest::addColumn<bool>("bcc");    // the first address is BCC
-        QTest::addColumn<QStringList>("chain");
-        const QStringList start = {"qt_tabwidget_tabbar", "useCellular", "sendDailyStatus",
-                                   "carrierList"};
-        const QStringList end = {"okButton", "cancelButton", "qt_tabwidget_tabbar"};
-        QTest::newRow("cellular off: the box alone")
-            << false << 0 << false << QStringList{"qt_tabwidget_tabbar", "useCellular"} + end;
-        QTest::newRow("no carrier chosen") << true << -1 << false << start + end;
-        QTest::newRow("phones first, four and two")
-            << true << 0 << false
-            << start + QStringList{"phoneNumber1", "phoneNumber2", "phoneNumber3", "phoneNumber4",
-                                   "email1",       "emailTo1",     "email2",       "emailTo2"} +
-                   end;
-        QTest::newRow("an address first, then two phones")
-            << true << 1 << true
-            << start + QStringList{"email1", "emailBcc1", "phoneNumber1", "phoneNumber2"} + end;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, cellularOn);
-        QFETCH(int, carrier);
-        QFETCH(bool, bcc);
-        QFETCH(QStringList, chain);
-        Fixture f;
-        QVERIFY(f.folder.write("carriers.dat", kShapes));
-        f.settings.SetCellularOff(!cellularOn);
-        f.settings.cellular.email1 = PackEmailAddress("owner@example.org", bcc);
-        QVERIFY(f.open());
-        if (carrier >= 0)
-            f.pickCarrier(carrier);
-        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // Alt and a letter: the carrier list, the first phone row, the first address.
