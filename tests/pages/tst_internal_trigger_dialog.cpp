@@ -1,4 +1,3 @@
-#include "focus_chain.h"
 #include "gui_run.h"
 #include "gui_test.h"
 #include "pages/internal_trigger_dialog.h"
@@ -280,27 +279,6 @@ private slots:
         f.click("okButton");
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(int(f.settings.core.pulseWindow), 3);
-    }
-
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QStringList>("chain");
-        QTest::newRow("editing") << false
-                                 << QStringList{"sensitivity", "pulseCount",   "pulseWindow",
-                                                "okButton",    "cancelButton", "sensitivity"};
-        // Only Cancel is left to a read-only user; the focus stays there.
-        QTest::newRow("read only") << true << QStringList{"cancelButton", "cancelButton"};
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, readOnly);
-        QFETCH(QStringList, chain);
-        Fixture f;
-        QVERIFY(f.open(readOnly));
-        const TabWalk walk = walkBothWays(f.dialog.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // The whole dialog by keys: Alt+S to the slider, the arrows, Alt+R and Alt+W to the
