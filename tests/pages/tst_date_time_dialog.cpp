@@ -1,4 +1,3 @@
-#include "focus_chain.h"
 #include "gui_run.h"
 #include "gui_test.h"
 #include "pages/date_time_dialog.h"
@@ -421,17 +420,6 @@ private slots:
         QCOMPARE(run.list("day")->currentText(), day);
         QCOMPARE(run.list("day")->count(), days);
         QCOMPARE(run.list("day")->itemText(days - 1), QString::number(days));
-    }
-
-    void theKeyboardGoesFromTheTimeToTheDateToTheButtons()
-    {
-        DateRun run;
-        QVERIFY(run.open());
-        const QStringList chain = {"hour", "minute",   "amPm",         "month", "day",
-                                   "year", "okButton", "cancelButton", "hour"};
-        const TabWalk walk = walkBothWays(run.dialog.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // 7:30 PM on 1 March 2016 by keys alone: Alt+T and Alt+D to the rows, the arrows in the
