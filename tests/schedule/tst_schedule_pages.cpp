@@ -1,4 +1,3 @@
-#include "focus_chain.h"
 #include "gui_run.h"
 #include "gui_test.h"
 #include "schedule/schedule_ctrl.h"
@@ -525,47 +524,6 @@ private slots:
         run.click("cancelButton");
         QVERIFY(run.closed());
         QVERIFY(sameRecord(run.settings, run.before));
-    }
-
-    void gridsTakeTheirPlaceInTheTabOrder_data()
-    {
-        QTest::addColumn<bool>("timeLapse");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<int>("dayMask");       // days on Schedule 2
-        QTest::addColumn<QStringList>("chain"); // Tab from the first, in order
-        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
-        const QStringList buttons = {"okButton", "cancelButton", bar};
-        const QStringList daily = {bar, "scheduleGrid", "scheduleAllOn", "scheduleAllOff"};
-        QTest::newRow("time lapse") << true << kDailyTab << 0 << daily + buttons;
-        QTest::newRow("daily") << false << kDailyTab << 0 << daily + buttons;
-        // One stop a day, at the day's chosen button.
-        const QStringList grids = {"schedule1Grid", "schedule1AllOn", "schedule1AllOff",
-                                   "schedule2Grid", "schedule2AllOn", "schedule2AllOff"};
-        const QStringList weekdays = {"mondaySchedule1", "tuesdaySchedule1", "wednesdaySchedule1",
-                                      "thursdaySchedule1", "fridaySchedule1"};
-        QTest::newRow("dual, every day on Schedule 1")
-            << false << kDualTab << 0
-            << QStringList{bar, "sundaySchedule1"} + weekdays + QStringList{"saturdaySchedule1"} +
-                   grids + buttons;
-        QTest::newRow("dual, the weekend on Schedule 2")
-            << false << kDualTab << 0x41
-            << QStringList{bar, "sundaySchedule2"} + weekdays + QStringList{"saturdaySchedule2"} +
-                   grids + buttons;
-    }
-    void gridsTakeTheirPlaceInTheTabOrder()
-    {
-        QFETCH(bool, timeLapse);
-        QFETCH(int, tab);
-        QFETCH(int, dayMask);
-        QFETCH(QStringList, chain);
-        ScheduleRun run(timeLapse);
-        for (int d = 1; d <= 7; ++d)
-            run.settings.SetTriggerDayUsesSchedule2(d, (dayMask >> (d - 1)) & 1);
-        QVERIFY(run.open());
-        run.clickTab(tab);
-        const TabWalk walk = walkBothWays(run.dialog.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // A schedule by keys alone: Alt+A to the grid of the daily page, Space on a cell, Alt+F
