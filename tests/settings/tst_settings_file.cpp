@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
 
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -152,6 +153,73 @@ private:
     bool groupSwitched = false;
     bool userSwitched = false;
 };
+
+QString hex16(std::uint16_t value)
+{
+    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
+}
+
+QString scheduleText(const DaySchedule &schedule)
+{
+    QStringList words;
+    for (std::uint16_t word : schedule.words)
+        words << hex16(word);
+    return words.join(QLatin1Char(' '));
+}
+
+QString destinationText(const Destination &destination, int kind)
+{
+    const QString how = kind == DestinationTo    ? QStringLiteral("To")
+                        : kind == DestinationBcc ? QStringLiteral("BCC")
+                                                 : QStringLiteral("kind %1").arg(kind);
+    return how + QLatin1Char(' ') + QString::fromLatin1(destination.text.c_str());
+}
+
+// Every field of a record by its name: flag words and schedules in hex, counts in decimal,
+// texts as the program reads them.
+QMap<QString, QString> fieldTexts(const CameraSettings &s)
+{
+    const CoreSection &c = s.core;
+    const DualScheduleSection &d = s.dual;
+    const CellularSection &l = s.cellular;
+    QMap<QString, QString> fields = {
+        {"triggerFlags", hex16(c.triggerFlags)},
+        {"pulseCount", QString::number(c.pulseCount)},
+        {"pulseWindow", QString::number(c.pulseWindow)},
+        {"picturesPerTrigger", QString::number(c.picturesPerTrigger)},
+        {"pictureInterval", QString::number(c.pictureInterval)},
+        {"quietPeriod", QString::number(c.quietPeriod)},
+        {"triggerDaySchedule", scheduleText(c.triggerDaySchedule)},
+        {"timeLapseFlags", hex16(c.timeLapseFlags)},
+        {"timeLapseInterval", hex16(c.timeLapseInterval)},
+        {"timeLapseDaySchedule", scheduleText(c.timeLapseDaySchedule)},
+        {"brightness", QString::number(c.brightness)},
+        {"contrast", QString::number(c.contrast)},
+        {"imageFlags", hex16(c.imageFlags)},
+        {"sharpness", QString::number(c.sharpness)},
+        {"saturation", QString::number(c.saturation)},
+        {"label", QString::fromLatin1(s.Label().c_str())},
+        {"optionFlags", hex16(c.optionFlags)},
+        {"loadTime", hex16(c.loadTime)},
+        {"loadDate", hex16(c.loadDate)},
+        {"dayAssignment", hex16(d.dayAssignment)},
+        {"triggerSchedule1", scheduleText(d.triggerSchedule1)},
+        {"triggerSchedule2", scheduleText(d.triggerSchedule2)},
+        {"timeLapseSchedule1", scheduleText(d.timeLapseSchedule1)},
+        {"timeLapseSchedule2", scheduleText(d.timeLapseSchedule2)},
+        {"cellFlags", hex16(l.cellFlags)},
+        {"statusFlags", hex16(l.statusFlags)},
+        {"reserved", hex16(l.reserved)},
+        {"email1", destinationText(UnpackEmailAddress(l.email1), EmailAddressKind(l.email1))},
+        {"email2", destinationText(UnpackEmailAddress(l.email2), EmailAddressKind(l.email2))},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const PhoneNumberWords &words = l.phoneNumbers[i];
+        fields.insert(QStringLiteral("phoneNumber%1").arg(i + 1),
+                      destinationText(UnpackPhoneNumber(words), PhoneNumberKind(words)));
+    }
+    return fields;
+}
 
 } // namespace
 
@@ -524,6 +592,77 @@ private slots:
         const QByteArray first = readBytes(path);
         QVERIFY(WriteSettingsFile(back, toFilePath(path), messages));
         QCOMPARE(readBytes(path), first);
+    }
+
+    // The file in which every field holds its own value, read field by field: a decoder that
+    // swapped two fields of one size (the dual trigger schedule 2 with time-lapse schedule 1,
+    // phone numbers 1 and 2) passes every file of repeated values, but not this one.
+    void everyFieldOfTheDistinctFileIsReadIntoItsOwnPlace_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        const QList<QPair<const char *, const char *>> fields = {
+            {"triggerFlags", "5a05"},
+            {"pulseCount", "3"},
+            {"pulseWindow", "27"},
+            {"picturesPerTrigger", "7"},
+            {"pictureInterval", "2500"},
+            {"quietPeriod", "45"},
+            {"triggerDaySchedule", "fff0 0fff f00f ff00 00ff 3c3c"},
+            {"timeLapseFlags", "0003"},
+            {"timeLapseInterval", "000f"},
+            {"timeLapseDaySchedule", "0001 0002 0004 0008 0010 0020"},
+            {"brightness", "100"},
+            {"contrast", "150"},
+            {"imageFlags", "56e1"},
+            {"sharpness", "80"},
+            {"saturation", "170"},
+            {"label", "Ridge Cam \u00c5 #42"},
+            {"optionFlags", "8d22"},
+            {"loadTime", "95af"},
+            {"loadDate", "3ee4"},
+            {"dayAssignment", "054a"},
+            {"triggerSchedule1", "1111 1112 1114 1118 1110 1101"},
+            {"triggerSchedule2", "2221 2222 2224 2228 2220 2202"},
+            {"timeLapseSchedule1", "4441 4442 4444 4448 4440 4404"},
+            {"timeLapseSchedule2", "8881 8882 8884 8888 8880 8808"},
+            {"cellFlags", "0005"},
+            {"statusFlags", "0009"},
+            {"reserved", "beef"},
+            {"phoneNumber1", "To 555-0101"},
+            {"phoneNumber2", "BCC 555 0102"},
+            {"phoneNumber3", "To 1-800-555-0199"},
+            {"phoneNumber4", "BCC 01632 960123"},
+            {"email1", "To north@example.org"},
+            {"email2", "BCC ops.team@example.net"},
+        };
+        for (const auto &[field, value] : fields)
+            QTest::newRow(field) << QString::fromLatin1(field) << QString::fromUtf8(value);
+    }
+    void everyFieldOfTheDistinctFileIsReadIntoItsOwnPlace()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        CameraSettings s = everythingChanged();
+        RecordedMessages messages;
+        QVERIFY(ReadSettingsFile(s, toFilePath(everyFieldDistinctFile()), messages));
+        QVERIFY(messages.ids.empty());
+        const QMap<QString, QString> fields = fieldTexts(s);
+        QVERIFY2(fields.contains(field), qPrintable(field));
+        QCOMPARE(fields.value(field), value);
+    }
+
+    // Written back, the distinct file comes out byte for byte as it went in.
+    void theDistinctFileIsWrittenBackByteForByte()
+    {
+        const QByteArray original = readBytes(everyFieldDistinctFile());
+        QCOMPARE(original.size(), 234);
+        CameraSettings s;
+        RecordedMessages messages;
+        QVERIFY(ReadSettingsFile(s, toFilePath(everyFieldDistinctFile()), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
+        QVERIFY(messages.ids.empty());
+        QCOMPARE(readBytes(path).toHex(' '), original.toHex(' '));
     }
 
     void writeReplacesALongerFileWhole()

@@ -53,6 +53,14 @@ inline QByteArray factoryFile()
     return core + dual + cellular;
 }
 
+// tests/data/settings/every-field-distinct.cfg: a 234-byte settings file in which every field
+// holds a value of its own, so that two fields swapped anywhere between the bytes and the
+// record show. Written by hand from the file layout, not by the program.
+inline QString everyFieldDistinctFile()
+{
+    return QStringLiteral(VELOMAR_TEST_DATA "/settings/every-field-distinct.cfg");
+}
+
 // Puts a little-endian u16 at `offset`.
 inline void put16(QByteArray &bytes, int offset, std::uint16_t value)
 {
