@@ -58,18 +58,42 @@ private slots:
         QVERIFY(run.messages.shown().isEmpty());
     }
 
-    void anUnreadableLocalCopyEndsTheRunWithMessage108()
+    // The run ends before the sheet is shown, with the reader's message or, when the medium
+    // fails while the file is read, the file error naming it; nothing is written.
+    void aLocalCopyThatCannotBeReadEndsTheRun_data()
     {
+        QTest::addColumn<QString>("localPath"); // empty: a file of 0 bytes in the run's folder
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("its header is short: 108")
+            << QString() << stringText(108) << QStringLiteral("Velomar - Professional Settings");
+        // Reading the process's own memory from address 0 fails with an I/O error.
+        QTest::newRow("the medium fails while it is read")
+            << QStringLiteral("/proc/self/mem")
+            << QStringLiteral("A hardware I/O error was reported while accessing /proc/self/mem.")
+            << QStringLiteral("velomar-settings");
+    }
+    void aLocalCopyThatCannotBeReadEndsTheRun()
+    {
+        QFETCH(QString, localPath);
+        QFETCH(QString, message);
+        QFETCH(QString, caption);
         SheetRun run;
-        QFile(run.localPath).open(QIODevice::WriteOnly); // 0 bytes: its header is short
-        run.messages.expect(108);
+        if (localPath.isEmpty())
+            QVERIFY(writeBytes(run.localPath, QByteArray()));
+        else
+            run.localPath = localPath;
+        run.messages.expect(message);
         CKestraSheet sheet(run.settings, run.app);
         sheet.SetPaths(run.localPath, run.cardPath);
         QCOMPARE(sheet.DoModal(), int(QDialog::Rejected));
         QVERIFY(!sheet.isVisible());
-        const Message &shown = run.messages.shown().first();
-        QCOMPARE(shown.caption, QStringLiteral("Velomar - Professional Settings"));
+        const Message &shown = run.messages.shownMessage(0);
+        QCOMPARE(shown.caption, caption);
         QCOMPARE(shown.icon, MessageIcon::Stop);
+        QCOMPARE(run.messages.owners(), QList<QWidget *>{nullptr});
+        QVERIFY(!QFile::exists(run.cardPath));
+        QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));
     }
 
     void okWritesLocalCopyCarrierFileAndCard()
@@ -164,15 +188,34 @@ private slots:
         QVERIFY(!run.sheet->isVisible());
     }
 
-    void aCardThatCannotBeWrittenShows109AndStillCloses()
+    // Either copy that cannot be created: message 109, and the save goes on with its next
+    // steps and closes the sheet; 114 only when the card's copy was written.
+    void aCopyThatCannotBeCreatedShows109AndTheSaveGoesOn_data()
     {
+        QTest::addColumn<bool>("cardFails");
+        QTest::newRow("the card's") << true;
+        QTest::newRow("the local copy's") << false;
+    }
+    void aCopyThatCannotBeCreatedShows109AndTheSaveGoesOn()
+    {
+        QFETCH(bool, cardFails);
         SheetRun run;
-        run.cardPath = run.folder.filePath(QStringLiteral("missing/Kestra.cfg"));
+        const QString missing = run.folder.filePath(QStringLiteral("missing/Kestra.cfg"));
+        (cardFails ? run.cardPath : run.localPath) = missing;
         QVERIFY(run.open());
         run.messages.expect(109);
+        if (!cardFails)
+            run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(!run.sheet->isVisible());
-        QVERIFY(QFile::exists(run.localPath));
+        QCOMPARE(run.messages.shownMessage(0).caption,
+                 QStringLiteral("Velomar - Professional Settings"));
+        QCOMPARE(run.messages.shownMessage(0).icon, MessageIcon::Stop);
+        QVERIFY(!QFile::exists(missing));
+        // The other copy and the carrier choice are written all the same.
+        const QString written = cardFails ? run.localPath : run.cardPath;
+        QCOMPARE(readBytes(written), settingsFileBytes(factorySettings()));
+        QCOMPARE(readBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
     }
 
     void useFactoryAsksFirstAndResetsTheRecord()

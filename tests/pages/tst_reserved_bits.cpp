@@ -18,8 +18,6 @@ constexpr int kOtherTab = 4;
 constexpr int kSavedNotice = 114;
 constexpr int kFactoryQuestion = 110;
 
-using testfiles::writeBytes;
-
 // A record with every reserved bit set, and every field the Images and Other pages show away
 // from its factory value, in values those pages store back as they are.
 CameraSettings everyReservedBitSet(std::uint16_t imageFlags, std::uint16_t optionFlags)

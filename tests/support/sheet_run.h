@@ -14,6 +14,7 @@
 using testfiles::factorySettings;
 using testfiles::readBytes;
 using testfiles::settingsFileBytes;
+using testfiles::writeBytes;
 
 // Settings-file messages that no test expects: any of them fails it.
 class NoFileMessages : public SettingsFileMessages
