@@ -109,8 +109,8 @@ private slots:
             "Please enter no more than %1 characters.",
             "Unknown command line parameter.",
             "The help file was not found.",
-            "No removable card found.  Insert a properly formatted card and select retry or "
-            "continue read-only.",
+            ("No removable card found.  Insert a properly formatted card and select retry or "
+             "continue read-only."),
         };
         for (const char *text : framework)
             QTest::newRow(text) << QString::fromUtf8(text);
