@@ -109,8 +109,8 @@ private slots:
             "Please enter no more than %1 characters.",
             "Unknown command line parameter.",
             "The help file was not found.",
-            "No removable card found.  Insert a properly formatted card and select retry or "
-            "continue read-only.",
+            ("No removable card found.  Insert a properly formatted card and select retry or "
+             "continue read-only."),
             "You are not allowed to mount the card %1.\n\nMount it with your file manager, or "
             "ask your administrator for permission, and then choose it again.",
             "The card %1 could not be mounted.\n\n%2",

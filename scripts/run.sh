@@ -2,8 +2,10 @@
 # Installs what is missing, builds, and starts the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/build-options.sh
 scripts/install-deps.sh
-scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The tree the test command builds and tests.
+scripts/build.sh build "${main_build_options[@]}"
 # The editor looks for carriers.dat in its working folder: run in build/run, which gets a copy
 # of the example carrier list unless it holds one already.
 root="$PWD"

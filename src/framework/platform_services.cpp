@@ -16,6 +16,17 @@ DesktopPlatformServices &desktopServices()
     static DesktopPlatformServices services;
     return services;
 }
+
+// The first character of a locale's symbol that is seen: some locales put a direction mark
+// before the sign (Arabic: U+061C, then "-"), which no one types.
+QChar visibleCharacter(const QString &symbol)
+{
+    for (QChar c : symbol) {
+        if (c.category() != QChar::Other_Format)
+            return c;
+    }
+    return {};
+}
 } // namespace
 
 PlatformServices &platformServices()
@@ -60,12 +71,16 @@ void DesktopPlatformServices::setClipboardText(const QString &text)
 
 LocaleValues DesktopPlatformServices::localeValues() const
 {
-    const QLocale locale = QLocale::system();
+    return localeValues(QLocale::system());
+}
+
+LocaleValues DesktopPlatformServices::localeValues(const QLocale &locale)
+{
     LocaleValues values;
-    if (!locale.negativeSign().isEmpty())
-        values.negativeSign = locale.negativeSign().at(0);
-    if (!locale.decimalPoint().isEmpty())
-        values.decimalPoint = locale.decimalPoint().at(0);
+    if (const QChar sign = visibleCharacter(locale.negativeSign()); !sign.isNull())
+        values.negativeSign = sign;
+    if (const QChar point = visibleCharacter(locale.decimalPoint()); !point.isNull())
+        values.decimalPoint = point;
     // The short time format says how the user reads a clock: "H" is the 24-hour hour, "h"
     // the 12-hour one, and a doubled letter means a leading zero.
     const QString format = locale.timeFormat(QLocale::ShortFormat);

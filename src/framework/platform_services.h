@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 // What the program asks of the desktop it runs on, behind one small interface so that tests
@@ -62,6 +63,8 @@ public:
     QString clipboardText() const override;
     void setClipboardText(const QString &text) override;
     LocaleValues localeValues() const override;
+    // What the program reads from `locale`: the system's own gives localeValues().
+    static LocaleValues localeValues(const QLocale &locale);
     bool openDocument(const QString &path) override;
     QString programPath() const override;
     QDateTime currentLocalDateTime() const override;

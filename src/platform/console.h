@@ -23,7 +23,8 @@ public:
     Utf8Console &operator=(const Utf8Console &) = delete;
 
 private:
-    unsigned int previousCodePage = 0; // the console's own, given back at the end
+    // The console's own code page, given back at the end; only Windows has one to keep.
+    [[maybe_unused]] unsigned int previousCodePage = 0;
 };
 
 } // namespace platform

@@ -1,9 +1,9 @@
 #include "app/kestra_sheet.h"
 #include "app/settings_app.h"
-#include "fake_platform.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "modal_script.h"
 #include "platform/card_volumes.h"
-#include "scripted_messages.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -41,10 +41,7 @@ struct StartUp
     {
         platform.program = folder.filePath(QStringLiteral("velomar-settings"));
         QDir(folder.path()).mkdir(QStringLiteral("card"));
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(folder.path());
     }
-    ~StartUp() { QDir::setCurrent(previousFolder); }
 
     // A card that already holds its settings file, so that it is taken without asking.
     QString insertPreparedCard()
@@ -65,8 +62,7 @@ struct StartUp
 
     FakePlatformServices platform;
     ScriptedMessages messages;
-    QTemporaryDir folder;
-    QString previousFolder;
+    testfiles::WorkFolder folder;
     TestVolumes volumes;
     CSettingsApp app;
 };
@@ -91,13 +87,13 @@ ModalScript::Step closeSheet(QString *title)
     return [title](QDialog *dialog) {
         QCOMPARE(dialog->objectName(), QStringLiteral("kestraSheet"));
         *title = dialog->windowTitle();
-        dialog->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+        clickControl(dialog, QStringLiteral("cancelButton"));
     };
 }
 
 } // namespace
 
-class TestSettingsApp : public QObject
+class TestSettingsApp : public GuiTest
 {
     Q_OBJECT
 
@@ -116,7 +112,7 @@ private slots:
         StartUp start;
         start.messages.expect(QStringLiteral("Unknown command line parameter."));
         QVERIFY(!start.run(commandLine));
-        const Message &shown = start.messages.shown().first();
+        const Message &shown = start.messages.shownMessage(0);
         QCOMPARE(shown.caption, QStringLiteral("velomar-settings"));
         QCOMPARE(shown.icon, MessageIcon::Stop);
         QCOMPARE(shown.buttons, MessageButtons::Ok);
@@ -171,7 +167,7 @@ private slots:
             person
                 .then([](QDialog *dialog) {
                     QCOMPARE(dialog->objectName(), QStringLiteral("noCardDialog"));
-                    dialog->findChild<QPushButton *>(QStringLiteral("readOnlyButton"))->click();
+                    clickControl(dialog, QStringLiteral("readOnlyButton"));
                 })
                 .then(closeSheet(&title));
             start.run(QString());
@@ -182,9 +178,8 @@ private slots:
         {
             StartUp start;
             ModalScript person;
-            person.then([](QDialog *dialog) {
-                dialog->findChild<QPushButton *>(QStringLiteral("exitButton"))->click();
-            });
+            person.then(
+                [](QDialog *dialog) { clickControl(dialog, QStringLiteral("exitButton")); });
             QVERIFY(!start.run(QString()));
             QCOMPARE(person.opened(), 1); // the no-card dialog, and no sheet after it
         }

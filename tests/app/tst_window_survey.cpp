@@ -9,6 +9,8 @@
 
 #include "app/no_card_dialog.h"
 #include "app/select_card_dialog.h"
+#include "focus_chain.h"
+#include "gui_test.h"
 #include "pages/date_time_dialog.h"
 #include "pages/internal_trigger_dialog.h"
 #include "schedule/schedule_ctrl.h"
@@ -36,7 +38,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -77,6 +81,16 @@ CameraSettings everythingInUse()
     return s;
 }
 
+// What a row of a table changes before its window opens: the record (every control in use
+// unless the row says otherwise), and the carrier list with the carrier chosen last time, which
+// the main sheet's Cellular tab reads when it is made.
+struct Arrangement
+{
+    std::function<void(CameraSettings &)> record;
+    QByteArray carriers = kCarriers;
+    std::optional<QByteArray> lastCarrier = QByteArray("0", 2);
+};
+
 const QStringList kSheetTabs = {"sheet-triggers", "sheet-time-lapse", "sheet-images",
                                 "sheet-cellular", "sheet-other"};
 
@@ -88,90 +102,82 @@ const QStringList kWindows = kSheetTabs + QStringList{"internal-trigger-settings
                                                       "no-card",
                                                       "select-card"};
 
-bool showActive(QWidget *window)
-{
-    window->show();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
-// One window of the editor, open and active, with what it needs to live.
+// One window of the editor, open and active, with what it needs to live: the main sheet in a
+// run of its own, or a dialog over a record of its own.
 class OpenWindow
 {
 public:
-    OpenWindow(const QString &name, bool readOnly)
+    // False when the window did not come up as asked; `failure` says why.
+    [[nodiscard]] bool open(const QString &name, bool readOnly, const Arrangement &arrangement = {})
     {
+        CameraSettings record = everythingInUse();
+        if (arrangement.record)
+            arrangement.record(record);
         const int tab = static_cast<int>(kSheetTabs.indexOf(name));
         if (tab >= 0) {
             run = std::make_unique<SheetRun>();
             run->app.readOnly = readOnly;
-            run->writeLocal(everythingInUse());
-            writeFile(QStringLiteral("carriers.dat"), kCarriers);
-            writeFile(QStringLiteral("carriers2.dat"), QByteArray("0", 2));
-            run->open();
+            if (!run->writeLocal(record) ||
+                !run->folder.write(QStringLiteral("carriers.dat"), arrangement.carriers) ||
+                (arrangement.lastCarrier &&
+                 !run->folder.write(QStringLiteral("carriers2.dat"), *arrangement.lastCarrier)))
+                return fail(QStringLiteral("cannot write the sheet's files"));
+            if (!run->open())
+                return fail(QStringLiteral("the sheet did not become active"));
             window = run->sheet.get();
-            if (!showActive(window) || !run->sheet->SetActivePage(tab))
-                qFatal("the sheet did not open on tab %d", tab);
-            return;
+            if (!run->sheet->SetActivePage(tab))
+                return fail(QStringLiteral("the sheet did not show tab %1").arg(tab));
+            return true;
         }
-        platform = std::make_unique<FakePlatformServices>();
-        messages = std::make_unique<ScriptedMessages>();
-        settings = everythingInUse();
-        app.readOnly = readOnly;
+        dialogs = std::make_unique<DialogRun<QDialog>>();
+        dialogs->settings = record;
+        dialogs->app.readOnly = readOnly;
+        CameraSettings &settings = dialogs->settings;
+        std::unique_ptr<QDialog> made;
         if (name == QLatin1String("internal-trigger-settings")) {
             auto dialog = std::make_unique<CInternalTriggerDlg>(settings);
             dialog->SetReadOnly(readOnly);
-            owned = std::move(dialog);
+            made = std::move(dialog);
         } else if (name == QLatin1String("set-date-time")) {
-            owned = std::make_unique<CDateTimeDlg>(settings);
+            made = std::make_unique<CDateTimeDlg>(settings);
         } else if (name.startsWith(QLatin1String("trigger-schedule"))) {
-            owned =
-                std::make_unique<CScheduleSheet>(stringText(124), nullptr, false, 0, settings, app);
+            made = std::make_unique<CScheduleSheet>(stringText(124), nullptr, false, 0, settings,
+                                                    dialogs->app);
         } else if (name == QLatin1String("time-lapse-schedule")) {
-            owned =
-                std::make_unique<CScheduleSheet>(stringText(125), nullptr, true, 0, settings, app);
+            made = std::make_unique<CScheduleSheet>(stringText(125), nullptr, true, 0, settings,
+                                                    dialogs->app);
         } else if (name == QLatin1String("no-card")) {
-            owned = std::make_unique<CNoCardDlg>();
+            made = std::make_unique<CNoCardDlg>();
         } else if (name == QLatin1String("select-card")) {
             auto dialog = std::make_unique<CSelectCardDlg>(cards);
             dialog->ScanCards();
-            owned = std::move(dialog);
+            made = std::move(dialog);
         } else {
-            qFatal("no window %s", qPrintable(name));
+            return fail(QStringLiteral("no window %1").arg(name));
         }
-        window = owned.get();
-        if (!showActive(window))
-            qFatal("%s did not become active", qPrintable(name));
+        if (!dialogs->show(std::move(made)))
+            return fail(name + QStringLiteral(" did not become active"));
+        window = dialogs->dialog.get();
         if (name.endsWith(QLatin1String("dual")) &&
             !static_cast<CScheduleSheet *>(window)->SetActivePage(1))
-            qFatal("the dual schedule tab was refused");
+            return fail(QStringLiteral("the dual schedule tab was refused"));
+        return true;
     }
-    ~OpenWindow()
-    {
-        owned.reset();
-        run.reset();
-    }
-    OpenWindow(const OpenWindow &) = delete;
-    OpenWindow &operator=(const OpenWindow &) = delete;
+
+    ScriptedMessages &messages() const { return run ? run->messages : dialogs->messages; }
 
     QWidget *window = nullptr;
-    std::unique_ptr<SheetRun> run; // the main sheet's
-    // Everything else's.
-    std::unique_ptr<FakePlatformServices> platform;
-    std::unique_ptr<ScriptedMessages> messages;
-    CameraSettings settings;
-    AppState app;
-    TwoCards cards;
+    TwoCards cards;                              // before the card list that reads it
+    std::unique_ptr<SheetRun> run;               // the main sheet's
+    std::unique_ptr<DialogRun<QDialog>> dialogs; // everything else's
+    QString failure;
 
 private:
-    void writeFile(const QString &name, const QByteArray &bytes) const
+    bool fail(const QString &why)
     {
-        QFile file(run->folder.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
+        failure = why;
+        return false;
     }
-
-    std::unique_ptr<QWidget> owned;
 };
 
 // What a person can see of `window`, the window itself excluded.
@@ -379,7 +385,9 @@ void pressAccessKey(QWidget *window, QChar key)
 
 } // namespace
 
-class TestWindowSurvey : public QObject
+Q_DECLARE_METATYPE(Arrangement)
+
+class TestWindowSurvey : public GuiTest
 {
     Q_OBJECT
 
@@ -391,7 +399,8 @@ private slots:
         QFETCH(qreal, fontScale);
         QFETCH(bool, readOnly);
         ScaledFont font(fontScale);
-        OpenWindow w(window, readOnly);
+        OpenWindow w;
+        QVERIFY2(w.open(window, readOnly), qPrintable(w.failure));
         saveGrab(w.window, QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
         const QStringList faults = clipping(w.window);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
@@ -404,7 +413,8 @@ private slots:
         QFETCH(QString, window);
         QFETCH(qreal, fontScale);
         ScaledFont font(fontScale);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         const QSize needed = w.window->layout()->totalMinimumSize();
         w.window->resize(1, 1);
         QCoreApplication::processEvents();
@@ -425,7 +435,8 @@ private slots:
     {
         QFETCH(qreal, fontScale);
         ScaledFont font(fontScale);
-        OpenWindow w(kSheetTabs.first(), false);
+        OpenWindow w;
+        QVERIFY2(w.open(kSheetTabs.first(), false), qPrintable(w.failure));
         CKestraSheet *sheet = w.run->sheet.get();
         const QSize opened = sheet->size();
         for (int tab = 0; tab < sheet->GetPageCount(); ++tab) {
@@ -444,7 +455,8 @@ private slots:
     void accessKeysAreUniqueAndWhereExpected()
     {
         QFETCH(QString, window);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         QMap<QChar, QString> taken;
         for (const AccessKey &k : accessKeys(w.window)) {
             if (k.key.isNull()) {
@@ -470,7 +482,8 @@ private slots:
     void accessKeysReachTheirControls()
     {
         QFETCH(QString, window);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         // Fields first, then check boxes, then radios, each kind from the bottom up, and the
         // tabs last: a radio may disable what follows it (a quickset, Off), and going up
         // the radio that undoes it comes later.
@@ -528,10 +541,163 @@ private slots:
             ++pressed;
         }
         QVERIFY(pressed > 0);
-        if (w.messages)
-            QVERIFY(w.messages->shown().isEmpty());
-        else
-            QVERIFY(w.run->messages.shown().isEmpty());
+        QVERIFY(w.messages().shown().isEmpty());
+    }
+
+    // Tab goes through a window top to bottom, left to right, each radio group one stop at its
+    // chosen radio, the buttons last; Shift+Tab comes back the same way.
+    void theKeyboardWalksEachWindowInOrder_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<Arrangement>("arrangement");
+        QTest::addColumn<QStringList>("chain");
+        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
+        const QStringList sheetButtons = {"okButton", "cancelButton", "applyButton", "helpButton",
+                                          bar};
+        const auto row = [](const char *name, const QString &window, bool readOnly,
+                            const Arrangement &arrangement, const QStringList &chain) {
+            QTest::newRow(name) << window << readOnly << arrangement << chain;
+        };
+
+        for (bool fast : {false, true}) {
+            row(fast ? "Triggers, as fast as possible" : "Triggers, waiting between pictures",
+                "sheet-triggers", false, {[fast](CameraSettings &s) { s.SetFastSequence(fast); }},
+                QStringList{bar, "quicksetAdvanced", "picturesPerTrigger",
+                            fast ? "fastSequence" : "waitBetweenPictures", "pictureInterval",
+                            "quietPeriod", "useInternalTrigger", "internalTriggerSettings",
+                            "useExternalTrigger", "viewTriggerSchedule"} +
+                    sheetButtons);
+        }
+
+        // Only the chosen unit's list and, where a burst fits, the shot radios take part.
+        const QStringList view = QStringList{"viewSchedule"} + sheetButtons;
+        const auto timeLapse = [](std::uint16_t flags, std::uint16_t interval) {
+            return Arrangement{[=](CameraSettings &s) {
+                s.core.timeLapseFlags = flags;
+                s.core.timeLapseInterval = interval;
+            }};
+        };
+        const std::uint16_t on = flags::timeLapseOn;
+        row("Time Lapse, off", "sheet-time-lapse", false,
+            timeLapse(0, MakeInterval(IntervalUnit::Minutes, 5)),
+            QStringList{bar, "timeLapseOff"} + view);
+        row("Time Lapse, every 10 minutes, bursts", "sheet-time-lapse", false,
+            timeLapse(on | flags::timeLapseBurst, MakeInterval(IntervalUnit::Minutes, 10)),
+            QStringList{bar, "timeLapseMinutes", "minutesList", "takeMultiplePictures"} + view);
+        row("Time Lapse, every 2 hours", "sheet-time-lapse", false,
+            timeLapse(on, MakeInterval(IntervalUnit::Hours, 2)),
+            QStringList{bar, "timeLapseHours", "hoursList", "takeOnePicture"} + view);
+        row("Time Lapse, every 2 seconds: no burst fits", "sheet-time-lapse", false,
+            timeLapse(on, MakeInterval(IntervalUnit::Seconds, 2)),
+            QStringList{bar, "timeLapseSeconds", "secondsList"} + view);
+
+        for (bool second : {false, true}) {
+            row(second ? "Images, Celsius, 24 hr, low resolution" : "Images, factory choices",
+                "sheet-images", false, {[second](CameraSettings &s) {
+                    s.SetCelsius(second);
+                    s.SetClock24h(second);
+                    s.SetLowResolution(second);
+                }},
+                QStringList{bar, "label", "brightness", "contrast", "sharpness", "saturation",
+                            second ? "celsius" : "fahrenheit", second ? "clock24h" : "clock12h",
+                            "nightShutter", "nightIso", second ? "lowResolution" : "highResolution",
+                            "printBorder"} +
+                    sheetButtons);
+        }
+
+        // Carriers of every shape; the rows follow the chosen one.
+        const QByteArray shapes = "Four and two;2;4;1;0\n"
+                                  "Two after one;1;2;0;1\n";
+        const auto cellular = [&](bool on, std::optional<QByteArray> lastCarrier, bool bcc) {
+            return Arrangement{[=](CameraSettings &s) {
+                                   s.SetCellularOff(!on);
+                                   s.cellular.email1 = PackEmailAddress("owner@example.org", bcc);
+                               },
+                               shapes, lastCarrier};
+        };
+        const QStringList cellularStart = {bar, "useCellular", "sendDailyStatus", "carrierList"};
+        row("Cellular, off: the box alone", "sheet-cellular", false,
+            cellular(false, QByteArray("0", 2), false),
+            QStringList{bar, "useCellular"} + sheetButtons);
+        row("Cellular, no carrier chosen", "sheet-cellular", false,
+            cellular(true, std::nullopt, false), cellularStart + sheetButtons);
+        row("Cellular, phones first, four and two", "sheet-cellular", false,
+            cellular(true, QByteArray("0", 2), false),
+            cellularStart +
+                QStringList{"phoneNumber1", "phoneNumber2", "phoneNumber3", "phoneNumber4",
+                            "email1", "emailTo1", "email2", "emailTo2"} +
+                sheetButtons);
+        row("Cellular, an address first, then two phones", "sheet-cellular", false,
+            cellular(true, QByteArray("1", 2), true),
+            cellularStart + QStringList{"email1", "emailBcc1", "phoneNumber1", "phoneNumber2"} +
+                sheetButtons);
+
+        for (bool keyBolt : {false, true}) {
+            QStringList chain = {bar,          "loopRecording", "hideLogo", "illuminatorOff",
+                                 "startDelay", "useKeyBolt"};
+            if (keyBolt)
+                chain << "codeDigit1"
+                      << "codeDigit2"
+                      << "codeDigit3"
+                      << "codeDigit4";
+            row(keyBolt ? "Other, KeyBolt on: the four digits" : "Other, KeyBolt off: no digits",
+                "sheet-other", false, {[keyBolt](CameraSettings &s) { s.SetKeyBoltOn(keyBolt); }},
+                chain + sheetButtons);
+        }
+
+        row("Internal Trigger Settings", "internal-trigger-settings", false, {},
+            {"sensitivity", "pulseCount", "pulseWindow", "okButton", "cancelButton",
+             "sensitivity"});
+        // Only Cancel is left to a read-only user; the focus stays there.
+        row("Internal Trigger Settings, read only", "internal-trigger-settings", true, {},
+            {"cancelButton", "cancelButton"});
+        row("Set Date & Time", "set-date-time", false, {},
+            {"hour", "minute", "amPm", "month", "day", "year", "okButton", "cancelButton", "hour"});
+
+        const QStringList scheduleButtons = {"okButton", "cancelButton", bar};
+        const QStringList daily =
+            QStringList{bar, "scheduleGrid", "scheduleAllOn", "scheduleAllOff"} + scheduleButtons;
+        row("Time Lapse Schedule", "time-lapse-schedule", false, {}, daily);
+        row("Trigger Schedule, daily", "trigger-schedule-daily", false, {}, daily);
+        // One stop a day, at the day's chosen button; the grids take their place in the order.
+        const QStringList weekdays = {"mondaySchedule1", "tuesdaySchedule1", "wednesdaySchedule1",
+                                      "thursdaySchedule1", "fridaySchedule1"};
+        const QStringList grids =
+            QStringList{"schedule1Grid", "schedule1AllOn", "schedule1AllOff",
+                        "schedule2Grid", "schedule2AllOn", "schedule2AllOff"} +
+            scheduleButtons;
+        const auto days = [](int schedule2Mask) {
+            return Arrangement{[=](CameraSettings &s) {
+                for (int d = 1; d <= 7; ++d)
+                    s.SetTriggerDayUsesSchedule2(d, (schedule2Mask >> (d - 1)) & 1);
+            }};
+        };
+        row("Trigger Schedule, dual, every day on Schedule 1", "trigger-schedule-dual", false,
+            days(0),
+            QStringList{bar, "sundaySchedule1"} + weekdays + QStringList{"saturdaySchedule1"} +
+                grids);
+        row("Trigger Schedule, dual, the weekend on Schedule 2", "trigger-schedule-dual", false,
+            days(0x41),
+            QStringList{bar, "sundaySchedule2"} + weekdays + QStringList{"saturdaySchedule2"} +
+                grids);
+
+        row("No card", "no-card", false, {},
+            {"retryButton", "readOnlyButton", "exitButton", "retryButton"});
+        row("Select card", "select-card", false, {},
+            {"cardList", "okButton", "cancelButton", "cardList"});
+    }
+    void theKeyboardWalksEachWindowInOrder()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, readOnly);
+        QFETCH(Arrangement, arrangement);
+        QFETCH(QStringList, chain);
+        OpenWindow w;
+        QVERIFY2(w.open(window, readOnly, arrangement), qPrintable(w.failure));
+        const TabWalk walk = walkBothWays(w.window, chain);
+        QCOMPARE(walk.forward, expectedWalk(chain).forward);
+        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // The wheel steps a list or a slider only while it has the focus: over an unfocused one it
@@ -541,7 +707,8 @@ private slots:
     void wheelChangesOnlyTheFocusedControl()
     {
         QFETCH(QString, window);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         QPushButton *elsewhere = nullptr;
         for (auto *button : w.window->findChildren<QPushButton *>()) {
             if (!elsewhere && button->isVisible() && button->isEnabled())
@@ -583,7 +750,7 @@ private slots:
             for (int slot = 0; slot < 96; ++slot)
                 QCOMPARE(grid->GetSlot(slot * 15), schedule[slot]);
         }
-        QVERIFY(w.messages ? w.messages->shown().isEmpty() : w.run->messages.shown().isEmpty());
+        QVERIFY(w.messages().shown().isEmpty());
     }
 
     void enterAcceptsAndEscapeCancels_data()
@@ -606,26 +773,23 @@ private slots:
         QFETCH(QString, window);
         QFETCH(int, key);
         QFETCH(int, result);
-        OpenWindow w(window, false);
+        OpenWindow w;
+        QVERIFY2(w.open(window, false), qPrintable(w.failure));
         auto *dialog = qobject_cast<QDialog *>(w.window);
         QVERIFY(dialog);
         if (key == Qt::Key_Return && window.startsWith(QLatin1String("sheet")))
-            w.run->messages.expect(114);
+            w.messages().expect(114);
         if (key == Qt::Key_Return && window == QLatin1String("set-date-time")) {
             // It opens on the computer's clock and asks before it closes.
             QString question = stringText(118);
             question.replace(QLatin1String("%s"), QStringLiteral("9:05 AM, January 05, 2015"));
-            w.messages->expect(question, MessageAnswer::Yes);
+            w.messages().expect(question, MessageAnswer::Yes);
         }
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus && dialog->isAncestorOf(focus));
         QTest::keyClick(focus, static_cast<Qt::Key>(key));
         QTRY_VERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), result);
-        if (w.messages)
-            QVERIFY(w.messages->allAnswered());
-        else
-            QVERIFY(w.run->messages.allAnswered());
     }
 };
 

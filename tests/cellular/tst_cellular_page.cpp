@@ -1,9 +1,6 @@
-#include "app/kestra_sheet.h"
 #include "cellular/cellular_page.h"
-#include "controls/char_filter_edit.h"
-#include "fake_platform.h"
-#include "focus_chain.h"
-#include "scripted_messages.h"
+#include "gui_test.h"
+#include "sheet_run.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,44 +20,6 @@
 #include <memory>
 
 namespace {
-
-// A temporary folder that is the current folder while it lives: the carrier files are looked
-// up there by their bare names.
-class WorkFolder
-{
-public:
-    WorkFolder() : previous(QDir::currentPath()) { QDir::setCurrent(dir.path()); }
-    ~WorkFolder() { QDir::setCurrent(previous); }
-    WorkFolder(const WorkFolder &) = delete;
-    WorkFolder &operator=(const WorkFolder &) = delete;
-
-    QString path(const QString &name) const { return dir.filePath(name); }
-    void write(const QString &name, const QByteArray &bytes) const
-    {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-private:
-    QTemporaryDir dir;
-    QString previous;
-};
-
-// A second tab, so that leaving the Cellular page can be tried.
-class BlankPage : public PropertyPage
-{
-public:
-    BlankPage() : PropertyPage(QStringLiteral("Other")) {}
-
-protected:
-    bool exchange(Direction) override { return true; }
-};
 
 const QString kErrorTitle =
     QStringLiteral("ERROR MESSAGES (Optional) - Text messaging rates may apply");
@@ -93,47 +52,36 @@ int bottomEdge(const QRect &r)
     return r.y() + r.height();
 }
 
-// The Cellular page first in a sheet, with its carrier files in a work folder.
-struct Fixture
+// The Cellular page first in a sheet, with its carrier files in the run's work folder.
+struct Fixture : PageInSheet<CKTPageCellular>
 {
-    Fixture() { settings.ResetAll(); }
-    ~Fixture() { delete sheet; }
-
-    void open()
+    [[nodiscard]] bool open()
     {
-        sheet = new PropertySheet(QStringLiteral("Sheet"));
-        page = new CKTPageCellular(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new BlankPage);
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet));
-        sheet->activateWindow();
+        const bool opened = PageInSheet::open();
         settle();
+        return opened;
     }
 
-    template <typename T> T *find(const QString &name) const
-    {
-        T *child = page->findChild<T *>(name);
-        if (!child)
-            qFatal("no child %s", qPrintable(name));
-        return child;
-    }
     QComboBox *carrierList() const { return find<QComboBox>(QStringLiteral("carrierList")); }
     QGroupBox *phoneGroup() const { return find<QGroupBox>(QStringLiteral("phoneGroup")); }
     QGroupBox *emailGroup() const { return find<QGroupBox>(QStringLiteral("emailGroup")); }
     QCheckBox *useCellular() const { return find<QCheckBox>(QStringLiteral("useCellular")); }
     QCheckBox *dailyStatus() const { return find<QCheckBox>(QStringLiteral("sendDailyStatus")); }
-    CCharFilterEdit *phone(int row) const
+    QLineEdit *phone(int row, Here here = {}) const
     {
-        return find<CCharFilterEdit>(QStringLiteral("phoneNumber%1").arg(row));
+        return find<QLineEdit>(QStringLiteral("phoneNumber%1").arg(row), here);
     }
-    CCharFilterEdit *email(int row) const
+    QLineEdit *email(int row, Here here = {}) const
     {
-        return find<CCharFilterEdit>(QStringLiteral("email%1").arg(row));
+        return find<QLineEdit>(QStringLiteral("email%1").arg(row), here);
     }
-    QRadioButton *radio(const QString &name) const { return find<QRadioButton>(name); }
+    QRadioButton *radio(const QString &name, Here here = {}) const
+    {
+        return find<QRadioButton>(name, here);
+    }
 
-    void choose(int position)
+    // Picks the carrier at `position` of the list.
+    void pickCarrier(int position)
     {
         carrierList()->setCurrentIndex(position);
         settle();
@@ -153,14 +101,6 @@ struct Fixture
         return rows;
     }
     QRect rect(QWidget *w) const { return onPage(w, page); }
-
-    WorkFolder folder;
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    CameraSettings settings;
-    AppState app;
-    PropertySheet *sheet = nullptr;
-    CKTPageCellular *page = nullptr;
 };
 
 const QByteArray kShapes = "Four and two;2;4;1;0\n"       // 0
@@ -171,7 +111,7 @@ const QByteArray kShapes = "Four and two;2;4;1;0\n"       // 0
 
 } // namespace
 
-class TestCellularPage : public QObject
+class TestCellularPage : public GuiTest
 {
     Q_OBJECT
 
@@ -181,12 +121,12 @@ private slots:
     void cellularOffDisablesAllButTheBoxUntilTicked()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.folder.write("carriers2.dat", QByteArray("0\0", 2));
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.folder.write("carriers2.dat", QByteArray("0\0", 2)));
         f.settings.SetCellularOff(true);
         f.settings.cellular.phoneNumbers[0] = PackPhoneNumber("555-1234", false);
         f.settings.cellular.email1 = PackEmailAddress("owner@example.org", true);
-        f.open();
+        QVERIFY(f.open());
 
         const QList<QWidget *> dependent{f.dailyStatus(),
                                          f.carrierList(),
@@ -231,7 +171,7 @@ private slots:
         f.settings.SetCellularOff(cellularOff);
         f.settings.SetDailyStatusOff(dailyStatusOff);
         f.settings.cellular.cellFlags |= 0x0005; // the Other page's bits stay as they are
-        f.open();
+        QVERIFY(f.open());
         QCOMPARE(f.useCellular()->isChecked(), !cellularOff);
         QCOMPARE(f.dailyStatus()->isChecked(), !dailyStatusOff);
 
@@ -247,10 +187,10 @@ private slots:
     void readOnlyDisablesEveryEditingControl()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.folder.write("carriers2.dat", "0");
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.folder.write("carriers2.dat", "0"));
         f.app.readOnly = true;
-        f.open();
+        QVERIFY(f.open());
         QCOMPARE(f.carrierList()->currentIndex(), 0);
         QVERIFY(f.phoneGroup()->isVisible());
         for (QWidget *w : f.page->findChildren<QWidget *>()) {
@@ -272,12 +212,12 @@ private slots:
     void storedKindsSurviveAndNewNumbersAreTo()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
         f.settings.cellular.phoneNumbers[1] = PackPhoneNumber("1-555-0101", true);
         f.settings.cellular.phoneNumbers[3] = PackPhoneNumber("44 20 7946", false);
         f.settings.cellular.email2 = PackEmailAddress("ops@example.net", true);
-        f.open();
-        f.choose(0); // four phone rows, two e-mail rows
+        QVERIFY(f.open());
+        f.pickCarrier(0); // four phone rows, two e-mail rows
 
         QCOMPARE(f.phone(2)->text(), QStringLiteral("1-555-0101"));
         QVERIFY(f.radio("phoneBcc2")->isChecked());
@@ -306,11 +246,11 @@ private slots:
     void hiddenRowsCarryTheirValuesUntilACarrierIsChosen()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
         f.settings.cellular.phoneNumbers[3] = PackPhoneNumber("123", true);
         f.settings.cellular.email2 = PackEmailAddress("a@b.c", false);
         const CellularSection before = f.settings.cellular;
-        f.open();
+        QVERIFY(f.open());
         QVERIFY(!f.phoneGroup()->isVisible());
         QVERIFY(!f.emailGroup()->isVisible());
         QCOMPARE(f.carrierList()->currentIndex(), -1);
@@ -322,17 +262,17 @@ private slots:
     void carrierWithFewerRowsClearsTheHiddenOnesAtOnce()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
         for (int i = 0; i < 4; ++i)
             f.settings.cellular.phoneNumbers[i] = PackPhoneNumber(std::to_string(1000 + i), false);
         f.settings.cellular.email1 = PackEmailAddress("one@x.org", false);
         f.settings.cellular.email2 = PackEmailAddress("two@x.org", true);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         QCOMPARE(f.shownPhoneRows(), 4);
         QCOMPARE(f.shownEmailRows(), 2);
 
-        f.choose(1); // one e-mail row, two phone rows
+        f.pickCarrier(1); // one e-mail row, two phone rows
         QCOMPARE(f.shownPhoneRows(), 2);
         QCOMPARE(f.shownEmailRows(), 1);
         const CellularSection &c = f.settings.cellular;
@@ -343,12 +283,12 @@ private slots:
         QVERIFY(c.email2 == EmailAddressBytes{});
 
         // Going back to a larger carrier does not bring them back.
-        f.choose(0);
+        f.pickCarrier(0);
         QCOMPARE(f.shownPhoneRows(), 4);
         QVERIFY(f.phone(3)->text().isEmpty());
         QVERIFY(f.email(2)->text().isEmpty());
 
-        f.choose(3); // no phone rows at all
+        f.pickCarrier(3); // no phone rows at all
         QVERIFY(!f.phoneGroup()->isVisible());
         for (const PhoneNumberWords &words : c.phoneNumbers)
             QVERIFY(words == PhoneNumberWords{});
@@ -380,9 +320,9 @@ private slots:
         QFETCH(bool, emailFirst);
         QFETCH(QString, title);
         Fixture f;
-        f.folder.write("carriers.dat", "Before\n" + line);
-        f.open();
-        f.choose(1);
+        QVERIFY(f.folder.write("carriers.dat", "Before\n" + line));
+        QVERIFY(f.open());
+        f.pickCarrier(1);
         QCOMPARE(f.app.carrierIndex, 1);
         QCOMPARE(f.shownEmailRows(), emailRows);
         QCOMPARE(f.shownPhoneRows(), phoneRows);
@@ -407,13 +347,13 @@ private slots:
     void missingCarrierFileOffersOneItemWithEveryRow()
     {
         Fixture f;
-        f.folder.write("carriers2.dat", "0");
-        f.open();
+        QVERIFY(f.folder.write("carriers2.dat", "0"));
+        QVERIFY(f.open());
         QCOMPARE(f.carrierList()->count(), 1);
         QCOMPARE(f.carrierList()->itemText(0), QStringLiteral("No Carriers File Found"));
         QCOMPARE(f.carrierList()->currentIndex(), -1); // carriers2.dat is not read then
         QVERIFY(!f.phoneGroup()->isVisible());
-        f.choose(0);
+        f.pickCarrier(0);
         QCOMPARE(f.app.carrierIndex, 0);
         QCOMPARE(f.shownPhoneRows(), 4);
         QCOMPARE(f.shownEmailRows(), 2);
@@ -424,9 +364,9 @@ private slots:
     void emptyCarrierFileOffersNothing()
     {
         Fixture f;
-        f.folder.write("carriers.dat", "\n\n");
-        f.folder.write("carriers2.dat", "0");
-        f.open();
+        QVERIFY(f.folder.write("carriers.dat", "\n\n"));
+        QVERIFY(f.folder.write("carriers2.dat", "0"));
+        QVERIFY(f.open());
         QCOMPARE(f.carrierList()->count(), 0);
         QVERIFY(!f.phoneGroup()->isVisible());
         QVERIFY(!f.emailGroup()->isVisible());
@@ -440,17 +380,17 @@ private slots:
         for (int i = 59; i >= 0; --i)
             text += "Carrier " + QByteArray::number(i) + (i == 30 ? "\n\n" : ";1;2;0;1\n");
         text.replace("Carrier 40", "T\xe9l\xe9 40");
-        f.folder.write("carriers.dat", text);
-        f.open();
+        QVERIFY(f.folder.write("carriers.dat", text));
+        QVERIFY(f.open());
         QCOMPARE(f.carrierList()->count(), 50);
         QCOMPARE(f.carrierList()->itemText(0), QStringLiteral("Carrier 59"));
         QCOMPARE(f.carrierList()->itemText(19), QStringLiteral("T\u00e9l\u00e9 40"));
         QCOMPARE(f.carrierList()->itemText(29), QStringLiteral("Carrier 30"));
         QCOMPARE(f.carrierList()->itemText(30), QStringLiteral("Carrier 29")); // blank skipped
         QCOMPARE(f.carrierList()->itemText(49), QStringLiteral("Carrier 10"));
-        f.choose(29);
+        f.pickCarrier(29);
         QCOMPARE(f.shownPhoneRows(), 4); // its row: the name alone
-        f.choose(30);
+        f.pickCarrier(30);
         QCOMPARE(f.shownPhoneRows(), 2);
     }
 
@@ -471,10 +411,10 @@ private slots:
         QByteArray text;
         for (int i = 0; i < 13; ++i)
             text += "C" + QByteArray::number(i) + (i == 12 ? ";1;1;0;1\n" : ";2;3;1;0\n");
-        f.folder.write("carriers.dat", text);
+        QVERIFY(f.folder.write("carriers.dat", text));
         if (!lastChoice.isEmpty())
-            f.folder.write("carriers2.dat", lastChoice);
-        f.open();
+            QVERIFY(f.folder.write("carriers2.dat", lastChoice));
+        QVERIFY(f.open());
         QCOMPARE(f.carrierList()->currentIndex(), selected);
         QCOMPARE(f.app.carrierIndex, selected);
         QCOMPARE(f.phoneGroup()->isVisible(), selected >= 0);
@@ -498,9 +438,9 @@ private slots:
     {
         QFETCH(int, carrier);
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.open();
-        f.choose(carrier);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.open());
+        f.pickCarrier(carrier);
         const bool emailFirst = f.rect(f.emailGroup()).top() < f.rect(f.phoneGroup()).top();
         QGroupBox *first = emailFirst ? f.emailGroup() : f.phoneGroup();
         QGroupBox *second = emailFirst ? f.phoneGroup() : f.emailGroup();
@@ -534,20 +474,19 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(int, keptRows);
         Fixture f;
-        f.folder.write("carriers.dat", "Reference;" + QByteArray::number(keptRows) +
-                                           ";4;0;0\nMail hidden first;0;2;0;0\n" + before);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.folder.write("carriers.dat", "Reference;" + QByteArray::number(keptRows) +
+                                                   ";4;0;0\nMail hidden first;0;2;0;0\n" + before));
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         const int keptHeight = f.rect(f.emailGroup()).height();
         if (before.isEmpty()) {
             // A page that never showed its e-mail group.
-            delete f.sheet;
-            f.sheet = nullptr;
-            f.open();
+            f.sheet.reset();
+            QVERIFY(f.open());
         } else {
-            f.choose(2);
+            f.pickCarrier(2);
         }
-        f.choose(1);
+        f.pickCarrier(1);
 
         QVERIFY(!f.emailGroup()->isVisible());
         const QRect hidden = f.rect(f.emailGroup());
@@ -568,9 +507,9 @@ private slots:
         large.setPointSize(large.pointSize() * 3);
         QApplication::setFont(large);
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         for (QGroupBox *group : {f.phoneGroup(), f.emailGroup()}) {
             QWidget *firstRow = group == f.phoneGroup()
                                     ? static_cast<QWidget *>(f.find<QLabel>("phoneHint"))
@@ -624,11 +563,11 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, beeps);
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         for (int row = 1; row <= 2; ++row) {
-            CCharFilterEdit *edit = field == "phone" ? f.phone(row * 2) : f.email(row);
+            QLineEdit *edit = field == "phone" ? f.phone(row * 2) : f.email(row);
             const int before = f.platform.beeps;
             // One key event a character, as a keyboard of any layout sends them.
             for (const QChar c : typed)
@@ -644,7 +583,7 @@ private slots:
         // A file can hold an address with a character the field refuses.
         Fixture f;
         f.settings.cellular.email1 = PackEmailAddress("a<b>@c", false);
-        f.open();
+        QVERIFY(f.open());
         QCOMPARE(f.email(1)->text(), QStringLiteral("ab@c"));
     }
 
@@ -665,11 +604,11 @@ private slots:
         QFETCH(int, length);
         QFETCH(int, limit);
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         const CellularSection before = f.settings.cellular;
-        auto *edit = f.find<CCharFilterEdit>(field);
+        auto *edit = f.find<QLineEdit>(field);
         const QString text = field.startsWith("phone") ? QString(length, QLatin1Char('7'))
                                                        : QString(length, QLatin1Char('m'));
         QTest::keyClicks(edit, text);
@@ -682,8 +621,7 @@ private slots:
         }
         f.messages.expect(tooLong(limit));
         QVERIFY(!f.sheet->SetActivePage(1));
-        QVERIFY(f.messages.allAnswered());
-        const Message &shown = f.messages.shown().constLast();
+        const Message &shown = f.messages.shownMessage(-1);
         QCOMPARE(shown.icon, MessageIcon::Exclamation);
         QCOMPARE(shown.caption, programName());
         QCOMPARE(f.sheet->GetActiveIndex(), 0);
@@ -695,27 +633,25 @@ private slots:
     void eMailLengthIsCheckedBeforePhones()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         QTest::keyClicks(f.phone(1), QString(16, QLatin1Char('1')));
         QTest::keyClicks(f.email(2), QString(37, QLatin1Char('x')));
         f.messages.expect(tooLong(36));
         QVERIFY(!f.sheet->SetActivePage(1));
-        QVERIFY(f.messages.allAnswered());
     }
 
     void overLongTextUndoesTheUseCellularClick()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
         f.settings.cellular.phoneNumbers[0] = PackPhoneNumber("42", false);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         QTest::keyClicks(f.phone(1), QString(15, QLatin1Char('9')));
         f.messages.expect(tooLong(15));
         click(f.useCellular());
-        QVERIFY(f.messages.allAnswered());
         QVERIFY(f.useCellular()->isChecked());
         QVERIFY(!f.settings.CellularOff());
         QCOMPARE(f.phone(1)->text(), QStringLiteral("42"));
@@ -724,14 +660,13 @@ private slots:
     void overLongTextOnCarrierChangeStillAppliesTheCarrier()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
         f.settings.cellular.email1 = PackEmailAddress("kept@x.org", false);
-        f.open();
-        f.choose(0);
+        QVERIFY(f.open());
+        f.pickCarrier(0);
         QTest::keyClicks(f.email(1), QString(30, QLatin1Char('z')));
         f.messages.expect(tooLong(36));
-        f.choose(2); // no e-mail group: the stored address goes, not the typed one
-        QVERIFY(f.messages.allAnswered());
+        f.pickCarrier(2); // no e-mail group: the stored address goes, not the typed one
         QCOMPARE(f.carrierList()->currentIndex(), 2);
         QCOMPARE(f.app.carrierIndex, 2);
         QVERIFY(!f.emailGroup()->isVisible());
@@ -743,31 +678,19 @@ private slots:
 
     void choosingACarrierAndSavingWritesTheCardAndTheLastChoice()
     {
-        WorkFolder folder;
-        FakePlatformServices platform;
-        ScriptedMessages messages;
-        folder.write("carriers.dat", kShapes);
-        QVERIFY(QDir(folder.path(".")).mkpath("card/VELOMAR"));
-        CameraSettings settings;
-        AppState app;
-        auto sheet = std::make_unique<CKestraSheet>(settings, app);
-        sheet->SetPaths(folder.path("Kestra.cfg"), folder.path("card/VELOMAR/Kestra.cfg"));
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
-        QVERIFY(sheet->SetActivePage(3));
-        auto *page = sheet->findChild<CKTPageCellular *>("cellularPage");
-        QVERIFY(page);
-        auto *carriers = page->findChild<QComboBox *>("carrierList");
-        carriers->setCurrentIndex(1); // "Two after one": e-mail first
-        QTest::keyClicks(page->findChild<QLineEdit *>("phoneNumber1"), "1-555-555-1212");
-        QTest::keyClicks(page->findChild<QLineEdit *>("email1"), "abc");
+        SheetRun run;
+        QVERIFY(run.folder.write("carriers.dat", kShapes));
+        QVERIFY(run.open());
+        QVERIFY(run.sheet->SetActivePage(3));
+        run.find<QComboBox>("carrierList")->setCurrentIndex(1); // "Two after one": e-mail first
+        QTest::keyClicks(run.find<QLineEdit>("phoneNumber1"), "1-555-555-1212");
+        QTest::keyClicks(run.find<QLineEdit>("email1"), "abc");
 
-        messages.expect(114);
-        QTest::mouseClick(sheet->button(PropertySheet::OkButton), Qt::LeftButton);
-        QVERIFY(messages.allAnswered());
-        QVERIFY(!sheet->isVisible());
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
 
-        const QByteArray card = folder.read("card/VELOMAR/Kestra.cfg");
+        const QByteArray card = readBytes(run.cardPath);
         QCOMPARE(card.size(), 234);
         const int cellular = 128;
         QCOMPARE(card.mid(cellular + 10, 8).toHex(), QByteArray("216c666c662c2303"));
@@ -777,57 +700,18 @@ private slots:
         QCOMPARE(card.mid(cellular + 58, 16).toHex(), QByteArray("0000000000000000000000000000"
                                                                  "0100"));
         QCOMPARE(card.mid(cellular + 74, 32), QByteArray(32, '\0'));
-        QCOMPARE(folder.read("Kestra.cfg").mid(cellular), card.mid(cellular));
-        QCOMPARE(folder.read("carriers2.dat"), QByteArray("1\0", 2));
-    }
-
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("cellularOn");
-        QTest::addColumn<int>("carrier"); // -1: none chosen
-        QTest::addColumn<bool>("bcc");    // the first address is BCC
-        QTest::addColumn<QStringList>("chain");
-        const QStringList start = {"qt_tabwidget_tabbar", "useCellular", "sendDailyStatus",
-                                   "carrierList"};
-        const QStringList end = {"okButton", "cancelButton", "qt_tabwidget_tabbar"};
-        QTest::newRow("cellular off: the box alone")
-            << false << 0 << false << QStringList{"qt_tabwidget_tabbar", "useCellular"} + end;
-        QTest::newRow("no carrier chosen") << true << -1 << false << start + end;
-        QTest::newRow("phones first, four and two")
-            << true << 0 << false
-            << start + QStringList{"phoneNumber1", "phoneNumber2", "phoneNumber3", "phoneNumber4",
-                                   "email1",       "emailTo1",     "email2",       "emailTo2"} +
-                   end;
-        QTest::newRow("an address first, then two phones")
-            << true << 1 << true
-            << start + QStringList{"email1", "emailBcc1", "phoneNumber1", "phoneNumber2"} + end;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, cellularOn);
-        QFETCH(int, carrier);
-        QFETCH(bool, bcc);
-        QFETCH(QStringList, chain);
-        Fixture f;
-        f.folder.write("carriers.dat", kShapes);
-        f.settings.SetCellularOff(!cellularOn);
-        f.settings.cellular.email1 = PackEmailAddress("owner@example.org", bcc);
-        f.open();
-        if (carrier >= 0)
-            f.choose(carrier);
-        const TabWalk walk = walkBothWays(f.sheet, chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+        QCOMPARE(readBytes(run.localPath).mid(cellular), card.mid(cellular));
+        QCOMPARE(run.folder.read("carriers2.dat"), QByteArray("1\0", 2));
     }
 
     // Alt and a letter: the carrier list, the first phone row, the first address.
     void accessKeysLeadToTheFields()
     {
         Fixture f;
-        f.folder.write("carriers.dat", kShapes);
+        QVERIFY(f.folder.write("carriers.dat", kShapes));
         f.settings.SetCellularOff(false);
-        f.open();
-        QVERIFY(QTest::qWaitForWindowActive(f.sheet));
+        QVERIFY(f.open());
+        QVERIFY(QTest::qWaitForWindowActive(f.sheet.get()));
         QTest::keyClick(f.useCellular(), Qt::Key_A, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), f.carrierList());
         QTest::keyClick(f.carrierList(), Qt::Key_Down);

@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 #include "field_configs.h"
+#include "gui_test.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -217,11 +218,23 @@ QString randomText(QRandomGenerator &random, int maxLength)
         text += alphabet.at(random.bounded(int(alphabet.size())));
     return text;
 }
+// The random walk's seed when VELOMAR_SEED does not give one.
+constexpr quint32 kWalkSeed = 20240611;
+
 } // namespace
 
-class TestFilterEdits : public QObject
+class TestFilterEdits : public GuiTest
 {
     Q_OBJECT
+
+protected:
+    // A context menu raises itself and grabs the keyboard when it pops up, which the offscreen
+    // platform cannot do and says so; the menu works all the same.
+    QStringList allowedWarnings() const override
+    {
+        return {QStringLiteral("This plugin does not support raise()"),
+                QStringLiteral("This plugin does not support grabbing the keyboard")};
+    }
 
 private slots:
     void editing_data()
@@ -651,7 +664,9 @@ private slots:
     // commits on every field configuration the pages use. After every step the field shows
     // its own valid text within its limits; typing gives what the rule gives on a field
     // without a window; cut and clear of nothing leave text and clipboard alone; only a
-    // forbidden character typed into a text field beeps. VELOMAR_SEED repeats a run.
+    // forbidden character typed into a text field beeps. Every run walks the same steps, so
+    // that a failure comes back; VELOMAR_SEED walks others. Exploring belongs to the fuzz
+    // target.
     void everyStepLeavesAValidText_data()
     {
         QTest::addColumn<QString>("config");
@@ -665,7 +680,8 @@ private slots:
         bool seeded = false;
         quint32 seed = qEnvironmentVariable("VELOMAR_SEED").toUInt(&seeded);
         if (!seeded)
-            seed = QRandomGenerator::global()->generate();
+            seed = kWalkSeed;
+        qInfo("seed %u (VELOMAR_SEED=%u repeats this walk)", seed, seed);
         QRandomGenerator random(seed);
         FakePlatformServices platform;
         Form form(config, platform);

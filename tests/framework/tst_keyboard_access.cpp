@@ -1,4 +1,5 @@
 #include "framework/keyboard_access.h"
+#include "gui_test.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -49,7 +50,7 @@ struct Form
 
 } // namespace
 
-class TestKeyboardAccess : public QObject
+class TestKeyboardAccess : public GuiTest
 {
     Q_OBJECT
 

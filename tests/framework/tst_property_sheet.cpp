@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 #include "framework/keyboard_access.h"
 #include "framework/property_sheet.h"
+#include "gui_test.h"
 #include "scripted_messages.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ const QString kRange = QStringLiteral("Please enter an integer between 1 and 99.
 
 } // namespace
 
-class TestPropertySheet : public QObject
+class TestPropertySheet : public GuiTest
 {
     Q_OBJECT
 
@@ -138,7 +139,6 @@ private slots:
         } else {
             QVERIFY(!f.sheet->SetActivePage(1));
         }
-        QVERIFY(f.messages.allAnswered());
         QCOMPARE(f.sheet->GetActiveIndex(), 0);
         QCOMPARE(f.sheet->tabWidget()->currentIndex(), 0);
         QCOMPARE(bar->currentIndex(), 0);
@@ -179,7 +179,6 @@ private slots:
         f.messages.expect(QStringLiteral("Please enter an integer."));
         QTest::mouseClick(f.sheet->button(PropertySheet::OkButton), Qt::LeftButton);
         QVERIFY(f.sheet->isVisible());
-        QVERIFY(f.messages.allAnswered());
         QCOMPARE(f.messages.shown().first().icon, MessageIcon::None);
     }
 

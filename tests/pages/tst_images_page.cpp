@@ -1,9 +1,7 @@
 #include "controls/char_filter_edit.h"
-#include "fake_platform.h"
-#include "focus_chain.h"
-#include "framework/property_sheet.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "pages/images_page.h"
-#include "scripted_messages.h"
 #include "shown_text.h"
 
 #include <QApplication>
@@ -27,16 +25,6 @@
 namespace {
 
 using LabelBytes = std::array<std::uint8_t, 20>;
-
-// A tab to leave the Images page for.
-class EmptyPage : public PropertyPage
-{
-public:
-    EmptyPage() : PropertyPage(QStringLiteral("Next")) {}
-
-protected:
-    bool exchange(Direction) override { return true; }
-};
 
 LabelBytes labelBytes(const QByteArray &bytes)
 {
@@ -71,43 +59,17 @@ void clickButton(QAbstractButton *button)
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, indicator.center());
 }
 
-struct Fixture
+// The page in a sheet, with its label field at hand once it is open.
+struct Fixture : PageInSheet<CKTPageImages>
 {
-    // `prepare` adjusts the factory record before the sheet opens on the Images page.
-    explicit Fixture(const std::function<void(CameraSettings &, AppState &)> &prepare = {})
+    [[nodiscard]] bool open()
     {
-        settings.ResetAll();
-        if (prepare)
-            prepare(settings, app);
-        before = settings;
-        sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
-        page = new CKTPageImages(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new EmptyPage);
-        sheet->show();
-        if (!QTest::qWaitForWindowExposed(sheet.get()))
-            qFatal("The sheet did not show.");
+        if (!PageInSheet::open())
+            return false;
         label = page->findChild<CCharFilterEdit *>(QStringLiteral("label"));
+        return label != nullptr;
     }
 
-    template <typename T> T *control(const char *name) const
-    {
-        auto *widget = page->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("No control %s", name);
-        return widget;
-    }
-    QSlider *slider(const char *name) const { return control<QSlider>(name); }
-
-    bool leave() { return sheet->SetActivePage(1); }
-
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    CameraSettings settings;
-    CameraSettings before;
-    AppState app;
-    std::unique_ptr<PropertySheet> sheet;
-    CKTPageImages *page = nullptr;
     CCharFilterEdit *label = nullptr;
 };
 
@@ -115,7 +77,7 @@ const QString kLabelTooLong = QStringLiteral("Please enter no more than 20 chara
 
 } // namespace
 
-class TestImagesPage : public QObject
+class TestImagesPage : public GuiTest
 {
     Q_OBJECT
 
@@ -123,16 +85,17 @@ private slots:
     void factoryValuesShow()
     {
         Fixture f;
-        QCOMPARE(f.slider("brightness")->value(), 64);
-        QCOMPARE(f.slider("contrast")->value(), 192);
-        QCOMPARE(f.slider("sharpness")->value(), 128);
-        QCOMPARE(f.slider("saturation")->value(), 128);
-        QVERIFY(f.control<QRadioButton>("fahrenheit")->isChecked());
-        QVERIFY(f.control<QRadioButton>("clock12h")->isChecked());
-        QVERIFY(f.control<QRadioButton>("highResolution")->isChecked());
-        QVERIFY(!f.control<QCheckBox>("printBorder")->isChecked());
-        QCOMPARE(f.slider("nightShutter")->value(), 0); // "Slow"
-        QCOMPARE(f.slider("nightIso")->value(), 1);     // the middle
+        QVERIFY(f.open());
+        QCOMPARE(f.find<QSlider>("brightness")->value(), 64);
+        QCOMPARE(f.find<QSlider>("contrast")->value(), 192);
+        QCOMPARE(f.find<QSlider>("sharpness")->value(), 128);
+        QCOMPARE(f.find<QSlider>("saturation")->value(), 128);
+        QVERIFY(f.find<QRadioButton>("fahrenheit")->isChecked());
+        QVERIFY(f.find<QRadioButton>("clock12h")->isChecked());
+        QVERIFY(f.find<QRadioButton>("highResolution")->isChecked());
+        QVERIFY(!f.find<QCheckBox>("printBorder")->isChecked());
+        QCOMPARE(f.find<QSlider>("nightShutter")->value(), 0); // "Slow"
+        QCOMPARE(f.find<QSlider>("nightIso")->value(), 1);     // the middle
         QCOMPARE(f.label->text(), QString());
     }
 
@@ -154,7 +117,8 @@ private slots:
         QFETCH(int, maximum);
         QFETCH(int, tickInterval);
         Fixture f;
-        QSlider *slider = f.slider(qPrintable(name));
+        QVERIFY(f.open());
+        QSlider *slider = f.find<QSlider>(qPrintable(name));
         QCOMPARE(slider->orientation(), Qt::Horizontal);
         QCOMPARE(slider->tickInterval(), tickInterval);
         QVERIFY(slider->tickPosition() != QSlider::NoTicks);
@@ -201,6 +165,7 @@ private slots:
         QFETCH(int, saturation);
         QFETCH(int, imageFlags);
         Fixture f;
+        QVERIFY(f.open());
         auto *widget = f.page->findChild<QWidget *>(control);
         QVERIFY(widget);
         if (auto *slider = qobject_cast<QSlider *>(widget)) {
@@ -247,16 +212,16 @@ private slots:
         QFETCH(int, shutterPosition);
         QFETCH(int, isoPosition);
         QFETCH(int, storedBack);
-        Fixture f([&](CameraSettings &s, AppState &) {
-            s.core.imageFlags = static_cast<std::uint16_t>(stored);
-        });
-        QCOMPARE(f.slider("nightShutter")->value(), shutterPosition);
-        QCOMPARE(f.slider("nightIso")->value(), isoPosition);
-        QCOMPARE(f.control<QCheckBox>("printBorder")->isChecked(), (stored & 0x01) != 0);
-        QCOMPARE(f.control<QRadioButton>("celsius")->isChecked(), (stored & 0x20) != 0);
-        QCOMPARE(f.control<QRadioButton>("fahrenheit")->isChecked(), (stored & 0x20) == 0);
-        QCOMPARE(f.control<QRadioButton>("clock24h")->isChecked(), (stored & 0x40) != 0);
-        QCOMPARE(f.control<QRadioButton>("lowResolution")->isChecked(), (stored & 0x80) != 0);
+        Fixture f;
+        f.settings.core.imageFlags = static_cast<std::uint16_t>(stored);
+        QVERIFY(f.open());
+        QCOMPARE(f.find<QSlider>("nightShutter")->value(), shutterPosition);
+        QCOMPARE(f.find<QSlider>("nightIso")->value(), isoPosition);
+        QCOMPARE(f.find<QCheckBox>("printBorder")->isChecked(), (stored & 0x01) != 0);
+        QCOMPARE(f.find<QRadioButton>("celsius")->isChecked(), (stored & 0x20) != 0);
+        QCOMPARE(f.find<QRadioButton>("fahrenheit")->isChecked(), (stored & 0x20) == 0);
+        QCOMPARE(f.find<QRadioButton>("clock24h")->isChecked(), (stored & 0x40) != 0);
+        QCOMPARE(f.find<QRadioButton>("lowResolution")->isChecked(), (stored & 0x80) != 0);
         QVERIFY(f.leave());
         QCOMPARE(f.settings.core.imageFlags, storedBack);
     }
@@ -264,13 +229,14 @@ private slots:
     void laterActivationShowsTheRecord()
     {
         Fixture f;
+        QVERIFY(f.open());
         QVERIFY(f.leave());
         f.settings.core.brightness = 7;
         f.settings.SetCelsius(true);
         f.settings.SetLabel("Ridge");
         QVERIFY(f.sheet->SetActivePage(0));
-        QCOMPARE(f.slider("brightness")->value(), 7);
-        QVERIFY(f.control<QRadioButton>("celsius")->isChecked());
+        QCOMPARE(f.find<QSlider>("brightness")->value(), 7);
+        QVERIFY(f.find<QRadioButton>("celsius")->isChecked());
         QCOMPARE(f.label->text(), QStringLiteral("Ridge"));
     }
 
@@ -294,7 +260,9 @@ private slots:
     void labelBytesSurviveLoadAndSave()
     {
         QFETCH(QByteArray, bytes);
-        Fixture f([&](CameraSettings &s, AppState &) { s.core.label = labelBytes(bytes); });
+        Fixture f;
+        f.settings.core.label = labelBytes(bytes);
+        QVERIFY(f.open());
         QCOMPARE(f.label->text().size(), bytes.size());
         QCOMPARE(f.label->text(), QString::fromLatin1(bytes));
         QVERIFY(f.leave());
@@ -304,9 +272,9 @@ private slots:
 
     void labelShowsTheBytesBeforeTheFirstZero()
     {
-        Fixture f([](CameraSettings &s, AppState &) {
-            s.core.label = labelBytes(QByteArray("AB\0CD", 5));
-        });
+        Fixture f;
+        f.settings.core.label = labelBytes(QByteArray("AB\0CD", 5));
+        QVERIFY(f.open());
         QCOMPARE(f.label->text(), QStringLiteral("AB"));
         QVERIFY(f.leave());
         QCOMPARE(f.settings.core.label, labelBytes("AB"));
@@ -315,7 +283,9 @@ private slots:
     // The field shows only what it accepts, whatever route the text took, the record's too.
     void storedForbiddenCharactersDoNotComeBack()
     {
-        Fixture f([](CameraSettings &s, AppState &) { s.SetLabel("A_B~C{D}"); });
+        Fixture f;
+        f.settings.SetLabel("A_B~C{D}");
+        QVERIFY(f.open());
         QCOMPARE(f.label->text(), QStringLiteral("ABCD"));
         QVERIFY(f.leave());
         QCOMPARE(f.settings.core.label, labelBytes("ABCD"));
@@ -324,6 +294,7 @@ private slots:
     void typedLatin1CharactersAreStoredAsOneByte()
     {
         Fixture f;
+        QVERIFY(f.open());
         QTest::keyClicks(f.label, QStringLiteral("Caf"));
         for (const QString &c : {QStringLiteral("\u00E9"), QStringLiteral(" "),
                                  QStringLiteral("\u00D8"), QStringLiteral("\u00FF")})
@@ -354,6 +325,7 @@ private slots:
     {
         QFETCH(QString, character);
         Fixture f;
+        QVERIFY(f.open());
         QTest::keyClicks(f.label, QStringLiteral("ab"));
         f.label->setCursorPosition(1);
         typeCharacter(f.label, character);
@@ -389,6 +361,7 @@ private slots:
     void pastedTextLosesRefusedCharactersSilently()
     {
         Fixture f;
+        QVERIFY(f.open());
         QTest::keyClicks(f.label, QStringLiteral("Cam"));
         f.platform.clipboard = QStringLiteral(" Caf\u00E9\u20AC\u65E5~ \u00D8\U0001F600!");
         QTest::keyClick(f.label, Qt::Key_V, Qt::ControlModifier);
@@ -401,6 +374,7 @@ private slots:
     void textSetByTheProgramLosesCharactersWithoutAByte()
     {
         Fixture f;
+        QVERIFY(f.open());
         f.label->QLineEdit::setText(QStringLiteral("a\u20ACb\u00E9"));
         QCOMPARE(f.label->text(), QStringLiteral("ab\u00E9"));
     }
@@ -408,6 +382,7 @@ private slots:
     void labelTakesTwentyCharacters()
     {
         Fixture f;
+        QVERIFY(f.open());
         const QString twenty = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
         QTest::keyClicks(f.label, twenty + QStringLiteral("UV"));
         QCOMPARE(f.label->text(), twenty);
@@ -425,7 +400,9 @@ private slots:
 
     void emptyLabelStoresTwentyZeros()
     {
-        Fixture f([](CameraSettings &s, AppState &) { s.SetLabel("Old label"); });
+        Fixture f;
+        f.settings.SetLabel("Old label");
+        QVERIFY(f.open());
         QCOMPARE(f.label->text(), QStringLiteral("Old label"));
         f.label->selectAll();
         QTest::keyClick(f.label, Qt::Key_Delete);
@@ -438,13 +415,13 @@ private slots:
     void overlongLabelKeepsThePageAndStoresNothing()
     {
         Fixture f;
-        QTest::keyClick(f.slider("brightness"), Qt::Key_Right);
+        QVERIFY(f.open());
+        QTest::keyClick(f.find<QSlider>("brightness"), Qt::Key_Right);
         f.label->setMaxLength(40);
         f.label->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRSTU"));
         f.messages.expect(kLabelTooLong);
         QVERIFY(!f.leave());
-        QVERIFY(f.messages.allAnswered());
-        QCOMPARE(f.messages.shown().first().icon, MessageIcon::Exclamation);
+        QCOMPARE(f.messages.shownMessage(0).icon, MessageIcon::Exclamation);
         QCOMPARE(f.sheet->GetActiveIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), f.label);
         QCOMPARE(f.label->selectedText(), f.label->text());
@@ -460,7 +437,9 @@ private slots:
     void readOnlyDisablesEveryControlButTheGroups()
     {
         QFETCH(bool, readOnly);
-        Fixture f([&](CameraSettings &, AppState &a) { a.readOnly = readOnly; });
+        Fixture f;
+        f.app.readOnly = readOnly;
+        QVERIFY(f.open());
         const QList<QWidget *> children = f.page->findChildren<QWidget *>();
         int controls = 0;
         for (QWidget *child : children) {
@@ -483,6 +462,7 @@ private slots:
     void texts()
     {
         Fixture f;
+        QVERIFY(f.open());
         QStringList statics;
         for (QLabel *label : f.page->findChildren<QLabel *>())
             statics.append(shown(label->text()));
@@ -514,14 +494,13 @@ private slots:
             groups.append(shown(group->title()));
         QCOMPARE(groups, QStringList({"Options", "SwiftShot/Stormline Models Only",
                                       "Kestra VGA Models Only"}));
-        QCOMPARE(shown(f.control<QRadioButton>("fahrenheit")->text()),
-                 QStringLiteral("Fahrenheit"));
-        QCOMPARE(shown(f.control<QRadioButton>("celsius")->text()), QStringLiteral("Celsius"));
-        QCOMPARE(shown(f.control<QRadioButton>("clock12h")->text()), QStringLiteral("12 hr"));
-        QCOMPARE(shown(f.control<QRadioButton>("clock24h")->text()), QStringLiteral("24 hr"));
-        QCOMPARE(shown(f.control<QRadioButton>("highResolution")->text()), QStringLiteral("High"));
-        QCOMPARE(shown(f.control<QRadioButton>("lowResolution")->text()), QStringLiteral("Low"));
-        QCOMPARE(shown(f.control<QCheckBox>("printBorder")->text()),
+        QCOMPARE(shown(f.find<QRadioButton>("fahrenheit")->text()), QStringLiteral("Fahrenheit"));
+        QCOMPARE(shown(f.find<QRadioButton>("celsius")->text()), QStringLiteral("Celsius"));
+        QCOMPARE(shown(f.find<QRadioButton>("clock12h")->text()), QStringLiteral("12 hr"));
+        QCOMPARE(shown(f.find<QRadioButton>("clock24h")->text()), QStringLiteral("24 hr"));
+        QCOMPARE(shown(f.find<QRadioButton>("highResolution")->text()), QStringLiteral("High"));
+        QCOMPARE(shown(f.find<QRadioButton>("lowResolution")->text()), QStringLiteral("Low"));
+        QCOMPARE(shown(f.find<QCheckBox>("printBorder")->text()),
                  QStringLiteral("Include border for 4x6 prints"));
         QCOMPARE(shown(f.sheet->tabWidget()->tabText(0)), QStringLiteral("Images"));
     }
@@ -530,47 +509,13 @@ private slots:
     void radioPairsAreIndependent()
     {
         Fixture f;
-        clickButton(f.control<QRadioButton>("celsius"));
-        clickButton(f.control<QRadioButton>("lowResolution"));
-        QVERIFY(f.control<QRadioButton>("clock12h")->isChecked());
-        QVERIFY(f.control<QRadioButton>("celsius")->isChecked());
-        QVERIFY(f.control<QRadioButton>("lowResolution")->isChecked());
-        QVERIFY(!f.control<QRadioButton>("highResolution")->isChecked());
-    }
-
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("secondChoices");
-        QTest::newRow("factory choices") << false;
-        QTest::newRow("Celsius, 24 hr, low resolution") << true;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, secondChoices);
-        Fixture f([&](CameraSettings &s, AppState &) {
-            s.SetCelsius(secondChoices);
-            s.SetClock24h(secondChoices);
-            s.SetLowResolution(secondChoices);
-        });
-        // Each pair of radios is one stop, at its chosen radio.
-        const QStringList chain = {"qt_tabwidget_tabbar",
-                                   "label",
-                                   "brightness",
-                                   "contrast",
-                                   "sharpness",
-                                   "saturation",
-                                   secondChoices ? "celsius" : "fahrenheit",
-                                   secondChoices ? "clock24h" : "clock12h",
-                                   "nightShutter",
-                                   "nightIso",
-                                   secondChoices ? "lowResolution" : "highResolution",
-                                   "printBorder",
-                                   "okButton",
-                                   "cancelButton",
-                                   "qt_tabwidget_tabbar"};
-        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
+        QVERIFY(f.open());
+        clickButton(f.find<QRadioButton>("celsius"));
+        clickButton(f.find<QRadioButton>("lowResolution"));
+        QVERIFY(f.find<QRadioButton>("clock12h")->isChecked());
+        QVERIFY(f.find<QRadioButton>("celsius")->isChecked());
+        QVERIFY(f.find<QRadioButton>("lowResolution")->isChecked());
+        QVERIFY(!f.find<QRadioButton>("highResolution")->isChecked());
     }
 
     // The sliders move by one with the arrows and by a tick with Page Up and Page Down; a
@@ -578,7 +523,8 @@ private slots:
     void slidersAndRadiosFollowTheKeys()
     {
         Fixture f;
-        QSlider *brightness = f.slider("brightness");
+        QVERIFY(f.open());
+        QSlider *brightness = f.find<QSlider>("brightness");
         brightness->setFocus();
         QTest::keyClick(brightness, Qt::Key_Right);
         QCOMPARE(brightness->value(), 65);
@@ -586,15 +532,15 @@ private slots:
         QCOMPARE(brightness->value(), 97);
         QTest::keyClick(brightness, Qt::Key_End);
         QCOMPARE(brightness->value(), 255);
-        QSlider *shutter = f.slider("nightShutter");
+        QSlider *shutter = f.find<QSlider>("nightShutter");
         shutter->setFocus();
         QTest::keyClick(shutter, Qt::Key_Right);
         QCOMPARE(shutter->value(), 1);
-        auto *fahrenheit = f.control<QRadioButton>("fahrenheit");
+        auto *fahrenheit = f.find<QRadioButton>("fahrenheit");
         fahrenheit->setFocus();
         QTest::keyClick(fahrenheit, Qt::Key_Right);
-        QVERIFY(f.control<QRadioButton>("celsius")->isChecked());
-        QVERIFY(f.control<QRadioButton>("clock12h")->isChecked()); // the other pair stays
+        QVERIFY(f.find<QRadioButton>("celsius")->isChecked());
+        QVERIFY(f.find<QRadioButton>("clock12h")->isChecked()); // the other pair stays
         QVERIFY(f.leave());
         QCOMPARE(int(f.settings.core.brightness), 255);
         QCOMPARE(int(f.settings.NightShutter()), 1);

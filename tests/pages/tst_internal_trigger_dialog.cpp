@@ -1,7 +1,6 @@
-#include "fake_platform.h"
-#include "focus_chain.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "pages/internal_trigger_dialog.h"
-#include "scripted_messages.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -18,59 +17,30 @@ const QString kPulsesRange = QStringLiteral("Please enter an integer between 1 a
 const QString kEnterInteger = QStringLiteral("Please enter an integer.");
 const QString kEnterNumber = QStringLiteral("Please enter a number.");
 
-struct Fixture
+// The dialog over a record whose trigger bits it must leave alone.
+struct Fixture : DialogRun<CInternalTriggerDlg>
 {
     Fixture()
     {
-        settings.ResetAll();
-        settings.core.triggerFlags |= 0x0007; // trigger bits the dialog must leave alone
+        settings.core.triggerFlags |= 0x0007;
         settings.core.pulseCount = 2;
         settings.core.pulseWindow = 10;
     }
 
     // Opens the dialog on the record as arranged so far (and the locale as faked).
-    bool open(bool readOnly = false)
+    [[nodiscard]] bool open(bool readOnly = false)
     {
-        dialog = std::make_unique<CInternalTriggerDlg>(settings);
-        dialog->SetReadOnly(readOnly);
-        dialog->show();
-        return QTest::qWaitForWindowActive(dialog.get());
+        auto made = std::make_unique<CInternalTriggerDlg>(settings);
+        made->SetReadOnly(readOnly);
+        return show(std::move(made));
     }
 
-    template <typename T = QWidget> T *find(const char *name) const
-    {
-        auto *found = dialog->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
-    QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
-    QSlider *slider() const { return find<QSlider>("sensitivity"); }
-    void click(const char *name) const
-    {
-        QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton);
-    }
-
-    void type(const char *name, const QString &text) const
-    {
-        QLineEdit *field = edit(name);
-        field->setFocus();
-        field->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(field, Qt::Key_Backspace);
-        else
-            QTest::keyClicks(field, text);
-    }
-
-    CameraSettings settings;
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    std::unique_ptr<CInternalTriggerDlg> dialog;
+    QSlider *slider() const { return find<QSlider>(QStringLiteral("sensitivity")); }
 };
 
 } // namespace
 
-class TestInternalTriggerDialog : public QObject
+class TestInternalTriggerDialog : public GuiTest
 {
     Q_OBJECT
 
@@ -111,8 +81,8 @@ private slots:
         QCOMPARE(f.slider()->minimum(), 0);
         QCOMPARE(f.slider()->maximum(), 4);
         QCOMPARE(f.slider()->value(), position);
-        QCOMPARE(f.edit("pulseCount")->text(), pulses);
-        QCOMPARE(f.edit("pulseWindow")->text(), seconds);
+        QCOMPARE(f.find<QLineEdit>("pulseCount")->text(), pulses);
+        QCOMPARE(f.find<QLineEdit>("pulseWindow")->text(), seconds);
     }
 
     void okStoresWhatWasEntered_data()
@@ -212,13 +182,12 @@ private slots:
         f.type("pulseWindow", seconds);
         f.messages.expect(message);
         f.click("okButton");
-        QVERIFY(f.messages.allAnswered());
-        const Message &shown = f.messages.shown().constLast();
+        const Message &shown = f.messages.shownMessage(-1);
         QCOMPARE(shown.caption, programName());
         QCOMPARE(shown.icon, exclamation ? MessageIcon::Exclamation : MessageIcon::None);
         QVERIFY(f.dialog->isVisible());
-        QCOMPARE(QApplication::focusWidget(), f.edit(qPrintable(field)));
-        QCOMPARE(f.edit(qPrintable(field))->selectedText(), f.edit(qPrintable(field))->text());
+        QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>(field));
+        QCOMPARE(f.find<QLineEdit>(field)->selectedText(), f.find<QLineEdit>(field)->text());
         QVERIFY(f.settings.core == before);
     }
 
@@ -260,7 +229,7 @@ private slots:
         f.type("pulseCount", "4");
         f.type("pulseWindow", "7.5");
         if (escape)
-            QTest::keyClick(f.edit("pulseWindow"), Qt::Key_Escape);
+            QTest::keyClick(f.find<QLineEdit>("pulseWindow"), Qt::Key_Escape);
         else
             f.click("cancelButton");
         QVERIFY(!f.dialog->isVisible());
@@ -273,7 +242,7 @@ private slots:
         Fixture f;
         QVERIFY(f.open());
         f.type("pulseCount", "4");
-        QTest::keyClick(f.edit("pulseCount"), Qt::Key_Return);
+        QTest::keyClick(f.find<QLineEdit>("pulseCount"), Qt::Key_Return);
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(int(f.settings.core.pulseCount), 4);
     }
@@ -289,7 +258,7 @@ private slots:
               "pulseWindow", "okButton", "requireLabel", "pulsesWithinLabel", "pulseWindowLabel"})
             QVERIFY2(!f.find(name)->isEnabled(), name);
         QVERIFY(f.find("cancelButton")->isEnabled());
-        QCOMPARE(f.edit("pulseWindow")->text(), QStringLiteral("1"));
+        QCOMPARE(f.find<QLineEdit>("pulseWindow")->text(), QStringLiteral("1"));
         // Return cannot reach the disabled OK: at most it presses the focused Cancel.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         if (f.dialog->isVisible())
@@ -305,32 +274,11 @@ private slots:
         f.platform.locale.decimalPoint = QLatin1Char(',');
         f.settings.core.pulseWindow = 25;
         QVERIFY(f.open());
-        QCOMPARE(f.edit("pulseWindow")->text(), QStringLiteral("2,5"));
+        QCOMPARE(f.find<QLineEdit>("pulseWindow")->text(), QStringLiteral("2,5"));
         f.type("pulseWindow", "0,3");
         f.click("okButton");
         QVERIFY(!f.dialog->isVisible());
         QCOMPARE(int(f.settings.core.pulseWindow), 3);
-    }
-
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QStringList>("chain");
-        QTest::newRow("editing") << false
-                                 << QStringList{"sensitivity", "pulseCount",   "pulseWindow",
-                                                "okButton",    "cancelButton", "sensitivity"};
-        // Only Cancel is left to a read-only user; the focus stays there.
-        QTest::newRow("read only") << true << QStringList{"cancelButton", "cancelButton"};
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, readOnly);
-        QFETCH(QStringList, chain);
-        Fixture f;
-        QVERIFY(f.open(readOnly));
-        const TabWalk walk = walkBothWays(f.dialog.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
     }
 
     // The whole dialog by keys: Alt+S to the slider, the arrows, Alt+R and Alt+W to the
@@ -346,14 +294,14 @@ private slots:
         QTest::keyClick(f.slider(), Qt::Key_End);
         QTest::keyClick(f.slider(), Qt::Key_Left);
         QTest::keyClick(f.slider(), Qt::Key_R, Qt::AltModifier);
-        QCOMPARE(QApplication::focusWidget(), f.edit("pulseCount"));
-        f.edit("pulseCount")->selectAll();
-        QTest::keyClicks(f.edit("pulseCount"), QStringLiteral("4"));
-        QTest::keyClick(f.edit("pulseCount"), Qt::Key_W, Qt::AltModifier);
-        QCOMPARE(QApplication::focusWidget(), f.edit("pulseWindow"));
-        f.edit("pulseWindow")->selectAll();
-        QTest::keyClicks(f.edit("pulseWindow"), QStringLiteral("2.5"));
-        QTest::keyClick(f.edit("pulseWindow"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("pulseCount"));
+        f.find<QLineEdit>("pulseCount")->selectAll();
+        QTest::keyClicks(f.find<QLineEdit>("pulseCount"), QStringLiteral("4"));
+        QTest::keyClick(f.find<QLineEdit>("pulseCount"), Qt::Key_W, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("pulseWindow"));
+        f.find<QLineEdit>("pulseWindow")->selectAll();
+        QTest::keyClicks(f.find<QLineEdit>("pulseWindow"), QStringLiteral("2.5"));
+        QTest::keyClick(f.find<QLineEdit>("pulseWindow"), Qt::Key_Return);
         QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(int(f.settings.Sensitivity()), 75);
         QCOMPARE(int(f.settings.core.pulseCount), 4);

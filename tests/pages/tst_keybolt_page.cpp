@@ -1,8 +1,7 @@
-#include "fake_platform.h"
 #include "focus_chain.h"
-#include "framework/property_sheet.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "pages/keybolt_page.h"
-#include "scripted_messages.h"
 #include "shown_text.h"
 
 #include <QApplication>
@@ -20,44 +19,22 @@
 
 namespace {
 
-// A tab to leave the Other page for.
-class EmptyPage : public PropertyPage
+// The page in a sheet, with its code digits and their labels.
+struct Fixture : PageInSheet<CKTPageKeybolt>
 {
-public:
-    EmptyPage() : PropertyPage(QStringLiteral("Previous")) {}
-
-protected:
-    bool exchange(Direction) override { return true; }
-};
-
-struct Fixture
-{
-    // `prepare` adjusts the factory record before the sheet opens on the Other page.
-    explicit Fixture(const std::function<void(CameraSettings &, AppState &)> &prepare = {})
+    QCheckBox *box(const QString &name, Here here = {}) const
     {
-        settings.ResetAll();
-        if (prepare)
-            prepare(settings, app);
-        before = settings;
-        sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
-        page = new CKTPageKeybolt(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new EmptyPage);
-        sheet->show();
-        if (!QTest::qWaitForWindowExposed(sheet.get()))
-            qFatal("The sheet did not show.");
+        return find<QCheckBox>(name, here);
     }
-
-    template <typename T> T *control(const QString &name) const
+    QComboBox *list(const QString &name, Here here = {}) const
     {
-        auto *widget = page->findChild<T *>(name);
-        if (!widget)
-            qFatal("No control %s", qPrintable(name));
-        return widget;
+        return find<QComboBox>(name, here);
     }
-    QCheckBox *box(const QString &name) const { return control<QCheckBox>(name); }
-    QComboBox *list(const QString &name) const { return control<QComboBox>(name); }
-    QComboBox *digit(int i) const { return list(QStringLiteral("codeDigit%1").arg(i)); }
+    QComboBox *digit(int i, Here here = {}) const
+    {
+        return list(QStringLiteral("codeDigit%1").arg(i), here);
+    }
+    // The label "Digit i:", found by what it shows; null when there is none.
     QLabel *digitLabel(int i) const
     {
         const QString text = QStringLiteral("Digit %1:").arg(i);
@@ -65,26 +42,17 @@ struct Fixture
             if (shown(label->text()) == text)
                 return label;
         }
-        qFatal("No label %s", qPrintable(text));
+        return nullptr;
     }
     bool digitsEnabled(bool enabled) const
     {
         for (int i = 1; i <= 4; ++i) {
-            if (digit(i)->isEnabled() != enabled || digitLabel(i)->isEnabled() != enabled)
+            const QLabel *label = digitLabel(i);
+            if (!label || digit(i)->isEnabled() != enabled || label->isEnabled() != enabled)
                 return false;
         }
         return true;
     }
-
-    bool leave() { return sheet->SetActivePage(1); }
-
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    CameraSettings settings;
-    CameraSettings before;
-    AppState app;
-    std::unique_ptr<PropertySheet> sheet;
-    CKTPageKeybolt *page = nullptr;
 };
 
 const QStringList kStartDelays = {
@@ -118,7 +86,7 @@ QStringList entries(const QComboBox *list)
 
 } // namespace
 
-class TestKeyboltPage : public QObject
+class TestKeyboltPage : public GuiTest
 {
     Q_OBJECT
 
@@ -126,6 +94,7 @@ private slots:
     void factoryValuesShow()
     {
         Fixture f;
+        QVERIFY(f.open());
         for (const char *name : {"loopRecording", "hideLogo", "illuminatorOff", "useKeyBolt"})
             QVERIFY2(!f.box(QLatin1String(name))->isChecked(), name);
         QCOMPARE(f.list("startDelay")->currentIndex(), 0);
@@ -140,6 +109,7 @@ private slots:
     void listsHoldTheirEntriesInOrder()
     {
         Fixture f;
+        QVERIFY(f.open());
         QCOMPARE(entries(f.list("startDelay")), kStartDelays);
         for (int i = 1; i <= 4; ++i)
             QCOMPARE(entries(f.digit(i)), QStringList({"1", "2", "3", "4"}));
@@ -162,6 +132,7 @@ private slots:
         QFETCH(int, optionFlags);
         QFETCH(int, cellFlags);
         Fixture f;
+        QVERIFY(f.open());
         clickBox(f.box(box));
         QVERIFY(f.leave());
         CameraSettings expected = f.before;
@@ -188,12 +159,12 @@ private slots:
         QFETCH(QString, box);
         QFETCH(int, optionFlags);
         QFETCH(int, cellFlags);
-        Fixture f([](CameraSettings &s, AppState &) {
-            s.core.optionFlags = 0xFFFF;
-            s.core.imageFlags = 0xEFFF; // start delay 14
-            s.cellular.cellFlags = 0xFFFF;
-            s.cellular.statusFlags = 0xFFFF;
-        });
+        Fixture f;
+        f.settings.core.optionFlags = 0xFFFF;
+        f.settings.core.imageFlags = 0xEFFF; // start delay 14
+        f.settings.cellular.cellFlags = 0xFFFF;
+        f.settings.cellular.statusFlags = 0xFFFF;
+        QVERIFY(f.open());
         QVERIFY(f.box(box)->isChecked());
         clickBox(f.box(box));
         QVERIFY(f.leave());
@@ -206,6 +177,7 @@ private slots:
     void useKeyBoltEnablesTheDigitsAtOnce()
     {
         Fixture f;
+        QVERIFY(f.open());
         clickBox(f.box("useKeyBolt"));
         QVERIFY(f.digitsEnabled(true));
         QVERIFY(f.settings.KeyBoltOn());
@@ -237,10 +209,10 @@ private slots:
     {
         QFETCH(bool, keyBoltOn);
         // Digits 1, 2, 3, 4 are stored as 0, 1, 2, 3 in bits 8-9, 10-11, 12-13, 14-15.
-        Fixture f([&](CameraSettings &s, AppState &) {
-            s.core.optionFlags = 0xE408;
-            s.SetKeyBoltOn(keyBoltOn);
-        });
+        Fixture f;
+        f.settings.core.optionFlags = 0xE408;
+        f.settings.SetKeyBoltOn(keyBoltOn);
+        QVERIFY(f.open());
         QCOMPARE(f.box("useKeyBolt")->isChecked(), keyBoltOn);
         QVERIFY(f.digitsEnabled(keyBoltOn));
         for (int i = 1; i <= 4; ++i)
@@ -262,10 +234,10 @@ private slots:
     {
         QFETCH(int, stored);
         QFETCH(QString, shown);
-        Fixture f([&](CameraSettings &s, AppState &) {
-            s.core.imageFlags = 0x0FFF;
-            s.SetStartDelay(static_cast<std::uint16_t>(stored));
-        });
+        Fixture f;
+        f.settings.core.imageFlags = 0x0FFF;
+        f.settings.SetStartDelay(static_cast<std::uint16_t>(stored));
+        QVERIFY(f.open());
         QCOMPARE(f.list("startDelay")->currentText(), shown);
         QCOMPARE(f.list("startDelay")->currentIndex(), stored == 15 ? -1 : stored);
         QVERIFY(f.leave());
@@ -275,7 +247,9 @@ private slots:
 
     void choosingFortyTwoWeeksStoresFourteen()
     {
-        Fixture f([](CameraSettings &s, AppState &) { s.core.imageFlags = 0x0FFF; });
+        Fixture f;
+        f.settings.core.imageFlags = 0x0FFF;
+        QVERIFY(f.open());
         QComboBox *list = f.list("startDelay");
         list->setFocus();
         QTest::keyClick(list, Qt::Key_End);
@@ -296,10 +270,10 @@ private slots:
     {
         QFETCH(bool, readOnly);
         QFETCH(bool, keyBoltOn);
-        Fixture f([&](CameraSettings &s, AppState &a) {
-            a.readOnly = readOnly;
-            s.SetKeyBoltOn(keyBoltOn);
-        });
+        Fixture f;
+        f.app.readOnly = readOnly;
+        f.settings.SetKeyBoltOn(keyBoltOn);
+        QVERIFY(f.open());
         int controls = 0;
         for (QWidget *child : f.page->findChildren<QWidget *>()) {
             if (qobject_cast<QGroupBox *>(child)) {
@@ -323,6 +297,7 @@ private slots:
     void texts()
     {
         Fixture f;
+        QVERIFY(f.open());
         QCOMPARE(shown(f.sheet->tabWidget()->tabText(0)), QStringLiteral("Other"));
         QCOMPARE(shown(f.box("loopRecording")->text()),
                  QStringLiteral("Use loop recording (security enabled models only)"));
@@ -343,36 +318,12 @@ private slots:
         QCOMPARE(groups, QStringList({"Stormline Models Only", "KeyBolt"}));
     }
 
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<bool>("keyBoltOn");
-        QTest::newRow("KeyBolt off: no digits") << false;
-        QTest::newRow("KeyBolt on: the four digits") << true;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(bool, keyBoltOn);
-        Fixture f([&](CameraSettings &s, AppState &) { s.SetKeyBoltOn(keyBoltOn); });
-        QStringList chain = {"qt_tabwidget_tabbar", "loopRecording", "hideLogo",
-                             "illuminatorOff",      "startDelay",    "useKeyBolt"};
-        if (keyBoltOn)
-            chain << "codeDigit1"
-                  << "codeDigit2"
-                  << "codeDigit3"
-                  << "codeDigit4";
-        chain << "okButton"
-              << "cancelButton"
-              << "qt_tabwidget_tabbar";
-        const TabWalk walk = walkBothWays(f.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
-    }
-
     // Space ticks "Use KeyBolt" and the digits can be reached and chosen at once; Alt and a
     // digit goes straight to that digit's list.
     void theCodeIsEnteredWithTheKeyboard()
     {
         Fixture f;
+        QVERIFY(f.open());
         QCOMPARE(tabChain(f.box("useKeyBolt"), 1), QStringList{"okButton"});
         QTest::keyClick(f.box("useKeyBolt"), Qt::Key_Space);
         QVERIFY(f.digitsEnabled(true));

@@ -1,3 +1,4 @@
+#include "gui_test.h"
 #include "sheet_run.h"
 
 #include <QCheckBox>
@@ -16,12 +17,6 @@ constexpr int kImagesTab = 2;
 constexpr int kOtherTab = 4;
 constexpr int kSavedNotice = 114;
 constexpr int kFactoryQuestion = 110;
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A record with every reserved bit set, and every field the Images and Other pages show away
 // from its factory value, in values those pages store back as they are.
@@ -51,7 +46,7 @@ CameraSettings everyReservedBitSet(std::uint16_t imageFlags, std::uint16_t optio
 
 } // namespace
 
-class TestReservedBits : public QObject
+class TestReservedBits : public GuiTest
 {
     Q_OBJECT
 
@@ -70,82 +65,51 @@ private slots:
     {
         QFETCH(int, imageFlags);
         QFETCH(int, optionFlags);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        CurrentFolder folder(dir.path());
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("card/VELOMAR")));
-        const QString localPath = dir.filePath(QStringLiteral("Kestra.cfg"));
-        const QString cardPath = dir.filePath(QStringLiteral("card/VELOMAR/Kestra.cfg"));
+        SheetRun run;
         const QByteArray original = settingsFileBytes(everyReservedBitSet(
             static_cast<std::uint16_t>(imageFlags), static_cast<std::uint16_t>(optionFlags)));
-        QVERIFY(writeBytes(localPath, original));
-
-        FakePlatformServices platform;
-        ScriptedMessages messages;
-        CameraSettings settings;
-        AppState app;
-        CKestraSheet sheet(settings, app);
-        sheet.SetPaths(localPath, cardPath);
-        sheet.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QVERIFY(writeBytes(run.localPath, original));
+        QVERIFY(run.open());
 
         for (const int tab : {kImagesTab, kOtherTab, kImagesTab, kOtherTab, 0, kImagesTab})
-            QVERIFY(sheet.SetActivePage(tab));
+            QVERIFY(run.sheet->SetActivePage(tab));
         // What the pages show of it, on the way.
-        auto *images = sheet.GetPage(kImagesTab);
-        QCOMPARE(images->findChild<QLineEdit *>(QStringLiteral("label"))->text(),
+        QCOMPARE(run.find<QLineEdit>(QStringLiteral("label"))->text(),
                  QStringLiteral("Caf\u00E9 \u00D8 \u0080\u00FF"));
-        QCOMPARE(images->findChild<QSlider *>(QStringLiteral("contrast"))->value(), 250);
-        QVERIFY(sheet.SetActivePage(kOtherTab));
-        auto *other = sheet.GetPage(kOtherTab);
-        QVERIFY(other->findChild<QCheckBox *>(QStringLiteral("loopRecording"))->isChecked());
-        QVERIFY(other->findChild<QCheckBox *>(QStringLiteral("hideLogo"))->isChecked());
+        QCOMPARE(run.find<QSlider>(QStringLiteral("contrast"))->value(), 250);
+        QVERIFY(run.sheet->SetActivePage(kOtherTab));
+        QVERIFY(run.find<QCheckBox>(QStringLiteral("loopRecording"))->isChecked());
+        QVERIFY(run.find<QCheckBox>(QStringLiteral("hideLogo"))->isChecked());
 
-        messages.expect(kSavedNotice);
-        QTest::mouseClick(sheet.button(PropertySheet::OkButton), Qt::LeftButton);
-        QVERIFY(messages.allAnswered());
-        QVERIFY(!sheet.isVisible());
+        run.messages.expect(kSavedNotice);
+        run.clickButton(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
 
-        QCOMPARE(readFileBytes(localPath), original);
+        QCOMPARE(readBytes(run.localPath), original);
         // The card's copy differs only in the switch-on time and date, which were not set
         // in this run.
         QByteArray card = original;
         card.replace(70, 4, QByteArray(4, '\0'));
-        QCOMPARE(readFileBytes(cardPath), card);
+        QCOMPARE(readBytes(run.cardPath), card);
     }
 
     void useFactoryShowsFactoryValuesOnBothPages()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        CurrentFolder folder(dir.path());
-        const QString localPath = dir.filePath(QStringLiteral("Kestra.cfg"));
-        QVERIFY(writeBytes(localPath, settingsFileBytes(everyReservedBitSet(0x96BF, 0x9CEF))));
+        SheetRun run;
+        QVERIFY(writeBytes(run.localPath, settingsFileBytes(everyReservedBitSet(0x96BF, 0x9CEF))));
+        QVERIFY(run.open());
+        QVERIFY(run.sheet->SetActivePage(kImagesTab));
+        QVERIFY(run.sheet->SetActivePage(kOtherTab));
 
-        FakePlatformServices platform;
-        ScriptedMessages messages;
-        CameraSettings settings;
-        AppState app;
-        CKestraSheet sheet(settings, app);
-        sheet.SetPaths(localPath, dir.filePath(QStringLiteral("card.cfg")));
-        sheet.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
-        QVERIFY(sheet.SetActivePage(kImagesTab));
-        QVERIFY(sheet.SetActivePage(kOtherTab));
+        run.messages.expect(kFactoryQuestion, MessageAnswer::Yes);
+        run.clickButton(PropertySheet::HelpButton);
 
-        messages.expect(kFactoryQuestion, MessageAnswer::Yes);
-        QTest::mouseClick(sheet.button(PropertySheet::HelpButton), Qt::LeftButton);
-        QVERIFY(messages.allAnswered());
-
-        auto *other = sheet.GetPage(kOtherTab);
-        QVERIFY(!other->findChild<QCheckBox *>(QStringLiteral("useKeyBolt"))->isChecked());
-        QVERIFY(!other->findChild<QComboBox *>(QStringLiteral("codeDigit1"))->isEnabled());
-        QCOMPARE(other->findChild<QComboBox *>(QStringLiteral("startDelay"))->currentIndex(), 0);
-        auto *images = sheet.GetPage(kImagesTab);
-        QCOMPARE(images->findChild<QLineEdit *>(QStringLiteral("label"))->text(), QString());
-        QCOMPARE(images->findChild<QSlider *>(QStringLiteral("nightIso"))->value(), 1);
-        QCOMPARE(images->findChild<QSlider *>(QStringLiteral("brightness"))->value(), 64);
-        sheet.reject();
+        QVERIFY(!run.find<QCheckBox>(QStringLiteral("useKeyBolt"))->isChecked());
+        QVERIFY(!run.find<QComboBox>(QStringLiteral("codeDigit1"))->isEnabled());
+        QCOMPARE(run.find<QComboBox>(QStringLiteral("startDelay"))->currentIndex(), 0);
+        QCOMPARE(run.find<QLineEdit>(QStringLiteral("label"))->text(), QString());
+        QCOMPARE(run.find<QSlider>(QStringLiteral("nightIso"))->value(), 1);
+        QCOMPARE(run.find<QSlider>(QStringLiteral("brightness"))->value(), 64);
     }
 };
 

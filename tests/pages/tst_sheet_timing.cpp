@@ -1,6 +1,7 @@
 // The time lapse and the switch-on date as a person meets them in the main sheet: the Time
 // Lapse tab against the Triggers tab, and "Change Date/Time..." against what OK writes.
 
+#include "gui_test.h"
 #include "modal_script.h"
 #include "sheet_run.h"
 
@@ -44,20 +45,19 @@ LoadMoment moment(int year, int month, int day, int hour, int minute)
     return {s.core.loadTime, s.core.loadDate};
 }
 
-// The main sheet with what these tests read back: the switch-on moment of a written file, and
-// a choice of seconds on the Time Lapse tab.
+// The switch-on moment a record holds.
+LoadMoment momentOf(const CameraSettings &values)
+{
+    return {values.core.loadTime, values.core.loadDate};
+}
+
+// The main sheet with a choice of seconds on the Time Lapse tab.
 struct TimingRun : SheetRun
 {
-    LoadMoment momentIn(const QString &path) const
-    {
-        const CameraSettings values = read(path);
-        return {values.core.loadTime, values.core.loadDate};
-    }
-    void chooseSeconds(const QString &entry) const
+    [[nodiscard]] bool chooseSeconds(const QString &entry) const
     {
         click("timeLapseSeconds");
-        QComboBox *list = find<QComboBox>("secondsList");
-        list->setCurrentIndex(list->findText(entry));
+        return choose("secondsList", entry);
     }
 };
 
@@ -73,23 +73,23 @@ enum class DateDialog
 // Sets 6:45 PM on 4 July 2040 in the dialog and presses OK.
 void setMomentAndPressOk(QDialog *dialog)
 {
-    auto *hour = dialog->findChild<QLineEdit *>(QStringLiteral("hour"));
-    auto *minute = dialog->findChild<QLineEdit *>(QStringLiteral("minute"));
+    auto *hour = findControl<QLineEdit>(dialog, QStringLiteral("hour"));
+    auto *minute = findControl<QLineEdit>(dialog, QStringLiteral("minute"));
     hour->selectAll();
     QTest::keyClicks(hour, QStringLiteral("6"));
     minute->selectAll();
     QTest::keyClicks(minute, QStringLiteral("45"));
-    dialog->findChild<QComboBox *>(QStringLiteral("amPm"))->setCurrentIndex(1);
-    auto *year = dialog->findChild<QComboBox *>(QStringLiteral("year"));
+    findControl<QComboBox>(dialog, QStringLiteral("amPm"))->setCurrentIndex(1);
+    auto *year = findControl<QComboBox>(dialog, QStringLiteral("year"));
     year->setCurrentIndex(year->findText(QStringLiteral("2040")));
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+    QTest::mouseClick(findControl<QPushButton>(dialog, QStringLiteral("okButton")), Qt::LeftButton);
 }
 
 const QString kSetMoment = QStringLiteral("6:45 PM, July 04, 2040");
 
 } // namespace
 
-class TestSheetTiming : public QObject
+class TestSheetTiming : public GuiTest
 {
     Q_OBJECT
 
@@ -121,8 +121,8 @@ private slots:
         CameraSettings earlier = factorySettings();
         earlier.SetLoadTime(8, 0, 0);
         earlier.SetLoadDate(7, 4, 14);
-        run.writeLocal(earlier);
-        run.open();
+        QVERIFY(run.writeLocal(earlier));
+        QVERIFY(run.open());
 
         ModalScript script;
         run.messages.expect(111, action == DateDialog::NotOpened ? MessageAnswer::No
@@ -142,7 +142,7 @@ private slots:
         case DateDialog::Cancelled:
             script.then([&](QDialog *dialog) {
                 opened = dialog;
-                QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cancelButton")),
+                QTest::mouseClick(findControl<QPushButton>(dialog, QStringLiteral("cancelButton")),
                                   Qt::LeftButton);
             });
             break;
@@ -153,13 +153,12 @@ private slots:
                 opened = dialog;
                 setMomentAndPressOk(dialog);
                 QVERIFY(dialog->isVisible());
-                QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("cancelButton")),
+                QTest::mouseClick(findControl<QPushButton>(dialog, QStringLiteral("cancelButton")),
                                   Qt::LeftButton);
             });
             break;
         }
         run.clickButton(PropertySheet::ApplyButton);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(script.opened(), action == DateDialog::NotOpened ? 0 : 1);
         if (opened) {
             QCOMPARE(opened->windowTitle(), QStringLiteral("Set Date & Time"));
@@ -169,9 +168,11 @@ private slots:
 
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QVERIFY(run.messages.allAnswered());
-        QCOMPARE(run.momentIn(run.localPath), local);
-        QCOMPARE(run.momentIn(run.cardPath), card);
+        CameraSettings onDisk;
+        QVERIFY(run.read(run.localPath, onDisk));
+        QCOMPARE(momentOf(onDisk), local);
+        QVERIFY(run.read(run.cardPath, onDisk));
+        QCOMPARE(momentOf(onDisk), card);
     }
 
     void shortTimeLapseThenTheTriggersTab_data()
@@ -184,14 +185,13 @@ private slots:
     {
         QFETCH(bool, disarm);
         TimingRun run;
-        run.open(); // factory values: the internal trigger is armed
+        QVERIFY(run.open()); // factory values: the internal trigger is armed
         run.clickTab(kTimeLapseTab);
         QCOMPARE(run.sheet->GetActiveIndex(), kTimeLapseTab);
-        run.chooseSeconds(QStringLiteral("4"));
+        QVERIFY(run.chooseSeconds(QStringLiteral("4")));
 
         run.messages.expect(116, disarm ? MessageAnswer::Yes : MessageAnswer::No);
         run.clickTab(kTriggersTab);
-        QVERIFY(run.messages.allAnswered());
         if (!disarm) {
             QCOMPARE(run.sheet->GetActiveIndex(), kTimeLapseTab);
             QVERIFY(run.settings.InternalTrigger());
@@ -211,14 +211,13 @@ private slots:
         QVERIFY(!external->isChecked());
         run.messages.expect(117);
         QTest::mouseClick(internal, Qt::LeftButton);
-        QVERIFY(run.messages.allAnswered());
         QVERIFY(!internal->isChecked());
 
         // OK writes the time lapse at 4 seconds with both triggers off.
         run.messages.expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QVERIFY(run.messages.allAnswered());
-        const CameraSettings onCard = run.read(run.cardPath);
+        CameraSettings onCard;
+        QVERIFY(run.read(run.cardPath, onCard));
         QVERIFY(onCard.TimeLapseOn());
         QCOMPARE(onCard.core.timeLapseInterval, MakeInterval(IntervalUnit::Seconds, 4));
         QVERIFY(!onCard.InternalTrigger());
@@ -228,14 +227,14 @@ private slots:
     void okOnTheTimeLapseTabAsksAboutTheTriggersToo()
     {
         TimingRun run;
-        run.open();
+        QVERIFY(run.open());
         run.clickTab(kTimeLapseTab);
-        run.chooseSeconds(QStringLiteral("2"));
+        QVERIFY(run.chooseSeconds(QStringLiteral("2")));
         run.messages.expect(116, MessageAnswer::Yes).expect(114);
         run.clickButton(PropertySheet::OkButton);
-        QVERIFY(run.messages.allAnswered());
         QVERIFY(!run.sheet->isVisible());
-        const CameraSettings onCard = run.read(run.cardPath);
+        CameraSettings onCard;
+        QVERIFY(run.read(run.cardPath, onCard));
         QCOMPARE(onCard.core.timeLapseInterval, MakeInterval(IntervalUnit::Seconds, 2));
         QVERIFY(!onCard.InternalTrigger());
     }
@@ -243,9 +242,9 @@ private slots:
     void moreBurstPicturesThanFitTurnTheTimeLapseBurstOff()
     {
         TimingRun run;
-        run.open();
+        QVERIFY(run.open());
         run.clickTab(kTimeLapseTab);
-        run.chooseSeconds(QStringLiteral("30"));
+        QVERIFY(run.chooseSeconds(QStringLiteral("30")));
         run.click("takeMultiplePictures");
         run.clickTab(kTriggersTab);
         QVERIFY(run.settings.TimeLapseBurst());
@@ -257,7 +256,6 @@ private slots:
         QTest::keyClicks(pictures, QStringLiteral("7"));
         run.messages.expect(126, MessageAnswer::Yes);
         run.clickTab(kTimeLapseTab);
-        QVERIFY(run.messages.allAnswered());
         QVERIFY(!run.settings.TimeLapseBurst());
         QVERIFY(run.find<QRadioButton>("takeOnePicture")->isChecked());
         QVERIFY(!run.find<QRadioButton>("takeMultiplePictures")->isEnabled());

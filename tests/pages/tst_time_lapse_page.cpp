@@ -1,8 +1,7 @@
-#include "fake_platform.h"
 #include "focus_chain.h"
-#include "framework/property_sheet.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "pages/time_lapse_page.h"
-#include "scripted_messages.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -35,16 +34,6 @@ std::uint16_t milliseconds(std::uint16_t n)
     return MakeInterval(IntervalUnit::Milliseconds, n);
 }
 
-// A second tab to leave the Time Lapse page for.
-class OtherPage : public PropertyPage
-{
-public:
-    OtherPage() : PropertyPage(QStringLiteral("Other")) {}
-
-protected:
-    bool exchange(Direction) override { return true; }
-};
-
 // The page with its way to the schedule sheet observed: what the record held when it opened.
 class ObservedTimeLapsePage : public CKTPageTimeLapse
 {
@@ -69,67 +58,32 @@ private:
     CameraSettings &settings;
 };
 
-// The page in a sheet with a second tab, over a record that starts at factory values with the
-// time lapse and pictures per trigger as a test sets them before open().
-struct PageRun
+// The page in a sheet, with its lists and radios by name and an interval chosen as a person
+// chooses it.
+struct PageRun : PageInSheet<ObservedTimeLapsePage>
 {
-    PageRun() { settings.ResetAll(); }
-    ~PageRun() { delete sheet; }
-
-    void open()
+    QRadioButton *radio(const QString &name, Here here = {}) const
     {
-        sheet = new PropertySheet(QStringLiteral("Sheet"));
-        page = new ObservedTimeLapsePage(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new OtherPage);
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        return find<QRadioButton>(name, here);
     }
-
-    template <typename T> T *find(const char *name) const
+    QComboBox *list(const QString &name, Here here = {}) const
     {
-        T *child = page->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
+        return find<QComboBox>(name, here);
     }
-    QRadioButton *radio(const char *name) const { return find<QRadioButton>(name); }
-    QComboBox *list(const char *name) const { return find<QComboBox>(name); }
-
-    void click(const char *name) const
+    // Clicks the unit's radio, then picks `entry` from its list (none for Off).
+    [[nodiscard]] bool chooseInterval(const QString &unit, const QString &entry,
+                                      Here here = {}) const
     {
-        QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton);
+        click(QStringLiteral("timeLapse") + unit, here);
+        return entry.isEmpty() || choose(unit.toLower() + QStringLiteral("List"), entry, here);
     }
-    // The person picks an entry of an enabled list.
-    void choose(const char *listName, const QString &entry) const
-    {
-        QComboBox *l = list(listName);
-        QVERIFY2(l->isEnabled(), listName);
-        const int index = l->findText(entry);
-        QVERIFY2(index >= 0, qPrintable(entry));
-        l->setCurrentIndex(index);
-    }
-    void chooseInterval(const QString &unit, const QString &entry) const
-    {
-        click(qPrintable(QStringLiteral("timeLapse") + unit));
-        if (!entry.isEmpty())
-            choose(qPrintable(unit.toLower() + QStringLiteral("List")), entry);
-    }
-    bool leave() const { return sheet->SetActivePage(1); }
-
-    CameraSettings settings;
-    AppState app;
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    PropertySheet *sheet = nullptr;
-    ObservedTimeLapsePage *page = nullptr;
 };
 
 const char *const kLists[] = {"hoursList", "minutesList", "secondsList"};
 
 } // namespace
 
-class TestTimeLapsePage : public QObject
+class TestTimeLapsePage : public GuiTest
 {
     Q_OBJECT
 
@@ -183,7 +137,7 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = timeLapseFlags;
         run.settings.core.timeLapseInterval = interval;
-        run.open();
+        QVERIFY(run.open());
 
         QVERIFY(run.radio(qPrintable(QStringLiteral("timeLapse") + unit))->isChecked());
         const QString ownList = unit.toLower() + QStringLiteral("List");
@@ -224,7 +178,7 @@ private slots:
         run.settings.SetInternalTrigger(false); // short intervals would ask first
         run.settings.core.timeLapseFlags = kOn;
         run.settings.core.timeLapseInterval = interval;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.leave());
         QCOMPARE(run.settings.core.timeLapseInterval, stored);
         QVERIFY(run.settings.TimeLapseOn());
@@ -255,9 +209,9 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(std::uint16_t, stored);
         PageRun run;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("timeLapseOff")->isChecked());
-        run.chooseInterval(unit, entry);
+        QVERIFY(run.chooseInterval(unit, entry));
         QVERIFY(run.leave());
         QCOMPARE(run.settings.core.timeLapseInterval, stored);
         QVERIFY(run.settings.TimeLapseOn());
@@ -269,7 +223,7 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeMultiplePictures")->isChecked());
         run.click("timeLapseOff");
         QVERIFY(run.radio("takeOnePicture")->isChecked());
@@ -287,11 +241,11 @@ private slots:
         PageRun run;
         // Off with 10 minutes stored: the stored count is not what Minutes offers later.
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
         run.click("timeLapseMinutes");
         QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("1"));
-        run.choose("minutesList", QStringLiteral("20"));
-        run.chooseInterval(QStringLiteral("Hours"), QStringLiteral("8"));
+        QVERIFY(run.choose("minutesList", QStringLiteral("20")));
+        QVERIFY(run.chooseInterval(QStringLiteral("Hours"), QStringLiteral("8")));
         QCOMPARE(run.list("minutesList")->currentIndex(), -1);
         run.click("timeLapseSeconds");
         QCOMPARE(run.list("secondsList")->currentText(), QStringLiteral("1"));
@@ -356,10 +310,10 @@ private slots:
         // Start from an hour interval with a burst, which always fits.
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = hours(24);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeMultiplePictures")->isChecked());
 
-        run.chooseInterval(unit, entry);
+        QVERIFY(run.chooseInterval(unit, entry));
         QCOMPARE(run.radio("takeMultiplePictures")->isEnabled(), fits);
         QCOMPARE(run.radio("takeOnePicture")->isEnabled(), fits);
         QCOMPARE(run.find<QLabel>("atIntervalLabel")->isEnabled(), fits);
@@ -383,7 +337,7 @@ private slots:
         run.settings.core.picturesPerTrigger = 99;
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = minutes(5);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeOnePicture")->isChecked());
         QVERIFY(!run.radio("takeMultiplePictures")->isEnabled());
         QVERIFY(run.leave());
@@ -395,7 +349,7 @@ private slots:
         PageRun run;
         run.settings.core.timeLapseFlags = kOn;
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.radio("takeOnePicture")->isChecked());
         run.click("takeMultiplePictures");
         QVERIFY(run.leave());
@@ -426,15 +380,14 @@ private slots:
         PageRun run;
         run.settings.SetInternalTrigger(internal);
         run.settings.SetExternalTrigger(external);
-        run.open();
-        run.chooseInterval(QStringLiteral("Seconds"), entry);
+        QVERIFY(run.open());
+        QVERIFY(run.chooseInterval(QStringLiteral("Seconds"), entry));
         if (asks)
             run.messages.expect(116, yes ? MessageAnswer::Yes : MessageAnswer::No);
 
         const bool left = run.leave();
-        QVERIFY(run.messages.allAnswered());
         if (asks) {
-            const Message &question = run.messages.shown().constFirst();
+            const Message &question = run.messages.shownMessage(0);
             QCOMPARE(question.caption, programName());
             QCOMPARE(question.icon, MessageIcon::Information);
             QCOMPARE(question.buttons, MessageButtons::YesNo);
@@ -459,8 +412,8 @@ private slots:
     void viewScheduleOpensOnlyAfterASuccessfulSave()
     {
         PageRun run;
-        run.open();
-        run.chooseInterval(QStringLiteral("Seconds"), QStringLiteral("4"));
+        QVERIFY(run.open());
+        QVERIFY(run.chooseInterval(QStringLiteral("Seconds"), QStringLiteral("4")));
 
         run.messages.expect(116, MessageAnswer::No);
         run.click("viewSchedule");
@@ -474,14 +427,13 @@ private slots:
         QCOMPARE(run.page->intervalAtOpen, seconds(4));
         QCOMPARE(run.page->flagsAtOpen, kOn);
         QVERIFY(!run.settings.InternalTrigger());
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.sheet->GetActiveIndex(), 0);
     }
 
     void viewScheduleWorksWithTheTimeLapseOff()
     {
         PageRun run;
-        run.open();
+        QVERIFY(run.open());
         QVERIFY(run.find<QPushButton>("viewSchedule")->isEnabled());
         run.click("viewSchedule");
         QCOMPARE(run.page->schedulesOpened, 1);
@@ -494,7 +446,7 @@ private slots:
         run.app.readOnly = true;
         run.settings.core.timeLapseFlags = kOn | kBurst;
         run.settings.core.timeLapseInterval = minutes(10);
-        run.open();
+        QVERIFY(run.open());
 
         const auto checkDisabled = [&run] {
             for (const char *name : {"timeLapseOff", "timeLapseHours", "timeLapseMinutes",
@@ -520,45 +472,11 @@ private slots:
         QCOMPARE(run.page->schedulesOpened, 1);
     }
 
-    void theKeyboardReachesEveryControl_data()
-    {
-        QTest::addColumn<std::uint16_t>("timeLapseFlags");
-        QTest::addColumn<std::uint16_t>("interval");
-        QTest::addColumn<QStringList>("chain");
-        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
-        const QStringList buttons = {"viewSchedule", "okButton", "cancelButton", bar};
-        // Only the chosen unit's list and, where a burst fits, the shot radios take part.
-        QTest::newRow("off") << std::uint16_t(0) << minutes(5)
-                             << QStringList{bar, "timeLapseOff"} + buttons;
-        QTest::newRow("every 10 minutes, bursts")
-            << std::uint16_t(kOn | kBurst) << minutes(10)
-            << QStringList{bar, "timeLapseMinutes", "minutesList", "takeMultiplePictures"} +
-                   buttons;
-        QTest::newRow("every 2 hours")
-            << kOn << hours(2)
-            << QStringList{bar, "timeLapseHours", "hoursList", "takeOnePicture"} + buttons;
-        QTest::newRow("every 2 seconds: no burst fits")
-            << kOn << seconds(2) << QStringList{bar, "timeLapseSeconds", "secondsList"} + buttons;
-    }
-    void theKeyboardReachesEveryControl()
-    {
-        QFETCH(std::uint16_t, timeLapseFlags);
-        QFETCH(std::uint16_t, interval);
-        QFETCH(QStringList, chain);
-        PageRun run;
-        run.settings.core.timeLapseFlags = timeLapseFlags;
-        run.settings.core.timeLapseInterval = interval;
-        run.open();
-        const TabWalk walk = walkBothWays(run.sheet, chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
-    }
-
     // From Off to every 15 minutes with a burst, and to the schedule, by keys alone.
     void anIntervalIsChosenWithTheKeyboard()
     {
         PageRun run;
-        run.open();
+        QVERIFY(run.open());
         QCOMPARE(tabChain(run.sheet->tabWidget()->tabBar(), 1), QStringList{"timeLapseOff"});
         // The arrows go from radio to radio and choose as they go.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);

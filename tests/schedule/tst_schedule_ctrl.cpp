@@ -1,6 +1,7 @@
 #include "schedule/schedule_ctrl.h"
 
-#include "fake_platform.h"
+#include "gui_run.h"
+#include "gui_test.h"
 
 #include <QApplication>
 #include <QImage>
@@ -20,25 +21,28 @@ constexpr int kCellHeight = 20;
 // grid's viewport of a chosen size.
 struct GridWindow
 {
-    explicit GridWindow(QSize viewportSize, const LocaleValues &locale = {})
+    explicit GridWindow(const LocaleValues &locale = {})
     {
         platform.locale = locale;
         other = new QLineEdit(&window);
         other->setGeometry(0, 0, 80, 24);
         grid = new CScheduleCtrl(&window);
         grid->move(0, 30);
+    }
+
+    // Shows the window with the grid's viewport at `viewportSize`; false when it did not
+    // become active.
+    [[nodiscard]] bool open(QSize viewportSize)
+    {
         window.resize(viewportSize.width() + 40, viewportSize.height() + 40);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("grid window not exposed");
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window))
-            qFatal("grid window not active");
+        if (!showActive(&window))
+            return false;
         // The scroll bar takes its share of the width; the height is the one that matters.
         const int frame = 2 * grid->frameWidth();
         grid->resize(viewportSize.width() + frame + grid->verticalScrollBar()->sizeHint().width(),
                      viewportSize.height() + frame);
         QCoreApplication::processEvents();
+        return true;
     }
 
     QWidget *viewport() const { return grid->viewport(); }
@@ -126,7 +130,7 @@ protected:
 
 } // namespace
 
-class ScheduleCtrlTest : public QObject
+class ScheduleCtrlTest : public GuiTest
 {
     Q_OBJECT
 
@@ -162,7 +166,8 @@ private slots:
 
 void ScheduleCtrlTest::freshControlIsAllOnWithFocusAtTop()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     QCOMPARE(w.slotValues(), QList<int>(96, 1));
     QCOMPARE(w.grid->focusCell(), 0);
     QCOMPARE(w.scroll(), 0);
@@ -208,7 +213,8 @@ void ScheduleCtrlTest::slotsAreAddressedByMinute()
 
 void ScheduleCtrlTest::clickTogglesACell()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     w.grid->SetSlot(5 * 15, 0);
     QList<int> expected = w.slotValues();
 
@@ -224,7 +230,8 @@ void ScheduleCtrlTest::clickTogglesACell()
 
 void ScheduleCtrlTest::doubleClickTogglesOnce()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     // A double-click arrives as press, release, double-click, release.
     w.click(w.cellPoint(6));
     QTest::mouseDClick(w.viewport(), Qt::LeftButton, {}, w.cellPoint(6));
@@ -260,7 +267,8 @@ void ScheduleCtrlTest::dragPaintsTheRun()
     QFETCH(int, last);
     QFETCH(int, value);
 
-    GridWindow w({300, 1000});
+    GridWindow w;
+    QVERIFY(w.open({300, 1000}));
     for (int cell : offCells)
         w.grid->SetSlot(cell * 15, 0);
     QList<int> expected = w.slotValues();
@@ -296,7 +304,8 @@ void ScheduleCtrlTest::pressBesideTheCellsChangesNothing()
     QFETCH(QString, before);
     QFETCH(bool, dragIntoCells);
 
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     if (before == QLatin1String("stroke, space")) {
         w.drag({w.cellPoint(3), w.cellPoint(6)}); // 3..6 off, focus on 6
         QTest::keyClick(w.grid, Qt::Key_Space);   // 6 on again
@@ -339,7 +348,8 @@ void ScheduleCtrlTest::pressHitsTheCellUnderIt()
     QFETCH(QPoint, pos);
     QFETCH(int, cell);
 
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     w.grid->verticalScrollBar()->setValue(scroll);
     QList<int> expected = w.slotValues();
     if (cell >= 0)
@@ -394,7 +404,8 @@ void ScheduleCtrlTest::keysMoveFocusAndScroll()
     QFETCH(int, focus);
     QFETCH(int, scroll);
 
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     QCOMPARE(w.viewport()->height(), 343);
     w.grid->SetReadOnly(readOnly);
     w.grid->setFocus();
@@ -408,7 +419,8 @@ void ScheduleCtrlTest::keysMoveFocusAndScroll()
 
 void ScheduleCtrlTest::downOnTheLastCellDoesNotRepaint()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     w.grid->setFocus();
     PaintCounter counter(w.viewport());
 
@@ -429,7 +441,8 @@ void ScheduleCtrlTest::downOnTheLastCellDoesNotRepaint()
 
 void ScheduleCtrlTest::spaceTogglesTheFocusCell()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     w.grid->setFocus();
     QList<int> expected(96, 1);
 
@@ -449,7 +462,8 @@ void ScheduleCtrlTest::spaceTogglesTheFocusCell()
 
 void ScheduleCtrlTest::readOnlyIgnoresEditing()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     w.grid->SetSlot(2 * 15, 0);
     w.grid->SetReadOnly(true);
     const QList<int> expected = w.slotValues();
@@ -489,7 +503,8 @@ void ScheduleCtrlTest::wheelScrollsUnlessShiftOrCtrl()
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(bool, scrolls);
 
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     const QPoint pos = w.cellPoint(3);
     QWheelEvent notch(pos, w.viewport()->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton,
                       modifiers, Qt::NoScrollPhase, false);
@@ -568,7 +583,8 @@ void ScheduleCtrlTest::cellsShowTheirPatterns()
 {
     QFETCH(qreal, dpr);
 
-    GridWindow w({400, 343});
+    GridWindow w;
+    QVERIFY(w.open({400, 343}));
     w.grid->SetSlot(3 * 15, 0);
     w.grid->SetSlot(9 * 15, 0);
     // A stroke from cell 8 (on) over cell 9 (off) to cell 10, held down while we look.
@@ -626,7 +642,8 @@ void ScheduleCtrlTest::scaleIsDrawn()
     LocaleValues locale;
     locale.clock24h = clock24h;
     locale.hourLeadingZero = false;
-    GridWindow w({400, 343}, locale);
+    GridWindow w(locale);
+    QVERIFY(w.open({400, 343}));
     const QImage picture = w.image(dpr);
     const int width = w.grid->labelColumnWidth();
     const QRgb shadow = w.grid->palette().color(QPalette::Dark).rgb() & 0xFFFFFF;
@@ -659,7 +676,8 @@ void ScheduleCtrlTest::scaleIsDrawn()
 
 void ScheduleCtrlTest::focusRectangleOnlyWithFocus()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     const QRect focusTop(w.cellLeft() + 5, 1, 100, 1); // cell 0's second row, inside the cell
     w.other->setFocus();
     QCOMPARE(coloursIn(w.image(), focusTop), (QSet<QRgb>{0xFFFF00, 0xFFFFFF}));
@@ -674,7 +692,8 @@ void ScheduleCtrlTest::focusRectangleOnlyWithFocus()
 
 void ScheduleCtrlTest::cellsFillTheWidthAfterResize()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     (void)w.image();
     w.grid->resize(w.grid->width() + 150, w.grid->height());
     QCoreApplication::processEvents();
@@ -688,7 +707,8 @@ void ScheduleCtrlTest::cellsFillTheWidthAfterResize()
 
 void ScheduleCtrlTest::linesFollowThePalette()
 {
-    GridWindow w({300, 343});
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
     (void)w.image();
     QPalette palette = w.grid->palette();
     palette.setColor(QPalette::Dark, QColor(0xFF0000));

@@ -1,10 +1,9 @@
-#include "fake_platform.h"
-#include "focus_chain.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_dual_page.h"
 #include "schedule/schedule_page.h"
 #include "schedule/schedule_sheet.h"
-#include "scripted_messages.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -55,31 +54,25 @@ DaySchedule shown(const CScheduleCtrl *grid)
 
 // The schedule sheet over a record that starts at factory values, changed by a test before
 // open(), driven with real clicks.
-struct SheetRun
+struct ScheduleRun : DialogRun<CScheduleSheet>
 {
-    explicit SheetRun(bool timeLapse = false) : timeLapse(timeLapse) { settings.ResetAll(); }
+    explicit ScheduleRun(bool timeLapse = false) : timeLapse(timeLapse) {}
 
-    bool open()
+    [[nodiscard]] bool open()
     {
-        before = settings;
-        sheet = std::make_unique<CScheduleSheet>(QStringLiteral("Schedule Sheet"), nullptr,
-                                                 timeLapse, 0, settings, app);
-        sheet->show();
-        sheet->activateWindow();
-        return QTest::qWaitForWindowActive(sheet.get());
+        return show(std::make_unique<CScheduleSheet>(QStringLiteral("Schedule Sheet"), nullptr,
+                                                     timeLapse, 0, settings, app));
     }
 
-    template <typename T = QWidget> T *find(const QString &name) const
+    CScheduleCtrl *grid(const QString &name, Here here = {}) const
     {
-        auto *found = sheet->findChild<T *>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
+        return find<CScheduleCtrl>(name, here);
     }
-    CScheduleCtrl *grid(const QString &name) const { return find<CScheduleCtrl>(name); }
-    QAbstractButton *button(const QString &name) const { return find<QAbstractButton>(name); }
+    QAbstractButton *button(const QString &name, Here here = {}) const
+    {
+        return find<QAbstractButton>(name, here);
+    }
 
-    void click(const QString &name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
     // A click in the middle of cell `cell` of a grid, which must be scrolled to the top.
     void clickCell(const QString &gridName, int cell) const
     {
@@ -89,11 +82,7 @@ struct SheetRun
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(g->labelColumnWidth() + 40, y));
     }
     // The person clicks a tab; the sheet may refuse to let the shown page go.
-    void clickTab(int index) const
-    {
-        QTabBar *bar = sheet->tabWidget()->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
+    void clickTab(int index) const { ::clickTab(dialog.get(), index); }
     // Each day's button under "Schedule 2" where its bit is set in `mask`, else under
     // "Schedule 1"; Sunday is bit 0.
     void chooseDays(int mask) const
@@ -112,16 +101,10 @@ struct SheetRun
         return mask;
     }
 
-    int shownTab() const { return sheet->tabWidget()->currentIndex(); }
-    bool closed() const { return !sheet->isVisible(); }
+    int shownTab() const { return dialog->tabWidget()->currentIndex(); }
+    bool closed() const { return !dialog->isVisible(); }
 
     const bool timeLapse;
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    CameraSettings settings;
-    CameraSettings before;
-    AppState app;
-    std::unique_ptr<CScheduleSheet> sheet;
 };
 
 // How a test sets one of the dual page's grids.
@@ -133,7 +116,7 @@ enum class GridAction
     OnlyCell5, // "All Off", then a click on cell 5
 };
 
-void apply(const SheetRun &run, const QString &name, GridAction action)
+void apply(const ScheduleRun &run, const QString &name, GridAction action)
 {
     switch (action) {
     case GridAction::Keep:
@@ -156,23 +139,22 @@ void apply(const SheetRun &run, const QString &name, GridAction action)
 Q_DECLARE_METATYPE(DaySchedule)
 Q_DECLARE_METATYPE(GridAction)
 
-class TestSchedulePages : public QObject
+class TestSchedulePages : public GuiTest
 {
     Q_OBJECT
 
 private slots:
     void factoryTimeLapseScheduleIsOffAndOkWaitsForAPeriod()
     {
-        SheetRun run(true);
+        ScheduleRun run(true);
         QVERIFY(run.open());
-        QCOMPARE(run.sheet->tabWidget()->count(), 1);
-        QCOMPARE(run.sheet->dualPage(), nullptr);
+        QCOMPARE(run.dialog->tabWidget()->count(), 1);
+        QCOMPARE(run.dialog->dualPage(), nullptr);
         QCOMPARE(shown(run.grid("scheduleGrid")), allOff());
 
         run.messages.expect(kNoPeriodOn);
         run.click("okButton");
-        QVERIFY(run.messages.allAnswered());
-        const Message &message = run.messages.shown().first();
+        const Message &message = run.messages.shownMessage(0);
         QCOMPARE(message.caption, programName());
         QCOMPARE(message.icon, MessageIcon::Information);
         QCOMPARE(message.buttons, MessageButtons::Ok);
@@ -182,7 +164,7 @@ private slots:
         run.clickCell("scheduleGrid", 2);
         run.click("okButton");
         QVERIFY(run.closed());
-        QCOMPARE(run.sheet->result(), int(QDialog::Accepted));
+        QCOMPARE(run.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(run.settings.core.timeLapseDaySchedule, onlySlots({2}));
         // The other daily schedule is not this sheet's.
         QVERIFY(run.settings.core.triggerDaySchedule.IsAllOn());
@@ -205,7 +187,7 @@ private slots:
         QFETCH(bool, timeLapse);
         QFETCH(int, tab);
         QFETCH(QString, change);
-        SheetRun run(timeLapse);
+        ScheduleRun run(timeLapse);
         // Neither all on nor all off, so that every button changes something.
         run.settings.core.triggerDaySchedule = onlySlots({0, 7});
         run.settings.dual.triggerSchedule2 = onlySlots({1});
@@ -222,25 +204,24 @@ private slots:
             run.click(change);
         run.click("cancelButton");
         QVERIFY(run.closed());
-        QCOMPARE(run.sheet->result(), int(QDialog::Rejected));
+        QCOMPARE(run.dialog->result(), int(QDialog::Rejected));
         QVERIFY(sameRecord(run.settings, reached));
     }
 
     void allOffRefusesTheSwitchToTheDualTab()
     {
-        SheetRun run;
+        ScheduleRun run;
         QVERIFY(run.open());
         run.click("scheduleAllOff");
         run.messages.expect(kNoPeriodOn);
         run.clickTab(kDualTab);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.shownTab(), kDailyTab);
-        QCOMPARE(run.sheet->GetActiveIndex(), kDailyTab);
+        QCOMPARE(run.dialog->GetActiveIndex(), kDailyTab);
         // The page keeps what it shows, the record what it held.
         QCOMPARE(shown(run.grid("scheduleGrid")), allOff());
         QVERIFY(run.settings.core.triggerDaySchedule.IsAllOn());
         // Never shown, so never built.
-        QVERIFY(!run.sheet->dualPage()->isCreated());
+        QVERIFY(!run.dialog->dualPage()->isCreated());
 
         run.click("cancelButton");
         QVERIFY(run.closed());
@@ -256,7 +237,7 @@ private slots:
     void dailyPageStoresWhatItShowsWhenLeft()
     {
         QFETCH(bool, byOk);
-        SheetRun run;
+        ScheduleRun run;
         QVERIFY(run.open());
         run.click("scheduleAllOff");
         run.clickCell("scheduleGrid", 0);
@@ -333,7 +314,7 @@ private slots:
         QFETCH(DaySchedule, stored1);
         QFETCH(DaySchedule, stored2);
 
-        SheetRun run;
+        ScheduleRun run;
         // The time-lapse days and the reserved bits must come through a store untouched.
         constexpr std::uint16_t kOtherBits = 0xA580;
         run.settings.dual.dayAssignment = static_cast<std::uint16_t>(kOtherBits | recordDays);
@@ -358,7 +339,6 @@ private slots:
             run.click("okButton");
         else
             run.clickTab(kDailyTab);
-        QVERIFY(run.messages.allAnswered());
 
         if (leaves) {
             QCOMPARE(run.closed(), byOk);
@@ -381,7 +361,7 @@ private slots:
 
     void aDualChangeStaysAfterSwitchingBackAndCancelling()
     {
-        SheetRun run;
+        ScheduleRun run;
         QVERIFY(run.open());
         run.clickTab(kDualTab);
         run.click("saturdaySchedule2");
@@ -407,7 +387,7 @@ private slots:
 
     void revisitedPagesShowTheRecord()
     {
-        SheetRun run;
+        ScheduleRun run;
         QVERIFY(run.open());
         run.click("scheduleAllOff");
         run.clickCell("scheduleGrid", 6);
@@ -454,7 +434,7 @@ private slots:
         QFETCH(QString, changed);
         QFETCH(QString, untouched);
         QFETCH(bool, value);
-        SheetRun run;
+        ScheduleRun run;
         const DaySchedule mixed = onlySlots({1, 2, 40});
         run.settings.core.triggerDaySchedule = mixed;
         run.settings.dual.triggerSchedule1 = mixed;
@@ -477,7 +457,7 @@ private slots:
     void readOnlyRunsOnlyLook()
     {
         QFETCH(bool, readOnly);
-        SheetRun run;
+        ScheduleRun run;
         run.app.readOnly = readOnly;
         run.settings.dual.triggerSchedule2 = onlySlots({0});
         QVERIFY(run.open());
@@ -534,68 +514,26 @@ private slots:
     {
         // A file may hold an all-off daily trigger schedule; the sheet shows it but cannot
         // leave it for the other tab, and Cancel still closes.
-        SheetRun run;
+        ScheduleRun run;
         run.app.readOnly = true;
         run.settings.core.triggerDaySchedule = allOff();
         QVERIFY(run.open());
         run.messages.expect(kNoPeriodOn);
         run.clickTab(kDualTab);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.shownTab(), kDailyTab);
         run.click("cancelButton");
         QVERIFY(run.closed());
         QVERIFY(sameRecord(run.settings, run.before));
     }
 
-    void gridsTakeTheirPlaceInTheTabOrder_data()
-    {
-        QTest::addColumn<bool>("timeLapse");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<int>("dayMask");       // days on Schedule 2
-        QTest::addColumn<QStringList>("chain"); // Tab from the first, in order
-        const QString bar = QStringLiteral("qt_tabwidget_tabbar");
-        const QStringList buttons = {"okButton", "cancelButton", bar};
-        const QStringList daily = {bar, "scheduleGrid", "scheduleAllOn", "scheduleAllOff"};
-        QTest::newRow("time lapse") << true << kDailyTab << 0 << daily + buttons;
-        QTest::newRow("daily") << false << kDailyTab << 0 << daily + buttons;
-        // One stop a day, at the day's chosen button.
-        const QStringList grids = {"schedule1Grid", "schedule1AllOn", "schedule1AllOff",
-                                   "schedule2Grid", "schedule2AllOn", "schedule2AllOff"};
-        const QStringList weekdays = {"mondaySchedule1", "tuesdaySchedule1", "wednesdaySchedule1",
-                                      "thursdaySchedule1", "fridaySchedule1"};
-        QTest::newRow("dual, every day on Schedule 1")
-            << false << kDualTab << 0
-            << QStringList{bar, "sundaySchedule1"} + weekdays + QStringList{"saturdaySchedule1"} +
-                   grids + buttons;
-        QTest::newRow("dual, the weekend on Schedule 2")
-            << false << kDualTab << 0x41
-            << QStringList{bar, "sundaySchedule2"} + weekdays + QStringList{"saturdaySchedule2"} +
-                   grids + buttons;
-    }
-    void gridsTakeTheirPlaceInTheTabOrder()
-    {
-        QFETCH(bool, timeLapse);
-        QFETCH(int, tab);
-        QFETCH(int, dayMask);
-        QFETCH(QStringList, chain);
-        SheetRun run(timeLapse);
-        for (int d = 1; d <= 7; ++d)
-            run.settings.SetTriggerDayUsesSchedule2(d, (dayMask >> (d - 1)) & 1);
-        QVERIFY(run.open());
-        run.clickTab(tab);
-        const TabWalk walk = walkBothWays(run.sheet.get(), chain);
-        QCOMPARE(walk.forward, expectedWalk(chain).forward);
-        QCOMPARE(walk.backward, expectedWalk(chain).backward);
-    }
-
     // A schedule by keys alone: Alt+A to the grid of the daily page, Space on a cell, Alt+F
     // for All Off; Alt+D to the dual tab refused with message 121 while all is off.
     void theDailyScheduleIsEditedWithTheKeyboard()
     {
-        SheetRun run;
+        ScheduleRun run;
         QVERIFY(run.open());
         CScheduleCtrl *grid = run.grid(QStringLiteral("scheduleGrid"));
-        QTest::keyClick(run.sheet.get(), Qt::Key_A, Qt::AltModifier);
+        QTest::keyClick(run.dialog.get(), Qt::Key_A, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), grid);
         QTest::keyClick(grid, Qt::Key_Down);
         QTest::keyClick(grid, Qt::Key_Space);
@@ -605,7 +543,6 @@ private slots:
         QCOMPARE(grid->GetSlot(23 * 60 + 45), 0);
         run.messages.expect(kNoPeriodOn);
         QTest::keyClick(grid, Qt::Key_D, Qt::AltModifier);
-        QVERIFY(run.messages.allAnswered());
         QCOMPARE(run.shownTab(), kDailyTab);
         QTest::keyClick(grid, Qt::Key_N, Qt::AltModifier);
         QTRY_COMPARE(grid->GetSlot(0), 1);
@@ -615,13 +552,13 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), run.grid(QStringLiteral("schedule2Grid")));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QVERIFY(!run.sheet->isVisible());
-        QCOMPARE(run.sheet->result(), int(QDialog::Accepted));
+        QVERIFY(!run.dialog->isVisible());
+        QCOMPARE(run.dialog->result(), int(QDialog::Accepted));
     }
 
     void dayPairsAreChosenWithTheKeyboard()
     {
-        SheetRun run;
+        ScheduleRun run;
         QVERIFY(run.open());
         run.clickTab(kDualTab);
         QAbstractButton *first = run.button("wednesdaySchedule1");
@@ -652,15 +589,15 @@ private slots:
         QFETCH(int, tab);
         QFETCH(bool, smallest);
         QFETCH(bool, readOnly);
-        SheetRun run;
+        ScheduleRun run;
         run.app.readOnly = readOnly;
         QVERIFY(run.open());
         run.clickTab(tab);
         if (smallest) {
-            run.sheet->resize(1, 1);
+            run.dialog->resize(1, 1);
             QCoreApplication::processEvents();
         }
-        QWidget *page = run.sheet->GetPage(tab);
+        QWidget *page = run.dialog->GetPage(tab);
         const auto controls = page->findChildren<QWidget *>();
         QVERIFY(!controls.isEmpty());
         for (QWidget *control : controls) {
@@ -679,8 +616,9 @@ private slots:
         // VELOMAR_GRAB=/tmp/sheet saves what a person sees as /tmp/sheet-daily.png and
         // /tmp/sheet-dual.png, for a look at the layout.
         if (qEnvironmentVariableIsSet("VELOMAR_GRAB")) {
-            run.sheet->grab().save(qEnvironmentVariable("VELOMAR_GRAB") + QLatin1Char('-') +
-                                   QLatin1String(QTest::currentDataTag()) + QStringLiteral(".png"));
+            run.dialog->grab().save(qEnvironmentVariable("VELOMAR_GRAB") + QLatin1Char('-') +
+                                    QLatin1String(QTest::currentDataTag()) +
+                                    QStringLiteral(".png"));
         }
         // The grids show a good part of the day, and a couple of hours when squeezed.
         const int hours = smallest ? 2 : 3;

@@ -1,12 +1,11 @@
-#include "fake_platform.h"
-#include "framework/property_sheet.h"
+#include "gui_run.h"
+#include "gui_test.h"
 #include "modal_script.h"
 #include "pages/time_lapse_page.h"
 #include "pages/triggers_page.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_page.h"
 #include "schedule/schedule_sheet.h"
-#include "scripted_messages.h"
 
 #include <QPushButton>
 #include <QTabWidget>
@@ -19,52 +18,6 @@
 
 namespace {
 
-// The main window's stand-in: a sheet with the one page under test.
-struct PageRun
-{
-    PageRun() { settings.ResetAll(); }
-
-    template <typename Page> bool open()
-    {
-        sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
-        page = new Page(settings, app);
-        sheet->AddPage(page);
-        sheet->show();
-        return QTest::qWaitForWindowActive(sheet.get());
-    }
-
-    void click(const char *name) const
-    {
-        auto *button = page->findChild<QAbstractButton *>(QLatin1String(name));
-        if (!button)
-            qFatal("no button %s", name);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    CameraSettings settings;
-    AppState app;
-    std::unique_ptr<PropertySheet> sheet;
-    PropertyPage *page = nullptr;
-};
-
-CScheduleSheet *scheduleSheet(QDialog *dialog)
-{
-    auto *sheet = qobject_cast<CScheduleSheet *>(dialog);
-    if (!sheet)
-        qFatal("the dialog that opened is not the schedule sheet");
-    return sheet;
-}
-
-template <typename T> T *child(QWidget *parent, const char *name)
-{
-    auto *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 void clickCell(CScheduleCtrl *grid, int cell)
 {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
@@ -72,34 +25,30 @@ void clickCell(CScheduleCtrl *grid, int cell)
                              cell * CScheduleCtrl::kCellHeight + CScheduleCtrl::kCellHeight / 2));
 }
 
-void clickButton(QWidget *parent, const char *name)
-{
-    QTest::mouseClick(child<QAbstractButton>(parent, name), Qt::LeftButton);
-}
-
 } // namespace
 
-class TestScheduleSheet : public QObject
+class TestScheduleSheet : public GuiTest
 {
     Q_OBJECT
 
 private slots:
     void triggersPageOpensTheTriggerSchedule()
     {
-        PageRun run;
+        PageInSheet<CKTPageTriggers> run;
         run.settings.SetStoredQuickset(QuicksetAdvanced);
-        QVERIFY(run.open<CKTPageTriggers>());
+        QVERIFY(run.open());
 
         ModalScript script;
         script.then([&](QDialog *dialog) {
-            CScheduleSheet *sheet = scheduleSheet(dialog);
+            auto *sheet = qobject_cast<CScheduleSheet *>(dialog);
+            QVERIFY(sheet);
             QCOMPARE(sheet->windowTitle(), QStringLiteral("Trigger Schedule"));
             QCOMPARE(sheet->parentWidget(), static_cast<QWidget *>(run.page));
             QCOMPARE(sheet->tabWidget()->count(), 2);
             QCOMPARE(sheet->GetActiveIndex(), 0);
             QCOMPARE(sheet->dailyPage()->scheduleKind(), ScheduleKind::Trigger);
-            clickCell(child<CScheduleCtrl>(sheet, "scheduleGrid"), 0);
-            clickButton(sheet, "okButton");
+            clickCell(findControl<CScheduleCtrl>(sheet, QStringLiteral("scheduleGrid")), 0);
+            clickControl(sheet, QStringLiteral("okButton"));
         });
         run.click("viewTriggerSchedule");
         QCOMPARE(script.opened(), 1);
@@ -112,24 +61,24 @@ private slots:
 
     void timeLapsePageOpensTheTimeLapseSchedule()
     {
-        PageRun run;
-        QVERIFY(run.open<CKTPageTimeLapse>());
+        PageInSheet<CKTPageTimeLapse> run;
+        QVERIFY(run.open());
 
         ModalScript script;
         script.then([&](QDialog *dialog) {
-            CScheduleSheet *sheet = scheduleSheet(dialog);
+            auto *sheet = qobject_cast<CScheduleSheet *>(dialog);
+            QVERIFY(sheet);
             QCOMPARE(sheet->windowTitle(), QStringLiteral("Time Lapse Schedule"));
             QCOMPARE(sheet->parentWidget(), static_cast<QWidget *>(run.page));
             QCOMPARE(sheet->tabWidget()->count(), 1);
-            auto *grid = child<CScheduleCtrl>(sheet, "scheduleGrid");
+            auto *grid = findControl<CScheduleCtrl>(sheet, QStringLiteral("scheduleGrid"));
             // The factory time-lapse schedule is all off: OK waits for a period.
             QVERIFY(!schedule_page::gridSchedule(*grid).AnyOn());
             run.messages.expect(121);
-            clickButton(sheet, "okButton");
-            QVERIFY(run.messages.allAnswered());
+            clickControl(sheet, QStringLiteral("okButton"));
             QVERIFY(sheet->isVisible());
             clickCell(grid, 4);
-            clickButton(sheet, "okButton");
+            clickControl(sheet, QStringLiteral("okButton"));
         });
         run.click("viewSchedule");
         QCOMPARE(script.opened(), 1);
@@ -142,21 +91,22 @@ private slots:
 
     void aReadOnlyRunCanOnlyLookAtTheSchedule()
     {
-        PageRun run;
+        PageInSheet<CKTPageTriggers> run;
         run.app.readOnly = true;
         run.settings.SetStoredQuickset(QuicksetAdvanced);
-        QVERIFY(run.open<CKTPageTriggers>());
+        QVERIFY(run.open());
         const CameraSettings before = run.settings;
 
         ModalScript script;
         script.then([&](QDialog *dialog) {
-            CScheduleSheet *sheet = scheduleSheet(dialog);
-            QVERIFY(!child<QPushButton>(sheet, "okButton")->isEnabled());
-            auto *grid = child<CScheduleCtrl>(sheet, "scheduleGrid");
+            auto *sheet = qobject_cast<CScheduleSheet *>(dialog);
+            QVERIFY(sheet);
+            QVERIFY(!findControl<QPushButton>(sheet, QStringLiteral("okButton"))->isEnabled());
+            auto *grid = findControl<CScheduleCtrl>(sheet, QStringLiteral("scheduleGrid"));
             QVERIFY(grid->isReadOnly());
             clickCell(grid, 0);
             QVERIFY(schedule_page::gridSchedule(*grid).IsAllOn());
-            clickButton(sheet, "cancelButton");
+            clickControl(sheet, QStringLiteral("cancelButton"));
         });
         run.click("viewTriggerSchedule");
         QCOMPARE(script.opened(), 1);

@@ -15,23 +15,12 @@
 using namespace testfiles;
 
 namespace {
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(path.toStdString());
-}
-
 CameraSettings labelled(const char *label)
 {
     CameraSettings s;
     s.ResetAll();
     s.SetLabel(label);
     return s;
-}
-
-QByteArray fileBytes(const CameraSettings &s)
-{
-    const auto bytes = EncodeSettingsFile(s);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
 } // namespace
@@ -75,7 +64,7 @@ private slots:
         QTest::addColumn<QByteArray>("old");
         const QByteArray blocks = "size=64k,mode=0755";
         const QByteArray inodes = "size=64k,nr_inodes=3,mode=0755";
-        const QByteArray settings = fileBytes(labelled("OLD SETTINGS"));
+        const QByteArray settings = settingsFileBytes(labelled("OLD SETTINGS"));
         QTest::newRow("no free space") << blocks << true << settings;
         QTest::newRow("no free space, longer old file") << blocks << true << QByteArray(4000, 'x');
         QTest::newRow("no free space, shorter old file") << blocks << true << QByteArray("12");
@@ -94,9 +83,9 @@ private slots:
         QVERIFY(fill ? mount->fill() : writeBytes(medium + "/other", "x"));
 
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
         QVERIFY(messages.ids.empty());
-        QCOMPARE(readBytes(target), fileBytes(labelled("NEW SETTINGS")));
+        QCOMPARE(readBytes(target), settingsFileBytes(labelled("NEW SETTINGS")));
         QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", other}));
     }
 
@@ -107,7 +96,7 @@ private slots:
         const QString target = medium + "/carriers2.dat";
         QVERIFY(writeBytes(target, QByteArray("12")));
         QVERIFY(mount->fill());
-        QVERIFY(WriteLastCarrier(7, fsPath(target)));
+        QVERIFY(WriteLastCarrier(7, toFilePath(target)));
         QCOMPARE(readBytes(target), QByteArray("7\0", 2));
         QCOMPARE(folderEntries(medium), (QStringList{"carriers2.dat", "filler"}));
     }
@@ -150,7 +139,7 @@ private slots:
         bool thrown = false;
         bool written = false;
         try {
-            written = WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages);
+            written = WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages);
         } catch (const MediumError &error) {
             thrown = true;
             QCOMPARE(error.cause(), FileErrorCause::DiskFull);
@@ -163,7 +152,7 @@ private slots:
         QCOMPARE(folderEntries(medium), entries);
         if (message) {
             FileErrorCause cause = FileErrorCause::None;
-            QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+            QVERIFY(!WriteFileReplacing(toFilePath(target), std::array<std::uint8_t, 1>{}, cause));
             QCOMPARE(cause, FileErrorCause::DiskFull);
         }
     }
@@ -180,22 +169,22 @@ private slots:
         if (!mountMedium("size=64k,mode=0755"))
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = medium + "/Kestra.cfg";
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
         if (fileExists)
             QVERIFY(writeBytes(target, old));
         QVERIFY2(mount->remountReadOnly(), "could not remount the tmpfs read-only");
 
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), fsPath(target), messages));
+        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         FileErrorCause cause = FileErrorCause::None;
-        QVERIFY(!WriteFileReplacing(fsPath(target), std::array<std::uint8_t, 1>{}, cause));
+        QVERIFY(!WriteFileReplacing(toFilePath(target), std::array<std::uint8_t, 1>{}, cause));
         QCOMPARE(cause, FileErrorCause::ReadOnlyMedium);
         QCOMPARE(folderEntries(medium), fileExists ? QStringList{"Kestra.cfg"} : QStringList{});
 
         // Reading is unaffected: the old settings, or factory values for no file.
         CameraSettings back;
-        QVERIFY(ReadSettingsFile(back, fsPath(target), messages));
+        QVERIFY(ReadSettingsFile(back, toFilePath(target), messages));
         QCOMPARE(back.Label(), std::string(fileExists ? "OLD SETTINGS" : ""));
     }
 
@@ -225,8 +214,8 @@ private slots:
             QSKIP("mounting a tmpfs is not permitted here");
         const QString out = medium + "/Kestra.cfg";
         const QString in = base.filePath("in.cfg"); // on the ordinary disk
-        QVERIFY(writeBytes(in, fileBytes(labelled("IN"))));
-        const QByteArray old = fileBytes(labelled("OLD SETTINGS"));
+        QVERIFY(writeBytes(in, settingsFileBytes(labelled("IN"))));
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
         if (outputExists)
             QVERIFY(writeBytes(out, old));
         QVERIFY(mount->fill());
@@ -244,7 +233,7 @@ private slots:
         if (exitCode == 0) {
             CameraSettings factorySettings;
             factorySettings.ResetAll();
-            QCOMPARE(readBytes(out), fileBytes(factory ? factorySettings : labelled("IN")));
+            QCOMPARE(readBytes(out), settingsFileBytes(factory ? factorySettings : labelled("IN")));
             QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
         } else {
             QCOMPARE(folderEntries(medium), QStringList{"filler"});

@@ -7,11 +7,6 @@
 using namespace testfiles;
 
 namespace {
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(path.toStdString());
-}
-
 std::string bytes(const QByteArray &text)
 {
     return text.toStdString();
@@ -274,7 +269,7 @@ private slots:
         // which even a run without a choice replaces).
         const QString file = dir.filePath("carriers2.dat");
         QVERIFY(writeBytes(file, QByteArray("77\r\nsomething longer\r\n")));
-        QVERIFY(WriteLastCarrier(index, fsPath(file)));
+        QVERIFY(WriteLastCarrier(index, toFilePath(file)));
         QCOMPARE(readBytes(file), written);
         QCOMPARE(folderEntries(dir.path()), QStringList{"carriers2.dat"});
     }
@@ -308,14 +303,14 @@ private slots:
         const QString file = dir.filePath("carriers2.dat");
         if (!before.isNull())
             QVERIFY(writeBytes(file, before));
-        QVERIFY(WriteLastCarrier(index, fsPath(file)));
+        QVERIFY(WriteLastCarrier(index, toFilePath(file)));
         QCOMPARE(readBytes(file), after);
         QCOMPARE(folderEntries(dir.path()), QStringList{"carriers2.dat"});
     }
 
     void lastCarrierIntoAMissingFolderFails()
     {
-        QVERIFY(!WriteLastCarrier(3, fsPath(dir.filePath("missing/carriers2.dat"))));
+        QVERIFY(!WriteLastCarrier(3, toFilePath(dir.filePath("missing/carriers2.dat"))));
         QVERIFY(folderEntries(dir.path()).isEmpty());
     }
 
@@ -331,10 +326,10 @@ private slots:
     {
         QFETCH(int, index);
         QVERIFY(writeBytes(dir.filePath("carriers.dat"), carrierLines(50)));
-        QVERIFY(WriteLastCarrier(index, fsPath(dir.filePath("carriers2.dat"))));
+        QVERIFY(WriteLastCarrier(index, toFilePath(dir.filePath("carriers2.dat"))));
         CarrierTable table;
-        const CarrierList list = ReadCarrierList(table, fsPath(dir.filePath("carriers.dat")),
-                                                 fsPath(dir.filePath("carriers2.dat")));
+        const CarrierList list = ReadCarrierList(table, toFilePath(dir.filePath("carriers.dat")),
+                                                 toFilePath(dir.filePath("carriers2.dat")));
         QCOMPARE(list.preselect, std::optional<int>(index));
     }
 
@@ -365,8 +360,8 @@ private slots:
         if (lastChoice != "<none>")
             QVERIFY(writeBytes(dir.filePath("carriers2.dat"), lastChoice));
         CarrierTable table;
-        const CarrierList list = ReadCarrierList(table, fsPath(dir.filePath("carriers.dat")),
-                                                 fsPath(dir.filePath("carriers2.dat")));
+        const CarrierList list = ReadCarrierList(table, toFilePath(dir.filePath("carriers.dat")),
+                                                 toFilePath(dir.filePath("carriers2.dat")));
         QVERIFY(list.fileFound);
         QCOMPARE(int(list.names.size()), carriers);
         QCOMPARE(list.preselect.value_or(-1), preselect);
@@ -377,8 +372,8 @@ private slots:
         CarrierTable table;
         ParseCarrierFile("Earlier;0;0;0;1\n", table);
         QVERIFY(writeBytes(dir.filePath("carriers2.dat"), QByteArray("0")));
-        const CarrierList list = ReadCarrierList(table, fsPath(dir.filePath("carriers.dat")),
-                                                 fsPath(dir.filePath("carriers2.dat")));
+        const CarrierList list = ReadCarrierList(table, toFilePath(dir.filePath("carriers.dat")),
+                                                 toFilePath(dir.filePath("carriers2.dat")));
         QVERIFY(!list.fileFound);
         QVERIFY(list.names.empty());
         QVERIFY(!list.preselect.has_value());
@@ -389,8 +384,8 @@ private slots:
     {
         QVERIFY(QDir(dir.path()).mkdir("carriers.dat"));
         CarrierTable table;
-        const CarrierList list = ReadCarrierList(table, fsPath(dir.filePath("carriers.dat")),
-                                                 fsPath(dir.filePath("carriers2.dat")));
+        const CarrierList list = ReadCarrierList(table, toFilePath(dir.filePath("carriers.dat")),
+                                                 toFilePath(dir.filePath("carriers2.dat")));
         QVERIFY(!list.fileFound);
         QVERIFY(QDir(dir.path()).rmdir("carriers.dat"));
     }
@@ -399,11 +394,12 @@ private slots:
     {
         QVERIFY(writeBytes(dir.filePath("carriers.dat"), QByteArray("One\nTwo\n")));
         QVERIFY(writeBytes(dir.filePath("carriers2.dat"), QByteArray("1")));
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
         CarrierTable table;
-        const CarrierList list = ReadCarrierList(table);
-        QDir::setCurrent(before);
+        CarrierList list;
+        {
+            CurrentFolder current(dir.path());
+            list = ReadCarrierList(table);
+        }
         QVERIFY(list.fileFound);
         QCOMPARE(list.names, (std::vector<std::string>{"One", "Two"}));
         QCOMPARE(list.preselect, std::optional<int>(1));

@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
 
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,18 +11,6 @@
 using namespace testfiles;
 
 namespace {
-
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(path.toStdString());
-}
-
-CameraSettings factory()
-{
-    CameraSettings s;
-    s.ResetAll();
-    return s;
-}
 
 QByteArray sectionBytes(const auto &section)
 {
@@ -165,6 +154,73 @@ private:
     bool userSwitched = false;
 };
 
+QString hex16(std::uint16_t value)
+{
+    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0'));
+}
+
+QString scheduleText(const DaySchedule &schedule)
+{
+    QStringList words;
+    for (std::uint16_t word : schedule.words)
+        words << hex16(word);
+    return words.join(QLatin1Char(' '));
+}
+
+QString destinationText(const Destination &destination, int kind)
+{
+    const QString how = kind == DestinationTo    ? QStringLiteral("To")
+                        : kind == DestinationBcc ? QStringLiteral("BCC")
+                                                 : QStringLiteral("kind %1").arg(kind);
+    return how + QLatin1Char(' ') + QString::fromLatin1(destination.text.c_str());
+}
+
+// Every field of a record by its name: flag words and schedules in hex, counts in decimal,
+// texts as the program reads them.
+QMap<QString, QString> fieldTexts(const CameraSettings &s)
+{
+    const CoreSection &c = s.core;
+    const DualScheduleSection &d = s.dual;
+    const CellularSection &l = s.cellular;
+    QMap<QString, QString> fields = {
+        {"triggerFlags", hex16(c.triggerFlags)},
+        {"pulseCount", QString::number(c.pulseCount)},
+        {"pulseWindow", QString::number(c.pulseWindow)},
+        {"picturesPerTrigger", QString::number(c.picturesPerTrigger)},
+        {"pictureInterval", QString::number(c.pictureInterval)},
+        {"quietPeriod", QString::number(c.quietPeriod)},
+        {"triggerDaySchedule", scheduleText(c.triggerDaySchedule)},
+        {"timeLapseFlags", hex16(c.timeLapseFlags)},
+        {"timeLapseInterval", hex16(c.timeLapseInterval)},
+        {"timeLapseDaySchedule", scheduleText(c.timeLapseDaySchedule)},
+        {"brightness", QString::number(c.brightness)},
+        {"contrast", QString::number(c.contrast)},
+        {"imageFlags", hex16(c.imageFlags)},
+        {"sharpness", QString::number(c.sharpness)},
+        {"saturation", QString::number(c.saturation)},
+        {"label", QString::fromLatin1(s.Label().c_str())},
+        {"optionFlags", hex16(c.optionFlags)},
+        {"loadTime", hex16(c.loadTime)},
+        {"loadDate", hex16(c.loadDate)},
+        {"dayAssignment", hex16(d.dayAssignment)},
+        {"triggerSchedule1", scheduleText(d.triggerSchedule1)},
+        {"triggerSchedule2", scheduleText(d.triggerSchedule2)},
+        {"timeLapseSchedule1", scheduleText(d.timeLapseSchedule1)},
+        {"timeLapseSchedule2", scheduleText(d.timeLapseSchedule2)},
+        {"cellFlags", hex16(l.cellFlags)},
+        {"statusFlags", hex16(l.statusFlags)},
+        {"reserved", hex16(l.reserved)},
+        {"email1", destinationText(UnpackEmailAddress(l.email1), EmailAddressKind(l.email1))},
+        {"email2", destinationText(UnpackEmailAddress(l.email2), EmailAddressKind(l.email2))},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const PhoneNumberWords &words = l.phoneNumbers[i];
+        fields.insert(QStringLiteral("phoneNumber%1").arg(i + 1),
+                      destinationText(UnpackPhoneNumber(words), PhoneNumberKind(words)));
+    }
+    return fields;
+}
+
 } // namespace
 
 class TestSettingsFile : public QObject
@@ -261,10 +317,10 @@ private slots:
 
         CameraSettings s = everythingChanged(); // reading must start from factory values
         RecordedMessages messages;
-        QCOMPARE(ReadSettingsFile(s, fsPath(path), messages), ok);
+        QCOMPARE(ReadSettingsFile(s, toFilePath(path), messages), ok);
 
         QCOMPARE(messages.ids, ok ? std::vector<int>{} : std::vector<int>{108});
-        const CameraSettings f = factory();
+        const CameraSettings f = factorySettings();
         if (ok) {
             QCOMPARE(s.core, f.core);
             QCOMPARE(s.core.tag, 5);
@@ -293,9 +349,9 @@ private slots:
     {
         CameraSettings s = everythingChanged();
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(dir.filePath("absent.cfg")), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(dir.filePath("absent.cfg")), messages));
         QVERIFY(messages.ids.empty());
-        const CameraSettings f = factory();
+        const CameraSettings f = factorySettings();
         QCOMPARE(s.core, f.core);
         QCOMPARE(s.dual, f.dual);
         QCOMPARE(s.cellular, f.cellular);
@@ -308,7 +364,8 @@ private slots:
     {
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(dir.filePath("no/such/folder/Kestra.cfg")), messages));
+        QVERIFY(
+            ReadSettingsFile(s, toFilePath(dir.filePath("no/such/folder/Kestra.cfg")), messages));
         QVERIFY(messages.ids.empty());
     }
 
@@ -317,7 +374,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Kestra.cfg"));
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(!ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(!ReadSettingsFile(s, toFilePath(path), messages));
         QCOMPARE(messages.ids, std::vector<int>{108});
         QVERIFY(QDir().rmdir(path));
     }
@@ -333,7 +390,7 @@ private slots:
             AsOrdinaryUser user;
             if (!user.active())
                 QSKIP("cannot leave root to test permissions");
-            read = ReadSettingsFile(s, fsPath(path), messages);
+            read = ReadSettingsFile(s, toFilePath(path), messages);
         }
         QVERIFY(!read);
         QCOMPARE(messages.ids, std::vector<int>{108});
@@ -344,10 +401,10 @@ private slots:
         // A core-only file: the dual and cellular sections must not keep what was in memory.
         QVERIFY(writeBytes(path, factoryFile().left(74)));
         CameraSettings a = everythingChanged();
-        CameraSettings b = factory();
+        CameraSettings b = factorySettings();
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(a, fsPath(path), messages));
-        QVERIFY(ReadSettingsFile(b, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(a, toFilePath(path), messages));
+        QVERIFY(ReadSettingsFile(b, toFilePath(path), messages));
         QCOMPARE(a.core, b.core);
         QCOMPARE(a.dual, b.dual);
         QCOMPARE(a.cellular, b.cellular);
@@ -368,7 +425,7 @@ private slots:
         QVERIFY(writeBytes(path, layout.file));
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
         QVERIFY(messages.ids.empty());
         QCOMPARE(s.core.tag, 5);
         QCOMPARE(s.core.size, 200);
@@ -405,7 +462,7 @@ private slots:
         QVERIFY(writeBytes(path, file));
         CameraSettings s;
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
         DaySchedule expected;
         expected.words[std::size_t(2 * word)] = std::uint16_t(lowWord);
         expected.words[std::size_t(2 * word + 1)] = std::uint16_t(highWord);
@@ -438,7 +495,7 @@ private slots:
             QVERIFY(writeBytes(path, file));
             CameraSettings s;
             RecordedMessages messages;
-            QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+            QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
             QCOMPARE(int(s.core.pictureInterval), pictureInterval);
             QCOMPARE(int(s.core.imageFlags), imageFlags);
             QVERIFY(!s.PrintBorder());
@@ -454,7 +511,7 @@ private slots:
         QVERIFY(writeBytes(path, oldLayout(1).file));
         CameraSettings s = everythingChanged();
         RecordedMessages messages;
-        QVERIFY(ReadSettingsFile(s, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(s, toFilePath(path), messages));
         QCOMPARE(s.core.label, (std::array<std::uint8_t, 20>{}));
     }
 
@@ -462,9 +519,9 @@ private slots:
 
     void factoryRecordIsWrittenByteForByte()
     {
-        const CameraSettings s = factory();
+        const CameraSettings s = factorySettings();
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
         QVERIFY(messages.ids.empty());
         const QByteArray written = readBytes(path);
         QCOMPARE(written.size(), 234);
@@ -477,7 +534,7 @@ private slots:
 
     void writtenFieldsLandAtTheirOffsets()
     {
-        CameraSettings s = factory();
+        CameraSettings s = factorySettings();
         s.core.quietPeriod = 0x0102;
         s.SetLabel("Z");
         s.core.loadDate = 0xA1B2;
@@ -486,7 +543,7 @@ private slots:
         s.cellular.cellFlags = 0x0708;
         s.cellular.email2[31] = 0x09;
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
         QByteArray expected = factoryFile();
         put16(expected, 12, 0x0102);
         expected[48] = 'Z';
@@ -509,7 +566,7 @@ private slots:
     void writeThenReadGivesTheSameSections()
     {
         QFETCH(int, which);
-        CameraSettings s = which == 1 ? everythingChanged() : factory();
+        CameraSettings s = which == 1 ? everythingChanged() : factorySettings();
         if (which >= 2) {
             const std::uint8_t fill = which == 2 ? 0xFF : 0x00;
             auto core = s.core.encode();
@@ -523,9 +580,9 @@ private slots:
             s.cellular = CellularSection::decode(cellular);
         }
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
         CameraSettings back;
-        QVERIFY(ReadSettingsFile(back, fsPath(path), messages));
+        QVERIFY(ReadSettingsFile(back, toFilePath(path), messages));
         QVERIFY(messages.ids.empty());
         QCOMPARE(sectionBytes(back.core).toHex(' '), sectionBytes(s.core).toHex(' '));
         QCOMPARE(back.dual, s.dual);
@@ -533,15 +590,86 @@ private slots:
 
         // And the second write is the same file again.
         const QByteArray first = readBytes(path);
-        QVERIFY(WriteSettingsFile(back, fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(back, toFilePath(path), messages));
         QCOMPARE(readBytes(path), first);
+    }
+
+    // The file in which every field holds its own value, read field by field: a decoder that
+    // swapped two fields of one size (the dual trigger schedule 2 with time-lapse schedule 1,
+    // phone numbers 1 and 2) passes every file of repeated values, but not this one.
+    void everyFieldOfTheDistinctFileIsReadIntoItsOwnPlace_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        const QList<QPair<const char *, const char *>> fields = {
+            {"triggerFlags", "5a05"},
+            {"pulseCount", "3"},
+            {"pulseWindow", "27"},
+            {"picturesPerTrigger", "7"},
+            {"pictureInterval", "2500"},
+            {"quietPeriod", "45"},
+            {"triggerDaySchedule", "fff0 0fff f00f ff00 00ff 3c3c"},
+            {"timeLapseFlags", "0003"},
+            {"timeLapseInterval", "000f"},
+            {"timeLapseDaySchedule", "0001 0002 0004 0008 0010 0020"},
+            {"brightness", "100"},
+            {"contrast", "150"},
+            {"imageFlags", "56e1"},
+            {"sharpness", "80"},
+            {"saturation", "170"},
+            {"label", "Ridge Cam \u00c5 #42"},
+            {"optionFlags", "8d22"},
+            {"loadTime", "95af"},
+            {"loadDate", "3ee4"},
+            {"dayAssignment", "054a"},
+            {"triggerSchedule1", "1111 1112 1114 1118 1110 1101"},
+            {"triggerSchedule2", "2221 2222 2224 2228 2220 2202"},
+            {"timeLapseSchedule1", "4441 4442 4444 4448 4440 4404"},
+            {"timeLapseSchedule2", "8881 8882 8884 8888 8880 8808"},
+            {"cellFlags", "0005"},
+            {"statusFlags", "0009"},
+            {"reserved", "beef"},
+            {"phoneNumber1", "To 555-0101"},
+            {"phoneNumber2", "BCC 555 0102"},
+            {"phoneNumber3", "To 1-800-555-0199"},
+            {"phoneNumber4", "BCC 01632 960123"},
+            {"email1", "To north@example.org"},
+            {"email2", "BCC ops.team@example.net"},
+        };
+        for (const auto &[field, value] : fields)
+            QTest::newRow(field) << QString::fromLatin1(field) << QString::fromUtf8(value);
+    }
+    void everyFieldOfTheDistinctFileIsReadIntoItsOwnPlace()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        CameraSettings s = everythingChanged();
+        RecordedMessages messages;
+        QVERIFY(ReadSettingsFile(s, toFilePath(everyFieldDistinctFile()), messages));
+        QVERIFY(messages.ids.empty());
+        const QMap<QString, QString> fields = fieldTexts(s);
+        QVERIFY2(fields.contains(field), qPrintable(field));
+        QCOMPARE(fields.value(field), value);
+    }
+
+    // Written back, the distinct file comes out byte for byte as it went in.
+    void theDistinctFileIsWrittenBackByteForByte()
+    {
+        const QByteArray original = readBytes(everyFieldDistinctFile());
+        QCOMPARE(original.size(), 234);
+        CameraSettings s;
+        RecordedMessages messages;
+        QVERIFY(ReadSettingsFile(s, toFilePath(everyFieldDistinctFile()), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(path), messages));
+        QVERIFY(messages.ids.empty());
+        QCOMPARE(readBytes(path).toHex(' '), original.toHex(' '));
     }
 
     void writeReplacesALongerFileWhole()
     {
         QVERIFY(writeBytes(path, QByteArray(4096, 'x')));
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(readBytes(path), factoryFile());
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
     }
@@ -551,7 +679,7 @@ private slots:
         QVERIFY(writeBytes(path, QByteArray("old")));
         QVERIFY(::chmod(path.toLocal8Bit().constData(), 0640) == 0);
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         struct stat info;
         QVERIFY(::stat(path.toLocal8Bit().constData(), &info) == 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0640));
@@ -561,7 +689,7 @@ private slots:
     {
         const mode_t old = ::umask(022);
         RecordedMessages messages;
-        const bool written = WriteSettingsFile(factory(), fsPath(path), messages);
+        const bool written = WriteSettingsFile(factorySettings(), toFilePath(path), messages);
         ::umask(old);
         QVERIFY(written);
         struct stat info;
@@ -573,14 +701,14 @@ private slots:
     {
         const QString missing = dir.filePath("VELOMAR/Kestra.cfg");
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(factory(), fsPath(missing), messages));
+        QVERIFY(!WriteSettingsFile(factorySettings(), toFilePath(missing), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         QVERIFY(!QFile::exists(missing));
         QVERIFY(folderEntries(dir.path()).isEmpty());
 
         FileErrorCause cause = FileErrorCause::None;
         const std::array<std::uint8_t, 1> byte{0};
-        QVERIFY(!WriteFileReplacing(fsPath(missing), byte, cause));
+        QVERIFY(!WriteFileReplacing(toFilePath(missing), byte, cause));
         QCOMPARE(cause, FileErrorCause::NotFound);
     }
 
@@ -588,7 +716,7 @@ private slots:
     {
         QVERIFY(QDir(dir.path()).mkpath("Kestra.cfg/inside"));
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(!WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(messages.ids, std::vector<int>{109});
         QVERIFY(QFileInfo(path).isDir());
         QVERIFY(QFileInfo(path + "/inside").isDir());
@@ -607,9 +735,9 @@ private slots:
             AsOrdinaryUser user;
             if (!user.active())
                 QSKIP("cannot leave root to test permissions");
-            written = WriteSettingsFile(factory(), fsPath(path), messages);
+            written = WriteSettingsFile(factorySettings(), toFilePath(path), messages);
             const std::array<std::uint8_t, 1> byte{0};
-            written = WriteFileReplacing(fsPath(path), byte, cause) || written;
+            written = WriteFileReplacing(toFilePath(path), byte, cause) || written;
         }
         QVERIFY(!written);
         QCOMPARE(cause, FileErrorCause::AccessDenied);
@@ -629,7 +757,8 @@ private slots:
             AsOrdinaryUser user;
             if (!user.active())
                 QSKIP("cannot leave root to test permissions");
-            written = WriteSettingsFile(factory(), fsPath(locked + "/Kestra.cfg"), messages);
+            written =
+                WriteSettingsFile(factorySettings(), toFilePath(locked + "/Kestra.cfg"), messages);
         }
         QVERIFY(!written);
         QCOMPARE(messages.ids, std::vector<int>{109});
@@ -647,11 +776,12 @@ private slots:
         QFETCH(QString, target);
         if (target.contains("%1"))
             target = target.arg(dir.path());
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
         RecordedMessages messages;
-        const bool written = WriteSettingsFile(factory(), fsPath(target), messages);
-        QDir::setCurrent(before);
+        bool written = false;
+        {
+            CurrentFolder current(dir.path());
+            written = WriteSettingsFile(factorySettings(), toFilePath(target), messages);
+        }
         QVERIFY(!written);
         QCOMPARE(messages.ids, std::vector<int>{109});
         QVERIFY(folderEntries(dir.path()).isEmpty());
@@ -695,7 +825,7 @@ private slots:
             QVERIFY(writeBytes(entry, QByteArray(234, 'x')));
 
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(readBytes(path), factoryFile());
         QStringList expected{"Kestra.cfg"};
         if (!removed)
@@ -711,15 +841,15 @@ private slots:
         std::filesystem::path inProgress;
         FileErrorCause cause = FileErrorCause::None;
         platform::NativeFile other =
-            platform::NativeFile::createBeside(fsPath(path), inProgress, cause);
+            platform::NativeFile::createBeside(toFilePath(path), inProgress, cause);
         QVERIFY(other.isOpen());
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QVERIFY(std::filesystem::exists(inProgress));
 
         // Once that save has ended without putting it in place, it is a leftover.
         other = platform::NativeFile();
-        QVERIFY(WriteSettingsFile(factory(), fsPath(path), messages));
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
     }
 
@@ -727,11 +857,12 @@ private slots:
     {
         // The local copy may be the bare name "Kestra.cfg"; its temporary file must then
         // live in the current folder too.
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
         RecordedMessages messages;
-        const bool written = WriteSettingsFile(factory(), kSettingsFileName, messages);
-        QDir::setCurrent(before);
+        bool written = false;
+        {
+            CurrentFolder current(dir.path());
+            written = WriteSettingsFile(factorySettings(), kSettingsFileName, messages);
+        }
         QVERIFY(written);
         QCOMPARE(readBytes(path), factoryFile());
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});

@@ -3,6 +3,8 @@
 // The keyboard's way through a window, walked as a person walks it: Tab, or Shift+Tab, from
 // wherever the focus is.
 
+#include "find_control.h"
+
 #include <QApplication>
 #include <QStringList>
 #include <QTest>
@@ -40,18 +42,12 @@ struct TabWalk
     QStringList backward;
 };
 
-inline TabWalk walkBothWays(QWidget *window, const QStringList &chain)
+inline TabWalk walkBothWays(QWidget *window, const QStringList &chain, Here here = {})
 {
-    const auto find = [window](const QString &name) {
-        auto *w = window->findChild<QWidget *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    };
     const qsizetype steps = chain.size() - 1;
     TabWalk walk;
-    walk.forward = tabChain(find(chain.first()), steps);
-    walk.backward = tabChain(find(chain.last()), steps, true);
+    walk.forward = tabChain(findControl(window, chain.first(), here), steps);
+    walk.backward = tabChain(findControl(window, chain.last(), here), steps, true);
     std::reverse(walk.backward.begin(), walk.backward.end());
     return walk;
 }

@@ -4,38 +4,17 @@
 // velomar_app.
 
 #include "app/kestra_sheet.h"
-#include "fake_platform.h"
-#include "framework/file_paths.h"
-#include "scripted_messages.h"
-#include "settings/settings_file.h"
+#include "gui_run.h"
 
-#include <QAbstractButton>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
-// Makes `path` the current folder while it lives: the sheet writes carriers2.dat there and
-// the Cellular page reads the carrier files from it.
-class CurrentFolder
-{
-public:
-    explicit CurrentFolder(const QString &path) : previous(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(previous); }
-    CurrentFolder(const CurrentFolder &) = delete;
-    CurrentFolder &operator=(const CurrentFolder &) = delete;
-
-private:
-    QString previous;
-};
+using testfiles::factorySettings;
+using testfiles::readBytes;
+using testfiles::settingsFileBytes;
+using testfiles::writeBytes;
 
 // Settings-file messages that no test expects: any of them fails it.
 class NoFileMessages : public SettingsFileMessages
@@ -44,61 +23,35 @@ public:
     void ShowFileError(int id) override { QFAIL(qPrintable(QStringLiteral("message %1").arg(id))); }
 };
 
-inline QByteArray readFileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-// The 234 bytes a settings file holds for `settings`.
-inline QByteArray settingsFileBytes(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-}
-
-inline CameraSettings factorySettings()
-{
-    CameraSettings settings;
-    settings.ResetAll();
-    return settings;
-}
-
-// The main sheet over a local copy and a card folder in a temporary folder, which is also the
+// The main sheet over a local copy and a card folder in a work folder, which is also the
 // current folder. The keyboard state is read when the sheet is made: set platform.shift and
 // platform.ctrl before open().
-struct SheetRun
+struct SheetRun : GuiRun
 {
     SheetRun()
         : localPath(folder.filePath(QStringLiteral("Kestra.cfg"))),
-          cardPath(folder.filePath(QStringLiteral("card/Kestra.cfg"))), current(folder.path())
+          cardPath(folder.filePath(QStringLiteral("card/Kestra.cfg")))
     {
         QDir(folder.path()).mkdir(QStringLiteral("card"));
     }
-    ~SheetRun() { sheet.reset(); }
 
-    void writeLocal(const CameraSettings &values) const
+    [[nodiscard]] bool writeLocal(const CameraSettings &values) const
     {
         NoFileMessages quiet;
-        QVERIFY(WriteSettingsFile(values, toFilePath(localPath), quiet));
+        return WriteSettingsFile(values, toFilePath(localPath), quiet);
     }
-    CameraSettings read(const QString &path) const
+    // Reads a written settings file into `values`; false when it cannot be read.
+    [[nodiscard]] bool read(const QString &path, CameraSettings &values) const
     {
-        CameraSettings values;
         NoFileMessages quiet;
-        if (!ReadSettingsFile(values, toFilePath(path), quiet))
-            qFatal("cannot read %s", qPrintable(path));
-        return values;
+        return ReadSettingsFile(values, toFilePath(path), quiet);
     }
 
-    void open()
+    [[nodiscard]] bool open()
     {
         sheet = std::make_unique<CKestraSheet>(settings, app);
         sheet->SetPaths(localPath, cardPath);
-        sheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(sheet.get()));
+        return showActive(sheet.get());
     }
 
     QPushButton *button(PropertySheet::StandardButton which) const { return sheet->button(which); }
@@ -106,32 +59,13 @@ struct SheetRun
     {
         QTest::mouseClick(button(which), Qt::LeftButton);
     }
-    void clickTab(int index) const
-    {
-        QTabBar *bar = sheet->tabWidget()->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-    template <typename T> T *find(const char *name) const
-    {
-        T *child = sheet->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
-    void click(const char *name) const
-    {
-        QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton);
-    }
+    void clickTab(int index) const { ::clickTab(sheet.get(), index); }
 
-    FakePlatformServices platform;
-    ScriptedMessages messages;
-    QTemporaryDir folder;
+    testfiles::WorkFolder folder;
     QString localPath;
     QString cardPath;
-    CameraSettings settings;
-    AppState app;
     std::unique_ptr<CKestraSheet> sheet;
 
-private:
-    CurrentFolder current;
+protected:
+    QWidget *window() const override { return sheet.get(); }
 };

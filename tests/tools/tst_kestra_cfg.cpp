@@ -23,11 +23,6 @@ struct Run
     QByteArray err;
 };
 
-std::filesystem::path fsPath(const QString &path)
-{
-    return std::filesystem::path(path.toStdString());
-}
-
 QJsonArray scheduleJson(const DaySchedule &schedule)
 {
     QJsonArray words;
@@ -651,7 +646,7 @@ private slots:
         s.cellular.email2 = PackEmailAddress("x@y.z", true);
         s.cellular.email2[30] |= 0x03; // kind 3, as stored
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(file("rich.cfg")), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(file("rich.cfg")), messages));
 
         const QJsonObject json = showJson("rich.cfg");
         QCOMPARE(json.keys(), (QStringList{"cellular", "core", "dual", "settings"}));
@@ -703,6 +698,64 @@ private slots:
         QCOMPARE(cellular["email2"].toObject(), destination("x@y.z", false, 3));
     }
 
+    // The file in which every field holds its own value: each field's name goes with its own
+    // value, so that two fields swapped between the file and the JSON show.
+    void jsonOfTheDistinctFileNamesEachFieldsOwnValue()
+    {
+        const QJsonObject json = showJson(everyFieldDistinctFile());
+        const auto schedule = [](std::initializer_list<int> words) {
+            QJsonArray array;
+            for (int word : words)
+                array.append(word);
+            return array;
+        };
+        const QJsonObject core = {
+            {"triggerFlags", 0x5A05},
+            {"pulseCount", 3},
+            {"pulseWindow", 27},
+            {"picturesPerTrigger", 7},
+            {"pictureInterval", 2500},
+            {"quietPeriod", 45},
+            {"triggerDaySchedule", schedule({0xFFF0, 0x0FFF, 0xF00F, 0xFF00, 0x00FF, 0x3C3C})},
+            {"timeLapseFlags", 0x0003},
+            {"timeLapseInterval", 0x000F},
+            {"timeLapseDaySchedule", schedule({0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0020})},
+            {"brightness", 100},
+            {"contrast", 150},
+            {"imageFlags", 0x56E1},
+            {"sharpness", 80},
+            {"saturation", 170},
+            {"label", QStringLiteral("Ridge Cam \u00C5 #42")},
+            {"optionFlags", 0x8D22},
+            {"loadTime", 0x95AF},
+            {"loadDate", 0x3EE4},
+        };
+        QCOMPARE(json["core"].toObject(), core);
+        const QJsonObject dual = {
+            {"dayAssignment", 0x054A},
+            {"triggerSchedule1", schedule({0x1111, 0x1112, 0x1114, 0x1118, 0x1110, 0x1101})},
+            {"triggerSchedule2", schedule({0x2221, 0x2222, 0x2224, 0x2228, 0x2220, 0x2202})},
+            {"timeLapseSchedule1", schedule({0x4441, 0x4442, 0x4444, 0x4448, 0x4440, 0x4404})},
+            {"timeLapseSchedule2", schedule({0x8881, 0x8882, 0x8884, 0x8888, 0x8880, 0x8808})},
+        };
+        QCOMPARE(json["dual"].toObject(), dual);
+        const auto destination = [](const char *text, bool bcc) {
+            return QJsonObject{
+                {"text", QString::fromLatin1(text)}, {"bcc", bcc}, {"kind", bcc ? 2 : 1}};
+        };
+        const QJsonObject cellular = {
+            {"cellFlags", 0x0005},
+            {"statusFlags", 0x0009},
+            {"phoneNumber1", destination("555-0101", false)},
+            {"phoneNumber2", destination("555 0102", true)},
+            {"phoneNumber3", destination("1-800-555-0199", false)},
+            {"phoneNumber4", destination("01632 960123", true)},
+            {"email1", destination("north@example.org", false)},
+            {"email2", destination("ops.team@example.net", true)},
+        };
+        QCOMPARE(json["cellular"].toObject(), cellular);
+    }
+
     void jsonKeysComeInTheRecordsOrder()
     {
         QVERIFY(writeBytes(file("Kestra.cfg"), factoryFile()));
@@ -740,7 +793,7 @@ private slots:
         s.cellular.phoneNumbers[0] = PackPhoneNumber("1-555-555-1212", false);
         s.cellular.email2 = PackEmailAddress("boss@example.com", true);
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(file("Kestra.cfg")), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(file("Kestra.cfg")), messages));
 
         const Run r = run({"show", "Kestra.cfg"});
         QCOMPARE(r.exitCode, 0);
@@ -779,7 +832,7 @@ private slots:
                    "2J\xe9");
         s.cellular.email1 = PackEmailAddress("x\x1b[2J@example.com", false);
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(s, fsPath(file("Kestra.cfg")), messages));
+        QVERIFY(WriteSettingsFile(s, toFilePath(file("Kestra.cfg")), messages));
 
         const Run r = run({"show", "Kestra.cfg"});
         QCOMPARE(r.exitCode, 0);

@@ -1,8 +1,10 @@
 #pragma once
 
-// Helpers shared by the settings-file tests: the factory file spelt out byte by byte, and
-// plain byte-level file access that does not go through the code under test.
+// Helpers shared by every test that handles files: the factory file spelt out byte by byte,
+// plain byte-level file access that does not go through the code under test, and a temporary
+// folder that is the current folder while a test runs.
 
+#include "framework/file_paths.h"
 #include "settings/settings_file.h"
 
 #include <QByteArray>
@@ -10,11 +12,26 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <vector>
 
 namespace testfiles {
+
+inline CameraSettings factorySettings()
+{
+    CameraSettings settings;
+    settings.ResetAll();
+    return settings;
+}
+
+// The 234 bytes a settings file holds for `settings`.
+inline QByteArray settingsFileBytes(const CameraSettings &settings)
+{
+    const auto bytes = EncodeSettingsFile(settings);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+}
 
 // The 234 bytes of a settings file holding the factory values.
 inline QByteArray factoryFile()
@@ -34,6 +51,14 @@ inline QByteArray factoryFile()
                       QByteArray(48, char(0xFF)); // tag 1, size 50, days 0, four schedules on
     QByteArray cellular = QByteArray::fromHex("00016600") + QByteArray(102, char(0));
     return core + dual + cellular;
+}
+
+// tests/data/settings/every-field-distinct.cfg: a 234-byte settings file in which every field
+// holds a value of its own, so that two fields swapped anywhere between the bytes and the
+// record show. Written by hand from the file layout, not by the program.
+inline QString everyFieldDistinctFile()
+{
+    return QStringLiteral(VELOMAR_TEST_DATA "/settings/every-field-distinct.cfg");
 }
 
 // Puts a little-endian u16 at `offset`.
@@ -62,6 +87,42 @@ inline QByteArray readBytes(const QString &path)
         return QByteArray("<unreadable>");
     return file.readAll();
 }
+
+// Makes `path` the current folder while it lives: the editor reads and writes its carrier
+// files and the user guide there by their bare names.
+class CurrentFolder
+{
+public:
+    explicit CurrentFolder(const QString &path) : previous(QDir::currentPath())
+    {
+        QDir::setCurrent(path);
+    }
+    ~CurrentFolder() { QDir::setCurrent(previous); }
+    CurrentFolder(const CurrentFolder &) = delete;
+    CurrentFolder &operator=(const CurrentFolder &) = delete;
+
+private:
+    QString previous;
+};
+
+// A fresh temporary folder that is the current folder while it lives.
+class WorkFolder
+{
+public:
+    WorkFolder() : current(folder.path()) {}
+
+    QString path() const { return folder.path(); }
+    QString filePath(const QString &name) const { return folder.filePath(name); }
+    [[nodiscard]] bool write(const QString &name, const QByteArray &bytes) const
+    {
+        return writeBytes(filePath(name), bytes);
+    }
+    QByteArray read(const QString &name) const { return readBytes(filePath(name)); }
+
+private:
+    QTemporaryDir folder;
+    CurrentFolder current;
+};
 
 // Every name in a folder, hidden ones too, sorted.
 inline QStringList folderEntries(const QString &folder)
