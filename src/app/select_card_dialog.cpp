@@ -1,5 +1,6 @@
 #include "app/select_card_dialog.h"
 
+#include "framework/accessible_names.h"
 #include "framework/message_service.h"
 
 #include <QDir>
@@ -35,6 +36,8 @@ CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
     cardList->setSortingEnabled(false);
     cardList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     prompt->setBuddy(cardList);
+    // A list view takes no name from its label.
+    setAccessibleLabel(cardList, withoutAccessKey(prompt->text()));
 
     auto *ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));
