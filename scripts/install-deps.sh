@@ -11,6 +11,9 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 dosfstools
     # libraries
     qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev
+    # Qt's private headers: the accessibility tests switch Qt's accessibility on, as an assistive
+    # tool on a desktop does, which only Qt's platform layer can do
+    qt6-base-private-dev
     # runtime: card discovery reads lsblk, the GUI tests need a font
     util-linux fonts-dejavu-core
     # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test
@@ -20,8 +23,9 @@ packages=(
     qt6-svg-dev desktop-file-utils appstream dpkg-dev lintian
     # the manual pages: Markdown to roff (and to HTML for the Windows zip)
     pandoc
-    # end-to-end tests: the editor on a private X server driven by keystrokes
-    xvfb xdotool python3
+    # end-to-end tests: the editor on a private X server driven by keystrokes, and read and
+    # worked as a screen reader does, over AT-SPI on a session bus of the test's own
+    xvfb xdotool python3 at-spi2-core python3-pyatspi dbus-daemon dbus-bin
 )
 
 missing=()

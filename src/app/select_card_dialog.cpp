@@ -1,6 +1,6 @@
 #include "app/select_card_dialog.h"
 
-#include "framework/accessible_names.h"
+#include "framework/accessibility.h"
 #include "framework/message_service.h"
 
 #include <QDir>

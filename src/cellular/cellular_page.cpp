@@ -1,7 +1,7 @@
 #include "cellular/cellular_page.h"
 
 #include "controls/char_filter_edit.h"
-#include "framework/accessible_names.h"
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "resources/string_table.h"

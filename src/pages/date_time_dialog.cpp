@@ -1,7 +1,7 @@
 #include "pages/date_time_dialog.h"
 
 #include "controls/number_edit.h"
-#include "framework/accessible_names.h"
+#include "framework/accessibility.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 

@@ -1,6 +1,6 @@
 #include "pages/time_lapse_page.h"
 
-#include "framework/accessible_names.h"
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "schedule/schedule_sheet.h"

@@ -1,6 +1,6 @@
 #include "schedule/schedule_dual_page.h"
 
-#include "framework/accessible_names.h"
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_page.h"

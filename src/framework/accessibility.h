@@ -12,3 +12,9 @@ QString withoutAccessKey(const QString &text);
 // that has it as buddy (its own name is its current entry), so a list gets a hidden label
 // holding the name as well.
 void setAccessibleLabel(QWidget *control, const QString &name);
+
+// Check boxes and radio buttons as assistive technology sees them, but with a Toggle action
+// that clicks them as a person does. Qt's own toggles them quietly, and the windows, which act
+// on clicks, would not follow (a quickset chosen that way would leave its controls disabled).
+// Installed by every framework window when it is made.
+void clickOnAccessibleToggle();
