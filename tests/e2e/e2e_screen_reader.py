@@ -361,6 +361,8 @@ def main():
         if server:
             server.stop()
         show_logs()
+        if not args.keep:
+            shutil.rmtree(root, ignore_errors=True)
 
     watchdog = Watchdog(TOTAL_SECONDS, give_up)
     server = XServer()
