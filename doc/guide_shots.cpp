@@ -85,7 +85,8 @@ public:
     }
 };
 
-// Two made-up cards: one with a volume name and FAT32, one without a name and FAT16.
+// Three made-up cards: one with a volume name and FAT32, one without a name and FAT16, and one
+// that the desktop has not mounted.
 class GuideVolumes : public platform::VolumeSource
 {
 public:
@@ -99,6 +100,10 @@ public:
         if (root == "/media/user/TRAIL")
             return platform::VolumeInformation{"TRAIL", "FAT32"};
         return platform::VolumeInformation{"", "FAT"};
+    }
+    std::vector<platform::UnmountedVolume> unmountedVolumes() override
+    {
+        return {{true, {"SPARE", "FAT32", "5E1F-92A0", "/dev/sdc1"}}};
     }
 };
 

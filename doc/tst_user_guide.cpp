@@ -111,6 +111,9 @@ private slots:
             "The help file was not found.",
             "No removable card found.  Insert a properly formatted card and select retry or "
             "continue read-only.",
+            "You are not allowed to mount the card %1.\n\nMount it with your file manager, or "
+            "ask your administrator for permission, and then choose it again.",
+            "The card %1 could not be mounted.\n\n%2",
         };
         for (const char *text : framework)
             QTest::newRow(text) << QString::fromUtf8(text);

@@ -9,13 +9,15 @@ packages=(
     # the Windows build of kestra-cfg, and running it under Wine in its tests (mkfs.fat makes
     # the FAT images that stand for cards there)
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 dosfstools
-    # libraries
-    qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev
+    # libraries (sd-bus of libsystemd-dev talks to UDisks2 over the system D-Bus)
+    qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev libsystemd-dev
     # Qt's private headers: the accessibility tests switch Qt's accessibility on, as an assistive
     # tool on a desktop does, which only Qt's platform layer can do
     qt6-base-private-dev
-    # runtime: card discovery reads lsblk, the GUI tests need a font
+    # runtime: card discovery reads lsblk where no UDisks2 answers, the GUI tests need a font
     util-linux fonts-dejavu-core
+    # a fake UDisks2 for the card tests, on a private bus of their own
+    dbus-daemon python3-dbusmock
     # the user guide: Markdown to HTML to PDF, and reading the PDF back in its test
     python3-markdown weasyprint poppler-utils
     # desktop integration: the bitmap icon, checks of the desktop entry and the AppStream
@@ -25,7 +27,7 @@ packages=(
     pandoc
     # end-to-end tests: the editor on a private X server driven by keystrokes, and read and
     # worked as a screen reader does, over AT-SPI on a session bus of the test's own
-    xvfb xdotool python3 at-spi2-core python3-pyatspi dbus-daemon dbus-bin
+    xvfb xdotool python3 at-spi2-core python3-pyatspi dbus-bin
 )
 
 missing=()

@@ -39,7 +39,14 @@ bool ScanCards(platform::VolumeSource &volumes, CardLists &lists)
         if (settings.open(QIODevice::ReadOnly))
             lists.rootsWithSettings.append(settings.fileName());
     }
-    return !lists.candidateRoots.isEmpty();
+    for (const platform::UnmountedVolume &volume : volumes.unmountedVolumes()) {
+        const QString fileSystem = QString::fromStdString(volume.information.fileSystemName);
+        if (volume.removable && IsCardFileSystem(fileSystem))
+            lists.unmountedCards.append({QString::fromStdString(volume.information.device),
+                                         QString::fromStdString(volume.information.volumeName),
+                                         fileSystem});
+    }
+    return !lists.candidateRoots.isEmpty() || !lists.unmountedCards.isEmpty();
 }
 
 CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent)
@@ -48,6 +55,12 @@ CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent)
     if (!selectDialog.ScanCards()) {
         for (;;) {
             CNoCardDlg noCard(parent);
+            // A card that arrives while the dialog is open goes on as Retry would.
+            QObject::connect(&selectDialog, &CSelectCardDlg::cardsScanned, &noCard,
+                             [&noCard](bool found) {
+                                 if (found)
+                                     noCard.done(CNoCardDlg::Retry);
+                             });
             const int answer = noCard.exec();
             if (answer == CNoCardDlg::ContinueReadOnly)
                 return {CardOutcome::ContinueReadOnly, {}};
@@ -60,7 +73,8 @@ CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent)
 
     // Only a single card that already holds its file is taken without asking.
     const CardLists &cards = selectDialog.cards();
-    if (cards.candidateRoots.size() == 1 && cards.rootsWithSettings.size() == 1)
+    if (cards.candidateRoots.size() == 1 && cards.rootsWithSettings.size() == 1 &&
+        cards.unmountedCards.isEmpty())
         return {CardOutcome::CardPath, cards.rootsWithSettings.front()};
 
     if (selectDialog.exec() == QDialog::Accepted && !selectDialog.selectedPath().isEmpty())

@@ -5,10 +5,19 @@
 
 #include "platform/card_volumes.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 class QWidget;
+
+// A removable FAT card that the system knows but has not mounted: choosing it mounts it.
+struct UnmountedCard
+{
+    QString device;         // what VolumeSource::mount() takes: "/dev/sdb1"
+    QString volumeName;     // as the system gives it
+    QString fileSystemName; // "FAT" or "FAT32", as the system gives it
+};
 
 // The cards one scan found.
 struct CardLists
@@ -17,6 +26,9 @@ struct CardLists
     QStringList candidateRoots;
     // Settings paths of those candidates on which the file can be opened, in the same order.
     QStringList rootsWithSettings;
+    // The cards that could be mounted for the user, in device order; none where the system
+    // mounts every card itself.
+    QList<UnmountedCard> unmountedCards;
 };
 
 // "E:\VELOMAR" / "/media/user/TRAIL/VELOMAR".
@@ -28,7 +40,7 @@ QString CardSettingsPath(const QString &root);
 // is gone, in any case.
 bool IsCardFileSystem(const QString &fileSystemName);
 
-// Fills `lists` afresh from `volumes`; true when there is at least one candidate.
+// Fills `lists` afresh from `volumes`; true when there is at least one card, mounted or not.
 bool ScanCards(platform::VolumeSource &volumes, CardLists &lists);
 
 enum class CardOutcome
@@ -45,8 +57,9 @@ struct CardSelection
 };
 
 // The whole choice of the card: scans, shows CNoCardDlg while there is none (Retry scans
-// again), takes a single card that already holds its settings file without asking, and lets
-// the user pick from CSelectCardDlg otherwise. The dialogs run modally with exec() over
+// again, and so does a card that arrives while it is open, where the source tells of that),
+// takes a single card that already holds its settings file without asking, and lets the user
+// pick from CSelectCardDlg otherwise. The dialogs run modally with exec() over
 // `parent`; tests answer them from QTimer callbacks through QApplication::activeModalWidget()
 // and the dialogs' object names (tests/support/modal_script.h does that).
 CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent = nullptr);

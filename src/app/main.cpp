@@ -60,7 +60,7 @@ int main(int argc, char **argv)
         application.installEventFilter(shownReport.get());
     }
 
-    const std::unique_ptr<platform::VolumeSource> volumes = platform::CreateSystemVolumeSource();
+    const std::unique_ptr<platform::VolumeSource> volumes = platform::CreateDesktopVolumeSource();
     CSettingsApp app;
     app.InitInstance(QApplication::arguments().mid(1), *volumes);
     return 0;

@@ -4,6 +4,7 @@
 // operating system. The rules that make a drive a card (file system, settings file) are the
 // application's and live in one place there; these sources only answer what the system says.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,11 +22,38 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// What the system reports for a mounted volume, untouched: the caller trims and compares.
+// What the system reports for a volume, untouched: the caller trims and compares.
 struct VolumeInformation
 {
     std::string volumeName;     // may be empty or padded with blanks
     std::string fileSystemName; // "FAT", "FAT32", "NTFS", "exFAT", ...
+    std::string serial = {};    // "0A1B-2C3D", as FAT volume ids are shown; empty when unknown
+    // The device the volume lives on ("/dev/sdb1"), which mount() takes and which stays the
+    // same when the volume is mounted; empty where the source does not name devices.
+    std::string device = {};
+};
+
+// A volume the system knows of but has not mounted: the desktop mounts such volumes for the
+// user on request.
+struct UnmountedVolume
+{
+    bool removable = false;
+    VolumeInformation information;
+};
+
+// How a request to mount a volume ended.
+struct MountResult
+{
+    enum class Outcome
+    {
+        Mounted,
+        Dismissed,     // the user closed the system's password prompt
+        NotAuthorized, // the system does not let this user mount it
+        Failed,
+    };
+    Outcome outcome = Outcome::Failed;
+    std::string mountPoint; // where the volume is now, when mounted
+    std::string message;    // the system's own words, when not
 };
 
 class VolumeSource
@@ -39,7 +67,30 @@ public:
     virtual bool isRemovable(const std::string &root) = 0;
     // Asked afresh on every call: a card can be pulled out between two queries.
     virtual std::optional<VolumeInformation> volumeInformation(const std::string &root) = 0;
+
+    // The volumes that could be mounted for the user, in device order; none from a source
+    // that cannot mount (there, every volume the user can reach is mounted already).
+    virtual std::vector<UnmountedVolume> unmountedVolumes() { return {}; }
+
+    using MountDone = std::function<void(const MountResult &)>;
+    // Mounts the volume on `device` as the desktop would. The system may first ask the user
+    // for a password in a window of its own, so this does not wait: `done` is called once the
+    // system has answered, from dispatchEvents(), or before this returns when it cannot ask.
+    virtual void mount(const std::string &device, MountDone done);
+
+    // A source that hears of changes (cards inserted, pulled, mounted) offers a descriptor
+    // that turns readable when one has arrived; the owner's event loop then calls
+    // dispatchEvents(). -1 when the source hears of nothing, or no longer does.
+    virtual int eventDescriptor() { return -1; }
+    // Takes what has arrived: finished mounts get their answer, and the result tells whether
+    // volumes may have come, gone, been mounted or unmounted since the last call.
+    virtual bool dispatchEvents() { return false; }
 };
+
+inline void VolumeSource::mount(const std::string &device, MountDone done)
+{
+    done({MountResult::Outcome::Failed, {}, "Mounting " + device + " is not supported here."});
+}
 
 // The card folder under `root` ("E:\VELOMAR", "/media/user/TRAIL/VELOMAR"); strings, not
 // std::filesystem paths, because "E:" / "VELOMAR" would make a drive-relative path.
@@ -53,5 +104,9 @@ inline std::string cardFolder(std::string_view root)
 
 // The source that asks this machine.
 std::unique_ptr<VolumeSource> CreateSystemVolumeSource();
+
+// The source for the editor on a desktop: on Linux UDisks2, which mounts cards for the user
+// and tells when cards come and go, where it answers; CreateSystemVolumeSource() otherwise.
+std::unique_ptr<VolumeSource> CreateDesktopVolumeSource();
 
 } // namespace platform

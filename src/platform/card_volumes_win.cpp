@@ -65,4 +65,10 @@ std::unique_ptr<VolumeSource> CreateSystemVolumeSource()
     return std::make_unique<Win32VolumeSource>();
 }
 
+// Windows mounts every volume itself, and the card dialogs scan again on Retry.
+std::unique_ptr<VolumeSource> CreateDesktopVolumeSource()
+{
+    return CreateSystemVolumeSource();
+}
+
 } // namespace platform

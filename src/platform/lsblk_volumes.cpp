@@ -61,6 +61,12 @@ std::string firstMountPoint(const json &device)
 // malformed output from exhausting the stack.
 constexpr int kMaxDepth = 64;
 
+// SD and MMC cards in a slot of the computer's own (not a USB reader) are mmcblk devices.
+bool isCardSlot(std::string_view name)
+{
+    return name.starts_with("mmcblk");
+}
+
 // Partitions of older lsblk versions do not always repeat the removable flags of their
 // disk, so a device counts as removable when any device above it does.
 void collect(const json &devices, bool parentRemovable, int depth, std::vector<LsblkDevice> &out)
@@ -72,7 +78,8 @@ void collect(const json &devices, bool parentRemovable, int depth, std::vector<L
             continue;
         LsblkDevice device;
         device.name = textValue(entry, "name");
-        device.removable = parentRemovable || flagValue(entry, "rm") || flagValue(entry, "hotplug");
+        device.removable = parentRemovable || flagValue(entry, "rm") ||
+                           (flagValue(entry, "hotplug") && isCardSlot(device.name));
         device.fsType = textValue(entry, "fstype");
         device.fsVersion = textValue(entry, "fsver");
         device.label = textValue(entry, "label");
@@ -95,7 +102,8 @@ std::string_view withoutLeadingZeros(std::string_view digits)
     return digits;
 }
 
-// Numbers inside names compare by value, so that sdb2 comes before sdb10.
+} // namespace
+
 bool deviceNameLess(std::string_view a, std::string_view b)
 {
     std::size_t i = 0;
@@ -125,6 +133,8 @@ bool deviceNameLess(std::string_view a, std::string_view b)
     }
     return a.size() - i < b.size() - j;
 }
+
+namespace {
 
 std::string upperAscii(std::string text)
 {
@@ -161,12 +171,17 @@ std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
 
 std::optional<std::string> fileSystemName(const LsblkDevice &device)
 {
-    if (device.fsType != "vfat")
-        return device.fsType;
-    const std::string version = upperAscii(device.fsVersion);
-    if (version == "FAT32")
+    return fileSystemName(device.fsType, device.fsVersion);
+}
+
+std::optional<std::string> fileSystemName(std::string_view type, std::string_view version)
+{
+    if (type != "vfat")
+        return std::string(type);
+    const std::string upper = upperAscii(std::string(version));
+    if (upper == "FAT32")
         return std::string("FAT32");
-    if (version == "FAT12" || version == "FAT16")
+    if (upper == "FAT12" || upper == "FAT16")
         return std::string("FAT");
     return std::nullopt;
 }

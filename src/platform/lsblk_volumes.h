@@ -18,8 +18,11 @@ namespace platform {
 // One block device (a disk or a partition) as lsblk lists it, taken out of its tree.
 struct LsblkDevice
 {
-    std::string name;       // "sdb1"
-    bool removable = false; // rm or hotplug on the device or on a device it is part of
+    std::string name; // "sdb1"
+    // rm on the device or on a device it is part of, or hotplug on an SD card slot (whose
+    // card is the whole device, so its medium counts as fixed); a USB hard disk, hotplug
+    // only, is not removable, as Windows does not count it as a removable drive either.
+    bool removable = false;
     std::string fsType;     // "vfat", "exfat", "ntfs", ...; empty when unknown
     std::string fsVersion;  // "FAT32", "FAT16", ...; empty when lsblk did not tell
     std::string label;      // as lsblk gives it, blanks kept
@@ -36,6 +39,11 @@ std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view json);
 // FAT12/FAT16, any other type as lsblk names it. nullopt for vfat whose version lsblk did
 // not report (util-linux before 2.35 has no FSVER column).
 std::optional<std::string> fileSystemName(const LsblkDevice &device);
+// The same from a file system's type and version as blkid names them, which UDisks2 passes on.
+std::optional<std::string> fileSystemName(std::string_view type, std::string_view version);
+
+// Device-name order: numbers inside names compare by value, so that sdb2 comes before sdb10.
+bool deviceNameLess(std::string_view a, std::string_view b);
 
 // The FAT type follows from the count of data clusters alone: fewer than 65525 is FAT12 or
 // FAT16 ("FAT"), more is FAT32.

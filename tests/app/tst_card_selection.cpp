@@ -1,10 +1,13 @@
 #include "app/card_selection.h"
 #include "app/no_card_dialog.h"
 #include "app/select_card_dialog.h"
+#include "fake_udisks2.h"
 #include "fake_volume_source.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
 #include "modal_script.h"
+#include "platform/udisks_volumes.h"
+#include "scripted_messages.h"
 #include "shown_text.h"
 
 #include <QApplication>
@@ -111,10 +114,61 @@ void answer(QDialog *dialog, Answer how)
     }
 }
 
+// The cards of the recorded desk as UDisks2 tells of them, with `pulled` devices pulled out
+// first. Every card is a real folder under the fake's mount base.
+struct Desk
+{
+    Desk(FakeUDisks2 &udisks, std::initializer_list<const char *> pulled) : udisks(udisks)
+    {
+        loaded = udisks.load(QStringLiteral("desk.json"));
+        for (const char *device : pulled)
+            loaded = loaded && udisks.unplug(QLatin1String(device));
+        if (loaded)
+            source = platform::CreateUDisksVolumeSource(platform::kUDisksTimeLimit);
+        loaded = loaded && source;
+    }
+
+    // Does what a row of a table says: "plug sda", "unplug sdb", "desktop-mount sdb1".
+    bool act(const QString &action)
+    {
+        const QString command = action.section(QLatin1Char(' '), 0, 0);
+        const QString device = action.section(QLatin1Char(' '), 1);
+        if (command == QLatin1String("plug"))
+            return udisks.plug(device);
+        if (command == QLatin1String("unplug"))
+            return udisks.unplug(device);
+        return command == QLatin1String("desktop-mount") && udisks.desktopMount(device);
+    }
+
+    // The lines with "@" for the mount base.
+    QStringList lines(QStringList lines) const
+    {
+        return lines.replaceInStrings(QStringLiteral("@"), udisks.mountBase());
+    }
+    QString settingsPath(const QString &card) const
+    {
+        return udisks.mountPoint(card) + QStringLiteral("/VELOMAR/Kestra.cfg");
+    }
+    bool putSettingsFile(const QString &card) const
+    {
+        QDir().mkpath(udisks.mountPoint(card) + QStringLiteral("/VELOMAR"));
+        QFile file(settingsPath(card));
+        return file.open(QIODevice::WriteOnly) && file.write(QByteArray(234, '\0')) == 234;
+    }
+
+    FakeUDisks2 &udisks;
+    std::unique_ptr<platform::VolumeSource> source;
+    bool loaded = false;
+};
+
+const QString kTrailLine = QStringLiteral("TRAIL (@/TRAIL) - FAT32 (SwiftShot Models Only)");
+const QString kSpareLine = QStringLiteral("SPARE (not mounted) - FAT32 (SwiftShot Models Only)");
+
 } // namespace
 
 Q_DECLARE_METATYPE(Answer)
 Q_DECLARE_METATYPE(CardOutcome)
+Q_DECLARE_METATYPE(MessageIcon)
 
 class TestCardSelection : public QObject
 {
@@ -606,6 +660,191 @@ private slots:
         QCOMPARE(selectCard.selectedPath(), drives.settingsPath(QStringLiteral("TRAIL")));
         QVERIFY(QDir(drives.root(QStringLiteral("TRAIL")) + "/VELOMAR").exists());
     }
+
+    // A card that is not mounted is offered, and mounted when chosen; when the system refuses
+    // or fails, the user is told and the list stays.
+    void unmountedCardIsMountedWhenChosen_data()
+    {
+        QTest::addColumn<QString>("answer"); // how UDisks2 answers Mount
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<MessageIcon>("icon");
+        QTest::addColumn<bool>("chosen");
+
+        QTest::newRow("mounted") << "success"
+                                 << "" << MessageIcon::None << true;
+        QTest::newRow("the desktop mounted it first") << "already-mounted"
+                                                      << "" << MessageIcon::None << true;
+        QTest::newRow("polkit refuses")
+            << "not-authorized"
+            << "You are not allowed to mount the card SPARE (/dev/sdb1).\n\nMount it with your "
+               "file manager, or ask your administrator for permission, and then choose it again."
+            << MessageIcon::Exclamation << false;
+        QTest::newRow("password prompt closed") << "dismissed"
+                                                << "" << MessageIcon::None << false;
+        QTest::newRow("mount fails")
+            << "error"
+            << "The card SPARE (/dev/sdb1) could not be mounted.\n\nError mounting /dev/sdb1: "
+               "wrong fs type, bad option, bad superblock on /dev/sdb1, missing codepage or "
+               "helper program, or other error"
+            << MessageIcon::Stop << false;
+    }
+
+    void unmountedCardIsMountedWhenChosen()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, message);
+        QFETCH(MessageIcon, icon);
+        QFETCH(bool, chosen);
+
+        Desk desk(udisks, {"mmcblk0", "sde"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        QVERIFY2(udisks.answerMount(answer), udisks.lastError);
+        // With a second card, even one not mounted, the card with its file is not taken alone.
+        QVERIFY(desk.putSettingsFile(QStringLiteral("TRAIL")));
+        ScriptedMessages messages;
+        if (!message.isEmpty())
+            messages.expect(message);
+
+        const QStringList lines = desk.lines({kTrailLine, kSpareLine});
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            QCOMPARE(listLines(dialog), lines);
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            list->setCurrentRow(1);
+            click(dialog, "okButton");
+            auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("okButton"));
+            QTRY_VERIFY(!dialog->isVisible() || ok->isEnabled());
+            if (chosen)
+                return;
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(listLines(dialog), lines);
+            QCOMPARE(list->currentRow(), 1);
+            QCOMPARE(QApplication::focusWidget(), list);
+            click(dialog, "cancelButton");
+        });
+        const CardSelection selection = SelectCard(*desk.source);
+
+        QVERIFY(messages.allAnswered());
+        if (!message.isEmpty()) {
+            QCOMPARE(messages.shown().front().icon, icon);
+            QCOMPARE(messages.shown().front().caption, programName());
+        }
+        QCOMPARE(selection.outcome, chosen ? CardOutcome::CardPath : CardOutcome::Exit);
+        QCOMPARE(selection.cardSettingsPath,
+                 chosen ? desk.settingsPath(QStringLiteral("SPARE")) : QString());
+        QCOMPARE(QDir(udisks.mountPoint(QStringLiteral("SPARE")) + "/VELOMAR").exists(), chosen);
+    }
+
+    // Lines come and go with the cards; the selection stays on its card while it is there.
+    void cardListFollowsTheReader_data()
+    {
+        QTest::addColumn<int>("row"); // selected before the change
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("lines"); // after it
+        QTest::addColumn<int>("selected");      // after it
+        QTest::addColumn<QString>("chosen");    // with OK
+
+        QTest::newRow("card inserted above the selection")
+            << 1 << "plug mmcblk0"
+            << QStringList{"CAM2 (@/CAM2) - FAT32 (SwiftShot Models Only)", kTrailLine, kSpareLine}
+            << 2 << "SPARE";
+        QTest::newRow("selected card pulled")
+            << 0 << "unplug sda" << QStringList{kSpareLine} << 0 << "SPARE";
+        QTest::newRow("other card pulled")
+            << 0 << "unplug sdb" << QStringList{kTrailLine} << 0 << "TRAIL";
+        QTest::newRow("selected card mounted by the desktop")
+            << 1 << "desktop-mount sdb1"
+            << QStringList{kTrailLine, "SPARE (@/SPARE) - FAT32 (SwiftShot Models Only)"} << 1
+            << "SPARE";
+    }
+
+    void cardListFollowsTheReader()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, action);
+        QFETCH(QStringList, lines);
+        QFETCH(int, selected);
+        QFETCH(QString, chosen);
+
+        Desk desk(udisks, {"mmcblk0", "sde"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        lines = desk.lines(lines);
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            QCOMPARE(listLines(dialog), desk.lines({kTrailLine, kSpareLine}));
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            list->setCurrentRow(row);
+            QVERIFY2(desk.act(action), udisks.lastError);
+            QTRY_COMPARE(listLines(dialog), lines);
+            QCOMPARE(list->currentRow(), selected);
+            QCOMPARE(list->selectedItems().size(), 1);
+            click(dialog, "okButton");
+            QTRY_VERIFY(!dialog->isVisible());
+        });
+        const CardSelection selection = SelectCard(*desk.source);
+        QCOMPARE(selection.outcome, CardOutcome::CardPath);
+        QCOMPARE(selection.cardSettingsPath, desk.settingsPath(chosen));
+    }
+
+    // A card that arrives while the no-card dialog is open does what Retry does.
+    void noCardDialogGoesOnWhenACardArrives_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<QStringList>("lines"); // of the card list; empty: none shown
+        QTest::addColumn<QString>("chosen");
+
+        QTest::newRow("card that holds its file") << "sda" << true << QStringList{} << "TRAIL";
+        QTest::newRow("fresh card") << "sda" << false << QStringList{kTrailLine} << "TRAIL";
+        QTest::newRow("card not mounted") << "sdb" << false << QStringList{kSpareLine} << "SPARE";
+        QTest::newRow("NTFS stick, no card") << "sdd" << false << QStringList{} << "";
+        QTest::newRow("USB hard disk, no card") << "sdc" << false << QStringList{} << "";
+    }
+
+    void noCardDialogGoesOnWhenACardArrives()
+    {
+        QFETCH(QString, device);
+        QFETCH(bool, withFile);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, chosen);
+
+        Desk desk(udisks, {"mmcblk0", "sda", "sdb", "sdc", "sdd", "sde"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        if (withFile)
+            QVERIFY(desk.putSettingsFile(chosen));
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("noCardDialog"));
+            QVERIFY2(udisks.plug(device), udisks.lastError);
+            if (chosen.isEmpty()) {
+                // No card came: the dialog waits for the user.
+                QTest::qWait(300);
+                QVERIFY(dialog->isVisible());
+                click(dialog, "exitButton");
+                return;
+            }
+            QTRY_VERIFY(!dialog->isVisible());
+            QCOMPARE(dialog->result(), int(CNoCardDlg::Retry));
+        });
+        if (!lines.isEmpty()) {
+            person.then([&](QDialog *dialog) {
+                QCOMPARE(dialog->objectName(), QStringLiteral("selectCardDialog"));
+                QCOMPARE(listLines(dialog), desk.lines(lines));
+                click(dialog, "okButton");
+                QTRY_VERIFY(!dialog->isVisible());
+            });
+        }
+        const CardSelection selection = SelectCard(*desk.source);
+        QCOMPARE(selection.outcome, chosen.isEmpty() ? CardOutcome::Exit : CardOutcome::CardPath);
+        QCOMPARE(selection.cardSettingsPath,
+                 chosen.isEmpty() ? QString() : desk.settingsPath(chosen));
+        QCOMPARE(person.opened(), lines.isEmpty() ? 1 : 2);
+    }
+
+private:
+    FakeUDisks2 udisks;
 };
 
 QTEST_MAIN(TestCardSelection)

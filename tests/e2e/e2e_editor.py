@@ -13,6 +13,13 @@ hold the factory settings changed by exactly those edits, and carriers2.dat the 
 carrier's position.
 Run 2: the same keystrokes with -rdonly: the read-only sheet appears without a card prompt,
 and not one file is written or touched.
+Run 3: through a fake UDisks2 on a private bus (lsblk now sees no card): the no-card dialog,
+then a card that the desktop has not mounted is inserted; the dialog goes on by itself to the
+card list, where the card is "(not mounted)"; Enter mounts it, the sheet opens, OK writes the
+settings onto the card at its new mount point.
+
+The runs through lsblk point the editor at a system bus that does not exist, so that the
+machine's own UDisks2, if it runs one, stays out of them.
 """
 
 import argparse
@@ -216,6 +223,8 @@ class Scene:
             f.write(f"#!/bin/sh\nexec cat '{self.lsblk_output}'\n")
         os.chmod(fake, 0o755)
 
+        self.system_bus = "unix:path=" + os.path.join(root, "no-system-bus")
+
         self.editor = os.path.join(self.program_folder, "velomar-settings")
         shutil.copy2(args.editor, self.editor)
         shutil.copy(args.carriers, os.path.join(self.work, "carriers.dat"))
@@ -232,6 +241,7 @@ class Scene:
             "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"),
             "DISPLAY": display,
             "LANG": "C.UTF-8",
+            "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
         }
         for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
             if name in os.environ:
@@ -256,6 +266,14 @@ def finish(process, log, name):
         log.close()
     if code != 0:
         raise Failure(f"{name}: the editor exited with {code}")
+
+
+def confirm_saved(desktop, editor, log, name):
+    """Message 114, the settings are on the card: Enter closes it, and the editor ends."""
+    notice = desktop.wait_for_window("^Information$", editor)
+    desktop.focus(notice)
+    desktop.keys("Return")
+    finish(editor, log, name)
 
 
 def watched_state(scene):
@@ -305,11 +323,7 @@ def run_editing(scene, desktop, display, kestra_cfg):
                                         exclude={card_list})
         desktop.focus(sheet)
         edit_every_tab(desktop)
-        # Message 114: the settings are on the card.
-        notice = desktop.wait_for_window("^Information$", editor)
-        desktop.focus(notice)
-        desktop.keys("Return")
-        finish(editor, log, "editing run")
+        confirm_saved(desktop, editor, log, "editing run")
     finally:
         if editor.poll() is None:
             editor.kill()
@@ -361,12 +375,86 @@ def run_read_only(scene, desktop, display):
     check_unchanged(scene, before, "read-only run")
 
 
+class FakeUDisks2:
+    """tests/support/fake_udisks2.py: a UDisks2 on a private bus, driven line by line."""
+
+    def __init__(self, script, tree, mount_base):
+        self.process = subprocess.Popen(
+            ["/usr/bin/python3", script, "--mount-base", mount_base],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.address = self.process.stdout.readline().strip()
+        if not self.address.startswith("unix:"):
+            self.stop()
+            raise Failure("the fake UDisks2 did not start")
+        self.command("load " + tree)
+
+    def command(self, line):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+        answer = self.process.stdout.readline().strip()
+        if answer != "ok":
+            raise Failure(f"fake UDisks2: {line}: {answer}")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.stdin.close()
+            try:
+                self.process.wait(WAIT_SECONDS)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def run_udisks2(scene, desktop, display, args):
+    scene.insert_cards(False)
+    media = os.path.join(scene.root, "udisks2-media")
+    os.makedirs(media)
+    udisks = FakeUDisks2(args.fake_udisks2, args.udisks2_tree, media)
+    no_bus = scene.system_bus
+    scene.system_bus = udisks.address
+    try:
+        # Of the recorded desk only what is no card: a USB hard disk and an NTFS stick.
+        for device in ("mmcblk0", "sda", "sdb", "sde"):
+            udisks.command("unplug " + device)
+        editor, log = scene.start(display, "udisks2")
+        try:
+            no_card = desktop.wait_for_window(f"^{re.escape(SHEET_TITLE)}$", editor)
+            # The card goes in; the desktop does not mount it. No key is pressed.
+            udisks.command("plug sdb")
+            card_list = desktop.wait_for_window(f"^{re.escape(SHEET_TITLE)}$", editor,
+                                                exclude={no_card})
+            desktop.focus(card_list)
+            desktop.keys("Return")
+            sheet = desktop.wait_for_window(f"^{re.escape(SHEET_TITLE)}$", editor,
+                                            exclude={no_card, card_list})
+            desktop.focus(sheet)
+            desktop.keys("Return")
+            confirm_saved(desktop, editor, log, "UDisks2 run")
+        finally:
+            if editor.poll() is None:
+                editor.kill()
+                editor.wait()
+    finally:
+        udisks.stop()
+        scene.system_bus = no_bus
+
+    card_file = os.path.join(media, "SPARE", "VELOMAR", "Kestra.cfg")
+    local_file = os.path.join(scene.program_folder, "Kestra.cfg")
+    if not os.path.isfile(card_file):
+        raise Failure(f"not written: {card_file}")
+    with open(card_file, "rb") as card, open(local_file, "rb") as local:
+        if card.read() != local.read():
+            raise Failure("the card mounted through UDisks2 does not hold the local settings")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--editor", required=True)
     parser.add_argument("--kestra-cfg", required=True)
     parser.add_argument("--lsblk-recording", required=True)
     parser.add_argument("--carriers", required=True)
+    parser.add_argument("--fake-udisks2", required=True)
+    parser.add_argument("--udisks2-tree", required=True)
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     args = parser.parse_args()
 
@@ -387,6 +475,8 @@ def main():
         print("editing run: card file, local copy and carriers2.dat as expected")
         run_read_only(scene, desktop, server.display)
         print("read-only run: nothing written")
+        run_udisks2(scene, desktop, server.display, args)
+        print("UDisks2 run: the card that came in unmounted was mounted and written")
         return 0
     except Failure as failure:
         print(f"FAIL: {failure}", file=sys.stderr)

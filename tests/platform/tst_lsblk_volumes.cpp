@@ -1,6 +1,8 @@
 #include "fake_volume_source.h"
 #include "platform/card_volumes.h"
 #include "platform/lsblk_volumes.h"
+#include "scoped_environment.h"
+#include "volume_description.h"
 
 #include <QFile>
 #include <QProcess>
@@ -23,25 +25,6 @@ std::string recording(const QString &name)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll().toStdString();
-}
-
-// One mounted drive as the card scan sees it.
-QString describeDrive(platform::VolumeSource &source, const std::string &root)
-{
-    const auto volume = source.volumeInformation(root);
-    return QStringLiteral("%1 %2 %3 [%4]")
-        .arg(QString::fromStdString(root),
-             source.isRemovable(root) ? QStringLiteral("removable") : QStringLiteral("fixed"),
-             volume ? QString::fromStdString(volume->fileSystemName) : QStringLiteral("?"),
-             volume ? QString::fromStdString(volume->volumeName) : QString());
-}
-
-QStringList describeDrives(platform::VolumeSource &source)
-{
-    QStringList drives;
-    for (const std::string &root : source.candidateDrives())
-        drives.append(describeDrive(source, root));
-    return drives;
 }
 
 QString describeDevice(const LsblkDevice &device)
@@ -114,22 +97,6 @@ private:
 
     QTemporaryFile capture;
     int saved = -1;
-};
-
-// The PATH this process and its children search, while it lives.
-class ScopedPath
-{
-public:
-    explicit ScopedPath(const QByteArray &path) : previous(qgetenv("PATH"))
-    {
-        qputenv("PATH", path);
-    }
-    ~ScopedPath() { qputenv("PATH", previous); }
-    ScopedPath(const ScopedPath &) = delete;
-    ScopedPath &operator=(const ScopedPath &) = delete;
-
-private:
-    QByteArray previous;
 };
 
 } // namespace
@@ -217,9 +184,13 @@ private slots:
                    {"name": "sdb1", "rm": "0", "hotplug": "0", "fstype": "vfat",
                     "mountpoint": "/media/a"}]}]})"
             << QStringList{"sdb removable []", "sdb1 removable vfat [] /media/a"};
-        QTest::newRow("hotplug alone is removable")
+        QTest::newRow("SD slot, hotplug alone is removable")
             << R"({"blockdevices": [{"name": "mmcblk0p1", "rm": false, "hotplug": true}]})"
             << QStringList{"mmcblk0p1 removable []"};
+        QTest::newRow("USB hard disk, hotplug alone is fixed")
+            << R"({"blockdevices": [{"name": "sdc", "rm": false, "hotplug": true, "children": [
+                   {"name": "sdc1", "rm": false, "hotplug": true}]}]})"
+            << QStringList{"sdc fixed []", "sdc1 fixed []"};
         QTest::newRow("neither flag is fixed")
             << R"({"blockdevices": [{"name": "sda", "rm": "0", "hotplug": false}]})"
             << QStringList{"sda fixed []"};
@@ -454,7 +425,7 @@ private slots:
         std::vector<std::string> roots;
         StderrCapture errors;
         {
-            ScopedPath path(bin.path().toLocal8Bit());
+            ScopedEnvironment path("PATH", bin.path().toLocal8Bit());
             const auto source =
                 platform::CreateLsblkVolumeSource(std::chrono::milliseconds(limitMs));
             roots = source->candidateDrives();

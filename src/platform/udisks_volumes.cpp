@@ -1,0 +1,582 @@
+#include "platform/udisks_volumes.h"
+
+#include "platform/lsblk_volumes.h"
+
+#include <systemd/sd-bus.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <list>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr const char *kService = "org.freedesktop.UDisks2";
+constexpr const char *kManagerPath = "/org/freedesktop/UDisks2";
+constexpr const char *kObjectManagerInterface = "org.freedesktop.DBus.ObjectManager";
+constexpr const char *kBlockInterface = "org.freedesktop.UDisks2.Block";
+constexpr const char *kFilesystemInterface = "org.freedesktop.UDisks2.Filesystem";
+constexpr const char *kDriveInterface = "org.freedesktop.UDisks2.Drive";
+
+constexpr std::string_view kNotAuthorized = "org.freedesktop.UDisks2.Error.NotAuthorized";
+constexpr std::string_view kDismissed = "org.freedesktop.UDisks2.Error.NotAuthorizedDismissed";
+constexpr std::string_view kAlreadyMounted = "org.freedesktop.UDisks2.Error.AlreadyMounted";
+
+struct CloseBus
+{
+    void operator()(sd_bus *bus) const { sd_bus_flush_close_unref(bus); }
+};
+using Bus = std::unique_ptr<sd_bus, CloseBus>;
+
+struct UnrefMessage
+{
+    void operator()(sd_bus_message *message) const { sd_bus_message_unref(message); }
+};
+using Message = std::unique_ptr<sd_bus_message, UnrefMessage>;
+
+struct UnrefSlot
+{
+    void operator()(sd_bus_slot *slot) const { sd_bus_slot_unref(slot); }
+};
+using Slot = std::unique_ptr<sd_bus_slot, UnrefSlot>;
+
+// An sd_bus_error frees what it holds only when asked to.
+class BusError
+{
+public:
+    BusError() = default;
+    ~BusError() { sd_bus_error_free(&error); }
+    BusError(const BusError &) = delete;
+    BusError &operator=(const BusError &) = delete;
+
+    sd_bus_error *get() { return &error; }
+    std::string message(int code) const
+    {
+        return error.message ? error.message : std::strerror(code < 0 ? -code : code);
+    }
+
+private:
+    sd_bus_error error{nullptr, nullptr, 0};
+};
+
+std::uint64_t microseconds(std::chrono::milliseconds limit)
+{
+    return static_cast<std::uint64_t>(std::chrono::microseconds(limit).count());
+}
+
+Bus openSystemBus(std::chrono::milliseconds limit)
+{
+    sd_bus *bus = nullptr;
+    if (sd_bus_open_system(&bus) < 0)
+        return nullptr;
+    sd_bus_set_method_call_timeout(bus, microseconds(limit));
+    return Bus(bus);
+}
+
+// What card discovery reads of one object in UDisks2's tree.
+struct TreeObject
+{
+    std::string path;
+    bool isBlock = false;
+    std::string device; // Block.Device: "/dev/sdb1"
+    std::string drive;  // Block.Drive: the drive object's path, "/" for none
+    std::string idType;
+    std::string idVersion;
+    std::string idLabel;
+    std::string idUuid;
+    bool isFilesystem = false; // UDisks2 can mount it
+    std::vector<std::string> mountPoints;
+    bool isDrive = false;
+    bool mediaRemovable = false;
+    std::string connectionBus; // "usb", "sdio", ...
+};
+
+// Reads a property's value through `read` when its variant holds `signature`, and skips it
+// otherwise: a value of another type is as good as a missing one.
+template <typename Read> int readVariant(sd_bus_message *message, const char *signature, Read read)
+{
+    char type = 0;
+    const char *contents = nullptr;
+    int r = sd_bus_message_peek_type(message, &type, &contents);
+    if (r < 0)
+        return r;
+    if (type != SD_BUS_TYPE_VARIANT || !contents || std::strcmp(contents, signature) != 0)
+        return sd_bus_message_skip(message, "v");
+    if ((r = sd_bus_message_enter_container(message, SD_BUS_TYPE_VARIANT, signature)) < 0)
+        return r;
+    if ((r = read()) < 0)
+        return r;
+    return sd_bus_message_exit_container(message);
+}
+
+int readText(sd_bus_message *message, char type, std::string &out)
+{
+    const char signature[] = {type, '\0'};
+    return readVariant(message, signature, [&] {
+        const char *text = nullptr;
+        const int r = sd_bus_message_read_basic(message, type, &text);
+        if (r > 0 && text)
+            out = text;
+        return r;
+    });
+}
+
+int readFlag(sd_bus_message *message, bool &out)
+{
+    return readVariant(message, "b", [&] {
+        int value = 0;
+        const int r = sd_bus_message_read_basic(message, SD_BUS_TYPE_BOOLEAN, &value);
+        if (r > 0)
+            out = value != 0;
+        return r;
+    });
+}
+
+// UDisks2 sends paths as byte arrays that end in a NUL.
+int readByteString(sd_bus_message *message, std::string &out)
+{
+    const void *bytes = nullptr;
+    std::size_t size = 0;
+    const int r = sd_bus_message_read_array(message, SD_BUS_TYPE_BYTE, &bytes, &size);
+    if (r < 0)
+        return r;
+    out.clear();
+    if (bytes && size > 0)
+        out.assign(static_cast<const char *>(bytes), size);
+    if (const auto end = out.find('\0'); end != std::string::npos)
+        out.resize(end);
+    return r;
+}
+
+int readPaths(sd_bus_message *message, std::vector<std::string> &out)
+{
+    return readVariant(message, "aay", [&] {
+        int r = sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, "ay");
+        if (r < 0)
+            return r;
+        while ((r = sd_bus_message_at_end(message, 0)) == 0) {
+            std::string path;
+            if ((r = readByteString(message, path)) < 0)
+                return r;
+            out.push_back(path);
+        }
+        return r < 0 ? r : sd_bus_message_exit_container(message);
+    });
+}
+
+// Calls `each` inside every entry of a dictionary whose entries have signature `entry`.
+template <typename Each> int forEachEntry(sd_bus_message *message, const char *entry, Each each)
+{
+    const std::string array = std::string("{") + entry + "}";
+    int r = sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, array.c_str());
+    if (r <= 0)
+        return r < 0 ? r : -EBADMSG;
+    while ((r = sd_bus_message_enter_container(message, SD_BUS_TYPE_DICT_ENTRY, entry)) > 0) {
+        if ((r = each()) < 0 || (r = sd_bus_message_exit_container(message)) < 0)
+            return r;
+    }
+    return r < 0 ? r : sd_bus_message_exit_container(message);
+}
+
+int readProperty(sd_bus_message *message, std::string_view interface, TreeObject &object)
+{
+    const char *name = nullptr;
+    const int r = sd_bus_message_read_basic(message, SD_BUS_TYPE_STRING, &name);
+    if (r < 0)
+        return r;
+    const std::string_view property = name ? name : "";
+    if (interface == kBlockInterface) {
+        if (property == "Device")
+            return readVariant(message, "ay",
+                               [&] { return readByteString(message, object.device); });
+        if (property == "Drive")
+            return readText(message, SD_BUS_TYPE_OBJECT_PATH, object.drive);
+        if (property == "IdType")
+            return readText(message, SD_BUS_TYPE_STRING, object.idType);
+        if (property == "IdVersion")
+            return readText(message, SD_BUS_TYPE_STRING, object.idVersion);
+        if (property == "IdLabel")
+            return readText(message, SD_BUS_TYPE_STRING, object.idLabel);
+        if (property == "IdUUID")
+            return readText(message, SD_BUS_TYPE_STRING, object.idUuid);
+    } else if (interface == kFilesystemInterface) {
+        if (property == "MountPoints")
+            return readPaths(message, object.mountPoints);
+    } else if (interface == kDriveInterface) {
+        if (property == "MediaRemovable")
+            return readFlag(message, object.mediaRemovable);
+        if (property == "ConnectionBus")
+            return readText(message, SD_BUS_TYPE_STRING, object.connectionBus);
+    }
+    return sd_bus_message_skip(message, "v");
+}
+
+// The answer of GetManagedObjects (a{oa{sa{sv}}}); nullopt for one that is not such a tree.
+std::optional<std::vector<TreeObject>> readTree(sd_bus_message *message)
+{
+    std::vector<TreeObject> objects;
+    const int r = forEachEntry(message, "oa{sa{sv}}", [&] {
+        TreeObject object;
+        const char *path = nullptr;
+        int r = sd_bus_message_read_basic(message, SD_BUS_TYPE_OBJECT_PATH, &path);
+        if (r < 0)
+            return r;
+        object.path = path ? path : "";
+        r = forEachEntry(message, "sa{sv}", [&] {
+            const char *name = nullptr;
+            const int r = sd_bus_message_read_basic(message, SD_BUS_TYPE_STRING, &name);
+            if (r < 0)
+                return r;
+            const std::string_view interface = name ? name : "";
+            object.isBlock = object.isBlock || interface == kBlockInterface;
+            object.isFilesystem = object.isFilesystem || interface == kFilesystemInterface;
+            object.isDrive = object.isDrive || interface == kDriveInterface;
+            return forEachEntry(message, "sv",
+                                [&] { return readProperty(message, interface, object); });
+        });
+        objects.push_back(std::move(object));
+        return r;
+    });
+    if (r < 0)
+        return std::nullopt;
+    return objects;
+}
+
+// A file system UDisks2 can mount, with what its drive says.
+struct Volume
+{
+    std::string objectPath;
+    std::string mountPoint; // the first; empty when not mounted
+    bool removable = false;
+    VolumeInformation information;
+};
+
+std::vector<Volume> volumesOf(const std::vector<TreeObject> &objects)
+{
+    std::vector<Volume> volumes;
+    for (const TreeObject &object : objects) {
+        if (!object.isBlock || !object.isFilesystem)
+            continue;
+        Volume volume;
+        volume.objectPath = object.path;
+        const auto mounted =
+            std::find_if(object.mountPoints.begin(), object.mountPoints.end(),
+                         [](const std::string &path) { return path.starts_with('/'); });
+        if (mounted != object.mountPoints.end())
+            volume.mountPoint = *mounted;
+        const auto drive = std::find_if(objects.begin(), objects.end(), [&](const TreeObject &d) {
+            return d.isDrive && d.path == object.drive;
+        });
+        // What Windows counts as a removable drive: one whose medium comes out (card readers,
+        // USB sticks), and an SD slot of the computer's own, whose card is the whole drive.
+        // Drive.Removable would take in every USB hard disk too.
+        volume.removable =
+            drive != objects.end() && (drive->mediaRemovable || drive->connectionBus == "sdio");
+        // FAT whose version blkid did not tell is still FAT.
+        volume.information = {object.idLabel,
+                              fileSystemName(object.idType, object.idVersion).value_or("FAT"),
+                              volumeSerial(object.idUuid), object.device};
+        volumes.push_back(std::move(volume));
+    }
+    std::stable_sort(volumes.begin(), volumes.end(), [](const Volume &a, const Volume &b) {
+        return deviceNameLess(a.information.device, b.information.device);
+    });
+    return volumes;
+}
+
+// Asks UDisks2 for its whole tree; nullopt, with the reason in `why`, when it does not answer.
+std::optional<std::vector<Volume>> fetchVolumes(sd_bus *bus, std::string &why)
+{
+    BusError error;
+    sd_bus_message *reply = nullptr;
+    const int r = sd_bus_call_method(bus, kService, kManagerPath, kObjectManagerInterface,
+                                     "GetManagedObjects", error.get(), &reply, "");
+    const Message owned(reply);
+    if (r < 0) {
+        why = error.message(r);
+        return std::nullopt;
+    }
+    const auto tree = readTree(reply);
+    if (!tree) {
+        why = "its answer is not an object tree";
+        return std::nullopt;
+    }
+    return volumesOf(*tree);
+}
+
+class UDisksVolumeSource final : public VolumeSource
+{
+public:
+    UDisksVolumeSource(Bus calls, Bus events) : calls(std::move(calls)), events(std::move(events))
+    {}
+
+    // Subscribes to the object manager's signals, and to changes of mount points, labels and
+    // file-system types; false when the bus refuses.
+    bool watch()
+    {
+        sd_bus_slot *slot = nullptr;
+        if (sd_bus_match_signal(events.get(), &slot, kService, kManagerPath,
+                                kObjectManagerInterface, nullptr, &UDisksVolumeSource::changed,
+                                this) < 0)
+            return false;
+        watches.emplace_back(slot);
+        for (const char *interface : {kFilesystemInterface, kBlockInterface}) {
+            const std::string rule =
+                std::string("type='signal',sender='") + kService +
+                "',interface='org.freedesktop.DBus.Properties',member='PropertiesChanged',"
+                "path_namespace='" +
+                kManagerPath + "',arg0='" + interface + "'";
+            slot = nullptr;
+            if (sd_bus_add_match(events.get(), &slot, rule.c_str(), &UDisksVolumeSource::changed,
+                                 this) < 0)
+                return false;
+            watches.emplace_back(slot);
+        }
+        // What came with the answers (the bus's greeting) is read already; take it now, so
+        // that the descriptor stays quiet until something new arrives.
+        while (sd_bus_process(events.get(), nullptr) > 0) {
+        }
+        volumesChanged = false;
+        return true;
+    }
+
+    std::vector<std::string> candidateDrives() override
+    {
+        scanned = scan();
+        std::vector<std::string> roots;
+        for (const Volume &volume : scanned) {
+            if (!volume.mountPoint.empty() &&
+                std::find(roots.begin(), roots.end(), volume.mountPoint) == roots.end())
+                roots.push_back(volume.mountPoint);
+        }
+        return roots;
+    }
+
+    bool isRemovable(const std::string &root) override
+    {
+        return std::any_of(scanned.begin(), scanned.end(), [&](const Volume &volume) {
+            return volume.mountPoint == root && volume.removable;
+        });
+    }
+
+    std::optional<VolumeInformation> volumeInformation(const std::string &root) override
+    {
+        for (const Volume &volume : scan()) {
+            if (volume.mountPoint == root)
+                return volume.information;
+        }
+        return std::nullopt;
+    }
+
+    std::vector<UnmountedVolume> unmountedVolumes() override
+    {
+        std::vector<UnmountedVolume> unmounted;
+        for (const Volume &volume : scan()) {
+            if (volume.mountPoint.empty())
+                unmounted.push_back({volume.removable, volume.information});
+        }
+        return unmounted;
+    }
+
+    void mount(const std::string &device, MountDone done) override
+    {
+        const std::vector<Volume> volumes = scan();
+        const auto volume = std::find_if(volumes.begin(), volumes.end(), [&](const Volume &v) {
+            return v.information.device == device;
+        });
+        if (volume == volumes.end()) {
+            done({MountResult::Outcome::Failed, {}, device + " is no longer there."});
+            return;
+        }
+        if (!volume->mountPoint.empty()) {
+            done({MountResult::Outcome::Mounted, volume->mountPoint, {}});
+            return;
+        }
+
+        Request &request = requests.emplace_back();
+        request.device = device;
+        request.done = std::move(done);
+        sd_bus_message *call = nullptr;
+        int r = sd_bus_message_new_method_call(events.get(), &call, kService,
+                                               volume->objectPath.c_str(), kFilesystemInterface,
+                                               "Mount");
+        const Message owned(call);
+        // No options: UDisks2 picks the mount point and options a desktop uses for FAT.
+        if (r >= 0)
+            r = sd_bus_message_append(call, "a{sv}", 0);
+        // No time limit: the system may be waiting for the user to type a password.
+        sd_bus_slot *slot = nullptr;
+        if (r >= 0)
+            r = sd_bus_call_async(events.get(), &slot, call, &UDisksVolumeSource::mountAnswered,
+                                  &request, UINT64_MAX);
+        request.slot.reset(slot);
+        if (r >= 0)
+            r = sd_bus_flush(events.get());
+        if (r < 0) {
+            MountDone failed = std::move(request.done);
+            requests.pop_back();
+            failed({MountResult::Outcome::Failed, {}, std::strerror(-r)});
+        }
+    }
+
+    int eventDescriptor() override { return broken ? -1 : sd_bus_get_fd(events.get()); }
+
+    bool dispatchEvents() override
+    {
+        int r = 0;
+        while (!broken && (r = sd_bus_process(events.get(), nullptr)) > 0) {
+        }
+        if (r < 0) {
+            // The bus went away: no more news, and no answers to come.
+            broken = true;
+            for (Request &request : requests) {
+                if (!request.answer)
+                    request.answer = MountResult{
+                        MountResult::Outcome::Failed, {}, "The connection to UDisks2 was lost."};
+            }
+        }
+        const bool result = volumesChanged || broken;
+        volumesChanged = false;
+
+        // The answers go out only now: `done` may show a message box, whose event loop comes
+        // back here, and sd-bus must not be re-entered from its own callbacks.
+        std::vector<std::pair<MountDone, MountResult>> answered;
+        for (auto it = requests.begin(); it != requests.end();) {
+            if (!it->answer) {
+                ++it;
+                continue;
+            }
+            // The desktop mounted it first: that is as good as mounted by us.
+            if (it->alreadyMounted) {
+                for (const Volume &volume : scan()) {
+                    if (volume.information.device == it->device && !volume.mountPoint.empty())
+                        it->answer = {MountResult::Outcome::Mounted, volume.mountPoint, {}};
+                }
+            }
+            answered.emplace_back(std::move(it->done), std::move(*it->answer));
+            it = requests.erase(it);
+        }
+        for (const auto &[done, answer] : answered)
+            done(answer);
+        return result;
+    }
+
+private:
+    // A mount that waits for its answer.
+    struct Request
+    {
+        std::string device;
+        MountDone done;
+        Slot slot;
+        std::optional<MountResult> answer;
+        bool alreadyMounted = false;
+    };
+
+    static int changed(sd_bus_message *, void *userdata, sd_bus_error *)
+    {
+        static_cast<UDisksVolumeSource *>(userdata)->volumesChanged = true;
+        return 0;
+    }
+
+    static int mountAnswered(sd_bus_message *reply, void *userdata, sd_bus_error *)
+    {
+        auto &request = *static_cast<Request *>(userdata);
+        MountResult answer;
+        if (const sd_bus_error *error = sd_bus_message_get_error(reply)) {
+            const std::string_view name = error->name ? error->name : "";
+            answer.message = error->message ? error->message : std::string(name);
+            if (name == kDismissed)
+                answer.outcome = MountResult::Outcome::Dismissed;
+            else if (name.starts_with(kNotAuthorized))
+                answer.outcome = MountResult::Outcome::NotAuthorized;
+            request.alreadyMounted = name == kAlreadyMounted;
+        } else {
+            const char *path = nullptr;
+            if (sd_bus_message_read(reply, "s", &path) > 0 && path && *path) {
+                answer = {MountResult::Outcome::Mounted, path, {}};
+            } else {
+                answer.message = "UDisks2 did not say where it mounted " + request.device + ".";
+            }
+        }
+        request.answer = std::move(answer);
+        return 0;
+    }
+
+    // A fresh look at the tree; a failed one finds nothing and says why on stderr.
+    std::vector<Volume> scan()
+    {
+        std::string why;
+        if (auto volumes = fetchVolumes(calls.get(), why))
+            return std::move(*volumes);
+        std::fprintf(stderr,
+                     "%s: card scan: UDisks2 did not answer (%s); going on as if no card were "
+                     "inserted\n",
+                     program_invocation_short_name, why.c_str());
+        return {};
+    }
+
+    // The buses go last, after the slots that belong to them.
+    Bus calls;  // questions, answered at once
+    Bus events; // signals and the answers to mounts, taken by dispatchEvents()
+    std::vector<Slot> watches;
+    std::list<Request> requests; // a list: sd-bus holds on to each one's address
+    std::vector<Volume> scanned;
+    bool volumesChanged = false;
+    bool broken = false;
+};
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+} // namespace
+
+std::string volumeSerial(std::string_view uuid)
+{
+    if (uuid.size() != 9 || uuid[4] != '-')
+        return {};
+    std::string serial(uuid);
+    for (std::size_t i = 0; i < serial.size(); ++i) {
+        if (i == 4)
+            continue;
+        if (!isHexDigit(serial[i]))
+            return {};
+        if (serial[i] >= 'a' && serial[i] <= 'f')
+            serial[i] = static_cast<char>(serial[i] - 'a' + 'A');
+    }
+    return serial;
+}
+
+std::unique_ptr<VolumeSource> CreateUDisksVolumeSource(std::chrono::milliseconds limit)
+{
+    Bus calls = openSystemBus(limit);
+    std::string why;
+    if (!calls || !fetchVolumes(calls.get(), why))
+        return nullptr;
+    Bus events = openSystemBus(limit);
+    if (!events)
+        return nullptr;
+    auto source = std::make_unique<UDisksVolumeSource>(std::move(calls), std::move(events));
+    if (!source->watch())
+        return nullptr;
+    return source;
+}
+
+// Here rather than beside CreateSystemVolumeSource(), so that a program that lists cards with
+// lsblk alone (kestra-cfg) does not need libsystemd. lsblk stays for servers, containers and
+// minimal desktops, where no UDisks2 runs.
+std::unique_ptr<VolumeSource> CreateDesktopVolumeSource()
+{
+    if (auto udisks = CreateUDisksVolumeSource(kUDisksTimeLimit))
+        return udisks;
+    return CreateSystemVolumeSource();
+}
+
+} // namespace platform

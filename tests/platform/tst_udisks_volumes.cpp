@@ -1,0 +1,269 @@
+#include "fake_udisks2.h"
+#include "fake_volume_source.h"
+#include "platform/udisks_volumes.h"
+#include "scoped_environment.h"
+#include "volume_description.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <poll.h>
+
+using platform::MountResult;
+
+Q_DECLARE_METATYPE(MountResult::Outcome)
+
+namespace {
+
+// Long enough for a loaded machine, short enough that a test about a hanging daemon is quick.
+constexpr std::chrono::milliseconds kShortLimit{1000};
+
+// Waits up to `milliseconds` for news on the source's descriptor.
+bool newsArrives(platform::VolumeSource &source, int milliseconds)
+{
+    pollfd descriptor{source.eventDescriptor(), POLLIN, 0};
+    return descriptor.fd >= 0 && poll(&descriptor, 1, milliseconds) > 0;
+}
+
+// Takes the news of the next second until one says the volumes changed.
+bool changeAnnounced(platform::VolumeSource &source)
+{
+    const QDeadlineTimer deadline(1000);
+    while (newsArrives(source, int(deadline.remainingTime()))) {
+        if (source.dispatchEvents())
+            return true;
+    }
+    return false;
+}
+
+// The volumes the source could mount: "/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0".
+QStringList describeUnmounted(platform::VolumeSource &source)
+{
+    QStringList volumes;
+    for (const platform::UnmountedVolume &volume : source.unmountedVolumes()) {
+        const platform::VolumeInformation &information = volume.information;
+        volumes.append(
+            QStringLiteral("%1 %2 %3 [%4] %5")
+                .arg(QString::fromStdString(information.device),
+                     volume.removable ? QStringLiteral("removable") : QStringLiteral("fixed"),
+                     QString::fromStdString(information.fileSystemName),
+                     QString::fromStdString(information.volumeName),
+                     QString::fromStdString(information.serial)));
+    }
+    return volumes;
+}
+
+// The desk's file systems that are not mounted: a card, and a partition of a USB hard disk.
+const QString kSpare = QStringLiteral("/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0");
+const QString kArchive = QStringLiteral("/dev/sdc2 fixed FAT32 [ARCHIVE] 62D4-8E11");
+
+} // namespace
+
+class TestUDisksVolumes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY2(udisks.started(), "the fake UDisks2 did not start"); }
+
+    void init() { QVERIFY2(udisks.load(QStringLiteral("desk.json")), udisks.lastError); }
+
+    // The card rules see the same mounted drives through either source; only UDisks2 knows
+    // the card that is not mounted. A USB hard disk is fixed, as Windows sees it.
+    void sameDrivesAsLsblkOnTheSameMachine()
+    {
+        const auto source = platform::CreateUDisksVolumeSource(platform::kUDisksTimeLimit);
+        QVERIFY(source);
+        FakeVolumeSource lsblk;
+        QVERIFY(lsblk.load(QStringLiteral(VELOMAR_LSBLK_RECORDINGS),
+                           QStringLiteral("util-linux-2.38-desk.json"), udisks.mountBase()));
+
+        QStringList drives{
+            "@/CAM2 removable FAT32 [CAM2]",
+            "/boot/efi fixed FAT32 []",
+            "/ fixed ext4 []",
+            "@/TRAIL removable FAT32 [TRAIL]",
+            "@/BACKUP fixed FAT32 [BACKUP]",
+            "@/STICK removable ntfs [STICK]",
+            "@/0A1B-2C3D removable FAT []",
+        };
+        drives.replaceInStrings(QStringLiteral("@"), udisks.mountBase());
+        QCOMPARE(describeDrives(*source), drives);
+        QCOMPARE(describeDrives(lsblk), drives);
+
+        QCOMPARE(describeUnmounted(*source), (QStringList{kSpare, kArchive}));
+        QVERIFY(lsblk.unmountedVolumes().empty());
+
+        // The recorded UUID is in lower case.
+        const auto unlabelled =
+            source->volumeInformation(udisks.mountPoint(QStringLiteral("0A1B-2C3D")).toStdString());
+        QVERIFY(unlabelled);
+        QCOMPARE(unlabelled->serial, std::string("0A1B-2C3D"));
+        QCOMPARE(unlabelled->device, std::string("/dev/sde1"));
+    }
+
+    // Refusals and failures are told apart where the user sees them, in the card tests.
+    void mountAnswers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<MountResult::Outcome>("outcome");
+        QTest::addColumn<QString>("mountPoint");    // under the mount base
+        QTest::addColumn<QString>("message");       // its start
+        QTest::addColumn<QStringList>("unmounted"); // afterwards
+
+        const QStringList spare{kSpare, kArchive};
+        QTest::newRow("mounted") << "success"
+                                 << "/dev/sdb1" << MountResult::Outcome::Mounted << "SPARE"
+                                 << "" << QStringList{kArchive};
+        QTest::newRow("the desktop mounted it first")
+            << "already-mounted"
+            << "/dev/sdb1" << MountResult::Outcome::Mounted << "SPARE"
+            << "" << QStringList{kArchive};
+        QTest::newRow("card pulled before") << "success"
+                                            << "/dev/sdz1" << MountResult::Outcome::Failed << ""
+                                            << "/dev/sdz1 is no longer there." << spare;
+        QTest::newRow("mounted already") << "error"
+                                         << "/dev/sda1" << MountResult::Outcome::Mounted << "TRAIL"
+                                         << "" << spare;
+    }
+
+    void mountAnswers()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, device);
+        QFETCH(MountResult::Outcome, outcome);
+        QFETCH(QString, mountPoint);
+        QFETCH(QString, message);
+        QFETCH(QStringList, unmounted);
+
+        QVERIFY2(udisks.answerMount(answer), udisks.lastError);
+        const auto source = platform::CreateUDisksVolumeSource(platform::kUDisksTimeLimit);
+        QVERIFY(source);
+
+        std::optional<MountResult> result;
+        source->mount(device.toStdString(), [&](const MountResult &r) { result = r; });
+        const QDeadlineTimer deadline(5000);
+        while (!result && newsArrives(*source, int(deadline.remainingTime())))
+            source->dispatchEvents();
+        QVERIFY(result);
+        QCOMPARE(result->outcome, outcome);
+        QCOMPARE(QString::fromStdString(result->mountPoint),
+                 mountPoint.isEmpty() ? QString() : udisks.mountPoint(mountPoint));
+        QVERIFY2(QString::fromStdString(result->message).startsWith(message),
+                 result->message.c_str());
+        // A mounted card is no longer offered for mounting.
+        QCOMPARE(describeUnmounted(*source), unmounted);
+    }
+
+    // News wakes the descriptor; once it is taken, the descriptor is quiet again. The card
+    // tests follow cards that are pulled out or mounted by the desktop.
+    void changesAreAnnounced_data()
+    {
+        QTest::addColumn<bool>("inserted"); // the card SPARE goes in while the source watches
+
+        QTest::newRow("card inserted") << true;
+        QTest::newRow("nothing happens") << false;
+    }
+
+    void changesAreAnnounced()
+    {
+        QFETCH(bool, inserted);
+
+        QVERIFY2(udisks.unplug(QStringLiteral("sdb")), udisks.lastError);
+        const auto source = platform::CreateUDisksVolumeSource(platform::kUDisksTimeLimit);
+        QVERIFY(source);
+        QVERIFY(source->eventDescriptor() >= 0);
+        QVERIFY(!newsArrives(*source, 0));
+
+        if (inserted)
+            QVERIFY2(udisks.plug(QStringLiteral("sdb")), udisks.lastError);
+        QCOMPARE(changeAnnounced(*source), inserted);
+        QVERIFY(!newsArrives(*source, 0));
+        const QStringList unmounted =
+            inserted ? QStringList{kSpare, kArchive} : QStringList{kArchive};
+        QCOMPARE(describeUnmounted(*source), unmounted);
+    }
+
+    // Servers, containers and minimal desktops have no UDisks2: the editor then asks lsblk.
+    void withoutUDisksTheDesktopSourceIsLsblk_data()
+    {
+        QTest::addColumn<QString>("service"); // of a fake of its own; empty: no bus at all
+        QTest::addColumn<bool>("udisks");
+
+        QTest::newRow("no system bus") << "" << false;
+        QTest::newRow("a bus without UDisks2") << "none" << false;
+        QTest::newRow("UDisks2 does not answer") << "hangs" << false;
+        QTest::newRow("UDisks2 answers") << "answers" << true;
+    }
+
+    void withoutUDisksTheDesktopSourceIsLsblk()
+    {
+        QFETCH(QString, service);
+        QFETCH(bool, udisks);
+
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        QFile lsblk(bin.filePath(QStringLiteral("lsblk")));
+        QVERIFY(lsblk.open(QIODevice::WriteOnly));
+        lsblk.write("#!/bin/sh\nexec cat '" VELOMAR_LSBLK_RECORDINGS
+                    "/util-linux-2.38-desk.json'\n");
+        lsblk.close();
+        QVERIFY(lsblk.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        ScopedEnvironment path("PATH", bin.path().toLocal8Bit() + ":/usr/bin:/bin");
+
+        std::optional<ScopedEnvironment> noBus;
+        std::optional<FakeUDisks2> fake;
+        if (service.isEmpty()) {
+            noBus.emplace("DBUS_SYSTEM_BUS_ADDRESS",
+                          "unix:path=" + bin.filePath("no-bus").toLocal8Bit());
+        } else if (service != QLatin1String("answers")) {
+            fake.emplace(service);
+            QVERIFY(fake->started());
+        }
+
+        QCOMPARE(bool(platform::CreateUDisksVolumeSource(kShortLimit)), udisks);
+        // The desktop source waits the whole kUDisksTimeLimit for a daemon that hangs.
+        if (service == QLatin1String("hangs"))
+            return;
+        const auto desktop = platform::CreateDesktopVolumeSource();
+        QVERIFY(desktop);
+        // Only UDisks2 offers the card that is not mounted; lsblk mounts under /media/user.
+        QCOMPARE(describeUnmounted(*desktop).size(), udisks ? 2 : 0);
+        const auto roots = desktop->candidateDrives();
+        QCOMPARE(std::count(roots.begin(), roots.end(), "/media/user/TRAIL"), udisks ? 0 : 1);
+    }
+
+    void volumeSerialFromUuid_data()
+    {
+        QTest::addColumn<QString>("uuid");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("FAT") << "5A2B-11C3"
+                             << "5A2B-11C3";
+        QTest::newRow("FAT in lower case") << "0a1b-2c3d"
+                                           << "0A1B-2C3D";
+        QTest::newRow("NTFS") << "1C2A3B4C5D6E7F80"
+                              << "";
+        QTest::newRow("ext4") << "9f6c2d1e-7b3a-4c55-a1d2-0e8f6b4c3a21"
+                              << "";
+        QTest::newRow("not hexadecimal") << "0A1B-2C3G"
+                                         << "";
+        QTest::newRow("none") << ""
+                              << "";
+    }
+
+    void volumeSerialFromUuid()
+    {
+        QFETCH(QString, uuid);
+        QFETCH(QString, serial);
+        QCOMPARE(QString::fromStdString(platform::volumeSerial(uuid.toStdString())), serial);
+    }
+
+private:
+    FakeUDisks2 udisks;
+};
+
+QTEST_GUILESS_MAIN(TestUDisksVolumes)
+#include "tst_udisks_volumes.moc"

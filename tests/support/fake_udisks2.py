@@ -1,0 +1,80 @@
+#!/usr/bin/python3
+"""A fake UDisks2 on a private system bus, for tests: python-dbusmock with udisks2_template.py.
+
+Starts its own dbus-daemon, so that it needs no system bus on the machine and never touches the
+machine's own. Prints the bus's address on the first line of standard output; a program with
+DBUS_SYSTEM_BUS_ADDRESS set to it finds the fake as its system's UDisks2. Then takes commands on
+standard input, one a line, and answers each with one line, "ok" or "error: WHY":
+
+    load TREE           a recorded tree (tests/data/udisks2/*.json) replaces every object
+    plug DEVICE         a device of the tree is plugged in again
+    unplug DEVICE       it is pulled out
+    desktop-mount BLOCK the desktop mounts the file system on BLOCK (sdb1)
+    answer HOW          how Mount answers: success, not-authorized, dismissed, error,
+                        already-mounted
+
+Ends, with its bus, when standard input closes.
+
+Usage: fake_udisks2.py --mount-base DIR [--service answers|none|hangs]
+  --service none    the bus runs, but no UDisks2 on it
+  --service hangs   UDisks2 takes 30 seconds to answer
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+
+import dbus
+import dbusmock
+
+TEMPLATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'udisks2_template.py')
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--mount-base', required=True)
+    parser.add_argument('--service', choices=('answers', 'none', 'hangs'), default='answers')
+    args = parser.parse_args()
+
+    test_case = dbusmock.DBusTestCase
+    test_case.start_system_bus()
+    mock = None
+    try:
+        control = None
+        if args.service != 'none':
+            parameters = {'mount-base': os.path.abspath(args.mount_base)}
+            if args.service == 'hangs':
+                parameters['hang'] = 30
+            mock, main_object = test_case.spawn_server_template(
+                TEMPLATE, parameters, stdout=subprocess.DEVNULL)
+            control = dbus.Interface(main_object, dbusmock.MOCK_IFACE)
+        print(os.environ['DBUS_SYSTEM_BUS_ADDRESS'], flush=True)
+
+        commands = {
+            'load': lambda value: control.LoadTree(os.path.abspath(value)),
+            'plug': lambda value: control.Plug(value),
+            'unplug': lambda value: control.Unplug(value),
+            'desktop-mount': lambda value: control.DesktopMount(value),
+            'answer': lambda value: control.SetMountAnswer(value),
+        }
+        for line in sys.stdin:
+            command, _, value = line.strip().partition(' ')
+            try:
+                if control is None:
+                    raise RuntimeError('no UDisks2 runs')
+                commands[command](value)
+                print('ok', flush=True)
+            except (KeyError, RuntimeError, dbus.exceptions.DBusException) as error:
+                why = ' '.join(str(error).split())
+                print(f'error: {command}: {why}', flush=True)
+    finally:
+        if mock is not None:
+            mock.terminate()
+            mock.wait()
+        test_case.tearDownClass()
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
