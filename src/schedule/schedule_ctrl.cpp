@@ -571,7 +571,9 @@ void CScheduleCtrl::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
-    announceFocusCell();
+    // Qt tells assistive technology of the grid's focus after this handler; the focus cell
+    // comes after it, so that it is what a screen reader reads last.
+    QMetaObject::invokeMethod(this, &CScheduleCtrl::announceFocusCell, Qt::QueuedConnection);
 }
 
 void CScheduleCtrl::focusOutEvent(QFocusEvent *event)
