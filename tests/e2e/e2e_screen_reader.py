@@ -26,7 +26,7 @@ import threading
 import time
 
 from e2e_editor import (SHEET_TITLE, Desktop, Failure, Scene, XServer, differences, finish,
-                        show_json)
+                        print_logs, show_json)
 
 TOTAL_SECONDS = 150
 STEP_SECONDS = 30
@@ -349,10 +349,7 @@ def main():
     processes = Processes()
 
     def show_logs():
-        folder = os.path.join(root, "logs")
-        for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
-            with open(os.path.join(folder, name), "rb") as f:
-                print(f"--- {name}\n{f.read().decode(errors='replace')}", file=sys.stderr)
+        print_logs(os.path.join(root, "logs"))
 
     server = None
 
