@@ -11,6 +11,9 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine64 dosfstools
     # libraries (sd-bus of libsystemd-dev talks to UDisks2 over the system D-Bus)
     qt6-base-dev libgl-dev nlohmann-json3-dev libcli11-dev libsystemd-dev
+    # Qt's private headers: the accessibility tests switch Qt's accessibility on, as an assistive
+    # tool on a desktop does, which only Qt's platform layer can do
+    qt6-base-private-dev
     # runtime: card discovery reads lsblk where no UDisks2 answers, the GUI tests need a font
     util-linux fonts-dejavu-core
     # a fake UDisks2 for the card tests, on a private bus of their own
@@ -22,8 +25,9 @@ packages=(
     qt6-svg-dev desktop-file-utils appstream dpkg-dev lintian
     # the manual pages: Markdown to roff (and to HTML for the Windows zip)
     pandoc
-    # end-to-end tests: the editor on a private X server driven by keystrokes
-    xvfb xdotool python3
+    # end-to-end tests: the editor on a private X server driven by keystrokes, and read and
+    # worked as a screen reader does, over AT-SPI on a session bus of the test's own
+    xvfb xdotool python3 at-spi2-core python3-pyatspi dbus-bin
 )
 
 missing=()

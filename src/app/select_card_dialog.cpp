@@ -1,6 +1,7 @@
 #include "app/select_card_dialog.h"
 
 #include "app/card_watch.h"
+#include "framework/accessibility.h"
 #include "framework/message_service.h"
 
 #include <QDir>
@@ -58,6 +59,8 @@ CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
     cardList->setSortingEnabled(false);
     cardList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     prompt->setBuddy(cardList);
+    // A list view takes no name from its label.
+    setAccessibleLabel(cardList, withoutAccessKey(prompt->text()));
 
     okButton = new QPushButton(tr("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));

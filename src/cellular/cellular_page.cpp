@@ -1,6 +1,7 @@
 #include "cellular/cellular_page.h"
 
 #include "controls/char_filter_edit.h"
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "resources/string_table.h"
@@ -63,6 +64,23 @@ void pairUp(const std::array<QRadioButton *, 2> &pair, QObject *owner)
     auto *group = new QButtonGroup(owner);
     group->addButton(pair[0], 0);
     group->addButton(pair[1], 1);
+}
+
+// Names each row of a destination group by the group's title and the row, so that a screen
+// reader tells the rows apart ("Destination Phone Numbers, number 2"); its To and BCC say their
+// row too. The title changes with the carrier, and the names with it.
+template <std::size_t N>
+void nameRows(const QGroupBox *group, const std::array<CCharFilterEdit *, N> &edits,
+              const std::array<std::array<QRadioButton *, 2>, N> &radios, const QString &row)
+{
+    const QString title = withoutAccessKey(group->title());
+    for (std::size_t i = 0; i < N; ++i) {
+        const QString rowName = row.arg(i + 1);
+        setAccessibleLabel(edits[i], title + QStringLiteral(", ") + rowName);
+        for (QRadioButton *radio : radios[i])
+            setAccessibleLabel(radio,
+                               withoutAccessKey(radio->text()) + QStringLiteral(", ") + rowName);
+    }
 }
 
 } // namespace
@@ -215,6 +233,9 @@ void CKTPageCellular::buildControls()
 
     // The hint names the numbers: its access key leads to the first one.
     phoneHint->setBuddy(phoneEdits[0]);
+    for (CCharFilterEdit *edit : phoneEdits)
+        edit->setAccessibleDescription(withoutAccessKey(phoneHint->text()) + QLatin1Char(' ') +
+                                       phoneExample->text());
 
     // The group's title names the addresses: its access key leads to the first one.
     emailGroup = new DestinationGroupBox(tr("Destination &Email Addresses"), this);
@@ -234,6 +255,7 @@ void CKTPageCellular::buildControls()
         emailGroup->rows->addLayout(row);
     }
     emailGroup->setAccessKeyTarget(emailEdits[0]);
+    nameDestinationRows();
 
     // Both groups stay hidden until a carrier is chosen.
     phoneGroup->hide();
@@ -259,6 +281,12 @@ void CKTPageCellular::buildControls()
         if (!settingCarrierList)
             OnCarrierChange();
     });
+}
+
+void CKTPageCellular::nameDestinationRows()
+{
+    nameRows(phoneGroup, phoneEdits, phoneRadios, tr("number %1"));
+    nameRows(emailGroup, emailEdits, emailRadios, tr("address %1"));
 }
 
 QString CKTPageCellular::errorMessagesTitle()
@@ -438,6 +466,7 @@ void CKTPageCellular::OnCarrierChange()
     }
     phoneGroup->setTitle(carrier.ErrorMessagesTitle() ? errorMessagesTitle()
                                                       : tr("Destination Phone Numbers"));
+    nameDestinationRows();
 }
 
 void CKTPageCellular::ApplyEmailRows(const CarrierEntry &carrier)

@@ -46,6 +46,7 @@ private:
     void ApplyEmailRows(const CarrierEntry &carrier);
     void ApplyPhoneRows(const CarrierEntry &carrier);
     void stackGroups(bool emailFirst);
+    void nameDestinationRows();
     bool lengthsFit();
     static QString errorMessagesTitle();
 

@@ -1,10 +1,12 @@
 #include "framework/exchange_dialog.h"
 
+#include "framework/accessibility.h"
 #include "framework/wheel_focus.h"
 
 ExchangeDialog::ExchangeDialog(QWidget *parent) : QDialog(parent)
 {
     requireFocusForWheel();
+    clickOnAccessibleToggle();
 }
 
 int ExchangeDialog::DoModal()

@@ -1,5 +1,6 @@
 #include "framework/property_page.h"
 
+#include "framework/accessibility.h"
 #include "framework/property_sheet.h"
 #include "framework/wheel_focus.h"
 
@@ -7,6 +8,7 @@ PropertyPage::PropertyPage(const QString &caption, QWidget *parent)
     : QWidget(parent), pageCaption(caption)
 {
     requireFocusForWheel();
+    clickOnAccessibleToggle();
 }
 
 void PropertyPage::create()

@@ -1,5 +1,6 @@
 #include "framework/property_sheet.h"
 
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "framework/wheel_focus.h"
 
@@ -19,6 +20,7 @@ PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstP
     : QDialog(parent), firstPage(firstPage)
 {
     requireFocusForWheel();
+    clickOnAccessibleToggle();
     setWindowTitle(caption);
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("sheetTabs"));

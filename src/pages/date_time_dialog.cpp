@@ -1,6 +1,7 @@
 #include "pages/date_time_dialog.h"
 
 #include "controls/number_edit.h"
+#include "framework/accessibility.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 
@@ -126,6 +127,11 @@ void CDateTimeDlg::buildControls()
     yearList->setObjectName(QStringLiteral("year"));
     yearList->setMinimumContentsLength(4);
     dateLabel->setBuddy(monthList);
+    // The first field of each row is named by its label; the others say which part they are.
+    setAccessibleLabel(minuteEdit, tr("Time, minutes"));
+    setAccessibleLabel(amPmList, tr("Time, AM or PM"));
+    setAccessibleLabel(dayList, tr("Date, day"));
+    setAccessibleLabel(yearList, tr("Date, year"));
 
     okButton = new QPushButton(tr("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));

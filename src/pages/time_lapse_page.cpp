@@ -1,5 +1,6 @@
 #include "pages/time_lapse_page.h"
 
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
 #include "schedule/schedule_sheet.h"
@@ -74,6 +75,10 @@ void CKTPageTimeLapse::buildControls()
     auto *secondsRadio = makeRadio(intervalBox, tr("&Seconds"), "timeLapseSeconds");
     secondsList = makeList(intervalBox, "secondsList", rules::kTimeLapseSeconds);
     intervalRadios = {offRadio, hoursRadio, minutesRadio, secondsRadio};
+    // Each list is named by the radio button beside it.
+    setAccessibleLabel(hoursList, withoutAccessKey(hoursRadio->text()));
+    setAccessibleLabel(minutesList, withoutAccessKey(minutesRadio->text()));
+    setAccessibleLabel(secondsList, withoutAccessKey(secondsRadio->text()));
 
     auto *intervalGrid = new QGridLayout(intervalBox);
     intervalGrid->addWidget(offRadio, 0, 0);

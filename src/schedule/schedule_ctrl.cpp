@@ -1,6 +1,9 @@
 #include "schedule/schedule_ctrl.h"
 
 #include "framework/platform_services.h"
+#include "schedule/schedule_accessible.h"
+
+#include <QAccessible>
 
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -81,6 +84,7 @@ CScheduleCtrl::CScheduleCtrl(QWidget *parent)
     pmDesignator = locale.pmDesignator.left(2);
 
     shadowColour = palette().color(QPalette::Dark);
+    installScheduleAccessibility();
 
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
@@ -102,16 +106,85 @@ int CScheduleCtrl::GetSlot(int minute) const
 
 void CScheduleCtrl::SetSlot(int minute, int value)
 {
-    if (minute >= 0 && minute / kMinutesPerCell < kCellCount)
-        cells[minute / kMinutesPerCell].on = value != 0 ? 1 : 0;
+    if (minute >= 0 && minute / kMinutesPerCell < kCellCount) {
+        const int cell = minute / kMinutesPerCell;
+        setCells(cell, cell, value);
+    }
     viewport()->update();
 }
 
 void CScheduleCtrl::SetAllSlots(int value)
 {
-    for (Cell &cell : cells)
-        cell.on = value != 0 ? 1 : 0;
+    setCells(0, kCellCount - 1, value);
+}
+
+void CScheduleCtrl::setCells(int first, int last, int value)
+{
+    const int on = value != 0 ? 1 : 0;
+    const bool listened = QAccessible::isActive();
+    for (int i = first; i <= last; ++i) {
+        if (cells[i].on == on)
+            continue;
+        cells[i].on = on;
+        if (listened) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(this, changed);
+            event.setChild(i);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
     viewport()->update();
+}
+
+void CScheduleCtrl::announceFocusCell()
+{
+    if (!hasFocus() || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+void CScheduleCtrl::setFocusCellByPointer(int cell)
+{
+    // A press or a drag moves the focus cell without scrolling.
+    if (cell == focus)
+        return;
+    focus = cell;
+    announceFocusCell();
+}
+
+QString CScheduleCtrl::cellTimeText(int cell) const
+{
+    const int minute = cell * kMinutesPerCell;
+    const int hour = minute / 60;
+    QString text = hourText(hour).trimmed() + QLatin1Char(':') +
+                   QStringLiteral("%1").arg(minute % 60, 2, 10, QLatin1Char('0'));
+    const QString designator = designatorText(hour);
+    if (!designator.isEmpty())
+        text += QLatin1Char(' ') + designator;
+    return text;
+}
+
+QString CScheduleCtrl::cellCaption(int cell) const
+{
+    return cells[cell].on ? onCaption : offCaption;
+}
+
+QRect CScheduleCtrl::cellRect(int cell) const
+{
+    const int left = labelColumnWidth() + kSeparatorWidth + 1;
+    return QRect(left, cell * kCellHeight - verticalScrollBar()->value(),
+                 std::max(0, viewport()->width() - left), kCellHeight);
+}
+
+void CScheduleCtrl::toggleCell(int cell)
+{
+    if (readOnly || cell < 0 || cell >= kCellCount)
+        return;
+    moveFocusTo(cell);
+    setCells(cell, cell, 1 - cells[cell].on);
 }
 
 void CScheduleCtrl::SetReadOnly(bool value)
@@ -198,6 +271,7 @@ void CScheduleCtrl::moveFocusTo(int target)
     else if (bottom > position + windowHeight)
         bar->setValue(bottom - windowHeight);
     viewport()->update();
+    announceFocusCell();
 }
 
 bool CScheduleCtrl::inShownStroke(int cell) const
@@ -401,7 +475,7 @@ void CScheduleCtrl::mousePressEvent(QMouseEvent *event)
         strokeAnchor = cell;
         strokeEnd = cell;
         strokeValue = 1 - cells[cell].on;
-        focus = cell;
+        setFocusCellByPointer(cell);
     }
     viewport()->update();
 }
@@ -418,7 +492,7 @@ void CScheduleCtrl::mouseMoveEvent(QMouseEvent *event)
         const int cell = cellAt(event->position().toPoint());
         if (cell >= 0) {
             strokeEnd = cell;
-            focus = cell;
+            setFocusCellByPointer(cell);
         }
         viewport()->update();
     } else if (strokeShown) {
@@ -433,11 +507,8 @@ void CScheduleCtrl::mouseReleaseEvent(QMouseEvent *event)
     if (readOnly || event->button() != Qt::LeftButton)
         return;
     if (strokeActive) {
-        const int first = std::min(strokeAnchor, strokeEnd);
-        const int last = std::max(strokeAnchor, strokeEnd);
-        for (int i = first; i <= last; ++i)
-            cells[i].on = strokeValue;
         strokeActive = false;
+        setCells(std::min(strokeAnchor, strokeEnd), std::max(strokeAnchor, strokeEnd), strokeValue);
     }
     strokeShown = false;
     viewport()->update();
@@ -454,10 +525,8 @@ void CScheduleCtrl::keyPressEvent(QKeyEvent *event)
     const int pageCells = viewport()->height() / kCellHeight;
     switch (event->key()) {
     case Qt::Key_Space:
-        if (!readOnly) {
-            cells[focus].on = 1 - cells[focus].on;
-            viewport()->update();
-        }
+        if (!readOnly)
+            setCells(focus, focus, 1 - cells[focus].on);
         break;
     case Qt::Key_Up:
         moveFocusTo(focus - 1);
@@ -502,6 +571,9 @@ void CScheduleCtrl::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    // Qt tells assistive technology of the grid's focus after this handler; the focus cell
+    // comes after it, so that it is what a screen reader reads last.
+    QMetaObject::invokeMethod(this, &CScheduleCtrl::announceFocusCell, Qt::QueuedConnection);
 }
 
 void CScheduleCtrl::focusOutEvent(QFocusEvent *event)

@@ -52,6 +52,20 @@ public:
     // The cell whose stored hit area holds `pos` (viewport coordinates), or -1.
     int cellAt(QPoint pos) const;
 
+    // What assistive technology reads and does (see schedule_accessible.h).
+    bool cellOn(int cell) const { return cells[cell].on != 0; }
+    // The start of the cell's quarter hour in the grid's clock: "06:15", "6:15 AM".
+    QString cellTimeText(int cell) const;
+    // "Camera on" or "Camera off", as the cell's caption reads outside a stroke.
+    QString cellCaption(int cell) const;
+    // Where cell i lies in viewport coordinates, whether scrolled into view or not.
+    QRect cellRect(int cell) const;
+    // Toggles a cell as a click on it does, without taking the keyboard focus; nothing in a
+    // read-only control.
+    void toggleCell(int cell);
+    // Moves the focus cell there and scrolls it into view, as the arrow keys do.
+    void setFocusCell(int cell) { moveFocusTo(cell); }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -84,6 +98,12 @@ private:
         QPixmap strokeOn; // stroke pattern with the "Camera on" caption
         QPixmap strokeOff;
     };
+
+    // Sets cells first..last to `value` and tells assistive technology which ones changed.
+    void setCells(int first, int last, int value);
+    // Tells assistive technology where the focus cell is, while the grid has the focus.
+    void announceFocusCell();
+    void setFocusCellByPointer(int cell);
 
     void updateScrollRange();
     void layoutCells(int clientWidth);

@@ -1,5 +1,6 @@
 #include "schedule/schedule_dual_page.h"
 
+#include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_page.h"
@@ -103,6 +104,13 @@ void CPageScheduleDual::buildControls()
     grid1 = group1.grid;
     grid2 = group2.grid;
     allButtons = {group1.allOn, group1.allOff, group2.allOn, group2.allOff};
+    // The pairs repeat their texts: a screen reader says which schedule each one sets.
+    for (const auto &[group, caption] :
+         {std::pair{group1, caption1}, std::pair{group2, caption2}}) {
+        for (QPushButton *button : {group.allOn, group.allOff})
+            setAccessibleLabel(button, withoutAccessKey(button->text()) + QStringLiteral(", ") +
+                                           caption->text());
+    }
 
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(assignBox);

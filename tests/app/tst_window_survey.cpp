@@ -20,12 +20,15 @@
 #include "wheel_notch.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -301,6 +304,76 @@ private:
     QFont previous;
 };
 
+// The role a screen reader announces for each kind of control the windows use; none for a
+// kind that no rule here knows yet.
+QAccessible::Role expectedRole(const QWidget *w)
+{
+    if (qobject_cast<const QRadioButton *>(w))
+        return QAccessible::RadioButton;
+    if (qobject_cast<const QCheckBox *>(w))
+        return QAccessible::CheckBox;
+    if (qobject_cast<const QPushButton *>(w))
+        return QAccessible::Button;
+    if (qobject_cast<const QLineEdit *>(w))
+        return QAccessible::EditableText;
+    if (qobject_cast<const QComboBox *>(w))
+        return QAccessible::ComboBox;
+    if (qobject_cast<const QSlider *>(w))
+        return QAccessible::Slider;
+    if (qobject_cast<const QTabBar *>(w))
+        return QAccessible::PageTabList;
+    if (qobject_cast<const CScheduleCtrl *>(w))
+        return QAccessible::Table;
+    if (qobject_cast<const QListWidget *>(w))
+        return QAccessible::List;
+    return QAccessible::NoRole;
+}
+
+// The name a screen reader announces. On Linux a drop-down list's own name is its entry:
+// its name is read from the labels that name it.
+QString spokenName(QAccessibleInterface *iface)
+{
+    if (iface->role() != QAccessible::ComboBox)
+        return iface->text(QAccessible::Name);
+    QStringList labels;
+    for (const auto &[label, relation] : iface->relations(QAccessible::Label))
+        labels << label->text(QAccessible::Name);
+    return labels.join(QLatin1Char(' '));
+}
+
+// The texts a sighted person reads as the label of `w`: a button's own text, or a field's
+// labels and the title of the group it sits in. A button without text is named by its place
+// (a row and a column), which no rule here reads.
+QStringList visibleLabels(QWidget *w, QWidget *window)
+{
+    if (qobject_cast<QAbstractButton *>(w))
+        return textOf(w).isEmpty() ? QStringList() : QStringList{shown(textOf(w))};
+    QStringList labels;
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->buddy() == w && label->isVisibleTo(window))
+            labels << shown(label->text());
+    }
+    if (auto *group = qobject_cast<QGroupBox *>(w->parentWidget());
+        group && !group->title().isEmpty())
+        labels << shown(group->title());
+    return labels;
+}
+
+// What a control holds as a person sees it, and as a screen reader reads it; both empty for a
+// control that holds no value.
+std::pair<QString, QString> heldValue(QWidget *w, QAccessibleInterface *iface)
+{
+    if (auto *field = qobject_cast<QLineEdit *>(w))
+        return {field->text(), iface->text(QAccessible::Value)};
+    if (auto *list = qobject_cast<QComboBox *>(w))
+        return {list->currentText(), iface->text(QAccessible::Value)};
+    if (auto *slider = qobject_cast<QSlider *>(w))
+        return {QString::number(slider->value()),
+                iface->valueInterface() ? iface->valueInterface()->currentValue().toString()
+                                        : QString()};
+    return {};
+}
+
 // One row a window, and one more at a doubled font and for each sheet tab read-only where asked.
 void addWindowRows(bool withLargeFont, bool withReadOnly = false)
 {
@@ -392,6 +465,47 @@ class TestWindowSurvey : public GuiTest
     Q_OBJECT
 
 private slots:
+    // A screen reader reads every control a person can reach with the right role, by a name
+    // of its own that holds the label a sighted person sees beside it, and with the value
+    // that it shows.
+    void everyControlIsReadByName_data() { addWindowRows(false, true); }
+    void everyControlIsReadByName()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, readOnly);
+        OpenWindow w;
+        QVERIFY2(w.open(window, readOnly), qPrintable(w.failure));
+        QMap<QString, QString> named;
+        for (QWidget *control : visibleChildren(w.window)) {
+            if (control->focusPolicy() == Qt::NoFocus || control->focusProxy())
+                continue;
+            const QString what = describe(control);
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(iface, qPrintable(what));
+            const QAccessible::Role role = expectedRole(control);
+            QVERIFY2(role != QAccessible::NoRole,
+                     qPrintable(what + ": a kind of control new here"));
+            QVERIFY2(iface->role() == role, qPrintable(what + " is read as another kind"));
+
+            const QString name = spokenName(iface);
+            QVERIFY2(!name.trimmed().isEmpty(), qPrintable(what + " has no name"));
+            const QStringList labels = visibleLabels(control, w.window);
+            QVERIFY2(labels.isEmpty() ||
+                         std::any_of(labels.begin(), labels.end(),
+                                     [&](const QString &label) { return name.contains(label); }),
+                     qPrintable(what + " is read as \"" + name + "\", not by " +
+                                labels.join(QStringLiteral(" or "))));
+            QVERIFY2(!named.contains(name), qPrintable(what + " and " + named.value(name) +
+                                                       " are both read as \"" + name + "\""));
+            named.insert(name, what);
+
+            const auto [shownValue, readValue] = heldValue(control, iface);
+            QVERIFY2(readValue == shownValue,
+                     qPrintable(what + " is read as holding \"" + readValue + "\""));
+        }
+        QVERIFY(!named.isEmpty());
+    }
+
     void nothingIsClipped_data() { addWindowRows(true, true); }
     void nothingIsClipped()
     {

@@ -1,3 +1,5 @@
+#include "accessibility_listener.h"
+#include "app/kestra_sheet.h"
 #include "cellular/cellular_page.h"
 #include "gui_test.h"
 #include "sheet_run.h"
@@ -333,6 +335,11 @@ private slots:
         QCOMPARE(f.radio("emailTo2")->isVisibleTo(f.page), emailRows == 2);
         QCOMPARE(f.phoneGroup()->title(), title);
         QCOMPARE(f.rect(f.emailGroup()).top() < f.rect(f.phoneGroup()).top(), emailFirst);
+        // A screen reader tells the rows apart by group and row, under the title shown now.
+        QCOMPARE(accessibleName(f.phone(2)), title + QStringLiteral(", number 2"));
+        QCOMPARE(accessibleName(f.email(2)),
+                 QStringLiteral("Destination Email Addresses, address 2"));
+        QCOMPARE(accessibleName(f.radio("emailBcc2")), QStringLiteral("BCC, address 2"));
 
         // The keyboard goes from the carrier list into the first group shown.
         QWidget *next = f.carrierList()->nextInFocusChain();

@@ -255,6 +255,13 @@ class Scene:
                                 stderr=subprocess.STDOUT), log
 
 
+def print_logs(folder):
+    """Every log of a failed run on stderr, for the reader of the test's output."""
+    for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+        with open(os.path.join(folder, name), "rb") as f:
+            print(f"--- {name}\n{f.read().decode(errors='replace')}", file=sys.stderr)
+
+
 def finish(process, log, name):
     try:
         code = process.wait(WAIT_SECONDS)
@@ -480,10 +487,7 @@ def main():
         return 0
     except Failure as failure:
         print(f"FAIL: {failure}", file=sys.stderr)
-        for name in sorted(os.listdir(os.path.join(root, "logs"))) if os.path.isdir(
-                os.path.join(root, "logs")) else []:
-            with open(os.path.join(root, "logs", name), "rb") as f:
-                print(f"--- {name}\n{f.read().decode(errors='replace')}", file=sys.stderr)
+        print_logs(os.path.join(root, "logs"))
         return 1
     finally:
         server.stop()

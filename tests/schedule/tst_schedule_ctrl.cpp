@@ -1,8 +1,10 @@
 #include "schedule/schedule_ctrl.h"
 
+#include "accessibility_listener.h"
 #include "gui_run.h"
 #include "gui_test.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -162,6 +164,13 @@ private slots:
     void focusRectangleOnlyWithFocus();
     void cellsFillTheWidthAfterResize();
     void linesFollowThePalette();
+    void cellsAreReadAsTimesOfTheGridsClock_data();
+    void cellsAreReadAsTimesOfTheGridsClock();
+    void screenReaderFollowsCellsAndFocus_data();
+    void screenReaderFollowsCellsAndFocus();
+    void tabbingIntoTheGridReadsItsFocusCell();
+    void toggleActionTogglesTheCell_data();
+    void toggleActionTogglesTheCell();
 };
 
 void ScheduleCtrlTest::freshControlIsAllOnWithFocusAtTop()
@@ -717,6 +726,216 @@ void ScheduleCtrlTest::linesFollowThePalette()
     const int width = w.grid->labelColumnWidth();
     QCOMPARE(coloursIn(picture, QRect(width, 0, 1, 300)), QSet<QRgb>{0xFF0000});
     QCOMPARE(coloursIn(picture, QRect(width + 7, 20, 200, 1)), QSet<QRgb>{0xFF0000});
+}
+
+void ScheduleCtrlTest::cellsAreReadAsTimesOfTheGridsClock_data()
+{
+    QTest::addColumn<bool>("clock24h");
+    QTest::addColumn<bool>("leadingZero");
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("24-hour, midnight") << true << true << 0 << "00:00";
+    QTest::newRow("24-hour, 6:15") << true << true << 25 << "06:15";
+    QTest::newRow("24-hour without a zero, 6:15") << true << false << 25 << "6:15";
+    QTest::newRow("24-hour, last quarter") << true << true << 95 << "23:45";
+    QTest::newRow("12-hour, midnight") << false << false << 0 << "12:00 AM";
+    QTest::newRow("12-hour, 6:15") << false << false << 25 << "6:15 AM";
+    QTest::newRow("12-hour, noon") << false << false << 48 << "12:00 PM";
+    QTest::newRow("12-hour, 1:15 PM") << false << false << 53 << "1:15 PM";
+    QTest::newRow("12-hour with a zero, 6:15") << false << true << 25 << "06:15 AM";
+}
+
+void ScheduleCtrlTest::cellsAreReadAsTimesOfTheGridsClock()
+{
+    QFETCH(bool, clock24h);
+    QFETCH(bool, leadingZero);
+    QFETCH(int, cell);
+    QFETCH(QString, name);
+
+    LocaleValues locale;
+    locale.clock24h = clock24h;
+    locale.hourLeadingZero = leadingZero;
+    GridWindow w(locale);
+    QVERIFY(w.open({300, 343}));
+    w.grid->SetSlot(cell * 15, 0);
+
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(w.grid);
+    QCOMPARE(table->role(), QAccessible::Table);
+    QVERIFY(table->tableInterface());
+    QCOMPARE(table->tableInterface()->rowCount(), 96);
+    QCOMPARE(table->tableInterface()->columnCount(), 1);
+    QCOMPARE(table->childCount(), 96);
+
+    QAccessibleInterface *item = table->tableInterface()->cellAt(cell, 0);
+    QVERIFY(item);
+    QCOMPARE(item, table->child(cell));
+    QCOMPARE(table->indexOfChild(item), cell);
+    QCOMPARE(item->role(), QAccessible::Cell);
+    QCOMPARE(item->text(QAccessible::Name), name);
+    QCOMPARE(item->tableCellInterface()->rowIndex(), cell);
+    QVERIFY(item->state().checkable);
+    QVERIFY(!item->state().checked);
+    QCOMPARE(item->text(QAccessible::Description), QStringLiteral("Camera off"));
+    QCOMPARE(table->child((cell + 1) % 96)->text(QAccessible::Description),
+             QStringLiteral("Camera on"));
+    // Where a screen reader points, the cell is, while it is in view.
+    const QPoint centre = item->rect().center();
+    const bool inView = w.viewport()->rect().contains(w.cellPoint(cell));
+    QCOMPARE(table->childAt(centre.x(), centre.y()), inView ? item : nullptr);
+    QCOMPARE(item->state().offscreen, !inView);
+}
+
+void ScheduleCtrlTest::screenReaderFollowsCellsAndFocus_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QList<int>>("arguments");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QList<int>>("offCells");
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<QList<int>>("stateEvents");
+    QTest::addColumn<QList<int>>("focusEvents");
+
+    const QList<int> none;
+    QList<int> all;
+    for (int i = 0; i < 96; ++i)
+        all << i;
+    const int space = Qt::Key_Space;
+    const int down = Qt::Key_Down;
+    const int end = Qt::Key_End;
+
+    QTest::newRow("click a cell") << "click" << QList<int>{3} << false << QList<int>{3} << 3
+                                  << QList<int>{3} << QList<int>{3};
+    QTest::newRow("click the focus cell")
+        << "click" << QList<int>{0} << false << QList<int>{0} << 0 << QList<int>{0} << none;
+    QTest::newRow("drag a run") << "drag" << QList<int>{2, 3, 4, 5} << false
+                                << QList<int>{2, 3, 4, 5} << 5 << QList<int>{2, 3, 4, 5}
+                                << QList<int>{2, 3, 4, 5};
+    QTest::newRow("Space") << "keys" << QList<int>{space} << false << QList<int>{0} << 0
+                           << QList<int>{0} << none;
+    QTest::newRow("Down, Space") << "keys" << QList<int>{down, space} << false << QList<int>{1} << 1
+                                 << QList<int>{1} << QList<int>{1};
+    QTest::newRow("End") << "keys" << QList<int>{end} << false << none << 95 << none
+                         << QList<int>{95};
+    QTest::newRow("Down on the last cell")
+        << "keys" << QList<int>{end, down} << false << none << 95 << none << QList<int>{95};
+    QTest::newRow("Page Down") << "keys" << QList<int>{Qt::Key_PageDown} << false << none << 17
+                               << none << QList<int>{17};
+    QTest::newRow("End, Home") << "keys" << QList<int>{end, Qt::Key_Home} << false << none << 0
+                               << none << QList<int>{95, 0};
+    QTest::newRow("All Off") << "all" << QList<int>{0} << false << all << 0 << all << none;
+    QTest::newRow("All On over all on")
+        << "all" << QList<int>{1} << false << none << 0 << none << none;
+    QTest::newRow("a load") << "load" << QList<int>{6 * 60 + 15, 0} << false << QList<int>{25} << 0
+                            << QList<int>{25} << none;
+    QTest::newRow("read-only Space")
+        << "keys" << QList<int>{space} << true << none << 0 << none << none;
+    QTest::newRow("read-only Down")
+        << "keys" << QList<int>{down} << true << none << 1 << none << QList<int>{1};
+}
+
+void ScheduleCtrlTest::screenReaderFollowsCellsAndFocus()
+{
+    QFETCH(QString, action);
+    QFETCH(QList<int>, arguments);
+    QFETCH(bool, readOnly);
+    QFETCH(QList<int>, offCells);
+    QFETCH(int, focus);
+    QFETCH(QList<int>, stateEvents);
+    QFETCH(QList<int>, focusEvents);
+
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
+    w.grid->SetReadOnly(readOnly);
+    w.grid->setFocus();
+    AccessibilityListener reader;
+
+    if (action == QLatin1String("click")) {
+        w.click(w.cellPoint(arguments.first()));
+    } else if (action == QLatin1String("drag")) {
+        QList<QPoint> path;
+        for (int cell : arguments)
+            path << w.cellPoint(cell);
+        w.drag(path);
+    } else if (action == QLatin1String("keys")) {
+        for (int key : arguments)
+            QTest::keyClick(w.grid, Qt::Key(key));
+    } else if (action == QLatin1String("all")) {
+        w.grid->SetAllSlots(arguments.first());
+    } else {
+        w.grid->SetSlot(arguments[0], arguments[1]);
+    }
+
+    QAccessible::State checked;
+    checked.checked = true;
+    QCOMPARE(reader.children(w.grid, QAccessible::StateChanged, checked), stateEvents);
+    QCOMPARE(reader.children(w.grid, QAccessible::Focus), focusEvents);
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(w.grid);
+    for (int i = 0; i < 96; ++i) {
+        const QAccessible::State state = table->child(i)->state();
+        QVERIFY2(state.checked == !offCells.contains(i), qPrintable(QString::number(i)));
+        QVERIFY2(state.focused == (i == focus), qPrintable(QString::number(i)));
+    }
+    QCOMPARE(table->focusChild(), table->child(focus));
+}
+
+// Reaching the grid with Tab, a screen reader hears the grid and then, last, its focus cell.
+void ScheduleCtrlTest::tabbingIntoTheGridReadsItsFocusCell()
+{
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
+    w.grid->setFocus();
+    QTest::keyClick(w.grid, Qt::Key_Down);
+    QTest::keyClick(w.grid, Qt::Key_Down);
+    w.other->setFocus();
+    AccessibilityListener reader;
+
+    QTest::keyClick(w.other, Qt::Key_Tab);
+    QVERIFY(w.grid->hasFocus());
+    QCoreApplication::processEvents();
+    QList<std::pair<QObject *, int>> focusEvents;
+    for (const AccessibilityListener::Event &e : reader.events()) {
+        if (e.type == QAccessible::Focus)
+            focusEvents.append({e.object, e.child});
+    }
+    QVERIFY(!focusEvents.isEmpty());
+    QCOMPARE(focusEvents.last(), std::make_pair(static_cast<QObject *>(w.grid), 2));
+    QVERIFY(QAccessible::queryAccessibleInterface(w.grid)->child(2)->state().focused);
+}
+
+void ScheduleCtrlTest::toggleActionTogglesTheCell_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("editable") << false;
+    QTest::newRow("read-only") << true;
+}
+
+// A screen reader's Toggle on a cell out of view switches it as a click would, makes it the
+// focus cell and scrolls it into view, and leaves the keyboard focus where it was.
+void ScheduleCtrlTest::toggleActionTogglesTheCell()
+{
+    QFETCH(bool, readOnly);
+    GridWindow w;
+    QVERIFY(w.open({300, 343}));
+    w.grid->SetReadOnly(readOnly);
+    w.other->setFocus();
+
+    QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(w.grid)->child(40);
+    QVERIFY(cell->state().offscreen);
+    QAccessibleActionInterface *actions = cell->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()),
+             !readOnly);
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+
+    QList<int> expected(96, 1);
+    if (!readOnly)
+        expected[40] = 0;
+    QCOMPARE(w.slotValues(), expected);
+    QCOMPARE(cell->state().checked, readOnly);
+    QCOMPARE(w.grid->focusCell(), readOnly ? 0 : 40);
+    QCOMPARE(cell->state().offscreen, readOnly);
+    QVERIFY(w.other->hasFocus());
 }
 
 QTEST_MAIN(ScheduleCtrlTest)

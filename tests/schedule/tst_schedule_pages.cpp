@@ -5,6 +5,7 @@
 #include "schedule/schedule_page.h"
 #include "schedule/schedule_sheet.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -554,6 +555,47 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!run.dialog->isVisible());
         QCOMPARE(run.dialog->result(), int(QDialog::Accepted));
+    }
+
+    // A screen reader's Toggle on a cell changes the schedule as a click does: OK stores it
+    // in the record, and nothing else changes. The time-lapse schedule starts all off, so the
+    // toggled cell is what lets OK close it.
+    void toggleActionReachesTheRecordOnOk_data()
+    {
+        QTest::addColumn<bool>("timeLapse");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<int>("cell");
+        QTest::newRow("trigger schedule") << false << kDailyTab << "scheduleGrid" << 25;
+        QTest::newRow("dual schedule 2") << false << kDualTab << "schedule2Grid" << 90;
+        QTest::newRow("time-lapse schedule") << true << kDailyTab << "scheduleGrid" << 3;
+    }
+    void toggleActionReachesTheRecordOnOk()
+    {
+        QFETCH(bool, timeLapse);
+        QFETCH(int, tab);
+        QFETCH(QString, grid);
+        QFETCH(int, cell);
+        ScheduleRun run(timeLapse);
+        QVERIFY(run.open());
+        if (tab == kDualTab)
+            run.clickTab(kDualTab);
+        QCOMPARE(run.shownTab(), tab);
+        QAccessibleInterface *item =
+            QAccessible::queryAccessibleInterface(run.grid(grid))->child(cell);
+        const bool wasOn = item->state().checked;
+        item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+
+        CameraSettings expected = run.before;
+        const auto minute = static_cast<std::uint16_t>(cell * DaySchedule::kMinutesPerSlot);
+        if (tab == kDualTab)
+            expected.SetDualTriggerSlot(minute, !wasOn, 1);
+        else
+            expected.SetDaySlot(timeLapse ? ScheduleKind::TimeLapse : ScheduleKind::Trigger, minute,
+                                !wasOn);
+        run.click(QStringLiteral("okButton"));
+        QVERIFY(run.closed());
+        QVERIFY(sameRecord(run.settings, expected));
     }
 
     void dayPairsAreChosenWithTheKeyboard()
