@@ -26,6 +26,9 @@ struct VolumeInformation
 {
     std::string volumeName;     // may be empty or padded with blanks
     std::string fileSystemName; // "FAT", "FAT32", "NTFS", "exFAT", ...
+    // The volume serial number as FAT volume ids are shown: "XXXX-XXXX", upper case.
+    // Empty when the system does not tell one.
+    std::string serial;
 };
 
 class VolumeSource

@@ -23,6 +23,7 @@ struct LsblkDevice
     std::string fsType;     // "vfat", "exfat", "ntfs", ...; empty when unknown
     std::string fsVersion;  // "FAT32", "FAT16", ...; empty when lsblk did not tell
     std::string label;      // as lsblk gives it, blanks kept
+    std::string uuid;       // the file system's id: "0A1B-2C3D" for FAT; empty when unknown
     std::string mountPoint; // the first mount point; empty when not mounted
 };
 
@@ -36,6 +37,10 @@ std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view json);
 // FAT12/FAT16, any other type as lsblk names it. nullopt for vfat whose version lsblk did
 // not report (util-linux before 2.35 has no FSVER column).
 std::optional<std::string> fileSystemName(const LsblkDevice &device);
+
+// The volume serial of a FAT file system's id as lsblk gives it ("0a1b-2c3d"): "0A1B-2C3D".
+// Empty for an id of any other shape (ext4, NTFS), which is not a 32-bit serial.
+std::string volumeSerial(std::string_view uuid);
 
 // The FAT type follows from the count of data clusters alone: fewer than 65525 is FAT12 or
 // FAT16 ("FAT"), more is FAT32.
