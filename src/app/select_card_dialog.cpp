@@ -109,7 +109,7 @@ void CSelectCardDlg::accept()
     }
     const QString &root = lists.candidateRoots[index];
     // The folder may exist already, or the card may refuse it: the save will say so.
-    QDir().mkdir(CardFolderPath(root));
-    selected = CardSettingsPath(root);
+    QDir().mkdir(QString::fromStdString(platform::cardFolder(root.toStdString())));
+    selected = QString::fromStdString(CardSettingsPath(root.toStdString()));
     QDialog::accept();
 }

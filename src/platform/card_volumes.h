@@ -2,7 +2,8 @@
 
 // The drive and volume queries that finding the camera's card needs, one implementation per
 // operating system. The rules that make a drive a card (file system, settings file) are the
-// application's and live in one place there; these sources only answer what the system says.
+// application's and live in one place (src/settings/card_scan.h); these sources only answer
+// what the system says.
 
 #include <memory>
 #include <optional>
