@@ -1,5 +1,6 @@
 // kestra-cfg as a user runs it: the built program in a process, its exit code, its output
 // and the files it leaves.
+#include "kestra_cfg_process.h"
 #include "settings/named_settings.h"
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,12 +16,6 @@
 using namespace testfiles;
 
 namespace {
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 std::filesystem::path fsPath(const QString &path)
 {
@@ -237,19 +231,7 @@ class TestKestraCfg : public QObject
 
     QTemporaryDir dir;
 
-    Run run(const QStringList &arguments)
-    {
-        QProcess tool;
-        tool.setWorkingDirectory(dir.path());
-        tool.start(QStringLiteral(KESTRA_CFG), arguments);
-        Run result;
-        if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = tool.exitCode();
-        result.out = tool.readAllStandardOutput();
-        result.err = tool.readAllStandardError();
-        return result;
-    }
+    Run run(const QStringList &arguments) { return runKestraCfg(arguments, dir.path()); }
 
     QJsonObject showJson(const QString &file)
     {
@@ -308,6 +290,13 @@ private slots:
             << QStringList{"set", "a.cfg", "--from"} << QByteArray("Usage: kestra-cfg set");
         QTest::newRow("diff with one file")
             << QStringList{"diff", "a.cfg"} << QByteArray("Usage: kestra-cfg diff");
+        QTest::newRow("cards with a file")
+            << QStringList{"cards", "a.cfg"} << QByteArray("Usage: kestra-cfg cards");
+        QTest::newRow("deploy without a card")
+            << QStringList{"deploy", "a.cfg"} << QByteArray("Usage: kestra-cfg deploy");
+        QTest::newRow("deploy to named cards and to all")
+            << QStringList{"deploy", "a.cfg", "E:", "--all-cards"}
+            << QByteArray("Usage: kestra-cfg deploy");
     }
     void wrongUsageExitsWith2()
     {
@@ -342,6 +331,11 @@ private slots:
             << QStringList{"set", "--help"} << QByteArray("    pictures-per-trigger  1 .. 99\n");
         QTest::newRow("diff --help")
             << QStringList{"diff", "--help"} << QByteArray("Usage: kestra-cfg diff [OPTIONS] A B");
+        QTest::newRow("cards --help")
+            << QStringList{"cards", "--help"} << QByteArray("Usage: kestra-cfg cards [OPTIONS]");
+        QTest::newRow("deploy --help") << QStringList{"deploy", "--help"}
+                                       << QByteArray("Usage: kestra-cfg deploy [OPTIONS] "
+                                                     "SETTINGS [CARD...]");
     }
     void helpGoesToStandardOutput()
     {
