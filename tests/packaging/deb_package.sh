@@ -49,6 +49,7 @@ expected=(
     "/usr/share/metainfo/$id.metainfo.xml"
     "/usr/share/icons/hicolor/scalable/apps/$id.svg"
     /usr/share/velomar-settings/carriers.dat
+    /usr/share/bash-completion/completions/kestra-cfg
 )
 [ -e "$build/packaging/256x256/$id.png" ] && expected+=("/usr/share/icons/hicolor/256x256/apps/$id.png")
 [ -e "$build/doc/$guide" ] && expected+=("/usr/share/doc/velomar-settings/$guide")

@@ -22,6 +22,7 @@ expected=(
     "share/metainfo/$id.metainfo.xml"
     "share/icons/hicolor/scalable/apps/$id.svg"
     share/velomar-settings/carriers.dat
+    share/bash-completion/completions/kestra-cfg
 )
 # The bitmap icon and the guide are built only where their tools are present.
 if [ -e "$build/packaging/256x256/$id.png" ]; then
