@@ -348,6 +348,26 @@ private slots:
         QVERIFY(folderEntries(dir.path()).isEmpty());
     }
 
+    // The manual page names every command and every setting, as the program knows them.
+    void manPageNamesEveryCommandAndSetting_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *command : {"show", "set", "diff", "cards", "deploy", "convert", "factory"})
+            QTest::newRow(command) << QString::fromLatin1(command);
+        for (const NamedSetting &setting : NamedSettings())
+            QTest::newRow(std::string(setting.name).c_str())
+                << QString::fromUtf8(setting.name.data(), qsizetype(setting.name.size()));
+    }
+    void manPageNamesEveryCommandAndSetting()
+    {
+        QFETCH(QString, name);
+        const QString page = QString::fromUtf8(readBytes(QStringLiteral(VELOMAR_MAN_PAGE)));
+        QVERIFY(!page.isEmpty());
+        // In bold, as a name to type.
+        const bool named = page.contains("**" + name + "**");
+        QVERIFY2(named, qPrintable(name));
+    }
+
     void versionIsTheProjects()
     {
         const Run r = run({"--version"});
