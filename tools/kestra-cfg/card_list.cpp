@@ -63,12 +63,13 @@ std::string PlaceKey(const std::string &place)
     // "E:" alone is the current folder of drive E: to the file system, but the drive to a person.
     if (windows && text.size() == 2 && text[1] == ':')
         text += '\\';
-    std::error_code error;
-    std::filesystem::path path = platform::pathFromUtf8(text);
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (!error)
-        path = absolute;
-    std::string key = platform::utf8FromPath(path.lexically_normal());
+    // kestra-cfg never changes its folder: ask for it once.
+    static const std::filesystem::path folder = [] {
+        std::error_code error;
+        return std::filesystem::current_path(error);
+    }();
+    const std::filesystem::path path = platform::pathFromUtf8(text);
+    std::string key = platform::utf8FromPath((folder / path).lexically_normal());
     if (windows) {
         std::replace(key.begin(), key.end(), '/', '\\');
         key = UpperAscii(key);

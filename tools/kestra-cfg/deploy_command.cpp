@@ -88,7 +88,7 @@ std::string utcNow()
     return text;
 }
 
-// Reads the whole file back, up to one byte more than `expected` holds.
+// Reads the file back, one byte more than `expected` holds so that a longer file shows.
 bool readsBackAs(const std::filesystem::path &path, std::span<const std::uint8_t> expected,
                  FileErrorCause &cause)
 {
@@ -96,17 +96,11 @@ bool readsBackAs(const std::filesystem::path &path, std::span<const std::uint8_t
     if (!file.isOpen())
         return false;
     std::vector<std::uint8_t> back(expected.size() + 1);
-    std::size_t got = 0;
-    while (got < back.size()) {
-        const std::ptrdiff_t read = file.read(std::span(back).subspan(got), cause);
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        got += static_cast<std::size_t>(read);
-    }
-    cause = FileErrorCause::None;
-    return got == expected.size() && std::equal(expected.begin(), expected.end(), back.begin());
+    const std::ptrdiff_t got = file.read(back, cause); // reads until full or at the end
+    if (got < 0)
+        return false;
+    return std::size_t(got) == expected.size() &&
+           std::equal(expected.begin(), expected.end(), back.begin());
 }
 
 // One card to write: a card the scan found, or a folder the command line named.
@@ -114,6 +108,7 @@ struct Target
 {
     std::string name; // as the command line named it; the mount path for --all-cards
     std::string root; // where VELOMAR/ goes
+    std::string key;  // PlaceKey(root), for comparing places
     std::optional<CardDescription> card;
     std::string problem; // why it is not written at all
 };
@@ -122,6 +117,7 @@ struct LabelRow
 {
     int line = 0;
     std::string card;
+    std::string key; // PlaceKey(card), for a row that names a card by its mount path
     std::string label;
 };
 
@@ -283,7 +279,7 @@ private:
                     return false;
                 }
             }
-            labels.push_back({row.line, row.fields[0], row.fields[1]});
+            labels.push_back({row.line, row.fields[0], PlaceKey(row.fields[0]), row.fields[1]});
         }
         return true;
     }
@@ -317,12 +313,13 @@ private:
     // something needs them, so that writing to folders does not wait for lsblk.
     std::vector<Target> findTargets()
     {
-        const bool scan =
-            allCards || !labelsFile.empty() || !logFile.empty() ||
-            std::any_of(cardNames.begin(), cardNames.end(), [](const std::string &name) {
-                std::error_code error;
-                return !std::filesystem::is_directory(platform::pathFromUtf8(name), error);
-            });
+        std::vector<bool> folders;
+        for (const std::string &name : cardNames) {
+            std::error_code error;
+            folders.push_back(std::filesystem::is_directory(platform::pathFromUtf8(name), error));
+        }
+        const bool scan = allCards || !labelsFile.empty() || !logFile.empty() ||
+                          std::find(folders.begin(), folders.end(), false) != folders.end();
         std::vector<CardDescription> cards;
         if (scan) {
             volumes = platform::CreateSystemVolumeSource();
@@ -332,45 +329,51 @@ private:
         std::vector<Target> targets;
         if (allCards) {
             for (const CardDescription &card : cards)
-                targets.push_back({card.mountPath, card.mountPath, card, {}});
+                targets.push_back(
+                    {card.mountPath, card.mountPath, PlaceKey(card.mountPath), card, {}});
             return targets;
         }
-        std::vector<std::string> keys;
-        for (const std::string &name : cardNames) {
-            Target target = resolve(name, cards);
+        std::vector<std::string> cardKeys;
+        for (const CardDescription &card : cards)
+            cardKeys.push_back(PlaceKey(card.mountPath));
+        for (std::size_t i = 0; i < cardNames.size(); ++i) {
+            Target target = resolve(cardNames[i], folders[i], cards, cardKeys);
             // The same card named twice is written once.
-            const std::string key = target.problem.empty() ? PlaceKey(target.root) : name;
-            if (std::find(keys.begin(), keys.end(), key) != keys.end())
-                continue;
-            keys.push_back(key);
-            targets.push_back(std::move(target));
+            if (std::none_of(targets.begin(), targets.end(),
+                             [&](const Target &other) { return other.key == target.key; }))
+                targets.push_back(std::move(target));
         }
         return targets;
     }
 
-    static Target resolve(const std::string &name, const std::vector<CardDescription> &cards)
+    static Target resolve(const std::string &name, bool folder,
+                          const std::vector<CardDescription> &cards,
+                          const std::vector<std::string> &cardKeys)
     {
         const std::string key = PlaceKey(name);
-        for (const CardDescription &card : cards) {
-            if (PlaceKey(card.mountPath) == key)
-                return {name, card.mountPath, card, {}};
+        for (std::size_t i = 0; i < cards.size(); ++i) {
+            if (cardKeys[i] == key)
+                return {name, cards[i].mountPath, key, cards[i], {}};
         }
-        std::vector<const CardDescription *> named;
-        for (const CardDescription &card : cards) {
-            if ((!card.serial.empty() && serialKey(card.serial) == serialKey(name)) ||
-                (!card.volumeLabel.empty() &&
-                 volumeLabelKey(card.volumeLabel) == volumeLabelKey(name)))
-                named.push_back(&card);
+        std::vector<std::size_t> named;
+        for (std::size_t i = 0; i < cards.size(); ++i) {
+            if ((!cards[i].serial.empty() && serialKey(cards[i].serial) == serialKey(name)) ||
+                (!cards[i].volumeLabel.empty() &&
+                 volumeLabelKey(cards[i].volumeLabel) == volumeLabelKey(name)))
+                named.push_back(i);
         }
         if (named.size() == 1)
-            return {name, named.front()->mountPath, *named.front(), {}};
+            return {name,
+                    cards[named.front()].mountPath,
+                    cardKeys[named.front()],
+                    cards[named.front()],
+                    {}};
         if (named.size() > 1)
-            return {name, name, std::nullopt,
+            return {name, name, key, std::nullopt,
                     "it names more than one card; name the card by its serial or mount path"};
-        std::error_code error;
-        if (std::filesystem::is_directory(platform::pathFromUtf8(name), error))
-            return {name, name, std::nullopt, {}};
-        return {name, name, std::nullopt, "there is no card or folder of this name"};
+        if (folder)
+            return {name, name, key, std::nullopt, {}};
+        return {name, name, key, std::nullopt, "there is no card or folder of this name"};
     }
 
     // The row of the label map for a card: by its serial, else its mount path, else its volume
@@ -403,9 +406,8 @@ private:
             return row;
         if (!problem.empty())
             return nullptr;
-        const std::string placeKey = PlaceKey(target.root);
         for (const LabelRow &row : labels) {
-            if (PlaceKey(row.card) == placeKey)
+            if (row.key == target.key)
                 return &row;
         }
         if (const LabelRow *row = byCard(volumeLabelKey, &CardDescription::volumeLabel))
@@ -452,7 +454,8 @@ private:
 
         const std::string folder = platform::cardFolder(target.root);
         std::error_code error;
-        std::filesystem::create_directory(platform::pathFromUtf8(folder), error);
+        if (!std::filesystem::is_directory(platform::pathFromUtf8(folder), error))
+            std::filesystem::create_directory(platform::pathFromUtf8(folder), error);
         if (error) {
             outcome.reason = strings::FileErrorMessage(causeOf(error), folder);
             return outcome;
@@ -476,7 +479,8 @@ private:
             return outcome;
         }
         outcome.done = true;
-        outcome.sha256 = Sha256Hex(bytes);
+        if (!logFile.empty())
+            outcome.sha256 = Sha256Hex(bytes);
         return outcome;
     }
 

@@ -1,7 +1,5 @@
 #include "sha256.h"
 
-#include <cstdio>
-
 namespace {
 
 constexpr std::array<std::uint32_t, 64> kRoundConstants = {
@@ -59,7 +57,7 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes)
 {
     std::array<std::uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                           0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::size_t whole = bytes.size() / 64 * 64;
+    const std::size_t whole = bytes.size() / 64 * 64;
     for (std::size_t at = 0; at < whole; at += 64)
         compress(state, bytes.data() + at);
 
@@ -86,11 +84,11 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes)
 
 std::string Sha256Hex(std::span<const std::uint8_t> bytes)
 {
+    constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     for (const std::uint8_t byte : Sha256(bytes)) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", byte);
-        text += pair;
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
     }
     return text;
 }
