@@ -7,9 +7,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <vector>
+
+extern char **environ;
 
 namespace bench {
 
@@ -48,6 +54,50 @@ inline std::filesystem::path memoryFolder(const char *name)
         std::exit(1);
     }
     return pattern;
+}
+
+// One run of a whole process (spawn, run, exit): its wall time, and the CPU time it used (user
+// + system, from wait4), which a loaded machine does not inflate. Its output goes nowhere; a
+// run that does not succeed ends the benchmark.
+struct ProcessTimes
+{
+    double wall = 0; // microseconds
+    double cpu = 0;
+};
+
+inline ProcessTimes runProcess(std::vector<std::string> arguments)
+{
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::perror(argv[0]);
+        std::exit(1);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s did not succeed\n", argv[0]);
+        std::exit(1);
+    }
+    const auto end = std::chrono::steady_clock::now();
+    auto micro = [](const timeval &t) { return double(t.tv_sec) * 1e6 + double(t.tv_usec); };
+    return {std::chrono::duration<double, std::micro>(end - start).count(),
+            micro(usage.ru_utime) + micro(usage.ru_stime)};
+}
+
+inline double median(std::vector<double> values)
+{
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
 }
 
 } // namespace bench
