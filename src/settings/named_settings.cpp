@@ -1023,3 +1023,13 @@ std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
     }
     return std::nullopt;
 }
+
+std::span<const char *const> NamedSettingMessages()
+{
+    static constexpr const char *kMessages[] = {
+        kCharacterNotAllowed, kNotUtf8,         kWholeNumber,         kDecimalPlaces,
+        kEnterOneOf,          kScheduleSyntax,  kTimeLapseSyntax,     kDaysSyntax,
+        kCodeSyntax,          kBurstDoesNotFit, kBurstNeedsTimeLapse, kNoSuchSetting,
+    };
+    return kMessages;
+}

@@ -84,5 +84,9 @@ std::optional<SettingRefusal> ApplyNamedSettings(CameraSettings &settings,
 std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
                                            rules::HourClock clock);
 
+// The refusals of this vocabulary that have no string-table entry, %1 and %2 standing for what
+// they name: messages only the command line shows, which the user guide explains.
+std::span<const char *const> NamedSettingMessages();
+
 // ISO 8859-1 bytes as UTF-8 text.
 std::string Latin1ToUtf8(std::string_view bytes);
