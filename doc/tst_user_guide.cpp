@@ -131,6 +131,7 @@ private slots:
             "what was read back from %1 differs from what was written",
             "Please enter the date and time as YYYY-MM-DD HH:MM.",
             "expected two fields, the card and its camera label, not %1",
+            "the card is missing",
             "%1 was given a label on line %2 already",
             "a quote is not closed",
             "text after a closing quote",

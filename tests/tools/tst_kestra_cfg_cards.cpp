@@ -522,6 +522,9 @@ private slots:
             << labels << QByteArray("a,ONE\nb\n")
             << QByteArray("map.csv: line 2: expected two fields, the card and its camera label, "
                           "not 1\n");
+        QTest::newRow("a row without its card")
+            << labels << QByteArray("a,ONE\n ,TWO\n")
+            << QByteArray("map.csv: line 2: the card is missing\n");
         QTest::newRow("a label too long, after the heading")
             << labels << QByteArray("card,label\na,ABCDEFGHIJKLMNOPQRSTU\n")
             << QByteArray("map.csv: line 2: label: Please enter no more than 20 characters.\n");
