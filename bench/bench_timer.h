@@ -100,4 +100,32 @@ inline double median(std::vector<double> values)
     return *middle;
 }
 
+// Medians of whole-process runs of each command, the commands taking turns so that a change
+// in the machine's load hits all alike; the first five rounds only warm the page cache.
+struct ProcessMedians
+{
+    std::vector<double> wall; // microseconds, one a command
+    std::vector<double> cpu;
+};
+
+inline ProcessMedians runInTurns(const std::vector<std::vector<std::string>> &commands, int samples)
+{
+    std::vector<std::vector<double>> wall(commands.size()), cpu(commands.size());
+    for (int i = 0; i < samples + 5; ++i) {
+        for (std::size_t c = 0; c < commands.size(); ++c) {
+            const ProcessTimes times = runProcess(commands[c]);
+            if (i >= 5) {
+                wall[c].push_back(times.wall);
+                cpu[c].push_back(times.cpu);
+            }
+        }
+    }
+    ProcessMedians medians;
+    for (std::size_t c = 0; c < commands.size(); ++c) {
+        medians.wall.push_back(median(wall[c]));
+        medians.cpu.push_back(median(cpu[c]));
+    }
+    return medians;
+}
+
 } // namespace bench

@@ -30,16 +30,10 @@ int main(int argc, char **argv)
         {"by hand: write, fsync, rename x 20", withCards({DEPLOY_BY_HAND, settings})},
         {"empty C++ program", {EMPTY_CXX_PROGRAM}},
     };
-    std::vector<std::vector<double>> wall(commands.size()), cpu(commands.size());
-    for (int i = 0; i < samples + 5; ++i) {
-        for (std::size_t c = 0; c < commands.size(); ++c) {
-            const bench::ProcessTimes times = bench::runProcess(commands[c].second);
-            if (i >= 5) { // the first rounds only warm the page cache
-                wall[c].push_back(times.wall);
-                cpu[c].push_back(times.cpu);
-            }
-        }
-    }
+    std::vector<std::vector<std::string>> lines;
+    for (const auto &command : commands)
+        lines.push_back(command.second);
+    const bench::ProcessMedians times = bench::runInTurns(lines, samples);
 
     double load[1] = {0};
     ::getloadavg(load, 1);
@@ -48,12 +42,10 @@ int main(int argc, char **argv)
                 kCards, folder.parent_path().c_str(), samples, load[0]);
     std::printf("  %-44s %10s %10s\n", "", "wall us", "CPU us");
     for (std::size_t c = 0; c < commands.size(); ++c)
-        std::printf("  %-44s %10.0f %10.0f\n", commands[c].first, bench::median(wall[c]),
-                    bench::median(cpu[c]));
+        std::printf("  %-44s %10.0f %10.0f\n", commands[c].first, times.wall[c], times.cpu[c]);
     // The goal: within 1.5 times the writes by hand.
-    std::printf("  %-44s %9.2fx %9.2fx\n", "deploy / by hand",
-                bench::median(wall[0]) / bench::median(wall[1]),
-                bench::median(cpu[0]) / bench::median(cpu[1]));
+    std::printf("  %-44s %9.2fx %9.2fx\n", "deploy / by hand", times.wall[0] / times.wall[1],
+                times.cpu[0] / times.cpu[1]);
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -26,28 +26,20 @@ int main(int argc, char **argv)
     };
     constexpr std::size_t kSet = 2;
     constexpr std::size_t kEmpty = 3;
-    std::vector<std::vector<double>> wall(commands.size()), cpu(commands.size());
-    for (int i = 0; i < samples + 5; ++i) {
-        for (std::size_t c = 0; c < commands.size(); ++c) {
-            const bench::ProcessTimes times = bench::runProcess(commands[c].second);
-            if (i >= 5) { // the first rounds only warm the page cache
-                wall[c].push_back(times.wall);
-                cpu[c].push_back(times.cpu);
-            }
-        }
-    }
+    std::vector<std::vector<std::string>> lines;
+    for (const auto &command : commands)
+        lines.push_back(command.second);
+    const bench::ProcessMedians times = bench::runInTurns(lines, samples);
 
     double load[1] = {0};
     ::getloadavg(load, 1);
     std::printf("Whole processes, median of %d runs each (load average %.2f)\n", samples, load[0]);
     std::printf("  %-52s %10s %10s\n", "", "wall us", "CPU us");
     for (std::size_t c = 0; c < commands.size(); ++c)
-        std::printf("  %-52s %10.0f %10.0f\n", commands[c].first, bench::median(wall[c]),
-                    bench::median(cpu[c]));
+        std::printf("  %-52s %10.0f %10.0f\n", commands[c].first, times.wall[c], times.cpu[c]);
     // The goal for set: within 1.2 times the empty C++ program.
     std::printf("  %-52s %9.2fx %9.2fx\n", "set / empty C++ program",
-                bench::median(wall[kSet]) / bench::median(wall[kEmpty]),
-                bench::median(cpu[kSet]) / bench::median(cpu[kEmpty]));
+                times.wall[kSet] / times.wall[kEmpty], times.cpu[kSet] / times.cpu[kEmpty]);
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -68,6 +69,24 @@ inline QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                   QDir::Name);
+}
+
+// Removes everything in a folder, keeping the folder.
+inline bool emptyFolder(const QString &folder)
+{
+    for (const QString &name : folderEntries(folder)) {
+        const QString entry = folder + QLatin1Char('/') + name;
+        if (!(QFileInfo(entry).isDir() ? QDir(entry).removeRecursively() : QFile::remove(entry)))
+            return false;
+    }
+    return true;
+}
+
+// The bytes WriteSettingsFile() writes for a record.
+inline QByteArray settingsBytes(const CameraSettings &settings)
+{
+    const auto bytes = EncodeSettingsFile(settings);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // Records the settings-file messages instead of showing them.

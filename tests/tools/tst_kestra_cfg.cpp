@@ -30,12 +30,6 @@ QJsonArray scheduleJson(const DaySchedule &schedule)
     return words;
 }
 
-QByteArray bytesOf(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-}
-
 // A record as the editor could have written it, with random values on every tab and random
 // bits where no tab looks.
 class RandomRecord
@@ -249,11 +243,7 @@ private slots:
     void init()
     {
         QVERIFY(dir.isValid());
-        for (const QString &name : folderEntries(dir.path())) {
-            const QString entry = dir.filePath(name);
-            QVERIFY(QFileInfo(entry).isDir() ? QDir(entry).removeRecursively()
-                                             : QFile::remove(entry));
-        }
+        QVERIFY(emptyFolder(dir.path()));
     }
 
     // ---- usage ------------------------------------------------------------------------------
@@ -832,7 +822,7 @@ private slots:
         expected.SetStoredQuickset(QuicksetAdvanced);
         expected.SetTimeLapseOn(true);
         expected.core.timeLapseInterval = MakeInterval(IntervalUnit::Minutes, 10);
-        QCOMPARE(readBytes(file("Kestra.cfg")).toHex(' '), bytesOf(expected).toHex(' '));
+        QCOMPARE(readBytes(file("Kestra.cfg")).toHex(' '), settingsBytes(expected).toHex(' '));
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"}); // no temporary file left
     }
 
@@ -922,20 +912,20 @@ private slots:
             CameraSettings target;
             target.ResetAll();
             RandomRecord::copyHiddenBits(record, target);
-            QVERIFY(writeBytes(file("record.cfg"), bytesOf(record)));
-            QVERIFY(writeBytes(file("target.cfg"), bytesOf(target)));
+            QVERIFY(writeBytes(file("record.cfg"), settingsBytes(record)));
+            QVERIFY(writeBytes(file("target.cfg"), settingsBytes(target)));
             const Run shown = run({"show", "--json", "record.cfg"});
             QCOMPARE(shown.exitCode, 0);
             QVERIFY(writeBytes(file("shown.json"), shown.out));
             const Run set = run({"set", "target.cfg", "--from", "shown.json"});
             const QByteArray result = readBytes(file("target.cfg"));
-            if (set.exitCode != 0 || result != bytesOf(record)) {
+            if (set.exitCode != 0 || result != settingsBytes(record)) {
                 QFAIL(qPrintable(QStringLiteral("seed %1, exit %2: %3\n   got %4\n  want %5")
                                      .arg(seed)
                                      .arg(set.exitCode)
                                      .arg(QString::fromUtf8(set.err),
                                           QString::fromLatin1(result.toHex(' ')),
-                                          QString::fromLatin1(bytesOf(record).toHex(' ')))));
+                                          QString::fromLatin1(settingsBytes(record).toHex(' ')))));
             }
         }
     }

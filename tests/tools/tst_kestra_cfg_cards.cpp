@@ -1,6 +1,7 @@
 // kestra-cfg cards and deploy on a machine with cards: a fake lsblk first on the PATH prints a
 // recorded output (tests/data/lsblk) whose cards are mounted on folders of the test, so that
 // the files on them are real.
+#include "fake_volume_source.h"
 #include "kestra_cfg_process.h"
 #include "settings_test_files.h"
 #include "tmpfs_mount.h"
@@ -88,7 +89,7 @@ public:
     bool unplugAfter(int scanRuns, const std::string &device)
     {
         nlohmann::json document = nlohmann::json::parse(published.toStdString());
-        removeDevice(document["blockdevices"], device);
+        FakeVolumeSource::removeDevice(document["blockdevices"], device);
         return writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
                           QByteArray::fromStdString(document.dump(3))) &&
                writeBytes(world.filePath(QStringLiteral("scan-runs")),
@@ -111,19 +112,6 @@ public:
     }
 
 private:
-    static void removeDevice(nlohmann::json &devices, const std::string &name)
-    {
-        for (auto it = devices.begin(); it != devices.end();) {
-            if (it->value("name", std::string()) == name) {
-                it = devices.erase(it);
-                continue;
-            }
-            if (it->contains("children"))
-                removeDevice((*it)["children"], name);
-            ++it;
-        }
-    }
-
     QTemporaryDir world;
     QByteArray output;
     QByteArray published;
@@ -137,12 +125,6 @@ CameraSettings labelled(const std::string &label)
     s.ResetAll();
     s.SetLabel(label);
     return s;
-}
-
-QByteArray bytesOf(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // The settings every deploy here starts from: a label to be replaced, and a switch-on time that
@@ -164,7 +146,7 @@ QByteArray cardBytes(const QString &label, bool dated)
     s.SetLabel(label.toLatin1().toStdString());
     s.SetLoadTime(dated ? 6 : 0, dated ? 30 : 0, 0);
     s.SetLoadDate(dated ? 6 : 0, dated ? 1 : 0, dated ? 24 : 0);
-    return bytesOf(s);
+    return settingsBytes(s);
 }
 
 QByteArray sha256(const QByteArray &bytes)
@@ -200,7 +182,7 @@ bool putOnCard(const CardMachine &machine, const QString &entry)
     return writeBytes(machine.settingsPath(name),
                       what == QLatin1String("<unreadable>")
                           ? QByteArray::fromHex("0900")
-                          : bytesOf(labelled(what.toLatin1().toStdString())));
+                          : settingsBytes(labelled(what.toLatin1().toStdString())));
 }
 
 } // namespace
@@ -221,12 +203,8 @@ private slots:
     void init()
     {
         QVERIFY(dir.isValid());
-        for (const QString &name : folderEntries(dir.path())) {
-            const QString entry = dir.filePath(name);
-            QVERIFY(QFileInfo(entry).isDir() ? QDir(entry).removeRecursively()
-                                             : QFile::remove(entry));
-        }
-        QVERIFY(writeBytes(file("base.cfg"), bytesOf(deployed())));
+        QVERIFY(emptyFolder(dir.path()));
+        QVERIFY(writeBytes(file("base.cfg"), settingsBytes(deployed())));
     }
 
     // ---- cards ------------------------------------------------------------------------------
@@ -320,7 +298,7 @@ private slots:
             QSKIP("the read-only and the full card are tmpfs mounts, which need root");
         CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
         QVERIFY(machine.isReady());
-        const QByteArray old = bytesOf(labelled("OLD"));
+        const QByteArray old = settingsBytes(labelled("OLD"));
 
         TmpfsMount readOnly("size=64k,mode=0755");
         TmpfsMount full("size=64k,mode=0755");
