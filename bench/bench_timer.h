@@ -100,32 +100,50 @@ inline double median(std::vector<double> values)
     return *middle;
 }
 
-// Medians of whole-process runs of each command, the commands taking turns so that a change
-// in the machine's load hits all alike; the first five rounds only warm the page cache.
+// The medians of runInTurns(), one a command, in microseconds.
 struct ProcessMedians
 {
-    std::vector<double> wall; // microseconds, one a command
+    std::vector<double> wall;
     std::vector<double> cpu;
 };
 
-inline ProcessMedians runInTurns(const std::vector<std::vector<std::string>> &commands, int samples)
+// A command for runInTurns(): what the table calls it, and its program and arguments.
+using NamedCommand = std::pair<const char *, std::vector<std::string>>;
+
+// Runs each command `samples` times as a whole process, the commands taking turns so that a
+// change in the machine's load hits all alike (the first five rounds only warm the page
+// cache), and prints the median wall and CPU time of each under `title`.
+inline ProcessMedians runInTurns(const char *title, const std::vector<NamedCommand> &commands,
+                                 int samples)
 {
     std::vector<std::vector<double>> wall(commands.size()), cpu(commands.size());
     for (int i = 0; i < samples + 5; ++i) {
         for (std::size_t c = 0; c < commands.size(); ++c) {
-            const ProcessTimes times = runProcess(commands[c]);
+            const ProcessTimes times = runProcess(commands[c].second);
             if (i >= 5) {
                 wall[c].push_back(times.wall);
                 cpu[c].push_back(times.cpu);
             }
         }
     }
+    double load[1] = {0};
+    ::getloadavg(load, 1);
+    std::printf("%s, median of %d runs each (load average %.2f)\n", title, samples, load[0]);
+    std::printf("  %-52s %10s %10s\n", "", "wall us", "CPU us");
     ProcessMedians medians;
     for (std::size_t c = 0; c < commands.size(); ++c) {
         medians.wall.push_back(median(wall[c]));
         medians.cpu.push_back(median(cpu[c]));
+        std::printf("  %-52s %10.0f %10.0f\n", commands[c].first, medians.wall[c], medians.cpu[c]);
     }
     return medians;
+}
+
+// A line of the table: how many times command `a` takes of command `b`.
+inline void printRatio(const char *what, const ProcessMedians &times, std::size_t a, std::size_t b)
+{
+    std::printf("  %-52s %9.2fx %9.2fx\n", what, times.wall[a] / times.wall[b],
+                times.cpu[a] / times.cpu[b]);
 }
 
 } // namespace bench

@@ -25,27 +25,16 @@ int main(int argc, char **argv)
         return arguments;
     };
 
-    const std::vector<std::pair<const char *, std::vector<std::string>>> commands{
+    const std::vector<bench::NamedCommand> commands{
         {"kestra-cfg deploy SETTINGS CARD x 20", withCards({KESTRA_CFG, "deploy", settings})},
         {"by hand: write, fsync, rename x 20", withCards({DEPLOY_BY_HAND, settings})},
         {"empty C++ program", {EMPTY_CXX_PROGRAM}},
     };
-    std::vector<std::vector<std::string>> lines;
-    for (const auto &command : commands)
-        lines.push_back(command.second);
-    const bench::ProcessMedians times = bench::runInTurns(lines, samples);
-
-    double load[1] = {0};
-    ::getloadavg(load, 1);
-    std::printf("Whole processes, %d card folders on %s, median of %d runs each (load average "
-                "%.2f)\n",
-                kCards, folder.parent_path().c_str(), samples, load[0]);
-    std::printf("  %-44s %10s %10s\n", "", "wall us", "CPU us");
-    for (std::size_t c = 0; c < commands.size(); ++c)
-        std::printf("  %-44s %10.0f %10.0f\n", commands[c].first, times.wall[c], times.cpu[c]);
+    const std::string title = "Whole processes, " + std::to_string(kCards) + " card folders in " +
+                              folder.parent_path().string();
+    const bench::ProcessMedians times = bench::runInTurns(title.c_str(), commands, samples);
     // The goal: within 1.5 times the writes by hand.
-    std::printf("  %-44s %9.2fx %9.2fx\n", "deploy / by hand", times.wall[0] / times.wall[1],
-                times.cpu[0] / times.cpu[1]);
+    bench::printRatio("deploy / by hand", times, 0, 1);
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -14,7 +14,7 @@ int main(int argc, char **argv)
     bench::runProcess({KESTRA_CFG, "factory", file});
 
     // The commands take turns, so that a change in the machine's load hits all of them alike.
-    const std::vector<std::pair<const char *, std::vector<std::string>>> commands{
+    const std::vector<bench::NamedCommand> commands{
         {"kestra-cfg show FILE", {KESTRA_CFG, "show", file}},
         {"kestra-cfg show --json FILE", {KESTRA_CFG, "show", "--json", file}},
         // Reads, checks three values by the tabs' rules, writes with flush and rename.
@@ -26,20 +26,9 @@ int main(int argc, char **argv)
     };
     constexpr std::size_t kSet = 2;
     constexpr std::size_t kEmpty = 3;
-    std::vector<std::vector<std::string>> lines;
-    for (const auto &command : commands)
-        lines.push_back(command.second);
-    const bench::ProcessMedians times = bench::runInTurns(lines, samples);
-
-    double load[1] = {0};
-    ::getloadavg(load, 1);
-    std::printf("Whole processes, median of %d runs each (load average %.2f)\n", samples, load[0]);
-    std::printf("  %-52s %10s %10s\n", "", "wall us", "CPU us");
-    for (std::size_t c = 0; c < commands.size(); ++c)
-        std::printf("  %-52s %10.0f %10.0f\n", commands[c].first, times.wall[c], times.cpu[c]);
+    const bench::ProcessMedians times = bench::runInTurns("Whole processes", commands, samples);
     // The goal for set: within 1.2 times the empty C++ program.
-    std::printf("  %-52s %9.2fx %9.2fx\n", "set / empty C++ program",
-                times.wall[kSet] / times.wall[kEmpty], times.cpu[kSet] / times.cpu[kEmpty]);
+    bench::printRatio("set / empty C++ program", times, kSet, kEmpty);
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
