@@ -396,10 +396,6 @@ private slots:
                           "card,label\r\na,\"NORTH, 1\"\r\n b , SOUTH 2 \r\n")
             << 0 << "a: written, label \"NORTH, 1\"\nb: written, label \"SOUTH 2\"\n"
             << QStringList{"NORTH, 1", "SOUTH 2", "-"} << false;
-        QTest::newRow("labels separated by semicolons")
-            << QStringList{"a", "b"} << QByteArray("a;EAST 3\nb;\"WEST;4\"\n") << 0
-            << "a: written, label \"EAST 3\"\nb: written, label \"WEST;4\"\n"
-            << QStringList{"EAST 3", "WEST;4", "-"} << false;
         QTest::newRow("a folder without a row fails")
             << QStringList{"a", "b"} << QByteArray("a,ONE\nc,THREE\n") << 1
             << "a: written, label \"ONE\"\nb: failed: no row of map.csv names this card\n"
