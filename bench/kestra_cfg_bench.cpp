@@ -4,69 +4,17 @@
 // also holds the time spent waiting for a core, the CPU time only the process's own work.
 #include "bench_timer.h"
 
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
-
-namespace {
-
-struct Times
-{
-    double wall = 0; // microseconds
-    double cpu = 0;
-};
-
-Times runToEnd(std::vector<std::string> arguments)
-{
-    std::vector<char *> argv;
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::perror(argv[0]);
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s did not succeed\n", argv[0]);
-        std::exit(1);
-    }
-    const auto end = std::chrono::steady_clock::now();
-    auto micro = [](const timeval &t) { return t.tv_sec * 1e6 + double(t.tv_usec); };
-    return {std::chrono::duration<double, std::micro>(end - start).count(),
-            micro(usage.ru_utime) + micro(usage.ru_stime)};
-}
-
-double median(std::vector<double> values)
-{
-    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     const int samples = argc > 1 ? std::atoi(argv[1]) : 50;
     const std::filesystem::path folder = bench::memoryFolder("kestra-cfg-bench");
     const std::string file = (folder / "Kestra.cfg").string();
-    runToEnd({KESTRA_CFG, "factory", file});
+    bench::runProcess({KESTRA_CFG, "factory", file});
 
     // The commands take turns, so that a change in the machine's load hits all of them alike.
-    const std::vector<std::pair<const char *, std::vector<std::string>>> commands{
+    const std::vector<bench::NamedCommand> commands{
         {"kestra-cfg show FILE", {KESTRA_CFG, "show", file}},
         {"kestra-cfg show --json FILE", {KESTRA_CFG, "show", "--json", file}},
         // Reads, checks three values by the tabs' rules, writes with flush and rename.
@@ -78,26 +26,9 @@ int main(int argc, char **argv)
     };
     constexpr std::size_t kSet = 2;
     constexpr std::size_t kEmpty = 3;
-    std::vector<std::vector<double>> wall(commands.size()), cpu(commands.size());
-    for (int i = 0; i < samples + 5; ++i) {
-        for (std::size_t c = 0; c < commands.size(); ++c) {
-            const Times times = runToEnd(commands[c].second);
-            if (i >= 5) { // the first rounds only warm the page cache
-                wall[c].push_back(times.wall);
-                cpu[c].push_back(times.cpu);
-            }
-        }
-    }
-
-    double load[1] = {0};
-    ::getloadavg(load, 1);
-    std::printf("Whole processes, median of %d runs each (load average %.2f)\n", samples, load[0]);
-    std::printf("  %-52s %10s %10s\n", "", "wall us", "CPU us");
-    for (std::size_t c = 0; c < commands.size(); ++c)
-        std::printf("  %-52s %10.0f %10.0f\n", commands[c].first, median(wall[c]), median(cpu[c]));
+    const bench::ProcessMedians times = bench::runInTurns("Whole processes", commands, samples);
     // The goal for set: within 1.2 times the empty C++ program.
-    std::printf("  %-52s %9.2fx %9.2fx\n", "set / empty C++ program",
-                median(wall[kSet]) / median(wall[kEmpty]), median(cpu[kSet]) / median(cpu[kEmpty]));
+    bench::printRatio("set / empty C++ program", times, kSet, kEmpty);
 
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -98,8 +98,8 @@ public:
     std::optional<platform::VolumeInformation> volumeInformation(const std::string &root) override
     {
         if (root == "/media/user/TRAIL")
-            return platform::VolumeInformation{"TRAIL", "FAT32"};
-        return platform::VolumeInformation{"", "FAT"};
+            return platform::VolumeInformation{"TRAIL", "FAT32", "2468-ACE0"};
+        return platform::VolumeInformation{"", "FAT", "1357-2468"};
     }
     std::vector<platform::UnmountedVolume> unmountedVolumes() override
     {

@@ -2,6 +2,7 @@
 // so that an edit of the guide cannot silently drop one. Reads the PDF with poppler-utils.
 
 #include "resources/string_table.h"
+#include "settings/named_settings.h"
 
 #include <QFile>
 #include <QProcess>
@@ -116,6 +117,31 @@ private slots:
             "The card %1 could not be mounted.\n\n%2",
         };
         for (const char *text : framework)
+            QTest::newRow(text) << QString::fromUtf8(text);
+
+        // The refusals of the named settings that only kestra-cfg shows.
+        for (const char *text : NamedSettingMessages())
+            QTest::newRow(text) << QString::fromUtf8(text);
+        // kestra-cfg's own: set --from, and deploy's lines and refusals.
+        const char *tool[] = {
+            "Please give the value as text, a number or true or false.",
+            "there is no card or folder of this name",
+            "it names more than one card; name the card by its serial or mount path",
+            "no row of %1 names this card",
+            "line %1 of %2 names more than one card; name them by serial or mount path",
+            "the card is no longer there",
+            "another card is in its place now",
+            "what was read back from %1 differs from what was written",
+            "Please enter the date and time as YYYY-MM-DD HH:MM.",
+            "expected two fields, the card and its camera label, not %1",
+            "the card is missing",
+            "%1 was given a label on line %2 already",
+            "a quote is not closed",
+            "text after a closing quote",
+            "the log cannot be opened for appending",
+            "the log could not be written",
+        };
+        for (const char *text : tool)
             QTest::newRow(text) << QString::fromUtf8(text);
 
         using platform::FileErrorCause;

@@ -2,46 +2,18 @@
 
 #include "app/no_card_dialog.h"
 #include "app/select_card_dialog.h"
-#include "settings/settings_file.h"
-
-#include <QFile>
-
-QString CardFolderPath(const QString &root)
-{
-    return QString::fromStdString(platform::cardFolder(root.toStdString()));
-}
-
-QString CardSettingsPath(const QString &root)
-{
-    return CardFolderPath(root) + QLatin1Char(platform::kPathSeparator) +
-           QLatin1String(kSettingsFileName);
-}
-
-bool IsCardFileSystem(const QString &fileSystemName)
-{
-    const QString name = fileSystemName.trimmed().toUpper();
-    return name == QLatin1String("FAT") || name == QLatin1String("FAT32");
-}
 
 bool ScanCards(platform::VolumeSource &volumes, CardLists &lists)
 {
     lists = {};
-    for (const std::string &root : volumes.candidateDrives()) {
-        if (!volumes.isRemovable(root))
-            continue;
-        const auto volume = volumes.volumeInformation(root);
-        if (!volume || !IsCardFileSystem(QString::fromStdString(volume->fileSystemName)))
-            continue;
-        const QString cardRoot = QString::fromStdString(root);
-        lists.candidateRoots.append(cardRoot);
-        // Only a file that can be read counts: the sheet is going to load it.
-        QFile settings(CardSettingsPath(cardRoot));
-        if (settings.open(QIODevice::ReadOnly))
-            lists.rootsWithSettings.append(settings.fileName());
+    for (const FoundCard &card : FindCards(volumes)) {
+        lists.candidateRoots.append(QString::fromStdString(card.root));
+        if (card.holdsSettings)
+            lists.rootsWithSettings.append(QString::fromStdString(CardSettingsPath(card.root)));
     }
     for (const platform::UnmountedVolume &volume : volumes.unmountedVolumes()) {
         const QString fileSystem = QString::fromStdString(volume.information.fileSystemName);
-        if (volume.removable && IsCardFileSystem(fileSystem))
+        if (volume.removable && IsCardFileSystem(volume.information.fileSystemName))
             lists.unmountedCards.append({QString::fromStdString(volume.information.device),
                                          QString::fromStdString(volume.information.volumeName),
                                          fileSystem});

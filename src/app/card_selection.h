@@ -3,7 +3,7 @@
 // Finding the camera's card before the settings sheet opens: which drives are cards, which
 // of them already hold a settings file, and the dialogs that let the user choose.
 
-#include "platform/card_volumes.h"
+#include "settings/card_scan.h"
 
 #include <QList>
 #include <QString>
@@ -31,16 +31,8 @@ struct CardLists
     QList<UnmountedCard> unmountedCards;
 };
 
-// "E:\VELOMAR" / "/media/user/TRAIL/VELOMAR".
-QString CardFolderPath(const QString &root);
-// "E:\VELOMAR\Kestra.cfg" / "/media/user/TRAIL/VELOMAR/Kestra.cfg".
-QString CardSettingsPath(const QString &root);
-
-// True for the file systems the cameras read: "FAT" or "FAT32" once surrounding white space
-// is gone, in any case.
-bool IsCardFileSystem(const QString &fileSystemName);
-
-// Fills `lists` afresh from `volumes`; true when there is at least one card, mounted or not.
+// Fills `lists` afresh from `volumes` by FindCards(); true when there is at least one
+// candidate.
 bool ScanCards(platform::VolumeSource &volumes, CardLists &lists);
 
 enum class CardOutcome

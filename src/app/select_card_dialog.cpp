@@ -176,8 +176,8 @@ void CSelectCardDlg::accept()
 void CSelectCardDlg::useCard(const QString &root)
 {
     // The folder may exist already, or the card may refuse it: the save will say so.
-    QDir().mkdir(CardFolderPath(root));
-    selected = CardSettingsPath(root);
+    QDir().mkdir(QString::fromStdString(platform::cardFolder(root.toStdString())));
+    selected = QString::fromStdString(CardSettingsPath(root.toStdString()));
     QDialog::accept();
 }
 

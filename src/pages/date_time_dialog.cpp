@@ -4,6 +4,7 @@
 #include "framework/accessibility.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
+#include "settings/setting_rules.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -16,8 +17,8 @@
 namespace {
 constexpr int kSwitchOnQuestion = 118;
 
-constexpr int kFirstYear = 2000;
-constexpr int kLastYear = 2099;
+constexpr int kFirstYear = rules::kFirstSwitchOnYear;
+constexpr int kLastYear = rules::kLastSwitchOnYear;
 
 // The list shows them translated; the switch-on text always uses the English names, as the
 // camera's own documentation does.
@@ -30,11 +31,6 @@ const char *const kMonthNames[] = {
     QT_TRANSLATE_NOOP("CDateTimeDlg", "November"),  QT_TRANSLATE_NOOP("CDateTimeDlg", "December"),
 };
 
-bool isLeapYear(int year)
-{
-    return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
-}
-
 } // namespace
 
 CDateTimeDlg::CDateTimeDlg(CameraSettings &settings, QWidget *parent)
@@ -42,29 +38,6 @@ CDateTimeDlg::CDateTimeDlg(CameraSettings &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("dateTimeDialog"));
     setWindowTitle(tr("Set Date & Time"));
-}
-
-int CDateTimeDlg::daysInMonth(int year, int month)
-{
-    switch (month) {
-    case 2:
-        return isLeapYear(year) ? 29 : 28;
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-        return 30;
-    case 1:
-    case 3:
-    case 5:
-    case 7:
-    case 8:
-    case 10:
-    case 12:
-        return 31;
-    default:
-        return 0;
-    }
 }
 
 QString CDateTimeDlg::switchOnText(int year, int month, int day, int hour, int minute)
@@ -229,31 +202,30 @@ bool CDateTimeDlg::exchange(Direction direction)
         return true;
     }
 
-    int newHour = 0;
-    int newMinute = 0;
-    if (!dx.text(hourEdit, newHour) || !dx.text(minuteEdit, newMinute))
+    rules::SwitchOnFields entered{};
+    if (!dx.text(hourEdit, entered.hour) || !dx.text(minuteEdit, entered.minute))
         return false;
-    if (!dx.minMax(minuteEdit, newMinute, 0, 59) || !dx.minMax(hourEdit, newHour, 1, 12))
-        return false;
-    const bool pm = amPmList->currentIndex() == 1;
-    if (newHour == 12)
-        newHour = pm ? 12 : 0;
-    else if (pm)
-        newHour += 12;
+    entered.month = monthList->currentIndex() + 1;
+    entered.day = dayList->currentIndex() + 1;
+    entered.year = yearList->currentIndex() + kFirstYear;
+    // The date checks fail only when a list has nothing selected.
+    for (const rules::SwitchOnCheck &check :
+         rules::SwitchOnChecks(entered, rules::HourClock::TwelveHour)) {
+        const auto [min, max] = check.range;
+        const bool inRange = check.part == rules::SwitchOnPart::Hour
+                                 ? dx.minMax(hourEdit, check.value, min, max)
+                             : check.part == rules::SwitchOnPart::Minute
+                                 ? dx.minMax(minuteEdit, check.value, min, max)
+                                 : dx.minMax(dateList(check.part), check.value, min, max);
+        if (!inRange)
+            return false;
+    }
 
-    const int newMonth = monthList->currentIndex() + 1;
-    const int newYear = yearList->currentIndex() + kFirstYear;
-    const int newDay = dayList->currentIndex() + 1;
-    // These fail only when a list has nothing selected.
-    if (!dx.minMax(monthList, newMonth, 1, 12) || !dx.minMax(dayList, newDay, 1, 31) ||
-        !dx.minMax(yearList, newYear, kFirstYear, kLastYear))
-        return false;
-
-    hour = newHour;
-    minute = newMinute;
-    month = newMonth;
-    day = newDay;
-    year = newYear;
+    hour = rules::Hour24(entered.hour, amPmList->currentIndex() == 1);
+    minute = entered.minute;
+    month = entered.month;
+    day = entered.day;
+    year = entered.year;
     settings.SetLoadTime(hour, minute, 0);
     settings.SetLoadDate(month, day, year - kFirstYear);
     return true;
@@ -272,10 +244,17 @@ void CDateTimeDlg::OnOK()
         EndDialog(Accepted);
 }
 
+QComboBox *CDateTimeDlg::dateList(rules::SwitchOnPart part) const
+{
+    return part == rules::SwitchOnPart::Month ? monthList
+           : part == rules::SwitchOnPart::Day ? dayList
+                                              : yearList;
+}
+
 void CDateTimeDlg::fillDayList(int forYear, int forMonth)
 {
     dayList->clear();
-    const int days = daysInMonth(forYear, forMonth);
+    const int days = rules::DaysInMonth(forYear, forMonth);
     for (int d = 1; d <= days; ++d)
         dayList->addItem(QString::number(d));
 }
@@ -283,7 +262,7 @@ void CDateTimeDlg::fillDayList(int forYear, int forMonth)
 void CDateTimeDlg::refreshDayList()
 {
     const int days =
-        daysInMonth(yearList->currentIndex() + kFirstYear, monthList->currentIndex() + 1);
+        rules::DaysInMonth(yearList->currentIndex() + kFirstYear, monthList->currentIndex() + 1);
     if (dayList->count() == days)
         return;
     const int previous = dayList->currentIndex();

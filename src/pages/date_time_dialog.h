@@ -2,6 +2,7 @@
 
 #include "framework/exchange_dialog.h"
 #include "settings/camera_settings.h"
+#include "settings/setting_rules.h"
 
 class CNumberEdit;
 class QComboBox;
@@ -17,8 +18,6 @@ class CDateTimeDlg : public ExchangeDialog
 public:
     CDateTimeDlg(CameraSettings &settings, QWidget *parent = nullptr);
 
-    // Gregorian: 0 for a month outside 1..12.
-    static int daysInMonth(int year, int month);
     // "9:05 AM, January 05, 2015": 12-hour time, English month name, two-digit day, with the
     // leading zeros of the whole text removed.
     static QString switchOnText(int year, int month, int day, int hour, int minute);
@@ -31,6 +30,8 @@ protected:
 private:
     void buildControls();
     void fillDayList(int year, int month);
+    // The list that shows a part of the date.
+    QComboBox *dateList(rules::SwitchOnPart part) const;
     // After a month or year change: a list of the wrong length is filled again.
     void refreshDayList();
 

@@ -2,7 +2,8 @@
 
 // The drive and volume queries that finding the camera's card needs, one implementation per
 // operating system. The rules that make a drive a card (file system, settings file) are the
-// application's and live in one place there; these sources only answer what the system says.
+// application's and live in one place (src/settings/card_scan.h); these sources only answer
+// what the system says.
 
 #include <functional>
 #include <memory>
@@ -27,7 +28,9 @@ struct VolumeInformation
 {
     std::string volumeName;     // may be empty or padded with blanks
     std::string fileSystemName; // "FAT", "FAT32", "NTFS", "exFAT", ...
-    std::string serial = {};    // "0A1B-2C3D", as FAT volume ids are shown; empty when unknown
+    // The volume serial number as FAT volume ids are shown: "XXXX-XXXX", upper case.
+    // Empty when the system does not tell one.
+    std::string serial = {};
     // The device the volume lives on ("/dev/sdb1"), which mount() takes and which stays the
     // same when the volume is mounted; empty where the source does not name devices.
     std::string device = {};

@@ -180,11 +180,11 @@ protected:
     std::optional<std::string> runLsblk() override
     {
         // Newest columns first: MOUNTPOINTS came with util-linux 2.37, FSVER with 2.35, and
-        // lsblk refuses a column it does not know.
+        // lsblk refuses a column it does not know. UUID carries a FAT volume's serial.
         static constexpr std::array<const char *, 3> kColumnSets = {
-            "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,MOUNTPOINTS",
-            "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,MOUNTPOINT",
-            "NAME,RM,HOTPLUG,FSTYPE,LABEL,MOUNTPOINT",
+            "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,UUID,MOUNTPOINTS",
+            "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,UUID,MOUNTPOINT",
+            "NAME,RM,HOTPLUG,FSTYPE,LABEL,UUID,MOUNTPOINT",
         };
         RunOutcome outcome;
         for (std::size_t set = workingColumnSet; set < kColumnSets.size(); ++set) {

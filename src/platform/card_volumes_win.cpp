@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdio>
 
 namespace platform {
 
@@ -48,13 +49,19 @@ public:
         // over-long name still ends.
         std::array<wchar_t, 128 / sizeof(wchar_t)> volumeName{};
         std::array<wchar_t, 128 / sizeof(wchar_t)> fileSystemName{};
+        DWORD serialNumber = 0;
         if (!GetVolumeInformationW(rootDirectory(root).c_str(), volumeName.data(),
-                                   static_cast<DWORD>(volumeName.size() - 1), nullptr, nullptr,
-                                   nullptr, fileSystemName.data(),
+                                   static_cast<DWORD>(volumeName.size() - 1), &serialNumber,
+                                   nullptr, nullptr, fileSystemName.data(),
                                    static_cast<DWORD>(fileSystemName.size() - 1)))
             return std::nullopt;
+        // Shown as Windows' own tools show a volume's serial number: "2468-ACE0".
+        std::array<char, 10> serial{};
+        std::snprintf(serial.data(), serial.size(), "%04lX-%04lX",
+                      static_cast<unsigned long>(serialNumber >> 16),
+                      static_cast<unsigned long>(serialNumber & 0xFFFF));
         return VolumeInformation{utf8FromWide(volumeName.data()),
-                                 utf8FromWide(fileSystemName.data())};
+                                 utf8FromWide(fileSystemName.data()), serial.data()};
     }
 };
 

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 namespace platform {
@@ -83,6 +84,7 @@ void collect(const json &devices, bool parentRemovable, int depth, std::vector<L
         device.fsType = textValue(entry, "fstype");
         device.fsVersion = textValue(entry, "fsver");
         device.label = textValue(entry, "label");
+        device.uuid = textValue(entry, "uuid");
         device.mountPoint = firstMountPoint(entry);
         out.push_back(device);
         if (const auto children = entry.find("children"); children != entry.end())
@@ -186,6 +188,23 @@ std::optional<std::string> fileSystemName(std::string_view type, std::string_vie
     return std::nullopt;
 }
 
+std::string volumeSerial(std::string_view uuid)
+{
+    std::string digits;
+    for (std::size_t i = 0; i < uuid.size(); ++i) {
+        const char c = uuid[i];
+        if (c == '-' && i == 4 && uuid.size() == 9)
+            continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return {};
+        digits += c;
+    }
+    if (digits.size() != 8)
+        return {};
+    digits = upperAscii(digits);
+    return digits.substr(0, 4) + "-" + digits.substr(4);
+}
+
 std::string fatNameFromClusterCount(std::uint64_t clusters)
 {
     return clusters < 65525 ? "FAT" : "FAT32";
@@ -238,7 +257,7 @@ std::optional<VolumeInformation> LsblkVolumeSource::volumeInformation(const std:
         const auto clusters = fatClusterCount(device->mountPoint);
         fileSystem = clusters ? fatNameFromClusterCount(*clusters) : std::string("FAT");
     }
-    return VolumeInformation{device->label, *fileSystem};
+    return VolumeInformation{device->label, *fileSystem, volumeSerial(device->uuid)};
 }
 
 } // namespace platform

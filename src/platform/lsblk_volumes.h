@@ -26,6 +26,7 @@ struct LsblkDevice
     std::string fsType;     // "vfat", "exfat", "ntfs", ...; empty when unknown
     std::string fsVersion;  // "FAT32", "FAT16", ...; empty when lsblk did not tell
     std::string label;      // as lsblk gives it, blanks kept
+    std::string uuid;       // the file system's id: "0A1B-2C3D" for FAT; empty when unknown
     std::string mountPoint; // the first mount point; empty when not mounted
 };
 
@@ -44,6 +45,10 @@ std::optional<std::string> fileSystemName(std::string_view type, std::string_vie
 
 // Device-name order: numbers inside names compare by value, so that sdb2 comes before sdb10.
 bool deviceNameLess(std::string_view a, std::string_view b);
+
+// The volume serial of a FAT file system's id as lsblk gives it ("0a1b-2c3d"): "0A1B-2C3D".
+// Empty for an id of any other shape (ext4, NTFS), which is not a 32-bit serial.
+std::string volumeSerial(std::string_view uuid);
 
 // The FAT type follows from the count of data clusters alone: fewer than 65525 is FAT12 or
 // FAT16 ("FAT"), more is FAT32.

@@ -531,28 +531,7 @@ private:
     bool broken = false;
 };
 
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 } // namespace
-
-std::string volumeSerial(std::string_view uuid)
-{
-    if (uuid.size() != 9 || uuid[4] != '-')
-        return {};
-    std::string serial(uuid);
-    for (std::size_t i = 0; i < serial.size(); ++i) {
-        if (i == 4)
-            continue;
-        if (!isHexDigit(serial[i]))
-            return {};
-        if (serial[i] >= 'a' && serial[i] <= 'f')
-            serial[i] = static_cast<char>(serial[i] - 'a' + 'A');
-    }
-    return serial;
-}
 
 std::unique_ptr<VolumeSource> CreateUDisksVolumeSource(std::chrono::milliseconds limit)
 {

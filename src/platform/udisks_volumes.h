@@ -16,10 +16,6 @@ namespace platform {
 // How long a question to UDisks2 may take, D-Bus activation of the daemon included.
 inline constexpr std::chrono::milliseconds kUDisksTimeLimit{5000};
 
-// A volume id as FAT shows it ("0A1B-2C3D") from the UUID blkid reports for a FAT or exFAT
-// volume, in either case; empty for any other UUID.
-std::string volumeSerial(std::string_view uuid);
-
 // The source over the system bus ($DBUS_SYSTEM_BUS_ADDRESS where set); nullptr where no
 // UDisks2 answers within `limit`: no bus, no daemon, or one that hangs.
 std::unique_ptr<VolumeSource> CreateUDisksVolumeSource(std::chrono::milliseconds limit);

@@ -1013,3 +1013,23 @@ std::string Latin1ToUtf8(std::string_view bytes)
         appendUtf8(out, c);
     return out;
 }
+
+std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
+                                           rules::HourClock clock)
+{
+    for (const rules::SwitchOnCheck &check : rules::SwitchOnChecks(fields, clock)) {
+        if (!check.range.contains(check.value))
+            return integerRangeText(check.range);
+    }
+    return std::nullopt;
+}
+
+std::span<const char *const> NamedSettingMessages()
+{
+    static constexpr const char *kMessages[] = {
+        kCharacterNotAllowed, kNotUtf8,         kWholeNumber,         kDecimalPlaces,
+        kEnterOneOf,          kScheduleSyntax,  kTimeLapseSyntax,     kDaysSyntax,
+        kCodeSyntax,          kBurstDoesNotFit, kBurstNeedsTimeLapse, kNoSuchSetting,
+    };
+    return kMessages;
+}

@@ -5,6 +5,7 @@
 // (setting_rules.h) and a refusal carries that tab's message.
 
 #include "settings/camera_settings.h"
+#include "settings/setting_rules.h"
 
 #include <array>
 #include <optional>
@@ -77,6 +78,15 @@ private:
 // `settings` alone and returns the first refusal.
 std::optional<SettingRefusal> ApplyNamedSettings(CameraSettings &settings,
                                                  std::span<const NamedValue> values);
+
+// The first of rules::SwitchOnChecks() that a switch-on moment fails, as the dialog words it:
+// "Please enter an integer between MIN and MAX."; nothing when every check passes.
+std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
+                                           rules::HourClock clock);
+
+// The refusals of this vocabulary that have no string-table entry, %1 and %2 standing for what
+// they name: messages only the command line shows, which the user guide explains.
+std::span<const char *const> NamedSettingMessages();
 
 // ISO 8859-1 bytes as UTF-8 text.
 std::string Latin1ToUtf8(std::string_view bytes);

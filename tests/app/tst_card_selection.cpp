@@ -257,7 +257,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, card);
-        QCOMPARE(IsCardFileSystem(name), card);
+        QCOMPARE(IsCardFileSystem(name.toStdString()), card);
     }
 
     // Only a single card that already holds its file is taken without asking.

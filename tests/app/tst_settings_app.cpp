@@ -28,7 +28,7 @@ public:
     bool isRemovable(const std::string &) override { return true; }
     std::optional<platform::VolumeInformation> volumeInformation(const std::string &) override
     {
-        return platform::VolumeInformation{"TRAIL", "FAT32"};
+        return platform::VolumeInformation{"TRAIL", "FAT32", "2468-ACE0"};
     }
 
     std::vector<std::string> cards;

@@ -59,8 +59,8 @@ public:
     std::optional<platform::VolumeInformation> volumeInformation(const std::string &root) override
     {
         if (root == "/media/user/TRAIL CAMERA NORTH")
-            return platform::VolumeInformation{"TRAIL CAMERA NORTH", "FAT32"};
-        return platform::VolumeInformation{"", "FAT"};
+            return platform::VolumeInformation{"TRAIL CAMERA NORTH", "FAT32", "2468-ACE0"};
+        return platform::VolumeInformation{"", "FAT", "1357-2468"};
     }
 };
 

@@ -50,9 +50,11 @@ expected=(
     "/usr/share/icons/hicolor/scalable/apps/$id.svg"
     /usr/share/velomar-settings/carriers.dat
     /usr/share/man/man1/velomar-settings.1.gz
+    /usr/share/man/man1/kestra-cfg.1.gz
     /usr/share/doc/velomar-settings/copyright
     /usr/share/doc/velomar-settings/changelog.gz
     /usr/share/lintian/overrides/velomar-settings
+    /usr/share/bash-completion/completions/kestra-cfg
 )
 [ -e "$build/packaging/256x256/$id.png" ] && expected+=("/usr/share/icons/hicolor/256x256/apps/$id.png")
 [ -e "$build/doc/$guide" ] && expected+=("/usr/share/doc/velomar-settings/$guide")

@@ -23,8 +23,10 @@ expected=(
     "share/icons/hicolor/scalable/apps/$id.svg"
     share/velomar-settings/carriers.dat
     share/man/man1/velomar-settings.1.gz
+    share/man/man1/kestra-cfg.1.gz
     share/doc/velomar-settings/copyright
     share/doc/velomar-settings/changelog.gz
+    share/bash-completion/completions/kestra-cfg
 )
 # The bitmap icon and the guide are built only where their tools are present.
 if [ -e "$build/packaging/256x256/$id.png" ]; then

@@ -113,6 +113,19 @@ private slots:
         QTest::addColumn<QStringList>("drives");
 
         // Unmounted devices and swap have no root; sorted by device name, not lsblk's order.
+        // A FAT or exFAT id is the volume's serial; longer ids are no serial.
+        QTest::newRow("2.38 with the UUID column")
+            << "util-linux-2.38-uuid.json" << qint64(-1)
+            << QStringList{
+                   "/media/user/CAM2 removable FAT32 [CAM2] 5C1E-7A20",
+                   "/boot/efi fixed FAT32 [] 9B2E-11F0",
+                   "/ fixed ext4 []",
+                   "/media/user/TRAIL removable FAT32 [TRAIL] 3F8B-21D4",
+                   "/media/user/0A1B-2C3D removable FAT [] 0A1B-2C3D",
+                   "/media/user/BIGCARD removable exfat [BIGCARD] 61A2-0F3B",
+                   "/media/user/Backup removable ntfs [Backup]",
+                   "/media/user/SPARE removable FAT32 [SPARE] E7C0-4B19",
+               };
         QTest::newRow("2.38 booleans, mountpoints, fsver")
             << "util-linux-2.38-mixed.json" << qint64(-1)
             << QStringList{
@@ -313,6 +326,37 @@ private slots:
         device.fsVersion = version.toStdString();
         const auto fileSystem = platform::fileSystemName(device);
         QCOMPARE(fileSystem ? QString::fromStdString(*fileSystem) : QStringLiteral("?"), name);
+    }
+
+    void serialFromTheFileSystemId_data()
+    {
+        QTest::addColumn<QString>("uuid");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("FAT id") << "0A1B-2C3D"
+                                << "0A1B-2C3D";
+        QTest::newRow("lower case") << "2468-ace0"
+                                    << "2468-ACE0";
+        QTest::newRow("without the dash") << "2468ace0"
+                                          << "2468-ACE0";
+        QTest::newRow("dash elsewhere") << "246-8ACE0"
+                                        << "";
+        QTest::newRow("too short") << "2468-ACE"
+                                   << "";
+        QTest::newRow("not hexadecimal") << "2468-ACEG"
+                                         << "";
+        QTest::newRow("NTFS id") << "01D9F3A2B4C5D6E7"
+                                 << "";
+        QTest::newRow("ext4 id") << "4d7f2c1e-8a3b-4c55-9e61-0b2d7a9c3f18"
+                                 << "";
+        QTest::newRow("none") << ""
+                              << "";
+    }
+
+    void serialFromTheFileSystemId()
+    {
+        QFETCH(QString, uuid);
+        QFETCH(QString, serial);
+        QCOMPARE(QString::fromStdString(platform::volumeSerial(uuid.toStdString())), serial);
     }
 
     void fatTypeFollowsClusterCount_data()

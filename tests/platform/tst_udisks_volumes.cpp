@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <poll.h>
@@ -81,16 +82,19 @@ private slots:
                            QStringLiteral("util-linux-2.38-desk.json"), udisks.mountBase()));
 
         QStringList drives{
-            "@/CAM2 removable FAT32 [CAM2]",
-            "/boot/efi fixed FAT32 []",
+            "@/CAM2 removable FAT32 [CAM2] 7E21-0C44",
+            "/boot/efi fixed FAT32 [] 3A4B-5C6D",
             "/ fixed ext4 []",
-            "@/TRAIL removable FAT32 [TRAIL]",
-            "@/BACKUP fixed FAT32 [BACKUP]",
+            "@/TRAIL removable FAT32 [TRAIL] 5A2B-11C3",
+            "@/BACKUP fixed FAT32 [BACKUP] 62D4-8E10",
             "@/STICK removable ntfs [STICK]",
-            "@/0A1B-2C3D removable FAT []",
+            "@/0A1B-2C3D removable FAT [] 0A1B-2C3D",
         };
         drives.replaceInStrings(QStringLiteral("@"), udisks.mountBase());
         QCOMPARE(describeDrives(*source), drives);
+        // That lsblk was asked without the UUID column, so it tells no serials.
+        drives.replaceInStrings(QRegularExpression(QStringLiteral(" [0-9A-F]{4}-[0-9A-F]{4}$")),
+                                QString());
         QCOMPARE(describeDrives(lsblk), drives);
 
         QCOMPARE(describeUnmounted(*source), (QStringList{kSpare, kArchive}));
@@ -234,31 +238,6 @@ private slots:
         QCOMPARE(describeUnmounted(*desktop).size(), udisks ? 2 : 0);
         const auto roots = desktop->candidateDrives();
         QCOMPARE(std::count(roots.begin(), roots.end(), "/media/user/TRAIL"), udisks ? 0 : 1);
-    }
-
-    void volumeSerialFromUuid_data()
-    {
-        QTest::addColumn<QString>("uuid");
-        QTest::addColumn<QString>("serial");
-        QTest::newRow("FAT") << "5A2B-11C3"
-                             << "5A2B-11C3";
-        QTest::newRow("FAT in lower case") << "0a1b-2c3d"
-                                           << "0A1B-2C3D";
-        QTest::newRow("NTFS") << "1C2A3B4C5D6E7F80"
-                              << "";
-        QTest::newRow("ext4") << "9f6c2d1e-7b3a-4c55-a1d2-0e8f6b4c3a21"
-                              << "";
-        QTest::newRow("not hexadecimal") << "0A1B-2C3G"
-                                         << "";
-        QTest::newRow("none") << ""
-                              << "";
-    }
-
-    void volumeSerialFromUuid()
-    {
-        QFETCH(QString, uuid);
-        QFETCH(QString, serial);
-        QCOMPARE(QString::fromStdString(platform::volumeSerial(uuid.toStdString())), serial);
     }
 
 private:

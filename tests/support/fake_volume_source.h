@@ -53,6 +53,22 @@ public:
         output = document.dump(3);
     }
 
+    // Takes the device `name` out of an lsblk device list, wherever it sits in the tree.
+    static void removeDevice(nlohmann::json &devices, const std::string &name)
+    {
+        if (!devices.is_array())
+            return;
+        for (auto it = devices.begin(); it != devices.end();) {
+            if (it->value("name", std::string()) == name) {
+                it = devices.erase(it);
+                continue;
+            }
+            if (it->contains("children"))
+                removeDevice((*it)["children"], name);
+            ++it;
+        }
+    }
+
     std::string output;                    // what lsblk prints
     bool lsblkFails = false;               // lsblk cannot be run
     std::optional<std::uint64_t> clusters; // what measuring a FAT volume gives
@@ -68,20 +84,4 @@ protected:
     }
 
     std::optional<std::uint64_t> fatClusterCount(const std::string &) override { return clusters; }
-
-private:
-    static void removeDevice(nlohmann::json &devices, const std::string &name)
-    {
-        if (!devices.is_array())
-            return;
-        for (auto it = devices.begin(); it != devices.end();) {
-            if (it->value("name", std::string()) == name) {
-                it = devices.erase(it);
-                continue;
-            }
-            if (it->contains("children"))
-                removeDevice((*it)["children"], name);
-            ++it;
-        }
-    }
 };

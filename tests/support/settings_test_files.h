@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -129,6 +130,17 @@ inline QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                   QDir::Name);
+}
+
+// Removes everything in a folder, keeping the folder.
+inline bool emptyFolder(const QString &folder)
+{
+    for (const QString &name : folderEntries(folder)) {
+        const QString entry = folder + QLatin1Char('/') + name;
+        if (!(QFileInfo(entry).isDir() ? QDir(entry).removeRecursively() : QFile::remove(entry)))
+            return false;
+    }
+    return true;
 }
 
 // Records the settings-file messages instead of showing them.

@@ -1,5 +1,6 @@
 // kestra-cfg as a user runs it: the built program in a process, its exit code, its output
 // and the files it leaves.
+#include "kestra_cfg_process.h"
 #include "settings/named_settings.h"
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,12 +16,6 @@
 using namespace testfiles;
 
 namespace {
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 QJsonArray scheduleJson(const DaySchedule &schedule)
 {
@@ -29,12 +23,6 @@ QJsonArray scheduleJson(const DaySchedule &schedule)
     for (std::uint16_t w : schedule.words)
         words.append(int(w));
     return words;
-}
-
-QByteArray bytesOf(const CameraSettings &settings)
-{
-    const auto bytes = EncodeSettingsFile(settings);
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // A record as the editor could have written it, with random values on every tab and random
@@ -232,19 +220,7 @@ class TestKestraCfg : public QObject
 
     QTemporaryDir dir;
 
-    Run run(const QStringList &arguments)
-    {
-        QProcess tool;
-        tool.setWorkingDirectory(dir.path());
-        tool.start(QStringLiteral(KESTRA_CFG), arguments);
-        Run result;
-        if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = tool.exitCode();
-        result.out = tool.readAllStandardOutput();
-        result.err = tool.readAllStandardError();
-        return result;
-    }
+    Run run(const QStringList &arguments) { return runKestraCfg(arguments, dir.path()); }
 
     QJsonObject showJson(const QString &file)
     {
@@ -262,11 +238,7 @@ private slots:
     void init()
     {
         QVERIFY(dir.isValid());
-        for (const QString &name : folderEntries(dir.path())) {
-            const QString entry = dir.filePath(name);
-            QVERIFY(QFileInfo(entry).isDir() ? QDir(entry).removeRecursively()
-                                             : QFile::remove(entry));
-        }
+        QVERIFY(emptyFolder(dir.path()));
     }
 
     // ---- usage ------------------------------------------------------------------------------
@@ -303,6 +275,13 @@ private slots:
             << QStringList{"set", "a.cfg", "--from"} << QByteArray("Usage: kestra-cfg set");
         QTest::newRow("diff with one file")
             << QStringList{"diff", "a.cfg"} << QByteArray("Usage: kestra-cfg diff");
+        QTest::newRow("cards with a file")
+            << QStringList{"cards", "a.cfg"} << QByteArray("Usage: kestra-cfg cards");
+        QTest::newRow("deploy without a card")
+            << QStringList{"deploy", "a.cfg"} << QByteArray("Usage: kestra-cfg deploy");
+        QTest::newRow("deploy to named cards and to all")
+            << QStringList{"deploy", "a.cfg", "E:", "--all-cards"}
+            << QByteArray("Usage: kestra-cfg deploy");
     }
     void wrongUsageExitsWith2()
     {
@@ -337,6 +316,11 @@ private slots:
             << QStringList{"set", "--help"} << QByteArray("    pictures-per-trigger  1 .. 99\n");
         QTest::newRow("diff --help")
             << QStringList{"diff", "--help"} << QByteArray("Usage: kestra-cfg diff [OPTIONS] A B");
+        QTest::newRow("cards --help")
+            << QStringList{"cards", "--help"} << QByteArray("Usage: kestra-cfg cards [OPTIONS]");
+        QTest::newRow("deploy --help") << QStringList{"deploy", "--help"}
+                                       << QByteArray("Usage: kestra-cfg deploy [OPTIONS] "
+                                                     "SETTINGS [CARD...]");
     }
     void helpGoesToStandardOutput()
     {
@@ -347,6 +331,26 @@ private slots:
         QVERIFY2(r.out.contains(usage), r.out.constData());
         QVERIFY(r.err.isEmpty());
         QVERIFY(folderEntries(dir.path()).isEmpty());
+    }
+
+    // The manual page names every command and every setting, as the program knows them.
+    void manPageNamesEveryCommandAndSetting_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *command : {"show", "set", "diff", "cards", "deploy", "convert", "factory"})
+            QTest::newRow(command) << QString::fromLatin1(command);
+        for (const NamedSetting &setting : NamedSettings())
+            QTest::newRow(std::string(setting.name).c_str())
+                << QString::fromUtf8(setting.name.data(), qsizetype(setting.name.size()));
+    }
+    void manPageNamesEveryCommandAndSetting()
+    {
+        QFETCH(QString, name);
+        const QString page = QString::fromUtf8(readBytes(QStringLiteral(VELOMAR_MAN_PAGE)));
+        QVERIFY(!page.isEmpty());
+        // In bold, as a name to type.
+        const bool named = page.contains("**" + name + "**");
+        QVERIFY2(named, qPrintable(name));
     }
 
     void versionIsTheProjects()
@@ -871,7 +875,7 @@ private slots:
         expected.SetStoredQuickset(QuicksetAdvanced);
         expected.SetTimeLapseOn(true);
         expected.core.timeLapseInterval = MakeInterval(IntervalUnit::Minutes, 10);
-        QCOMPARE(readBytes(file("Kestra.cfg")).toHex(' '), bytesOf(expected).toHex(' '));
+        QCOMPARE(readBytes(file("Kestra.cfg")).toHex(' '), settingsFileBytes(expected).toHex(' '));
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"}); // no temporary file left
     }
 
@@ -961,20 +965,20 @@ private slots:
             CameraSettings target;
             target.ResetAll();
             RandomRecord::copyHiddenBits(record, target);
-            QVERIFY(writeBytes(file("record.cfg"), bytesOf(record)));
-            QVERIFY(writeBytes(file("target.cfg"), bytesOf(target)));
+            QVERIFY(writeBytes(file("record.cfg"), settingsFileBytes(record)));
+            QVERIFY(writeBytes(file("target.cfg"), settingsFileBytes(target)));
             const Run shown = run({"show", "--json", "record.cfg"});
             QCOMPARE(shown.exitCode, 0);
             QVERIFY(writeBytes(file("shown.json"), shown.out));
             const Run set = run({"set", "target.cfg", "--from", "shown.json"});
             const QByteArray result = readBytes(file("target.cfg"));
-            if (set.exitCode != 0 || result != bytesOf(record)) {
+            if (set.exitCode != 0 || result != settingsFileBytes(record)) {
                 QFAIL(qPrintable(QStringLiteral("seed %1, exit %2: %3\n   got %4\n  want %5")
                                      .arg(seed)
                                      .arg(set.exitCode)
                                      .arg(QString::fromUtf8(set.err),
                                           QString::fromLatin1(result.toHex(' ')),
-                                          QString::fromLatin1(bytesOf(record).toHex(' ')))));
+                                          QString::fromLatin1(settingsFileBytes(record).toHex(' ')))));
             }
         }
     }

@@ -5,6 +5,11 @@ Each row runs one command line with both programs, each in a fresh folder holdin
 files, and compares the exit codes, standard output, standard error and every byte left in the
 folder. Output is the same bytes on both systems: "\\n" line ends, UTF-8 text. A command is
 added to the comparison by adding its rows.
+
+deploy writes to card folders given by path, so that the cards of either machine play no part:
+the Linux build finds none (a fake lsblk on its PATH lists no drive), the Windows build finds
+the prefix's cards but is not asked to write to them. The time column of deploy's log is left
+out of the comparison.
 """
 
 import os
@@ -43,6 +48,15 @@ def starting_files():
         # a name outside every ANSI code page
         NON_ASCII_FOLDER: None,
         NON_ASCII_FILE: (CORPUS / "tag2.cfg").read_bytes(),
+        # set --from, and deploy's card folders and label map
+        "values.json": '{"settings": {"label": "NORTH 3", "quickset": "aggressive"}}'.encode(),
+        "card1": None,
+        "card2": None,
+        "card3": None,
+        "card3/VELOMAR": None,
+        "card3/VELOMAR/Kestra.cfg": (CORPUS / "tag1.cfg").read_bytes(),
+        "map.csv": "card,label\r\ncard1,STATION 01\r\ncard2,\"NORTH, 2\"\r\ncard3,Äsche 3\r\n"
+                   f"{NON_ASCII_FOLDER},Süd 4\r\n".encode(),
     }
 
 
@@ -68,6 +82,26 @@ ROWS = [
     ("convert over a read-only file", ["convert", "tag2.cfg", "read-only.cfg"]),
     ("factory into a missing folder", ["factory", "VELOMAR/Kestra.cfg"]),
     ("factory over a folder", ["factory", "folder.cfg"]),
+    # named settings
+    ("set", ["set", "tag3.cfg", "label=RIDGE 7", "quickset=aggressive", "pictures-per-trigger=7"]),
+    ("set a label outside ASCII", ["set", NON_ASCII_FILE, "label=Äsche"]),
+    ("set --from", ["set", "tag1.cfg", "--from", "values.json"]),
+    ("set, a value refused", ["set", "tag3.cfg", "label=A", "pictures-per-trigger=100"]),
+    ("set, an unknown name", ["set", "tag3.cfg", "colour=red"]),
+    ("diff, the same settings", ["diff", "tag3.cfg", "tag3.cfg"]),
+    ("diff, other settings", ["diff", "tag1.cfg", "tag2.cfg"]),
+    ("diff, a missing file", ["diff", "tag1.cfg", "missing.cfg"]),
+    # deploy to card folders
+    ("deploy", ["deploy", "tag3.cfg", "card1", "card2", "card3"]),
+    ("deploy with labels and a log",
+     ["deploy", "tag2.cfg", "card1", "card2", "card3", NON_ASCII_FOLDER, "--labels", "map.csv",
+      "--log", "log.csv"]),
+    ("deploy with a switch-on time", ["deploy", "tag3.cfg", "card1", "--date-time",
+                                      "2024-02-29 18:45"]),
+    ("deploy, a date refused", ["deploy", "tag3.cfg", "card1", "--date-time", "2023-02-29 18:45"]),
+    ("deploy, a dry run", ["deploy", "tag3.cfg", "card1", "card2", "--labels", "map.csv",
+                           "--dry-run"]),
+    ("deploy, a folder missing", ["deploy", "tag3.cfg", "card1", "nowhere", "--log", "log.csv"]),
     # wrong usage
     ("no command", []),
     ("unknown command", ["dump", "tag1.cfg"]),
@@ -96,16 +130,25 @@ def as_ordinary_user():
     os.setuid(65534)
 
 
-def run_linux(program, arguments, cwd):
+def run_linux(program, arguments, cwd, fake_bin):
     root = os.geteuid() == 0
     if root:
         # The folder is the user's own, as it is on Windows.
         for path in [cwd, *cwd.rglob("*")]:
             os.chown(path, 65534, 65534)
-    result = subprocess.run([program, *arguments], cwd=cwd,
+    env = dict(os.environ, PATH=f"{fake_bin}:{os.environ.get('PATH', '')}")
+    result = subprocess.run([program, *arguments], cwd=cwd, env=env,
                             capture_output=True, timeout=wine_env.TIMEOUT,
                             preexec_fn=as_ordinary_user if root else None)
     return result.returncode, result.stdout, result.stderr
+
+
+def without_log_times(contents):
+    """deploy's log with its first column, the time of each row, taken out."""
+    log = contents.get("log.csv")
+    if log is not None:
+        contents["log.csv"] = b"\n".join(line.partition(b",")[2] for line in log.split(b"\n"))
+    return contents
 
 
 class Differential(unittest.TestCase):
@@ -117,6 +160,12 @@ class Differential(unittest.TestCase):
         # A copy that "nobody" may run, wherever the build folder is.
         self.linux_program = self.base / "kestra-cfg"
         shutil.copy(os.environ["KESTRA_CFG_LINUX"], self.linux_program)
+        # A machine without drives for the Linux build.
+        self.fake_bin = self.base / "bin"
+        self.fake_bin.mkdir()
+        lsblk = self.fake_bin / "lsblk"
+        lsblk.write_text('#!/bin/sh\necho \'{"blockdevices": []}\'\n')
+        lsblk.chmod(0o755)
 
     def tearDown(self):
         shutil.rmtree(self.base)
@@ -126,10 +175,10 @@ class Differential(unittest.TestCase):
         for folder in (linux, windows):
             folder.mkdir()
             populate(folder)
-        linux_run = run_linux(self.linux_program, arguments, linux)
+        linux_run = run_linux(self.linux_program, arguments, linux, self.fake_bin)
         windows_run = wine_env.run_windows(os.environ["KESTRA_CFG_EXE"], arguments, windows)
-        return (linux_run, wine_env.folder_contents(linux)), (windows_run,
-                                                              wine_env.folder_contents(windows))
+        return ((linux_run, without_log_times(wine_env.folder_contents(linux))),
+                (windows_run, without_log_times(wine_env.folder_contents(windows))))
 
     def test_every_command_gives_the_same_result(self):
         for index, (name, arguments) in enumerate(ROWS):

@@ -13,7 +13,7 @@ import zipfile
 import wine_env
 
 FOLDER = "kestra-cfg-1.0.0-windows-x64"
-CONTENTS = ["README.txt", "kestra-cfg.exe"]
+CONTENTS = ["README.txt", "kestra-cfg.exe", "kestra-cfg.html"]
 
 
 class WindowsZip(unittest.TestCase):

@@ -2,6 +2,9 @@
 
 #include "resources/string_table.h"
 
+#include <fstream>
+#include <iterator>
+
 void StreamMessages::ShowFileError(int messageId)
 {
     err << strings::Text(messageId) << "\n";
@@ -17,4 +20,18 @@ bool ReadExistingSettings(const std::string &file, CameraSettings &settings, con
     }
     StreamMessages messages(io.err);
     return ReadSettingsFile(settings, path, messages);
+}
+
+std::optional<std::string> ReadInputFile(const std::string &file, const Io &io)
+{
+    const std::filesystem::path path = platform::pathFromUtf8(file);
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
+        std::error_code error;
+        const bool missing =
+            std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
+        io.err << file << (missing ? ": not found\n" : ": cannot be read\n");
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }

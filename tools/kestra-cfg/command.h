@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -37,6 +38,8 @@ std::unique_ptr<Command> MakeConvertCommand();
 std::unique_ptr<Command> MakeFactoryCommand();
 std::unique_ptr<Command> MakeSetCommand();
 std::unique_ptr<Command> MakeDiffCommand();
+std::unique_ptr<Command> MakeCardsCommand();
+std::unique_ptr<Command> MakeDeployCommand();
 
 // The settings-file messages 108 and 109 on the error stream.
 class StreamMessages : public SettingsFileMessages
@@ -53,3 +56,7 @@ private:
 // settings, so that a mistyped name cannot turn into an overwrite. An unreadable one shows 108.
 // File names are UTF-8 text as the command line gave them.
 bool ReadExistingSettings(const std::string &file, CameraSettings &settings, const Io &io);
+
+// The whole of a text file the command line names (a label map, values as JSON), or nullopt
+// after "FILE: not found" or "FILE: cannot be read".
+std::optional<std::string> ReadInputFile(const std::string &file, const Io &io);

@@ -31,7 +31,7 @@ std::string usageOf(const CLI::App &app, const std::vector<CLI::App *> &subcomma
 int RunKestraCfg(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
 {
     CLI::App app("Shows, compares, converts and changes the settings files (Kestra.cfg) of "
-                 "Velomar cameras.",
+                 "Velomar cameras, and writes them onto many cards.",
                  "kestra-cfg");
     app.set_version_flag("--version", std::string("kestra-cfg ") + KESTRA_CFG_VERSION);
     app.require_subcommand(1);
@@ -39,8 +39,10 @@ int RunKestraCfg(const std::vector<std::string> &args, std::ostream &out, std::o
     // Every command by name, in the order of the help. A run that names its command defines
     // only that one: setting up the parser is most of the tool's own start-up cost.
     static constexpr std::pair<std::string_view, std::unique_ptr<Command> (*)()> kCommands[] = {
-        {"show", MakeShowCommand},       {"set", MakeSetCommand},         {"diff", MakeDiffCommand},
-        {"convert", MakeConvertCommand}, {"factory", MakeFactoryCommand},
+        {"show", MakeShowCommand},       {"set", MakeSetCommand},
+        {"diff", MakeDiffCommand},       {"cards", MakeCardsCommand},
+        {"deploy", MakeDeployCommand},   {"convert", MakeConvertCommand},
+        {"factory", MakeFactoryCommand},
     };
     const bool named = !args.empty() && std::any_of(std::begin(kCommands), std::end(kCommands),
                                                     [&args](const auto &entry) {
@@ -85,7 +87,8 @@ int RunKestraCfg(const std::vector<std::string> &args, std::ostream &out, std::o
                 return command->run(io);
         }
     } catch (const MediumError &error) {
-        err << strings::FileErrorMessage(error.cause(), platform::utf8FromPath(error.path())) << "\n";
+        err << strings::FileErrorMessage(error.cause(), platform::utf8FromPath(error.path()))
+            << "\n";
         return kExitFailed;
     }
     return kExitUsage;

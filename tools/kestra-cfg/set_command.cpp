@@ -3,8 +3,6 @@
 
 #include "settings/named_settings.h"
 
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -37,19 +35,12 @@ std::string vocabularyHelp()
 // The "settings" object of `show --json` (or such an object alone) as values in its order.
 bool readSettingsJson(const std::string &file, std::vector<NamedValue> &values, const Io &io)
 {
-    const std::filesystem::path path = platform::pathFromUtf8(file);
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        std::error_code error;
-        const bool missing =
-            std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found;
-        io.err << file << (missing ? ": not found\n" : ": cannot be read\n");
+    const std::optional<std::string> text = ReadInputFile(file, io);
+    if (!text)
         return false;
-    }
     nlohmann::ordered_json document;
     try {
-        document = nlohmann::ordered_json::parse(std::istreambuf_iterator<char>(stream),
-                                                 std::istreambuf_iterator<char>());
+        document = nlohmann::ordered_json::parse(*text);
     } catch (const nlohmann::json::parse_error &error) {
         io.err << file << ": not valid JSON: " << error.what() << "\n";
         return false;

@@ -1,0 +1,28 @@
+#pragma once
+
+// Which drives are the camera's cards, and which of them already hold a settings file: the
+// rules the editor's card list and kestra-cfg share, over the platform's volume queries.
+
+#include "platform/card_volumes.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// "E:\VELOMAR\Kestra.cfg" / "/media/user/TRAIL/VELOMAR/Kestra.cfg".
+std::string CardSettingsPath(std::string_view root);
+
+// True for the file systems the cameras read: "FAT" or "FAT32" once surrounding white space
+// is gone, in any case.
+bool IsCardFileSystem(std::string_view fileSystemName);
+
+// One card as a scan found it.
+struct FoundCard
+{
+    std::string root;                   // "E:", "/media/user/TRAIL"
+    platform::VolumeInformation volume; // as the system reported it during the scan
+    bool holdsSettings = false;         // its settings file can be opened for reading
+};
+
+// The removable FAT drives, in drive order.
+std::vector<FoundCard> FindCards(platform::VolumeSource &volumes);

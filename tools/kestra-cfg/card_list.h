@@ -1,0 +1,28 @@
+#pragma once
+
+// The cards as kestra-cfg lists them and deploys to them: what the editor's card list offers,
+// with what a person needs to tell the cards apart.
+
+#include "platform/card_volumes.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CardDescription
+{
+    std::string mountPath;   // the card's root: "/media/user/TRAIL", "E:"
+    std::string volumeLabel; // without surrounding blanks; empty when it has none
+    std::string serial;      // "XXXX-XXXX"; empty when the system did not tell
+    std::string fileSystem;  // "FAT" or "FAT32"
+    bool holdsSettings = false;
+    // The label of the settings on the card (UTF-8); nullopt without a readable file.
+    std::optional<std::string> cameraLabel;
+};
+
+// The removable FAT cards of `volumes`, in drive order, as the editor's scan finds them.
+std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes);
+
+// A comparable form of a drive or folder as a person or the system names it: absolute, without
+// a trailing separator, and on Windows in one case with "E:" standing for its root.
+std::string PlaceKey(const std::string &place);

@@ -1,0 +1,515 @@
+// deploy: one settings file onto many cards, each with its station's camera label.
+#include "card_list.h"
+#include "command.h"
+#include "csv.h"
+#include "report.h"
+#include "sha256.h"
+
+#include "resources/string_table.h"
+#include "settings/card_scan.h"
+#include "settings/named_settings.h"
+#include "settings/setting_rules.h"
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <fstream>
+
+namespace {
+
+// Serials compare without their dash and in any case: "0a1b2c3d" names 0A1B-2C3D.
+std::string serialKey(std::string_view serial)
+{
+    std::string key;
+    for (const char c : serial) {
+        if (c != '-')
+            key += c;
+    }
+    return UpperAscii(key);
+}
+
+// FAT keeps volume labels in capitals; a person may not type them so.
+std::string volumeLabelKey(std::string_view label)
+{
+    return UpperAscii(std::string(WithoutBlanks(label)));
+}
+
+// "YYYY-MM-DD HH:MM" into its five numbers; the reason when the text is not of that shape.
+std::optional<std::string> readDateTime(std::string_view text, rules::SwitchOnFields &fields)
+{
+    constexpr const char *kShape = "Please enter the date and time as YYYY-MM-DD HH:MM.";
+    // Each number ends at its separator; the minute ends the text.
+    constexpr char kSeparators[] = {'-', '-', ' ', ':'};
+    int *const numbers[] = {&fields.year, &fields.month, &fields.day, &fields.hour, &fields.minute};
+    std::array<std::string_view, 5> parts;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const auto end = i < std::size(kSeparators) ? text.find(kSeparators[i]) : text.size();
+        if (end == std::string_view::npos)
+            return kShape;
+        parts[i] = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    if (parts.back().find_first_of("-: ") != std::string_view::npos)
+        return kShape;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string_view part = parts[i];
+        const bool digits = !part.empty() && std::all_of(part.begin(), part.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+        if (!digits ||
+            std::from_chars(part.data(), part.data() + part.size(), *numbers[i]).ec != std::errc())
+            return strings::kEnterInteger;
+    }
+    return std::nullopt;
+}
+
+// A folder that could not be made, in the terms of the file-error messages.
+FileErrorCause causeOf(const std::error_code &error)
+{
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+        return FileErrorCause::NotFound;
+    if (error == std::errc::read_only_file_system)
+        return FileErrorCause::ReadOnlyMedium;
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return FileErrorCause::AccessDenied;
+    if (error == std::errc::no_space_on_device)
+        return FileErrorCause::DiskFull;
+    if (error == std::errc::io_error)
+        return FileErrorCause::IoError;
+    return FileErrorCause::Other;
+}
+
+// The time of a log row: UTC, so that rows written in different places and seasons sort.
+std::string utcNow()
+{
+    const std::time_t now = std::time(nullptr);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
+    return text;
+}
+
+// Reads the file back, one byte more than `expected` holds so that a longer file shows.
+bool readsBackAs(const std::filesystem::path &path, std::span<const std::uint8_t> expected,
+                 FileErrorCause &cause)
+{
+    platform::NativeFile file = platform::NativeFile::openForReading(path, cause);
+    if (!file.isOpen())
+        return false;
+    std::vector<std::uint8_t> back(expected.size() + 1);
+    const std::ptrdiff_t got = file.read(back, cause); // reads until full or at the end
+    if (got < 0)
+        return false;
+    return std::size_t(got) == expected.size() &&
+           std::equal(expected.begin(), expected.end(), back.begin());
+}
+
+// One card to write: a card the scan found, or a folder the command line named.
+struct Target
+{
+    std::string name; // as the command line named it; the mount path for --all-cards
+    std::string root; // where VELOMAR/ goes
+    std::string key;  // PlaceKey(root), for comparing places
+    std::optional<CardDescription> card;
+    std::string problem; // why it is not written at all
+};
+
+struct LabelRow
+{
+    int line = 0;
+    std::string card;
+    std::string key; // PlaceKey(card), for a row that names a card by its mount path
+    std::string label;
+};
+
+// What happened to one card, for its line and its row of the log.
+struct Outcome
+{
+    bool done = false;  // written and read back (in a dry run: would be written)
+    std::string label;  // the camera label it got; empty when it failed before one was chosen
+    std::string sha256; // of the bytes written
+    std::string reason; // why it failed
+};
+
+class DeployCommand : public Command
+{
+public:
+    CLI::App *define(CLI::App &parent) override
+    {
+        CLI::App *deploy = parent.add_subcommand(
+            "deploy", "Write the settings of SETTINGS onto many cards, each with its camera "
+                      "label.");
+        deploy->add_option("SETTINGS", settingsFile, "The settings file to copy (it must exist)")
+            ->required()
+            ->type_name("");
+        CLI::Option *cards =
+            deploy
+                ->add_option("CARD", cardNames,
+                             "A card, by its mount path (or drive), volume serial or volume "
+                             "label as 'cards' lists them, or any folder by its path")
+                ->type_name("");
+        CLI::Option *all =
+            deploy->add_flag("--all-cards", allCards, "Every card that 'cards' lists");
+        all->excludes(cards);
+        deploy
+            ->add_option("--labels", labelsFile,
+                         "Give each card the camera label of its row in MAP.csv: card (volume "
+                         "serial, mount path or volume label), camera label")
+            ->option_text("MAP.csv");
+        deploy
+            ->add_option("--date-time", dateTime,
+                         "The date and time at which the cameras will be switched on, so that "
+                         "they set their clocks; without it the cards carry none")
+            ->option_text("\"YYYY-MM-DD HH:MM\"");
+        deploy->add_flag("--dry-run", dryRun, "Say what would be written, and write nothing");
+        deploy
+            ->add_option("--log", logFile,
+                         "Append a row per card to LOG.csv: time (UTC), serial, mount path, "
+                         "label, SHA-256 of the bytes written, result")
+            ->option_text("LOG.csv");
+        deploy->footer(
+            "Each card gets the folder VELOMAR if it has none, then VELOMAR/Kestra.cfg, written as "
+            "the editor\nwrites it and read back. One line per card says what happened; a card "
+            "that fails does not stop\nthe others.\n"
+            "Exit status: 0 every card written, 1 a card failed or an input was refused, 2 wrong "
+            "usage.\n");
+        deploy->callback([all, cards] {
+            if (all->count() == 0 && cards->count() == 0)
+                throw CLI::RequiredError("CARD or --all-cards");
+        });
+        return deploy;
+    }
+
+    int run(const Io &io) override
+    {
+        CameraSettings settings;
+        if (!ReadExistingSettings(settingsFile, settings, io))
+            return kExitFailed;
+        if (!applyDateTime(settings, io) || !readLabels(io))
+            return kExitFailed;
+
+        std::ofstream log;
+        if (!logFile.empty() && !dryRun && !openLog(log, io))
+            return kExitFailed;
+
+        const std::vector<Target> targets = findTargets();
+        if (targets.empty()) {
+            io.err << "No removable card found.\n";
+            return kExitFailed;
+        }
+        int failed = 0;
+        for (const Target &target : targets) {
+            const Outcome outcome = deployTo(target, targets, settings);
+            failed += outcome.done ? 0 : 1;
+            io.out << lineFor(target, outcome) << std::flush;
+            if (log.is_open() && !logRow(log, target, outcome)) {
+                io.err << logFile << ": the log could not be written\n";
+                return kExitFailed;
+            }
+        }
+        if (failed > 0) {
+            io.err << "kestra-cfg: " << failed << " of " << targets.size()
+                   << (targets.size() == 1 ? " card" : " cards") << " failed\n";
+            return kExitFailed;
+        }
+        return kExitDone;
+    }
+
+private:
+    bool applyDateTime(CameraSettings &settings, const Io &io) const
+    {
+        if (dateTime.empty()) {
+            // As the editor writes a card when the date dialog was not used.
+            settings.SetLoadTime(0, 0, 0);
+            settings.SetLoadDate(0, 0, 0);
+            return true;
+        }
+        rules::SwitchOnFields fields{};
+        std::optional<std::string> refusal = readDateTime(dateTime, fields);
+        if (!refusal)
+            refusal = SwitchOnRefusal(fields, rules::HourClock::TwentyFourHour);
+        if (refusal) {
+            io.err << "--date-time: " << *refusal << "\n";
+            return false;
+        }
+        settings.SetLoadTime(fields.hour, fields.minute, 0);
+        settings.SetLoadDate(fields.month, fields.day, fields.year - rules::kFirstSwitchOnYear);
+        return true;
+    }
+
+    // The whole map is read and checked before any card is written: a bad row would otherwise
+    // be found only at its card.
+    bool readLabels(const Io &io)
+    {
+        if (labelsFile.empty())
+            return true;
+        const std::optional<std::string> text = ReadInputFile(labelsFile, io);
+        if (!text)
+            return false;
+        std::string error;
+        const auto rows = ParseCsv(*text, error);
+        if (!rows) {
+            io.err << labelsFile << ": " << error << "\n";
+            return false;
+        }
+        for (const CsvRow &row : *rows) {
+            const std::string where = labelsFile + ": line " + std::to_string(row.line) + ": ";
+            if (row.line == rows->front().line && row.fields.size() == 2 &&
+                UpperAscii(row.fields[0]) == "CARD" && UpperAscii(row.fields[1]) == "LABEL")
+                continue; // the heading
+            if (row.fields.size() != 2) {
+                io.err << where << "expected two fields, the card and its camera label, not "
+                       << row.fields.size() << "\n";
+                return false;
+            }
+            if (row.fields[0].empty()) {
+                io.err << where << "the card is missing\n";
+                return false;
+            }
+            CameraSettings check;
+            check.ResetAll();
+            const NamedValue label{"label", row.fields[1]};
+            if (auto refusal = ApplyNamedSettings(check, std::span(&label, 1))) {
+                io.err << where << refusal->text() << "\n";
+                return false;
+            }
+            for (const LabelRow &earlier : labels) {
+                if (UpperAscii(earlier.card) == UpperAscii(row.fields[0])) {
+                    io.err << where << row.fields[0] << " was given a label on line "
+                           << earlier.line << " already\n";
+                    return false;
+                }
+            }
+            labels.push_back({row.line, row.fields[0], PlaceKey(row.fields[0]), row.fields[1]});
+        }
+        return true;
+    }
+
+    bool openLog(std::ofstream &log, const Io &io) const
+    {
+        const std::filesystem::path path = platform::pathFromUtf8(logFile);
+        std::error_code error;
+        const bool fresh = std::filesystem::file_size(path, error) == 0 || error;
+        log.open(path, std::ios::binary | std::ios::app);
+        if (!log) {
+            io.err << logFile << ": the log cannot be opened for appending\n";
+            return false;
+        }
+        if (fresh)
+            log << "time,serial,mount path,label,sha256,result\n" << std::flush;
+        return static_cast<bool>(log);
+    }
+
+    bool logRow(std::ofstream &log, const Target &target, const Outcome &outcome) const
+    {
+        log << utcNow() << ',' << CsvField(target.card ? target.card->serial : "") << ','
+            << CsvField(target.root) << ',' << CsvField(outcome.label) << ',' << outcome.sha256
+            << ',' << CsvField(outcome.done ? "written" : "failed: " + outcome.reason) << "\n"
+            << std::flush;
+        return static_cast<bool>(log);
+    }
+
+    // The cards of --all-cards, or each CARD: a card the scan found by its mount path, serial
+    // or volume label, else a folder by its path. The drives are only asked about when
+    // something needs them, so that writing to folders does not wait for lsblk.
+    std::vector<Target> findTargets()
+    {
+        std::vector<bool> folders;
+        for (const std::string &name : cardNames) {
+            std::error_code error;
+            folders.push_back(std::filesystem::is_directory(platform::pathFromUtf8(name), error));
+        }
+        const bool scan = allCards || !labelsFile.empty() || !logFile.empty() ||
+                          std::find(folders.begin(), folders.end(), false) != folders.end();
+        std::vector<CardDescription> cards;
+        if (scan) {
+            volumes = platform::CreateSystemVolumeSource();
+            cards = DescribeCards(*volumes);
+        }
+
+        std::vector<Target> targets;
+        if (allCards) {
+            for (const CardDescription &card : cards)
+                targets.push_back(
+                    {card.mountPath, card.mountPath, PlaceKey(card.mountPath), card, {}});
+            return targets;
+        }
+        std::vector<std::string> cardKeys;
+        for (const CardDescription &card : cards)
+            cardKeys.push_back(PlaceKey(card.mountPath));
+        for (std::size_t i = 0; i < cardNames.size(); ++i) {
+            Target target = resolve(cardNames[i], folders[i], cards, cardKeys);
+            // The same card named twice is written once.
+            if (std::none_of(targets.begin(), targets.end(),
+                             [&](const Target &other) { return other.key == target.key; }))
+                targets.push_back(std::move(target));
+        }
+        return targets;
+    }
+
+    static Target resolve(const std::string &name, bool folder,
+                          const std::vector<CardDescription> &cards,
+                          const std::vector<std::string> &cardKeys)
+    {
+        const std::string key = PlaceKey(name);
+        for (std::size_t i = 0; i < cards.size(); ++i) {
+            if (cardKeys[i] == key)
+                return {name, cards[i].mountPath, key, cards[i], {}};
+        }
+        std::vector<std::size_t> named;
+        for (std::size_t i = 0; i < cards.size(); ++i) {
+            if ((!cards[i].serial.empty() && serialKey(cards[i].serial) == serialKey(name)) ||
+                (!cards[i].volumeLabel.empty() &&
+                 volumeLabelKey(cards[i].volumeLabel) == volumeLabelKey(name)))
+                named.push_back(i);
+        }
+        if (named.size() == 1)
+            return {name,
+                    cards[named.front()].mountPath,
+                    cardKeys[named.front()],
+                    cards[named.front()],
+                    {}};
+        if (named.size() > 1)
+            return {name, name, key, std::nullopt,
+                    "it names more than one card; name the card by its serial or mount path"};
+        if (folder)
+            return {name, name, key, std::nullopt, {}};
+        return {name, name, key, std::nullopt, "there is no card or folder of this name"};
+    }
+
+    // The row of the label map for a card: by its serial, else its mount path, else its volume
+    // label. A serial or volume label that more than one card carries (a copied card keeps its
+    // serial) names none of them.
+    const LabelRow *labelRowFor(const Target &target, const std::vector<Target> &targets,
+                                std::string &problem) const
+    {
+        using Key = std::string (*)(std::string_view);
+        auto byCard = [&](Key keyOf, std::string CardDescription::*field) -> const LabelRow * {
+            const std::string own = target.card ? keyOf((*target.card).*field) : std::string();
+            if (own.empty())
+                return nullptr;
+            for (const LabelRow &row : labels) {
+                if (keyOf(row.card) != own)
+                    continue;
+                const auto sharing =
+                    std::count_if(targets.begin(), targets.end(), [&](const Target &other) {
+                        return other.card && keyOf((*other.card).*field) == own;
+                    });
+                if (sharing == 1)
+                    return &row;
+                problem = "line " + std::to_string(row.line) + " of " + labelsFile +
+                          " names more than one card; name them by serial or mount path";
+                return nullptr;
+            }
+            return nullptr;
+        };
+        if (const LabelRow *row = byCard(serialKey, &CardDescription::serial))
+            return row;
+        if (!problem.empty())
+            return nullptr;
+        for (const LabelRow &row : labels) {
+            if (row.key == target.key)
+                return &row;
+        }
+        if (const LabelRow *row = byCard(volumeLabelKey, &CardDescription::volumeLabel))
+            return row;
+        if (problem.empty())
+            problem = "no row of " + labelsFile + " names this card";
+        return nullptr;
+    }
+
+    Outcome deployTo(const Target &target, const std::vector<Target> &targets,
+                     CameraSettings settings)
+    {
+        Outcome outcome;
+        if (!target.problem.empty()) {
+            outcome.reason = target.problem;
+            return outcome;
+        }
+        if (!labels.empty()) {
+            const LabelRow *row = labelRowFor(target, targets, outcome.reason);
+            if (!row)
+                return outcome;
+            const NamedValue label{"label", row->label};
+            ApplyNamedSettings(settings, std::span(&label, 1)); // checked when the map was read
+        }
+        outcome.label = Latin1ToUtf8(settings.Label());
+        const auto bytes = EncodeSettingsFile(settings);
+        if (dryRun) {
+            outcome.done = true;
+            return outcome;
+        }
+        // Asked again just before the write: a card pulled out since the scan must not turn
+        // into a write to the folder it was mounted on, nor another card put in its place.
+        if (target.card) {
+            const auto now = volumes->volumeInformation(target.root);
+            if (!now) {
+                outcome.reason = "the card is no longer there";
+                return outcome;
+            }
+            if (now->serial != target.card->serial) {
+                outcome.reason = "another card is in its place now";
+                return outcome;
+            }
+        }
+
+        const std::string folder = platform::cardFolder(target.root);
+        std::error_code error;
+        if (!std::filesystem::is_directory(platform::pathFromUtf8(folder), error))
+            std::filesystem::create_directory(platform::pathFromUtf8(folder), error);
+        if (error) {
+            outcome.reason = strings::FileErrorMessage(causeOf(error), folder);
+            return outcome;
+        }
+        const std::string file = CardSettingsPath(target.root);
+        const std::filesystem::path path = platform::pathFromUtf8(file);
+        FileErrorCause cause = FileErrorCause::None;
+        try {
+            if (!WriteFileReplacing(path, bytes, cause)) {
+                outcome.reason = strings::FileErrorMessage(cause, file);
+                return outcome;
+            }
+        } catch (const MediumError &failure) {
+            outcome.reason = strings::FileErrorMessage(failure.cause(), file);
+            return outcome;
+        }
+        if (!readsBackAs(path, bytes, cause)) {
+            outcome.reason = cause != FileErrorCause::None ? strings::FileErrorMessage(cause, file)
+                                                           : "what was read back from " + file +
+                                                                 " differs from what was written";
+            return outcome;
+        }
+        outcome.done = true;
+        if (!logFile.empty())
+            outcome.sha256 = Sha256Hex(bytes);
+        return outcome;
+    }
+
+    std::string lineFor(const Target &target, const Outcome &outcome) const
+    {
+        std::string line = PrintableText(target.root);
+        if (target.card && !target.card->serial.empty())
+            line += " (" + target.card->serial + ")";
+        if (!outcome.done)
+            return line + ": failed: " + PrintableText(outcome.reason) + "\n";
+        return line + (dryRun ? ": would be written" : ": written") + ", label \"" +
+               PrintableText(outcome.label) + "\"\n";
+    }
+
+    std::string settingsFile;
+    std::vector<std::string> cardNames;
+    bool allCards = false;
+    std::string labelsFile;
+    std::string dateTime;
+    bool dryRun = false;
+    std::string logFile;
+
+    std::vector<LabelRow> labels;
+    std::unique_ptr<platform::VolumeSource> volumes;
+};
+
+} // namespace
+
+std::unique_ptr<Command> MakeDeployCommand()
+{
+    return std::make_unique<DeployCommand>();
+}
