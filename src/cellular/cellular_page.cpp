@@ -1,181 +1,44 @@
 #include "cellular/cellular_page.h"
 
+#include "cellular/destination_group.h"
 #include "controls/char_filter_edit.h"
 #include "framework/accessibility.h"
+#include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
-#include "framework/message_service.h"
-#include "resources/string_table.h"
 #include "settings/setting_rules.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QStyle>
-#include <QStyleOptionGroupBox>
 #include <QVBoxLayout>
 
 namespace {
 
-using rules::kEmailMaxChars;
-using rules::kPhoneMaxChars;
-
-// Gaps of the destination stack, in pixels: between the carrier list and the first group and
-// between the groups; from a group's top edge to its first row; from its last field to its
-// bottom edge.
+// The gap between the carrier list and the first destination group, and between the groups,
+// in pixels.
 constexpr int kGroupGap = 10;
-constexpr int kFirstRowOffset = 20;
-constexpr int kBottomGap = 10;
 
-QString fromLatin1(const std::string &text)
+// Row `index` of `group`: the field named `fieldName` and the row's number, and its To/BCC pair
+// named `kindName` + "To"/"Bcc" and the number.
+CCharFilterEdit *addDestinationRow(DestinationGroupBox *group, const QString &fieldName,
+                                   const QString &kindName, int index,
+                                   std::array<QRadioButton *, 2> &kind, bool kindShown)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Texts are stored one byte a character.
-PhoneNumberWords packPhone(const QString &text, bool bcc)
-{
-    const QByteArray bytes = text.left(kPhoneMaxChars).toLatin1();
-    return PackPhoneNumber(std::string_view(bytes.constData(), bytes.size()), bcc);
-}
-
-EmailAddressBytes packEmail(const QString &text, bool bcc)
-{
-    const QByteArray bytes = text.left(kEmailMaxChars).toLatin1();
-    return PackEmailAddress(std::string_view(bytes.constData(), bytes.size()), bcc);
-}
-
-QRadioButton *makeRadio(const QString &text, const QString &name, QWidget *parent)
-{
-    auto *radio = new QRadioButton(text, parent);
-    radio->setObjectName(name);
-    return radio;
-}
-
-// Each To/BCC pair is exclusive on its own, whatever else shares its parent.
-void pairUp(const std::array<QRadioButton *, 2> &pair, QObject *owner)
-{
-    auto *group = new QButtonGroup(owner);
-    group->addButton(pair[0], 0);
-    group->addButton(pair[1], 1);
-}
-
-// Names each row of a destination group by the group's title and the row, so that a screen
-// reader tells the rows apart ("Destination Phone Numbers, number 2"); its To and BCC say their
-// row too. The title changes with the carrier, and the names with it.
-template <std::size_t N>
-void nameRows(const QGroupBox *group, const std::array<CCharFilterEdit *, N> &edits,
-              const std::array<std::array<QRadioButton *, 2>, N> &radios, const QString &row)
-{
-    const QString title = withoutAccessKey(group->title());
-    for (std::size_t i = 0; i < N; ++i) {
-        const QString rowName = row.arg(i + 1);
-        setAccessibleLabel(edits[i], title + QStringLiteral(", ") + rowName);
-        for (QRadioButton *radio : radios[i])
-            setAccessibleLabel(radio,
-                               withoutAccessKey(radio->text()) + QStringLiteral(", ") + rowName);
-    }
+    const QString number = QString::number(index + 1);
+    auto *field = new CCharFilterEdit(0, QString(), group);
+    field->setObjectName(fieldName + number);
+    kind = {
+        makeRadio(CKTPageCellular::tr("To"), kindName + QStringLiteral("To") + number, group),
+        makeRadio(CKTPageCellular::tr("BCC"), kindName + QStringLiteral("Bcc") + number, group)};
+    group->addRow(field, kind, kindShown);
+    return field;
 }
 
 } // namespace
-
-// A destination group: its first row sits 20 pixels below its top edge (right under the title
-// where a large font makes that taller) and its bottom edge 10 pixels below its last shown row.
-// Hidden, it keeps the height it last had, so that the group stacked below it stays put.
-class DestinationGroupBox : public QGroupBox
-{
-public:
-    DestinationGroupBox(const QString &title, QWidget *parent)
-        : QGroupBox(title, parent), rows(new QVBoxLayout(this))
-    {
-        QSizePolicy policy = sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        setSizePolicy(policy);
-        fitMargins();
-    }
-
-    QVBoxLayout *rows;
-
-    // Makes room for another title the group may take, so that a change of the title does
-    // not widen the page.
-    void reserveTitle(const QString &title) { reservedTitle = title; }
-
-    // Where the access key of the title leads. A plain group box would prefer a chosen radio
-    // button (a To) to the field of the same row.
-    void setAccessKeyTarget(QWidget *field) { accessKeyTarget = field; }
-
-    QSize minimumSizeHint() const override
-    {
-        QSize size = QGroupBox::minimumSizeHint();
-        if (reservedTitle.isEmpty())
-            return size;
-        QStyleOptionGroupBox option;
-        initStyleOption(&option);
-        option.text = reservedTitle;
-        const QFontMetrics metrics = fontMetrics();
-        const QSize text(metrics.horizontalAdvance(reservedTitle + QLatin1Char(' ')),
-                         metrics.height());
-        return size.expandedTo(style()->sizeFromContents(QStyle::CT_GroupBox, &option, text, this));
-    }
-
-    // Call before hiding any of its rows: the height kept is the one the group has now.
-    void hideKeepingPlace()
-    {
-        if (!placeKept) {
-            setFixedHeight(sizeHint().height());
-            placeKept = true;
-        }
-        hide();
-    }
-
-    void showAgain()
-    {
-        if (placeKept) {
-            setMinimumHeight(0);
-            setMaximumHeight(QWIDGETSIZE_MAX);
-            placeKept = false;
-        }
-        show();
-    }
-
-protected:
-    bool event(QEvent *event) override
-    {
-        if (event->type() == QEvent::Shortcut && accessKeyTarget && accessKeyTarget->isVisible() &&
-            accessKeyTarget->isEnabled()) {
-            accessKeyTarget->setFocus(Qt::ShortcutFocusReason);
-            return true;
-        }
-        return QGroupBox::event(event);
-    }
-
-    void changeEvent(QEvent *event) override
-    {
-        QGroupBox::changeEvent(event); // recomputes the frame for the title first
-        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-            fitMargins();
-    }
-
-private:
-    // The group's own margins hold its frame and title; the layout adds what is left.
-    void fitMargins()
-    {
-        const QMargins frame = contentsMargins();
-        const QMargins current = rows->contentsMargins();
-        rows->setContentsMargins(current.left(), qMax(0, kFirstRowOffset - frame.top()),
-                                 current.right(), qMax(0, kBottomGap - frame.bottom()));
-    }
-
-    bool placeKept = false;
-    QString reservedTitle;
-    QWidget *accessKeyTarget = nullptr;
-};
 
 CKTPageCellular::CKTPageCellular(CameraSettings &settings, AppState &app, QWidget *parent)
     : PropertyPage(tr("&Cellular"), parent), settings(settings), app(app)
@@ -189,10 +52,8 @@ void CKTPageCellular::buildControls()
 {
     auto *options = new QGroupBox(tr("Options"), this);
     options->setObjectName(QStringLiteral("optionsGroup"));
-    useCellularBox = new QCheckBox(tr("&Use cellular"), options);
-    useCellularBox->setObjectName(QStringLiteral("useCellular"));
-    dailyStatusBox = new QCheckBox(tr("&Send daily status picture"), options);
-    dailyStatusBox->setObjectName(QStringLiteral("sendDailyStatus"));
+    useCellularBox = makeCheckBox(tr("&Use cellular"), "useCellular", options);
+    dailyStatusBox = makeCheckBox(tr("&Send daily status picture"), "sendDailyStatus", options);
     auto *optionRows = new QVBoxLayout(options);
     optionRows->addWidget(useCellularBox);
     optionRows->addWidget(dailyStatusBox);
@@ -209,52 +70,8 @@ void CKTPageCellular::buildControls()
     carrierRow->addWidget(carrierLabel);
     carrierRow->addWidget(carrierList, 1);
 
-    phoneGroup = new DestinationGroupBox(tr("Destination Phone Numbers"), this);
-    phoneGroup->setObjectName(QStringLiteral("phoneGroup"));
-    phoneGroup->reserveTitle(errorMessagesTitle());
-    phoneHint = new QLabel(tr("&Mobile Number (with Country/Area Code)"), phoneGroup);
-    phoneHint->setObjectName(QStringLiteral("phoneHint"));
-    phoneExample = new QLabel(tr("Ex: 1-555-555-1212 (1=U.S. Country Code)"), phoneGroup);
-    phoneExample->setObjectName(QStringLiteral("phoneExample"));
-    phoneGroup->rows->addWidget(phoneHint);
-    phoneGroup->rows->addWidget(phoneExample);
-    for (int i = 0; i < 4; ++i) {
-        const QString number = QString::number(i + 1);
-        phoneEdits[i] = new CCharFilterEdit(0, QString(), phoneGroup);
-        phoneEdits[i]->setObjectName(QStringLiteral("phoneNumber") + number);
-        // A number's width: the fields do not stretch across the page.
-        phoneGroup->rows->addWidget(phoneEdits[i], 0, Qt::AlignLeft);
-        phoneRadios[i] = {makeRadio(tr("To"), QStringLiteral("phoneTo") + number, phoneGroup),
-                          makeRadio(tr("BCC"), QStringLiteral("phoneBcc") + number, phoneGroup)};
-        pairUp(phoneRadios[i], this);
-        for (QRadioButton *radio : phoneRadios[i])
-            radio->hide();
-    }
-
-    // The hint names the numbers: its access key leads to the first one.
-    phoneHint->setBuddy(phoneEdits[0]);
-    for (CCharFilterEdit *edit : phoneEdits)
-        edit->setAccessibleDescription(withoutAccessKey(phoneHint->text()) + QLatin1Char(' ') +
-                                       phoneExample->text());
-
-    // The group's title names the addresses: its access key leads to the first one.
-    emailGroup = new DestinationGroupBox(tr("Destination &Email Addresses"), this);
-    emailGroup->setObjectName(QStringLiteral("emailGroup"));
-    for (int j = 0; j < 2; ++j) {
-        const QString number = QString::number(j + 1);
-        emailEdits[j] = new CCharFilterEdit(0, QString(), emailGroup);
-        emailEdits[j]->setObjectName(QStringLiteral("email") + number);
-        emailRadios[j] = {makeRadio(tr("To"), QStringLiteral("emailTo") + number, emailGroup),
-                          makeRadio(tr("BCC"), QStringLiteral("emailBcc") + number, emailGroup)};
-        pairUp(emailRadios[j], this);
-        tabStopAtCheckedRadio({emailRadios[j][0], emailRadios[j][1]});
-        auto *row = new QHBoxLayout;
-        row->addWidget(emailEdits[j], 1);
-        row->addWidget(emailRadios[j][0]);
-        row->addWidget(emailRadios[j][1]);
-        emailGroup->rows->addLayout(row);
-    }
-    emailGroup->setAccessKeyTarget(emailEdits[0]);
+    buildPhoneGroup();
+    buildEmailGroup();
     nameDestinationRows();
 
     // Both groups stay hidden until a carrier is chosen.
@@ -283,10 +100,42 @@ void CKTPageCellular::buildControls()
     });
 }
 
+void CKTPageCellular::buildPhoneGroup()
+{
+    phoneGroup = new DestinationGroupBox(tr("Destination Phone Numbers"), this);
+    phoneGroup->setObjectName(QStringLiteral("phoneGroup"));
+    phoneGroup->reserveTitle(errorMessagesTitle());
+    phoneHint = makeLabel(tr("&Mobile Number (with Country/Area Code)"), "phoneHint", phoneGroup);
+    phoneExample =
+        makeLabel(tr("Ex: 1-555-555-1212 (1=U.S. Country Code)"), "phoneExample", phoneGroup);
+    phoneGroup->addHeader(phoneHint);
+    phoneGroup->addHeader(phoneExample);
+    for (int i = 0; i < CellularValues::kPhoneRows; ++i)
+        phoneEdits[i] = addDestinationRow(phoneGroup, QStringLiteral("phoneNumber"),
+                                          QStringLiteral("phone"), i, phoneRadios[i], false);
+
+    // The hint names the numbers: its access key leads to the first one.
+    phoneHint->setBuddy(phoneEdits[0]);
+    for (CCharFilterEdit *edit : phoneEdits)
+        edit->setAccessibleDescription(withoutAccessKey(phoneHint->text()) + QLatin1Char(' ') +
+                                       phoneExample->text());
+}
+
+void CKTPageCellular::buildEmailGroup()
+{
+    // The group's title names the addresses: its access key leads to the first one.
+    emailGroup = new DestinationGroupBox(tr("Destination &Email Addresses"), this);
+    emailGroup->setObjectName(QStringLiteral("emailGroup"));
+    for (int j = 0; j < CellularValues::kEmailRows; ++j)
+        emailEdits[j] = addDestinationRow(emailGroup, QStringLiteral("email"),
+                                          QStringLiteral("email"), j, emailRadios[j], true);
+    emailGroup->setAccessKeyTarget(emailEdits[0]);
+}
+
 void CKTPageCellular::nameDestinationRows()
 {
-    nameRows(phoneGroup, phoneEdits, phoneRadios, tr("number %1"));
-    nameRows(emailGroup, emailEdits, emailRadios, tr("address %1"));
+    phoneGroup->nameRows(tr("number %1"));
+    emailGroup->nameRows(tr("address %1"));
 }
 
 QString CKTPageCellular::errorMessagesTitle()
@@ -312,10 +161,15 @@ void CKTPageCellular::OnInitDialog()
     }
 
     readCarrierList();
+    applyReadOnly();
+}
 
+void CKTPageCellular::applyReadOnly()
+{
     // Every load disables the rest in a read-only run; the box itself only here.
-    if (app.readOnly)
-        useCellularBox->setEnabled(false);
+    if (!app.readOnly)
+        return;
+    useCellularBox->setEnabled(false);
 }
 
 void CKTPageCellular::readCarrierList()
@@ -328,7 +182,8 @@ void CKTPageCellular::readCarrierList()
             carrierList->addItem(tr("No Carriers File Found"));
         } else {
             for (const std::string &name : list.names)
-                carrierList->addItem(fromLatin1(name));
+                carrierList->addItem(
+                    QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         }
         // A drop-down list starts with nothing chosen.
         carrierList->setCurrentIndex(-1);
@@ -341,7 +196,7 @@ void CKTPageCellular::readCarrierList()
 
 void CKTPageCellular::applyEnabling()
 {
-    const bool enabled = useCellular == 1 && !app.readOnly;
+    const bool enabled = values.useCellular == 1 && !app.readOnly;
     dailyStatusBox->setEnabled(enabled);
     for (CCharFilterEdit *edit : phoneEdits)
         edit->setEnabled(enabled);
@@ -360,86 +215,37 @@ void CKTPageCellular::applyEnabling()
     phoneExample->setEnabled(enabled);
 }
 
-bool CKTPageCellular::exchange(Direction direction)
+void CKTPageCellular::load(DataExchange &dx)
 {
-    DataExchange dx(direction);
-    if (dx.loading()) {
-        useCellular = settings.CellularOff() ? 0 : 1;
-        sendDailyStatus = settings.DailyStatusOff() ? 0 : 1;
-        phoneText.fill(QString());
-        emailText.fill(QString());
-        phoneKind.fill(0);
-        emailKind.fill(0);
-        for (int i = 0; i < 4; ++i) {
-            const PhoneNumberWords &words = settings.cellular.phoneNumbers[i];
-            if (PhoneNumberKind(words) != DestinationNone) {
-                const Destination number = UnpackPhoneNumber(words);
-                phoneText[i] = fromLatin1(number.text);
-                phoneKind[i] = number.bcc ? 1 : 0;
-            }
-        }
-        const std::array<const EmailAddressBytes *, 2> emails{&settings.cellular.email1,
-                                                              &settings.cellular.email2};
-        for (int j = 0; j < 2; ++j) {
-            if (EmailAddressKind(*emails[j]) != DestinationNone) {
-                const Destination address = UnpackEmailAddress(*emails[j]);
-                emailText[j] = fromLatin1(address.text);
-                emailKind[j] = address.bcc ? 1 : 0;
-            }
-        }
-        applyEnabling();
-    }
-
-    dx.text(emailEdits[0], emailText[0]);
-    dx.text(emailEdits[1], emailText[1]);
-    dx.check(useCellularBox, useCellular);
-    dx.check(dailyStatusBox, sendDailyStatus);
-    for (int i = 0; i < 4; ++i)
-        dx.radio({phoneRadios[i][0], phoneRadios[i][1]}, phoneKind[i]);
-    for (int i = 0; i < 4; ++i)
-        dx.text(phoneEdits[i], phoneText[i]);
-    for (int j = 0; j < 2; ++j)
-        dx.radio({emailRadios[j][0], emailRadios[j][1]}, emailKind[j]);
-    {
-        QScopedValueRollback guard(settingCarrierList, true);
-        dx.comboIndex(carrierList, carrierSel);
-    }
-    if (dx.loading())
-        return true;
-
-    if (!lengthsFit()) {
-        dx.fail(carrierList);
-        return false;
-    }
-    settings.SetCellularOff(useCellular == 0);
-    settings.SetDailyStatusOff(sendDailyStatus == 0);
-    for (int i = 0; i < 4; ++i)
-        settings.cellular.phoneNumbers[i] = packPhone(phoneText[i], phoneKind[i] == 1);
-    settings.cellular.email1 = packEmail(emailText[0], emailKind[0] == 1);
-    settings.cellular.email2 = packEmail(emailText[1], emailKind[1] == 1);
-    return true;
+    values = CellularValues::fromRecord(settings);
+    applyEnabling();
+    transfer(dx);
 }
 
-// The fields take any length; what the record can hold is checked here, e-mail addresses
-// first. The message is the standard one; the focus goes to the carrier list.
-bool CKTPageCellular::lengthsFit()
+void CKTPageCellular::transfer(DataExchange &dx)
 {
-    int limit = 0;
-    if (emailText[0].size() > kEmailMaxChars || emailText[1].size() > kEmailMaxChars) {
-        limit = kEmailMaxChars;
-    } else {
-        for (const QString &text : phoneText) {
-            if (text.size() > kPhoneMaxChars)
-                limit = kPhoneMaxChars;
-        }
-    }
-    if (limit == 0)
-        return true;
-    showMessage(
-        window(),
-        QCoreApplication::translate("DataExchange", strings::kEnterNoMoreCharacters).arg(limit),
-        programName(), MessageIcon::Exclamation);
-    return false;
+    dx.text(emailEdits[0], values.emailText[0]);
+    dx.text(emailEdits[1], values.emailText[1]);
+    dx.check(useCellularBox, values.useCellular);
+    dx.check(dailyStatusBox, values.sendDailyStatus);
+    for (int i = 0; i < CellularValues::kPhoneRows; ++i)
+        dx.radio({phoneRadios[i][0], phoneRadios[i][1]}, values.phoneKind[i]);
+    for (int i = 0; i < CellularValues::kPhoneRows; ++i)
+        dx.text(phoneEdits[i], values.phoneText[i]);
+    for (int j = 0; j < CellularValues::kEmailRows; ++j)
+        dx.radio({emailRadios[j][0], emailRadios[j][1]}, values.emailKind[j]);
+    QScopedValueRollback guard(settingCarrierList, true);
+    dx.comboIndex(carrierList, carrierSel);
+}
+
+bool CKTPageCellular::save(DataExchange &dx)
+{
+    transfer(dx);
+    // The message is the standard one; the focus goes to the carrier list.
+    if (const int limit = values.exceededLength(); limit != 0)
+        return dx.tooLong(carrierList, limit);
+    values.toRecord(settings);
+    return true;
 }
 
 void CKTPageCellular::refresh()
@@ -458,51 +264,20 @@ void CKTPageCellular::OnCarrierChange()
 
     stackGroups(carrier.EmailGroupFirst());
     if (carrier.EmailGroupFirst()) {
-        ApplyEmailRows(carrier);
-        ApplyPhoneRows(carrier);
+        applyRows(emailGroup, carrier.EmailRowCount());
+        applyRows(phoneGroup, carrier.PhoneRowCount());
     } else {
-        ApplyPhoneRows(carrier);
-        ApplyEmailRows(carrier);
+        applyRows(phoneGroup, carrier.PhoneRowCount());
+        applyRows(emailGroup, carrier.EmailRowCount());
     }
     phoneGroup->setTitle(carrier.ErrorMessagesTitle() ? errorMessagesTitle()
                                                       : tr("Destination Phone Numbers"));
     nameDestinationRows();
 }
 
-void CKTPageCellular::ApplyEmailRows(const CarrierEntry &carrier)
+void CKTPageCellular::applyRows(DestinationGroupBox *group, int count)
 {
-    const int rows = carrier.EmailRowCount();
-    if (rows == 0)
-        emailGroup->hideKeepingPlace();
-    for (int j = 0; j < 2; ++j) {
-        const bool shown = j < rows;
-        emailEdits[j]->setVisible(shown);
-        for (QRadioButton *radio : emailRadios[j])
-            radio->setVisible(shown);
-        if (!shown)
-            emailEdits[j]->setText(QString());
-    }
-    if (rows > 0)
-        emailGroup->showAgain();
-    // Emptied rows leave the record at once.
-    UpdateData(true);
-}
-
-void CKTPageCellular::ApplyPhoneRows(const CarrierEntry &carrier)
-{
-    const int rows = carrier.PhoneRowCount();
-    if (rows == 0)
-        phoneGroup->hideKeepingPlace();
-    phoneHint->setVisible(rows > 0);
-    phoneExample->setVisible(rows > 0);
-    for (int i = 0; i < 4; ++i) {
-        const bool shown = i < rows;
-        phoneEdits[i]->setVisible(shown);
-        if (!shown)
-            phoneEdits[i]->setText(QString());
-    }
-    if (rows > 0)
-        phoneGroup->showAgain();
+    group->showRows(count);
     UpdateData(true);
 }
 
@@ -518,13 +293,12 @@ void CKTPageCellular::stackGroups(bool emailFirst)
     destinations->addWidget(second);
 
     QList<QWidget *> phoneFields;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < CellularValues::kPhoneRows; ++i)
         phoneFields << phoneEdits[i] << phoneRadios[i][0] << phoneRadios[i][1];
     QList<QWidget *> emailFields;
-    for (int j = 0; j < 2; ++j)
+    for (int j = 0; j < CellularValues::kEmailRows; ++j)
         emailFields << emailEdits[j] << emailRadios[j][0] << emailRadios[j][1];
     QList<QWidget *> chain{useCellularBox, dailyStatusBox, carrierList};
     chain << (emailFirst ? emailFields : phoneFields) << (emailFirst ? phoneFields : emailFields);
-    for (qsizetype k = 1; k < chain.size(); ++k)
-        setTabOrder(chain[k - 1], chain[k]);
+    chainTabOrder(chain);
 }

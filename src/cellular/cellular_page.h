@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cellular/cellular_values.h"
 #include "framework/app_state.h"
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
@@ -11,7 +12,6 @@
 
 class CCharFilterEdit;
 class DestinationGroupBox;
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -34,33 +34,33 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
 private:
     void buildControls();
+    void buildPhoneGroup();
+    void buildEmailGroup();
+    // The fields in the order both directions move them.
+    void transfer(DataExchange &dx);
+    void applyReadOnly();
     void readCarrierList();
     // Save, then load: the load puts the record's values back after a failed save.
     void refresh();
     void applyEnabling();
     void OnCarrierChange();
-    void ApplyEmailRows(const CarrierEntry &carrier);
-    void ApplyPhoneRows(const CarrierEntry &carrier);
+    // Shows the first `count` rows of `group`; the emptied rows leave the record at once.
+    void applyRows(DestinationGroupBox *group, int count);
     void stackGroups(bool emailFirst);
     void nameDestinationRows();
-    bool lengthsFit();
     static QString errorMessagesTitle();
 
     CameraSettings &settings;
     AppState &app;
     CarrierTable carriers;
 
-    // Values between the record and the controls.
-    std::array<QString, 2> emailText;
-    int useCellular = 0;
-    int sendDailyStatus = 0;
-    std::array<int, 4> phoneKind{-1, -1, -1, -1};
-    std::array<QString, 4> phoneText;
-    std::array<int, 2> emailKind{-1, -1};
+    // Values between the record and the controls; the carrier is the run's, not the record's.
+    CellularValues values;
     int carrierSel = -1;
 
     // While the page itself changes the carrier list, its selection signal is not the user's.
@@ -73,10 +73,10 @@ private:
     DestinationGroupBox *phoneGroup = nullptr;
     QLabel *phoneHint = nullptr;
     QLabel *phoneExample = nullptr;
-    std::array<CCharFilterEdit *, 4> phoneEdits{};
+    std::array<CCharFilterEdit *, CellularValues::kPhoneRows> phoneEdits{};
     // Never shown: each pair carries its number's stored kind (To, BCC) through load and save.
-    std::array<std::array<QRadioButton *, 2>, 4> phoneRadios{};
+    std::array<std::array<QRadioButton *, 2>, CellularValues::kPhoneRows> phoneRadios{};
     DestinationGroupBox *emailGroup = nullptr;
-    std::array<CCharFilterEdit *, 2> emailEdits{};
-    std::array<std::array<QRadioButton *, 2>, 2> emailRadios{};
+    std::array<CCharFilterEdit *, CellularValues::kEmailRows> emailEdits{};
+    std::array<std::array<QRadioButton *, 2>, CellularValues::kEmailRows> emailRadios{};
 };

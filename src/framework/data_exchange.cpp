@@ -217,37 +217,32 @@ bool DataExchange::minMax(QComboBox *list, int value, int min, int max)
 
 bool DataExchange::integerInRange(QWidget *control, int value, int min, int max)
 {
-    if (failedFlag)
-        return false;
-    if (loading() || (value >= min && value <= max))
-        return true;
-    return failWith(control, tr(strings::kEnterIntegerBetween).arg(min).arg(max), true);
+    return inRange(control, value >= min && value <= max, strings::kEnterIntegerBetween,
+                   QString::number(min), QString::number(max));
 }
 
 bool DataExchange::minMax(QLineEdit *edit, double value, double min, double max)
 {
-    if (failedFlag)
-        return false;
-    if (loading() || (value >= min && value <= max))
-        return true;
-    return failWith(
-        edit,
-        tr(strings::kEnterNumberBetween)
-            .arg(QString::asprintf("%.*g", DBL_DIG, min), QString::asprintf("%.*g", DBL_DIG, max)),
-        true);
+    return inRange(edit, value >= min && value <= max, strings::kEnterNumberBetween,
+                   QString::asprintf("%.*g", DBL_DIG, min),
+                   QString::asprintf("%.*g", DBL_DIG, max));
 }
 
 bool DataExchange::minMaxFloat(QLineEdit *edit, float value, float min, float max)
 {
+    return inRange(edit, value >= min && value <= max, strings::kEnterNumberBetween,
+                   QString::asprintf("%.*g", FLT_DIG, double(min)),
+                   QString::asprintf("%.*g", FLT_DIG, double(max)));
+}
+
+bool DataExchange::inRange(QWidget *control, bool within, const char *message, const QString &min,
+                           const QString &max)
+{
     if (failedFlag)
         return false;
-    if (loading() || (value >= min && value <= max))
+    if (loading() || within)
         return true;
-    return failWith(edit,
-                    tr(strings::kEnterNumberBetween)
-                        .arg(QString::asprintf("%.*g", FLT_DIG, double(min)),
-                             QString::asprintf("%.*g", FLT_DIG, double(max))),
-                    true);
+    return failWith(control, tr(message).arg(min, max), true);
 }
 
 bool DataExchange::maxChars(QLineEdit *edit, const QString &value, int count)
@@ -257,7 +252,12 @@ bool DataExchange::maxChars(QLineEdit *edit, const QString &value, int count)
     edit->setMaxLength(count);
     if (loading() || value.size() <= count)
         return true;
-    return failWith(edit, tr(strings::kEnterNoMoreCharacters).arg(count), true);
+    return tooLong(edit, count);
+}
+
+bool DataExchange::tooLong(QWidget *control, int count)
+{
+    return failWith(control, tr(strings::kEnterNoMoreCharacters).arg(count), true);
 }
 
 void DataExchange::check(QAbstractButton *box, int &value)

@@ -24,6 +24,17 @@ enum class Direction
 class DataExchange
 {
 public:
+    // A window's one exchange routine: its `load` or its `save`, in a fresh exchange.
+    template <class Load, class Save> static bool run(Direction direction, Load load, Save save)
+    {
+        DataExchange dx(direction);
+        if (dx.saving())
+            return save(dx);
+        load(dx);
+        return true;
+    }
+
+public:
     explicit DataExchange(Direction direction) : direction(direction) {}
 
     bool saving() const { return direction == Direction::Save; }
@@ -58,6 +69,9 @@ public:
 
     // Reports a failure found by the caller: focuses `control` (selecting an edit's text).
     void fail(QWidget *control);
+    // Reports a text longer than `count` characters found by the caller, with the message
+    // maxChars shows, and focuses `control`. Returns false.
+    bool tooLong(QWidget *control, int count);
 
     // The text of a double as the exchange shows it.
     static QString formatNumber(double value, QChar decimalPoint = QLatin1Char('.'));
@@ -69,6 +83,9 @@ public:
 private:
     bool failWith(QWidget *control, const QString &message, bool exclamation);
     bool integerInRange(QWidget *control, int value, int min, int max);
+    // The range checks' common end: `message` with the bounds as worded by the caller.
+    bool inRange(QWidget *control, bool within, const char *message, const QString &min,
+                 const QString &max);
 
     Direction direction;
     bool failedFlag = false;

@@ -25,6 +25,13 @@ bool ExchangeDialog::UpdateData(bool saveAndValidate)
     return exchange(saveAndValidate ? Direction::Save : Direction::Load);
 }
 
+bool ExchangeDialog::exchange(Direction direction)
+{
+    return DataExchange::run(
+        direction, [this](DataExchange &dx) { load(dx); },
+        [this](DataExchange &dx) { return save(dx); });
+}
+
 void ExchangeDialog::setVisible(bool visible)
 {
     if (visible)

@@ -25,7 +25,12 @@ protected:
     // Builds nothing itself: overrides build their controls, call this to load, then
     // configure what the load must precede.
     virtual void OnInitDialog();
-    virtual bool exchange(Direction direction) = 0;
+    // Runs the dialog's load or its save.
+    bool exchange(Direction direction);
+    // Record -> controls.
+    virtual void load(DataExchange &dx) = 0;
+    // Controls -> record, validating in the dialog's order; false after a failure's message.
+    virtual bool save(DataExchange &dx) = 0;
     virtual void OnOK();
     virtual void OnCancel();
 

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFontMetrics>
+#include <QWidget>
 
 namespace {
 
@@ -25,6 +26,12 @@ void tabStopAtCheckedRadio(const QList<QAbstractButton *> &group)
     for (QAbstractButton *radio : group)
         QObject::connect(radio, &QAbstractButton::toggled, radio,
                          [group] { updateTabStop(group); });
+}
+
+void chainTabOrder(const QList<QWidget *> &order)
+{
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 QString withAccessKey(const QString &text, const QString &key)

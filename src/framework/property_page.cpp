@@ -24,6 +24,13 @@ bool PropertyPage::UpdateData(bool saveAndValidate)
     return exchange(saveAndValidate ? Direction::Save : Direction::Load);
 }
 
+bool PropertyPage::exchange(Direction direction)
+{
+    return DataExchange::run(
+        direction, [this](DataExchange &dx) { load(dx); },
+        [this](DataExchange &dx) { return save(dx); });
+}
+
 bool PropertyPage::OnSetActive()
 {
     if (firstActivation)

@@ -10,6 +10,7 @@ class PropertySheet;
 // built the first time its tab is shown (OnInitDialog), its values move in one exchange
 // routine: load on every later activation, save (with validation) when it is left or when
 // OK is pressed while it is active. A failed save keeps the page active.
+// The exchange routine runs the page's load or its save; each page writes those two.
 class PropertyPage : public QWidget
 {
     Q_OBJECT
@@ -41,7 +42,11 @@ protected:
     // Builds the controls and loads the values; overrides build their controls, then call
     // this to load, then configure what the load must precede.
     virtual void OnInitDialog();
-    virtual bool exchange(Direction direction) = 0;
+    bool exchange(Direction direction);
+    // Record -> controls.
+    virtual void load(DataExchange &dx) = 0;
+    // Controls -> record, validating in the page's order; false after a failure's message.
+    virtual bool save(DataExchange &dx) = 0;
 
 private:
     QString pageCaption;

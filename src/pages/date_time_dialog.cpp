@@ -2,8 +2,10 @@
 
 #include "controls/number_edit.h"
 #include "framework/accessibility.h"
+#include "framework/dialog_controls.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
+#include "resources/string_table.h"
 #include "settings/setting_rules.h"
 
 #include <QComboBox>
@@ -11,11 +13,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kSwitchOnQuestion = 118;
 
 constexpr int kFirstYear = rules::kFirstSwitchOnYear;
 constexpr int kLastYear = rules::kLastSwitchOnYear;
@@ -99,6 +99,8 @@ void CDateTimeDlg::buildControls()
     yearList = new QComboBox(this);
     yearList->setObjectName(QStringLiteral("year"));
     yearList->setMinimumContentsLength(4);
+    for (int y = kFirstYear; y <= kLastYear; ++y)
+        yearList->addItem(QString::number(y));
     dateLabel->setBuddy(monthList);
     // The first field of each row is named by its label; the others say which part they are.
     setAccessibleLabel(minuteEdit, tr("Time, minutes"));
@@ -106,11 +108,7 @@ void CDateTimeDlg::buildControls()
     setAccessibleLabel(dayList, tr("Date, day"));
     setAccessibleLabel(yearList, tr("Date, year"));
 
-    okButton = new QPushButton(tr("OK"), this);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setDefault(true);
-    cancelButton = new QPushButton(tr("Cancel"), this);
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    const OkCancelRow buttons = makeOkCancelRow(this);
 
     auto *timeRow = new QHBoxLayout;
     timeRow->addWidget(hourEdit);
@@ -129,97 +127,85 @@ void CDateTimeDlg::buildControls()
     fields->addWidget(dateLabel, 1, 0);
     fields->addLayout(dateRow, 1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
-
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(important);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     important->setMinimumWidth(important->fontMetrics().averageCharWidth() * 56);
 
-    connect(okButton, &QPushButton::clicked, this, &CDateTimeDlg::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &CDateTimeDlg::reject);
     connect(monthList, &QComboBox::currentIndexChanged, this, [this] { refreshDayList(); });
     connect(yearList, &QComboBox::currentIndexChanged, this, [this] { refreshDayList(); });
 }
 
-bool CDateTimeDlg::exchange(Direction direction)
+void CDateTimeDlg::load(DataExchange &dx)
 {
-    DataExchange dx(direction);
-    if (dx.loading()) {
-        int storedMonth = 0;
-        int storedDay = 0;
-        int storedYear = 0;
-        int storedHour = 0;
-        int storedMinute = 0;
-        settings.GetLoadDate(&storedMonth, &storedDay, &storedYear);
-        settings.GetLoadTime(&storedHour, &storedMinute, nullptr);
-        if (storedYear || storedMonth || storedDay || storedHour || storedMinute) {
-            year = storedYear + kFirstYear;
-            month = storedMonth;
-            day = storedDay;
-            hour = storedHour;
-            minute = storedMinute;
-        } else {
-            // Nothing set yet: start from the computer's clock.
-            const QDateTime now = platformServices().currentLocalDateTime();
-            year = now.date().year();
-            month = now.date().month();
-            day = now.date().day();
-            hour = now.time().hour();
-            minute = now.time().minute();
-        }
+    readSwitchOnMoment();
+    showDate();
+    amPmList->setCurrentIndex(hour > 11 ? 1 : 0);
+    // The field shows the hour on a 12-hour clock; an hour the record cannot mean stays as it is.
+    int clockHour = hour;
+    if (clockHour == 0)
+        clockHour = 12;
+    else if (clockHour >= 13 && clockHour <= 23)
+        clockHour -= 12;
+    dx.text(hourEdit, clockHour);
+    dx.text(minuteEdit, minute);
+}
 
-        if (yearList->count() == 0) {
-            for (int y = kFirstYear; y <= kLastYear; ++y)
-                yearList->addItem(QString::number(y));
-        }
-        // A clock outside the list's years leaves no year chosen.
-        int yearIndex = -1;
-        const QString yearText = QString::number(year);
-        for (int i = 0; i < yearList->count(); ++i) {
-            if (yearList->itemText(i).startsWith(yearText)) {
-                yearIndex = i;
-                break;
-            }
-        }
-        yearList->setCurrentIndex(yearIndex);
-        monthList->setCurrentIndex(month - 1);
-        fillDayList(year, month);
-        dayList->setCurrentIndex(day - 1);
-
-        amPmList->setCurrentIndex(hour > 11 ? 1 : 0);
-        if (hour == 0)
-            hour = 12;
-        else if (hour >= 13 && hour <= 23)
-            hour -= 12;
-        dx.text(hourEdit, hour);
-        dx.text(minuteEdit, minute);
-        return true;
+void CDateTimeDlg::readSwitchOnMoment()
+{
+    int storedMonth = 0;
+    int storedDay = 0;
+    int storedYear = 0;
+    int storedHour = 0;
+    int storedMinute = 0;
+    settings.GetLoadDate(&storedMonth, &storedDay, &storedYear);
+    settings.GetLoadTime(&storedHour, &storedMinute, nullptr);
+    if (storedYear || storedMonth || storedDay || storedHour || storedMinute) {
+        year = storedYear + kFirstYear;
+        month = storedMonth;
+        day = storedDay;
+        hour = storedHour;
+        minute = storedMinute;
+        return;
     }
+    // Nothing set yet: start from the computer's clock.
+    const QDateTime now = platformServices().currentLocalDateTime();
+    year = now.date().year();
+    month = now.date().month();
+    day = now.date().day();
+    hour = now.time().hour();
+    minute = now.time().minute();
+}
 
+void CDateTimeDlg::showDate()
+{
+    // A clock outside the list's years leaves no year chosen.
+    int yearIndex = -1;
+    const QString yearText = QString::number(year);
+    for (int i = 0; i < yearList->count(); ++i) {
+        if (yearList->itemText(i).startsWith(yearText)) {
+            yearIndex = i;
+            break;
+        }
+    }
+    yearList->setCurrentIndex(yearIndex);
+    monthList->setCurrentIndex(month - 1);
+    fillDayList(year, month);
+    dayList->setCurrentIndex(day - 1);
+}
+
+bool CDateTimeDlg::save(DataExchange &dx)
+{
     rules::SwitchOnFields entered{};
     if (!dx.text(hourEdit, entered.hour) || !dx.text(minuteEdit, entered.minute))
         return false;
     entered.month = monthList->currentIndex() + 1;
     entered.day = dayList->currentIndex() + 1;
     entered.year = yearList->currentIndex() + kFirstYear;
-    // The date checks fail only when a list has nothing selected.
-    for (const rules::SwitchOnCheck &check :
-         rules::SwitchOnChecks(entered, rules::HourClock::TwelveHour)) {
-        const auto [min, max] = check.range;
-        const bool inRange = check.part == rules::SwitchOnPart::Hour
-                                 ? dx.minMax(hourEdit, check.value, min, max)
-                             : check.part == rules::SwitchOnPart::Minute
-                                 ? dx.minMax(minuteEdit, check.value, min, max)
-                                 : dx.minMax(dateList(check.part), check.value, min, max);
-        if (!inRange)
-            return false;
-    }
+    if (!inRange(dx, entered))
+        return false;
 
     hour = rules::Hour24(entered.hour, amPmList->currentIndex() == 1);
     minute = entered.minute;
@@ -231,11 +217,28 @@ bool CDateTimeDlg::exchange(Direction direction)
     return true;
 }
 
+bool CDateTimeDlg::inRange(DataExchange &dx, const rules::SwitchOnFields &entered)
+{
+    // The date checks fail only when a list has nothing selected.
+    for (const rules::SwitchOnCheck &check :
+         rules::SwitchOnChecks(entered, rules::HourClock::TwelveHour)) {
+        const auto [min, max] = check.range;
+        const bool fits = check.part == rules::SwitchOnPart::Hour
+                              ? dx.minMax(hourEdit, check.value, min, max)
+                          : check.part == rules::SwitchOnPart::Minute
+                              ? dx.minMax(minuteEdit, check.value, min, max)
+                              : dx.minMax(dateList(check.part), check.value, min, max);
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
 void CDateTimeDlg::OnOK()
 {
     if (!UpdateData(true))
         return;
-    QString question = stringText(kSwitchOnQuestion);
+    QString question = stringText(strings::kSwitchOnQuestion);
     question.replace(QLatin1String("%s"), switchOnText(year, month, day, hour, minute));
     if (showMessage(this, question, programName(), MessageIcon::Information,
                     MessageButtons::YesNo) != MessageAnswer::Yes)

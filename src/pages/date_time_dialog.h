@@ -6,7 +6,6 @@
 
 class CNumberEdit;
 class QComboBox;
-class QPushButton;
 
 // "Set Date & Time": the moment at which the user will switch the camera on with the card,
 // so that the camera can set its clock from the settings file. Reads and writes loadTime and
@@ -24,11 +23,17 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
     void OnOK() override;
 
 private:
     void buildControls();
+    // The moment stored in the record, or the computer's clock where none is stored.
+    void readSwitchOnMoment();
+    void showDate();
+    // The range checks of what was entered, in their order; false after a failure's message.
+    bool inRange(DataExchange &dx, const rules::SwitchOnFields &entered);
     void fillDayList(int year, int month);
     // The list that shows a part of the date.
     QComboBox *dateList(rules::SwitchOnPart part) const;
@@ -37,8 +42,10 @@ private:
 
     CameraSettings &settings;
 
+    // The switch-on moment as the record holds it: the hour 0..23, the year in full. The hour
+    // field shows the 12-hour clock; load and save convert.
     int day = 0;
-    int hour = 0; // 0..23 in the record, 1..12 in the field
+    int hour = 0;
     int minute = 0;
     int month = 0;
     int year = 0;
@@ -49,6 +56,4 @@ private:
     QComboBox *monthList = nullptr;
     QComboBox *dayList = nullptr;
     QComboBox *yearList = nullptr;
-    QPushButton *okButton = nullptr;
-    QPushButton *cancelButton = nullptr;
 };

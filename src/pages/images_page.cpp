@@ -1,6 +1,7 @@
 #include "pages/images_page.h"
 
 #include "controls/char_filter_edit.h"
+#include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
 #include "settings/setting_rules.h"
 
@@ -97,13 +98,6 @@ QSlider *CKTPageImages::makeSlider(const char *name, int maximum, int tickInterv
     return slider;
 }
 
-QRadioButton *CKTPageImages::makeRadio(const char *name, const QString &text)
-{
-    auto *radio = new QRadioButton(text, this);
-    radio->setObjectName(QLatin1String(name));
-    return radio;
-}
-
 QLabel *CKTPageImages::makeStatic(const QString &text)
 {
     auto *label = new QLabel(text, this);
@@ -142,20 +136,26 @@ void CKTPageImages::addRadioRow(QGridLayout *grid, int row, const QString &capti
 
 void CKTPageImages::OnInitDialog()
 {
+    buildControls();
+    PropertyPage::OnInitDialog();
+    applyReadOnly();
+}
+
+void CKTPageImages::buildControls()
+{
     brightness = makeSlider("brightness", rules::kSliderMax, 32);
     contrast = makeSlider("contrast", rules::kSliderMax, 32);
     sharpness = makeSlider("sharpness", rules::kSliderMax, 32);
     saturation = makeSlider("saturation", rules::kSliderMax, 32);
-    fahrenheit = makeRadio("fahrenheit", tr("Fahr&enheit"));
-    celsius = makeRadio("celsius", tr("Celsi&us"));
-    clock12h = makeRadio("clock12h", tr("&12 hr"));
-    clock24h = makeRadio("clock24h", tr("&24 hr"));
+    fahrenheit = makeRadio(tr("Fahr&enheit"), "fahrenheit", this);
+    celsius = makeRadio(tr("Celsi&us"), "celsius", this);
+    clock12h = makeRadio(tr("&12 hr"), "clock12h", this);
+    clock24h = makeRadio(tr("&24 hr"), "clock24h", this);
     nightShutter = makeSlider("nightShutter", rules::kNightSliderMax, 1);
     nightIso = makeSlider("nightIso", rules::kNightSliderMax, 1);
-    highResolution = makeRadio("highResolution", tr("&High"));
-    lowResolution = makeRadio("lowResolution", tr("Lo&w"));
-    printBorder = new QCheckBox(tr("Include border for &4x6 prints"), this);
-    printBorder->setObjectName(QStringLiteral("printBorder"));
+    highResolution = makeRadio(tr("&High"), "highResolution", this);
+    lowResolution = makeRadio(tr("Lo&w"), "lowResolution", this);
+    printBorder = makeCheckBox(tr("Include border for &4x6 prints"), "printBorder", this);
 
     auto *options = new QGroupBox(tr("Options"), this);
     options->setObjectName(QStringLiteral("optionsGroup"));
@@ -193,14 +193,9 @@ void CKTPageImages::OnInitDialog()
     page->addStretch();
 
     // Top to bottom, left to right.
-    const QList<QWidget *> order = {
-        label,    brightness, contrast,     sharpness, saturation,     fahrenheit,    celsius,
-        clock12h, clock24h,   nightShutter, nightIso,  highResolution, lowResolution, printBorder};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    PropertyPage::OnInitDialog();
-    applyReadOnly();
+    chainTabOrder({label, brightness, contrast, sharpness, saturation, fahrenheit, celsius,
+                   clock12h, clock24h, nightShutter, nightIso, highResolution, lowResolution,
+                   printBorder});
 }
 
 void CKTPageImages::configureControls()
@@ -216,25 +211,25 @@ void CKTPageImages::configureControls()
     label->SetInvalidCharacters(kTypingInvalidChars);
 }
 
-bool CKTPageImages::exchange(Direction direction)
+void CKTPageImages::load(DataExchange &dx)
 {
     configureControls();
-    DataExchange dx(direction);
+    brightnessValue = settings.core.brightness;
+    contrastValue = settings.core.contrast;
+    sharpnessValue = settings.core.sharpness;
+    saturationValue = settings.core.saturation;
+    temperatureIndex = settings.Celsius() ? 1 : 0;
+    clockIndex = settings.Clock24h() ? 1 : 0;
+    resolutionIndex = settings.LowResolution() ? 1 : 0;
+    printBorderValue = settings.PrintBorder() ? 1 : 0;
+    nightShutterIndex = rules::NightShutterPosition(settings.NightShutter());
+    nightIsoIndex = rules::NightIsoPosition(settings.NightIso());
+    labelValue = labelFromRecord(settings);
+    transfer(dx);
+}
 
-    if (dx.loading()) {
-        brightnessValue = settings.core.brightness;
-        contrastValue = settings.core.contrast;
-        sharpnessValue = settings.core.sharpness;
-        saturationValue = settings.core.saturation;
-        temperatureIndex = settings.Celsius() ? 1 : 0;
-        clockIndex = settings.Clock24h() ? 1 : 0;
-        resolutionIndex = settings.LowResolution() ? 1 : 0;
-        printBorderValue = settings.PrintBorder() ? 1 : 0;
-        nightShutterIndex = rules::NightShutterPosition(settings.NightShutter());
-        nightIsoIndex = rules::NightIsoPosition(settings.NightIso());
-        labelValue = labelFromRecord(settings);
-    }
-
+bool CKTPageImages::transfer(DataExchange &dx)
+{
     dx.slider(brightness, brightnessValue);
     dx.slider(contrast, contrastValue);
     dx.slider(sharpness, sharpnessValue);
@@ -248,20 +243,25 @@ bool CKTPageImages::exchange(Direction direction)
     dx.slider(saturation, saturationValue);
     dx.slider(nightIso, nightIsoIndex);
     dx.slider(nightShutter, nightShutterIndex);
+    return true;
+}
 
-    if (dx.saving()) {
-        settings.core.brightness = static_cast<std::uint8_t>(brightnessValue);
-        settings.core.contrast = static_cast<std::uint8_t>(contrastValue);
-        settings.core.sharpness = static_cast<std::uint8_t>(sharpnessValue);
-        settings.core.saturation = static_cast<std::uint8_t>(saturationValue);
-        settings.SetPrintBorder(printBorderValue != 0);
-        settings.SetCelsius(temperatureIndex == 1);
-        settings.SetClock24h(clockIndex == 1);
-        settings.SetLowResolution(resolutionIndex == 1);
-        settings.SetNightShutter(static_cast<std::uint16_t>(nightShutterIndex));
-        settings.SetNightIso(rules::NightIsoCode(nightIsoIndex));
-        labelToRecord(settings, labelValue);
-    }
+bool CKTPageImages::save(DataExchange &dx)
+{
+    configureControls();
+    if (!transfer(dx))
+        return false;
+    settings.core.brightness = static_cast<std::uint8_t>(brightnessValue);
+    settings.core.contrast = static_cast<std::uint8_t>(contrastValue);
+    settings.core.sharpness = static_cast<std::uint8_t>(sharpnessValue);
+    settings.core.saturation = static_cast<std::uint8_t>(saturationValue);
+    settings.SetPrintBorder(printBorderValue != 0);
+    settings.SetCelsius(temperatureIndex == 1);
+    settings.SetClock24h(clockIndex == 1);
+    settings.SetLowResolution(resolutionIndex == 1);
+    settings.SetNightShutter(static_cast<std::uint16_t>(nightShutterIndex));
+    settings.SetNightIso(rules::NightIsoCode(nightIsoIndex));
+    labelToRecord(settings, labelValue);
     return true;
 }
 

@@ -25,17 +25,21 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
 private:
+    // All but the label, which the constructor makes.
+    void buildControls();
     QSlider *makeSlider(const char *name, int maximum, int tickInterval);
-    QRadioButton *makeRadio(const char *name, const QString &text);
     QLabel *makeStatic(const QString &text);
     void addSliderRow(QGridLayout *grid, int row, const QString &caption, const QString &low,
                       QSlider *slider, const QString &high);
     void addRadioRow(QGridLayout *grid, int row, const QString &caption, QRadioButton *first,
                      QRadioButton *second);
     void configureControls();
+    // The fields in the order both directions move them; false after a failed save.
+    bool transfer(DataExchange &dx);
     void applyReadOnly();
 
     CameraSettings &settings;

@@ -1,7 +1,7 @@
 #include "pages/internal_trigger_dialog.h"
 
 #include "controls/number_edit.h"
-#include "framework/platform_services.h"
+#include "framework/dialog_controls.h"
 #include "settings/setting_rules.h"
 
 #include <QGridLayout>
@@ -18,20 +18,6 @@ namespace {
 using rules::kSensitivityStep;
 constexpr int kLastPosition = rules::kSensitivityLastPosition;
 
-QLabel *makeLabel(const QString &text, const char *name, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
-void fitChars(QLineEdit *edit, int chars)
-{
-    const QFontMetrics metrics(edit->font());
-    edit->setFixedWidth(metrics.horizontalAdvance(QString(chars + 2, QLatin1Char('0'))) +
-                        metrics.averageCharWidth() + 8);
-}
-
 } // namespace
 
 CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *parent)
@@ -39,7 +25,20 @@ CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *pare
 {
     setObjectName(QStringLiteral("internalTriggerDialog"));
     setWindowTitle(tr("Internal Trigger Settings"));
+}
 
+void CInternalTriggerDlg::OnInitDialog()
+{
+    buildControls();
+    ExchangeDialog::OnInitDialog();
+    secondsEdit->SetMaxWholeDigits(rules::kPulseWindowField.wholeDigits);
+    secondsEdit->SetMaxDecimalPlaces(rules::kPulseWindowField.decimalPlaces);
+    secondsEdit->AllowNegative(false);
+    applyReadOnly();
+}
+
+void CInternalTriggerDlg::buildControls()
+{
     // The slider has no label of its own: the group's title takes its access key.
     auto *sensitivityBox = new QGroupBox(tr("&Sensitivity"), this);
     sensitivityBox->setObjectName(QStringLiteral("sensitivityGroup"));
@@ -75,55 +74,40 @@ CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *pare
     definitionLayout->addWidget(secondsEdit);
     definitionLayout->addWidget(secondsLabel);
     definitionLayout->addStretch(1);
-    fitChars(pulsesEdit, 2);
-    fitChars(secondsEdit, 4);
+    fitDigits(pulsesEdit, 2);
+    fitDigits(secondsEdit, 4);
 
-    okButton = new QPushButton(tr("OK"), this);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setDefault(true);
-    cancelButton = new QPushButton(tr("Cancel"), this);
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    connect(okButton, &QPushButton::clicked, this, &CInternalTriggerDlg::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &CInternalTriggerDlg::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
+    const OkCancelRow buttons = makeOkCancelRow(this);
+    okButton = buttons.ok;
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(sensitivityBox);
     layout->addWidget(definitionBox);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 }
 
-void CInternalTriggerDlg::OnInitDialog()
+void CInternalTriggerDlg::load(DataExchange &dx)
 {
-    ExchangeDialog::OnInitDialog();
-    secondsEdit->SetMaxWholeDigits(rules::kPulseWindowField.wholeDigits);
-    secondsEdit->SetMaxDecimalPlaces(rules::kPulseWindowField.decimalPlaces);
-    secondsEdit->AllowNegative(false);
-    if (readOnly)
-        applyReadOnlyMode();
+    sliderPosition = settings.Sensitivity() / kSensitivityStep;
+    pulses = settings.core.pulseCount;
+    seconds = settings.core.pulseWindow * 0.1;
+    transfer(dx);
 }
 
-bool CInternalTriggerDlg::exchange(Direction direction)
+bool CInternalTriggerDlg::transfer(DataExchange &dx)
 {
-    DataExchange dx(direction);
-    const QChar decimalPoint = platformServices().localeValues().decimalPoint;
-    if (dx.loading()) {
-        sliderPosition = settings.Sensitivity() / kSensitivityStep;
-        pulses = settings.core.pulseCount;
-        seconds = settings.core.pulseWindow * 0.1;
-    }
     sensitivitySlider->setRange(0, kLastPosition);
-    if (!dx.text(pulsesEdit, pulses) || !dx.text(secondsEdit, seconds, decimalPoint))
-        return false;
+    dx.text(pulsesEdit, pulses);
+    dx.text(secondsEdit, seconds, secondsEdit->rule().decimalPoint());
     dx.slider(sensitivitySlider, sliderPosition);
-    if (dx.loading())
-        return true;
+    return dx.ok();
+}
 
-    if (!dx.minMaxFloat(secondsEdit, static_cast<float>(seconds), rules::kPulseWindowMin,
+bool CInternalTriggerDlg::save(DataExchange &dx)
+{
+    if (!transfer(dx) ||
+        !dx.minMaxFloat(secondsEdit, static_cast<float>(seconds), rules::kPulseWindowMin,
                         rules::kPulseWindowMax) ||
         !dx.minMax(pulsesEdit, pulses, rules::kPulseCount.min, rules::kPulseCount.max))
         return false;
@@ -135,8 +119,10 @@ bool CInternalTriggerDlg::exchange(Direction direction)
     return true;
 }
 
-void CInternalTriggerDlg::applyReadOnlyMode()
+void CInternalTriggerDlg::applyReadOnly()
 {
+    if (!readOnly)
+        return;
     setWindowTitle(windowTitle() + tr(" (read only)"));
     for (QWidget *control : std::initializer_list<QWidget *>{
              lowLabel, sensitivitySlider, highLabel, pulsesEdit, secondsEdit, okButton,

@@ -20,14 +20,18 @@ public:
     explicit CInternalTriggerDlg(CameraSettings &settings, QWidget *parent = nullptr);
 
     // Set by the caller before the dialog is shown: look, but change nothing.
-    void SetReadOnly(bool readOnly) { this->readOnly = readOnly ? 1 : 0; }
+    void SetReadOnly(bool readOnly) { this->readOnly = readOnly; }
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
 private:
-    void applyReadOnlyMode();
+    void buildControls();
+    // The fields in the order both directions move them; false after a failed save.
+    bool transfer(DataExchange &dx);
+    void applyReadOnly();
 
     CameraSettings &settings;
 
@@ -35,7 +39,7 @@ private:
     int sliderPosition = 0;
     int pulses = 1;
     double seconds = 1.0;
-    int readOnly = 0;
+    bool readOnly = false;
 
     QLabel *lowLabel = nullptr;
     QSlider *sensitivitySlider = nullptr;
@@ -46,5 +50,4 @@ private:
     CNumberEdit *secondsEdit = nullptr;
     QLabel *secondsLabel = nullptr;
     QPushButton *okButton = nullptr;
-    QPushButton *cancelButton = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "pages/keybolt_page.h"
 
+#include "framework/dialog_controls.h"
+#include "framework/keyboard_access.h"
 #include "resources/string_table.h"
 #include "settings/setting_rules.h"
 
@@ -18,19 +20,20 @@ CKTPageKeybolt::CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget 
     setObjectName(QStringLiteral("keyboltPage"));
 }
 
-QCheckBox *CKTPageKeybolt::makeCheckBox(const char *name, const QString &text)
-{
-    auto *box = new QCheckBox(text, this);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
 void CKTPageKeybolt::OnInitDialog()
 {
-    loopRecording =
-        makeCheckBox("loopRecording", tr("&Use loop recording (security enabled models only)"));
-    hideLogo = makeCheckBox("hideLogo", tr("&Hide VELOMAR logo (security enabled models only)"));
-    illuminatorOff = makeCheckBox("illuminatorOff", tr("Dis&able illuminator"));
+    buildControls();
+    PropertyPage::OnInitDialog();
+    applyReadOnly();
+}
+
+void CKTPageKeybolt::buildControls()
+{
+    loopRecording = makeCheckBox(tr("&Use loop recording (security enabled models only)"),
+                                 "loopRecording", this);
+    hideLogo =
+        makeCheckBox(tr("&Hide VELOMAR logo (security enabled models only)"), "hideLogo", this);
+    illuminatorOff = makeCheckBox(tr("Dis&able illuminator"), "illuminatorOff", this);
     startDelayLabel = new QLabel(tr("&Start Delay: When armed"), this);
     startDelayLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     startDelay = new QComboBox(this);
@@ -43,8 +46,8 @@ void CKTPageKeybolt::OnInitDialog()
     keyBoltText =
         new QLabel(tr("KeyBolt requires you to enter a code when the camera is turned on."), this);
     keyBoltText->setWordWrap(true);
-    useKeyBolt = makeCheckBox("useKeyBolt", tr("Use &KeyBolt"));
-    for (int i = 0; i < 4; ++i) {
+    useKeyBolt = makeCheckBox(tr("Use &KeyBolt"), "useKeyBolt", this);
+    for (int i = 0; i < kCodeDigits; ++i) {
         digitLabels[i] = new QLabel(tr("Digit &%1:").arg(i + 1), this);
         digits[i] = new QComboBox(this);
         digits[i]->setObjectName(QStringLiteral("codeDigit%1").arg(i + 1));
@@ -72,7 +75,7 @@ void CKTPageKeybolt::OnInitDialog()
     keyBoltLayout->addWidget(keyBoltText);
     keyBoltLayout->addWidget(useKeyBolt);
     auto *digitGrid = new QGridLayout;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kCodeDigits; ++i) {
         digitGrid->addWidget(digitLabels[i], i, 0);
         digitGrid->addWidget(digits[i], i, 1);
     }
@@ -84,55 +87,51 @@ void CKTPageKeybolt::OnInitDialog()
     page->addWidget(keyBolt);
     page->addStretch();
 
-    const QList<QWidget *> order = {loopRecording, hideLogo,   illuminatorOff,
-                                    startDelay,    useKeyBolt, digits[0],
-                                    digits[1],     digits[2],  digits[3]};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    PropertyPage::OnInitDialog();
-    applyReadOnly();
+    chainTabOrder({loopRecording, hideLogo, illuminatorOff, startDelay, useKeyBolt, digits[0],
+                   digits[1], digits[2], digits[3]});
 }
 
-bool CKTPageKeybolt::exchange(Direction direction)
+void CKTPageKeybolt::load(DataExchange &dx)
 {
-    DataExchange dx(direction);
+    loopRecordingValue = settings.LoopRecording() ? 1 : 0;
+    hideLogoValue = settings.HideLogo() ? 1 : 0;
+    illuminatorOffValue = settings.IlluminatorOff() ? 1 : 0;
+    startDelayIndex = settings.StartDelay();
+    keyBoltValue = settings.KeyBoltOn() ? 1 : 0;
+    for (int i = 0; i < kCodeDigits; ++i)
+        digitIndexes[i] = settings.CodeDigit(i + 1);
 
-    if (dx.loading()) {
-        loopRecordingValue = settings.LoopRecording() ? 1 : 0;
-        hideLogoValue = settings.HideLogo() ? 1 : 0;
-        illuminatorOffValue = settings.IlluminatorOff() ? 1 : 0;
-        startDelayIndex = settings.StartDelay();
-        keyBoltValue = settings.KeyBoltOn() ? 1 : 0;
-        for (int i = 0; i < 4; ++i)
-            digitIndexes[i] = settings.CodeDigit(i + 1);
-
-        // The record decides, not the box: a load after a click sees the stored state.
-        const bool digitsEnabled = settings.KeyBoltOn() && !app.readOnly;
-        for (int i = 0; i < 4; ++i) {
-            digits[i]->setEnabled(digitsEnabled);
-            digitLabels[i]->setEnabled(digitsEnabled);
-        }
+    // The record decides, not the box: a load after a click sees the stored state.
+    const bool digitsEnabled = settings.KeyBoltOn() && !app.readOnly;
+    for (int i = 0; i < kCodeDigits; ++i) {
+        digits[i]->setEnabled(digitsEnabled);
+        digitLabels[i]->setEnabled(digitsEnabled);
     }
+    transfer(dx);
+}
 
+void CKTPageKeybolt::transfer(DataExchange &dx)
+{
     dx.check(useKeyBolt, keyBoltValue);
     dx.check(illuminatorOff, illuminatorOffValue);
     dx.check(loopRecording, loopRecordingValue);
     dx.check(hideLogo, hideLogoValue);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kCodeDigits; ++i)
         dx.comboIndex(digits[i], digitIndexes[i]);
     // A stored 15 names no entry: nothing is selected, and no selection stores 15 again.
     dx.comboIndex(startDelay, startDelayIndex);
+}
 
-    if (dx.saving()) {
-        settings.SetKeyBoltOn(keyBoltValue != 0);
-        for (int i = 0; i < 4; ++i)
-            settings.SetCodeDigit(i + 1, static_cast<std::uint16_t>(digitIndexes[i] & 0x3));
-        settings.SetStartDelay(static_cast<std::uint16_t>(startDelayIndex & 0xF));
-        settings.SetIlluminatorOff(illuminatorOffValue != 0);
-        settings.SetLoopRecording(loopRecordingValue != 0);
-        settings.SetHideLogo(hideLogoValue != 0);
-    }
+bool CKTPageKeybolt::save(DataExchange &dx)
+{
+    transfer(dx);
+    settings.SetKeyBoltOn(keyBoltValue != 0);
+    for (int i = 0; i < kCodeDigits; ++i)
+        settings.SetCodeDigit(i + 1, static_cast<std::uint16_t>(digitIndexes[i] & 0x3));
+    settings.SetStartDelay(static_cast<std::uint16_t>(startDelayIndex & 0xF));
+    settings.SetIlluminatorOff(illuminatorOffValue != 0);
+    settings.SetLoopRecording(loopRecordingValue != 0);
+    settings.SetHideLogo(hideLogoValue != 0);
     return true;
 }
 
@@ -150,7 +149,7 @@ void CKTPageKeybolt::applyReadOnly()
          std::initializer_list<QWidget *>{loopRecording, hideLogo, illuminatorOff, startDelayLabel,
                                           startDelay, keyBoltText, useKeyBolt})
         control->setEnabled(false);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kCodeDigits; ++i) {
         digits[i]->setEnabled(false);
         digitLabels[i]->setEnabled(false);
     }

@@ -21,10 +21,15 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
 private:
-    QCheckBox *makeCheckBox(const char *name, const QString &text);
+    static constexpr int kCodeDigits = 4;
+
+    void buildControls();
+    // The fields in the order both directions move them.
+    void transfer(DataExchange &dx);
     // "Use KeyBolt": store the box, then load again so the digit lists follow it at once.
     void useKeyBoltClicked();
     void applyReadOnly();
@@ -39,8 +44,8 @@ private:
     QComboBox *startDelay = nullptr;
     QLabel *keyBoltText = nullptr;
     QCheckBox *useKeyBolt = nullptr;
-    std::array<QLabel *, 4> digitLabels{};
-    std::array<QComboBox *, 4> digits{};
+    std::array<QLabel *, kCodeDigits> digitLabels{};
+    std::array<QComboBox *, kCodeDigits> digits{};
 
     // Values between record and controls.
     int loopRecordingValue = 0;
@@ -48,5 +53,5 @@ private:
     int illuminatorOffValue = 0;
     int startDelayIndex = 0;
     int keyBoltValue = 0;
-    std::array<int, 4> digitIndexes{};
+    std::array<int, kCodeDigits> digitIndexes{};
 };

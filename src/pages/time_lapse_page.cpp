@@ -1,8 +1,10 @@
 #include "pages/time_lapse_page.h"
 
 #include "framework/accessibility.h"
+#include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
+#include "resources/string_table.h"
 #include "schedule/schedule_sheet.h"
 #include "settings/setting_rules.h"
 
@@ -17,9 +19,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
-constexpr int kShortIntervalQuestion = 116;
 
 using rules::kShortestTriggeredSeconds;
 
@@ -35,12 +37,13 @@ QComboBox *makeList(QWidget *parent, const char *name, const std::array<int, N> 
     return list;
 }
 
-QRadioButton *makeRadio(QWidget *parent, const QString &text, const char *name)
+IntervalUnit unitOf(CKTPageTimeLapse::IntervalKind kind)
 {
-    auto *radio = new QRadioButton(text, parent);
-    radio->setObjectName(QLatin1String(name));
-    return radio;
+    return kind == CKTPageTimeLapse::IntervalHours     ? IntervalUnit::Hours
+           : kind == CKTPageTimeLapse::IntervalMinutes ? IntervalUnit::Minutes
+                                                       : IntervalUnit::Seconds;
 }
+
 } // namespace
 
 CKTPageTimeLapse::CKTPageTimeLapse(CameraSettings &settings, AppState &app, QWidget *parent)
@@ -67,12 +70,12 @@ void CKTPageTimeLapse::buildControls()
 {
     // Created top to bottom, left to right: that is also the tab order.
     auto *intervalBox = new QGroupBox(tr("Time Lapse Interval"), this);
-    auto *offRadio = makeRadio(intervalBox, tr("&Off"), "timeLapseOff");
-    auto *hoursRadio = makeRadio(intervalBox, tr("&Hours"), "timeLapseHours");
+    auto *offRadio = makeRadio(tr("&Off"), "timeLapseOff", intervalBox);
+    auto *hoursRadio = makeRadio(tr("&Hours"), "timeLapseHours", intervalBox);
     hoursList = makeList(intervalBox, "hoursList", rules::kTimeLapseHours);
-    auto *minutesRadio = makeRadio(intervalBox, tr("&Minutes"), "timeLapseMinutes");
+    auto *minutesRadio = makeRadio(tr("&Minutes"), "timeLapseMinutes", intervalBox);
     minutesList = makeList(intervalBox, "minutesList", rules::kTimeLapseMinutes);
-    auto *secondsRadio = makeRadio(intervalBox, tr("&Seconds"), "timeLapseSeconds");
+    auto *secondsRadio = makeRadio(tr("&Seconds"), "timeLapseSeconds", intervalBox);
     secondsList = makeList(intervalBox, "secondsList", rules::kTimeLapseSeconds);
     intervalRadios = {offRadio, hoursRadio, minutesRadio, secondsRadio};
     // Each list is named by the radio button beside it.
@@ -91,11 +94,10 @@ void CKTPageTimeLapse::buildControls()
     intervalGrid->setColumnStretch(2, 1);
 
     auto *shotBox = new QGroupBox(tr("SwiftShot/Stormline Models Only"), this);
-    atIntervalLabel = new QLabel(tr("At the specified interval"), shotBox);
-    atIntervalLabel->setObjectName(QStringLiteral("atIntervalLabel"));
-    auto *onePicture = makeRadio(shotBox, tr("Take one &picture"), "takeOnePicture");
-    auto *burst = makeRadio(shotBox, tr("Take multiple pictures using &BurstClip settings"),
-                            "takeMultiplePictures");
+    atIntervalLabel = makeLabel(tr("At the specified interval"), "atIntervalLabel", shotBox);
+    auto *onePicture = makeRadio(tr("Take one &picture"), "takeOnePicture", shotBox);
+    auto *burst = makeRadio(tr("Take multiple pictures using &BurstClip settings"),
+                            "takeMultiplePictures", shotBox);
     shotRadios = {onePicture, burst};
     auto *shotLayout = new QVBoxLayout(shotBox);
     shotLayout->addWidget(atIntervalLabel);
@@ -103,8 +105,8 @@ void CKTPageTimeLapse::buildControls()
     shotLayout->addWidget(burst);
 
     auto *scheduleBox = new QGroupBox(tr("Schedule"), this);
-    scheduleLabel = new QLabel(tr("Restrict time lapse based on the time of day:"), scheduleBox);
-    scheduleLabel->setObjectName(QStringLiteral("scheduleLabel"));
+    scheduleLabel = makeLabel(tr("Restrict time lapse based on the time of day:"), "scheduleLabel",
+                              scheduleBox);
     viewScheduleButton = new QPushButton(tr("&View Schedule..."), scheduleBox);
     viewScheduleButton->setObjectName(QStringLiteral("viewSchedule"));
     auto *scheduleLayout = new QHBoxLayout(scheduleBox);
@@ -148,98 +150,92 @@ void CKTPageTimeLapse::applyReadOnly()
     scheduleLabel->setEnabled(false);
 }
 
-bool CKTPageTimeLapse::exchange(Direction direction)
+void CKTPageTimeLapse::load(DataExchange &dx)
 {
-    DataExchange dx(direction);
-    if (dx.loading()) {
-        IntervalUnit unit = IntervalUnitOf(settings.core.timeLapseInterval);
-        int count = IntervalCountOf(settings.core.timeLapseInterval);
-        if (unit == IntervalUnit::Milliseconds) {
-            // Whole seconds, rounded half up, at least one.
-            count = std::max(1, (count + 500) / 1000);
-            unit = IntervalUnit::Seconds;
-        }
-        shotKind = settings.TimeLapseBurst() ? 1 : 0;
-        if (unit == IntervalUnit::Seconds && count == 0)
-            count = 1;
-
-        if (!settings.TimeLapseOn()) {
-            // The remembered counts are left alone: choosing a unit later offers its last count.
-            intervalKind = IntervalOff;
-        } else {
-            switch (unit) {
-            case IntervalUnit::Hours:
-                intervalKind = IntervalHours;
-                break;
-            case IntervalUnit::Minutes:
-                intervalKind = IntervalMinutes;
-                break;
-            case IntervalUnit::Seconds:
-            case IntervalUnit::Milliseconds:
-                intervalKind = IntervalSeconds;
-                break;
-            }
-            const auto kind = static_cast<IntervalKind>(intervalKind);
-            rememberedCount(kind) = roundedCount(kind, count);
-        }
-
-        if (intervalKind == IntervalOff)
-            onOff();
-        else
-            onUnit(static_cast<IntervalKind>(intervalKind));
-        dx.radio(intervalRadios, intervalKind);
-        dx.radio(shotRadios, shotKind);
-        return true;
+    IntervalUnit unit = IntervalUnitOf(settings.core.timeLapseInterval);
+    int count = IntervalCountOf(settings.core.timeLapseInterval);
+    if (unit == IntervalUnit::Milliseconds) {
+        // Whole seconds, rounded half up, at least one.
+        count = std::max(1, (count + 500) / 1000);
+        unit = IntervalUnit::Seconds;
     }
+    shotKind = settings.TimeLapseBurst() ? 1 : 0;
+    if (unit == IntervalUnit::Seconds && count == 0)
+        count = 1;
 
+    if (!settings.TimeLapseOn()) {
+        // The remembered counts are left alone: choosing a unit later offers its last count.
+        intervalKind = IntervalOff;
+        onOff();
+    } else {
+        const IntervalKind kind = unit == IntervalUnit::Hours     ? IntervalHours
+                                  : unit == IntervalUnit::Minutes ? IntervalMinutes
+                                                                  : IntervalSeconds;
+        intervalKind = kind;
+        rememberedCount(kind) = roundedCount(kind, count);
+        onUnit(kind);
+    }
+    transfer(dx);
+}
+
+void CKTPageTimeLapse::transfer(DataExchange &dx)
+{
     dx.radio(intervalRadios, intervalKind);
     dx.radio(shotRadios, shotKind);
+}
 
-    std::uint16_t interval = 0;
+bool CKTPageTimeLapse::save(DataExchange &dx)
+{
+    transfer(dx);
+    std::optional<std::uint16_t> interval;
     switch (intervalKind) {
     case IntervalOff:
         interval = MakeInterval(IntervalUnit::Minutes, 5);
         break;
-    case IntervalHours: {
-        const int n = selectedNumber(hoursList);
-        if (n < 1 || n > 24)
-            return false;
-        interval = MakeInterval(IntervalUnit::Hours, roundedCount(IntervalHours, n));
+    case IntervalHours:
+    case IntervalMinutes:
+        interval = chosenInterval(static_cast<IntervalKind>(intervalKind));
         break;
-    }
-    case IntervalMinutes: {
-        const int n = selectedNumber(minutesList);
-        if (n < 1 || n > 60)
+    case IntervalSeconds:
+        if (!triggersGiveWayToShortInterval(dx))
             return false;
-        interval = MakeInterval(IntervalUnit::Minutes, roundedCount(IntervalMinutes, n));
+        interval = chosenInterval(IntervalSeconds);
         break;
-    }
-    case IntervalSeconds: {
-        const int n = selectedNumber(secondsList);
-        if (n < 1 || n > 60)
-            return false;
-        if (n < kShortestTriggeredSeconds &&
-            (settings.InternalTrigger() || settings.ExternalTrigger())) {
-            if (showMessage(this, stringText(kShortIntervalQuestion), programName(),
-                            MessageIcon::Information,
-                            MessageButtons::YesNo) != MessageAnswer::Yes) {
-                dx.fail(secondsList);
-                return false;
-            }
-            settings.SetInternalTrigger(false);
-            settings.SetExternalTrigger(false);
-        }
-        interval = MakeInterval(IntervalUnit::Seconds, roundedCount(IntervalSeconds, n));
-        break;
-    }
     default:
         // No interval radio is checked: nothing sensible to store.
         return false;
     }
+    if (!interval)
+        return false;
 
     settings.SetTimeLapseOn(intervalKind != IntervalOff);
-    settings.core.timeLapseInterval = interval;
+    settings.core.timeLapseInterval = *interval;
     settings.SetTimeLapseBurst(shotKind == 1);
+    return true;
+}
+
+std::optional<std::uint16_t> CKTPageTimeLapse::chosenInterval(IntervalKind kind) const
+{
+    const int n = selectedNumber(listOf(kind));
+    const int full = kind == IntervalHours ? 24 : 60;
+    if (n < 1 || n > full)
+        return std::nullopt;
+    return MakeInterval(unitOf(kind), roundedCount(kind, n));
+}
+
+bool CKTPageTimeLapse::triggersGiveWayToShortInterval(DataExchange &dx)
+{
+    const int n = selectedNumber(secondsList);
+    if (n < 1 || n >= kShortestTriggeredSeconds ||
+        (!settings.InternalTrigger() && !settings.ExternalTrigger()))
+        return true;
+    if (showMessage(this, stringText(strings::kShortIntervalQuestion), programName(),
+                    MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        dx.fail(secondsList);
+        return false;
+    }
+    settings.SetInternalTrigger(false);
+    settings.SetExternalTrigger(false);
     return true;
 }
 
@@ -268,17 +264,14 @@ void CKTPageTimeLapse::onUnit(IntervalKind kind)
 
 void CKTPageTimeLapse::onListChanged(IntervalKind kind)
 {
+    // Runs with an entry selected: the handler and onUnit never leave the list empty.
     const int count = selectedNumber(listOf(kind));
-    if (count <= 0)
-        return;
     rememberedCount(kind) = count;
     if (kind == IntervalHours) {
         applyShotRule(true);
         return;
     }
-    const IntervalUnit unit =
-        kind == IntervalMinutes ? IntervalUnit::Minutes : IntervalUnit::Seconds;
-    applyShotRule(rules::BurstFits(unit, count, settings.core.picturesPerTrigger));
+    applyShotRule(rules::BurstFits(unitOf(kind), count, settings.core.picturesPerTrigger));
 }
 
 void CKTPageTimeLapse::applyShotRule(bool fits)
@@ -305,7 +298,8 @@ void CKTPageTimeLapse::onViewSchedule()
 // needed, and this page keeps its controls as they are.
 void CKTPageTimeLapse::openTimeLapseSchedule()
 {
-    CScheduleSheet schedule(stringText(125), this, true, 0, settings, app);
+    CScheduleSheet schedule(stringText(strings::kTimeLapseScheduleCaption), this, true, 0, settings,
+                            app);
     schedule.DoModal();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QList>
 
+#include <optional>
+
 class QAbstractButton;
 class QButtonGroup;
 class QComboBox;
@@ -38,12 +40,20 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
     // Opens the time-lapse schedule sheet once the page has saved; the schedule sheet fills it in.
     virtual void openTimeLapseSchedule();
 
 private:
     void buildControls();
+    // The radios in the order both directions move them.
+    void transfer(DataExchange &dx);
+    // The interval of the list of `kind` as stored; none while the list shows nothing usable.
+    std::optional<std::uint16_t> chosenInterval(IntervalKind kind) const;
+    // A seconds interval below the triggers' shortest asks to turn both triggers off;
+    // false when the person declines.
+    bool triggersGiveWayToShortInterval(DataExchange &dx);
     void applyReadOnly();
 
     // Command handlers.

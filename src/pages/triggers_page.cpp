@@ -1,10 +1,23 @@
+// Every page and dialog of the editor has the same skeleton, this one included:
+// - buildControls() makes the controls, lays them out and connects them, once, from
+//   OnInitDialog, when the window is first shown (groups of a long window have builders of
+//   their own);
+// - load() moves the record into the controls, save() the controls into the record, checking
+//   in the window's order; the framework's exchange runs one or the other. Where both move
+//   the same fields in the same order, transfer() holds that order once;
+// - applyReadOnly() disables what a read-only run must not change; it asks the run itself,
+//   and OnInitDialog calls it last;
+// - messages are shown by their names in the string table (strings::MessageId);
+// - the small builders (makeLabel, makeRadio, fitDigits, chainTabOrder) come from framework/.
+
 #include "pages/triggers_page.h"
 
 #include "controls/number_edit.h"
+#include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
-#include "framework/platform_services.h"
 #include "pages/internal_trigger_dialog.h"
+#include "resources/string_table.h"
 #include "schedule/schedule_sheet.h"
 #include "settings/setting_rules.h"
 
@@ -25,26 +38,6 @@ constexpr int kAdvancedIndex = 3;
 int radioIndexOfPreset(std::uint16_t preset)
 {
     return preset >= QuicksetNormal && preset <= QuicksetConservative ? preset - 1 : kAdvancedIndex;
-}
-
-QChar decimalPoint()
-{
-    return platformServices().localeValues().decimalPoint;
-}
-
-// Wide enough for `digits` digits with room for the caret, at any font size.
-void fitDigits(QLineEdit *edit, int digits)
-{
-    const QFontMetrics metrics(edit->font());
-    edit->setFixedWidth(metrics.horizontalAdvance(QString(digits + 2, QLatin1Char('0'))) +
-                        metrics.averageCharWidth() + 8);
-}
-
-QLabel *makeLabel(const QString &text, const char *name, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
 }
 
 // The order matters: a whole-digit count turns the sign on again.
@@ -82,13 +75,31 @@ void CKTPageTriggers::OnInitDialog()
     configureField(secondsEdit, rules::kPictureIntervalField);
     configureField(quietPeriodEdit, rules::kQuietPeriodField);
 
-    if (app.readOnly)
-        applyReadOnlyMode();
+    applyReadOnly();
 }
 
 void CKTPageTriggers::buildControls()
 {
     // Created top to bottom, left to right: the keyboard's tab order follows.
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(buildQuicksetGroup());
+    layout->addWidget(buildBurstGroup());
+    layout->addWidget(buildQuietPeriodGroup());
+    layout->addWidget(buildOptionsGroup());
+    layout->addWidget(buildScheduleGroup());
+    layout->addStretch(1);
+
+    fitDigits(picturesEdit, rules::kPicturesPerTriggerField.wholeDigits);
+    fitDigits(secondsEdit, rules::kPictureIntervalField.wholeDigits);
+    fitDigits(quietPeriodEdit, rules::kQuietPeriodField.wholeDigits);
+
+    tabStopAtCheckedRadio(quicksetRadios);
+    tabStopAtCheckedRadio(pacingRadios);
+    connectHandlers();
+}
+
+QGroupBox *CKTPageTriggers::buildQuicksetGroup()
+{
     auto *quicksetBox = new QGroupBox(tr("Quickset"), this);
     quicksetBox->setObjectName(QStringLiteral("quicksetGroup"));
     const struct
@@ -103,13 +114,16 @@ void CKTPageTriggers::buildControls()
     };
     auto *quicksetLayout = new QHBoxLayout(quicksetBox);
     for (const auto &preset : presets) {
-        auto *radio = new QRadioButton(tr(preset.text), quicksetBox);
-        radio->setObjectName(QLatin1String(preset.name));
+        auto *radio = makeRadio(tr(preset.text), preset.name, quicksetBox);
         quicksetLayout->addWidget(radio);
         quicksetRadios.append(radio);
     }
     quicksetLayout->addStretch(1);
+    return quicksetBox;
+}
 
+QGroupBox *CKTPageTriggers::buildBurstGroup()
+{
     auto *burstBox = new QGroupBox(tr("BurstClip"), this);
     burstBox->setObjectName(QStringLiteral("burstClipGroup"));
     picturesLabel = makeLabel(tr("When triggered take"), "picturesLabel", burstBox);
@@ -118,10 +132,9 @@ void CKTPageTriggers::buildControls()
     // The field is named by the words on both sides; the access key is on "pictures".
     picturesLabel->setBuddy(picturesEdit);
     picturesUnitLabel->setBuddy(picturesEdit);
-    auto *fastRadio = new QRadioButton(tr("as fast as possible (i.e. &SwiftShot)"), burstBox);
-    fastRadio->setObjectName(QStringLiteral("fastSequence"));
-    auto *waitingRadio = new QRadioButton(tr("&waiting"), burstBox);
-    waitingRadio->setObjectName(QStringLiteral("waitBetweenPictures"));
+    auto *fastRadio =
+        makeRadio(tr("as fast as possible (i.e. &SwiftShot)"), "fastSequence", burstBox);
+    auto *waitingRadio = makeRadio(tr("&waiting"), "waitBetweenPictures", burstBox);
     pacingRadios = {fastRadio, waitingRadio};
     secondsEdit = makeNumberEdit("pictureInterval", burstBox);
     secondsUnitLabel = makeLabel(tr("seconds &between pictures"), "pictureIntervalLabel", burstBox);
@@ -135,7 +148,11 @@ void CKTPageTriggers::buildControls()
     burstLayout->addWidget(secondsEdit, 2, 1);
     burstLayout->addWidget(secondsUnitLabel, 2, 2);
     burstLayout->setColumnStretch(3, 1);
+    return burstBox;
+}
 
+QGroupBox *CKTPageTriggers::buildQuietPeriodGroup()
+{
     // "Wait " has no letter to spare: the group's title takes the field's access key.
     auto *quietBox = new QGroupBox(tr("&Quiet Period"), this);
     quietBox->setObjectName(QStringLiteral("quietPeriodGroup"));
@@ -149,21 +166,29 @@ void CKTPageTriggers::buildControls()
     quietLayout->addWidget(quietPeriodEdit);
     quietLayout->addWidget(quietPeriodUnitLabel);
     quietLayout->addStretch(1);
+    return quietBox;
+}
 
+QGroupBox *CKTPageTriggers::buildOptionsGroup()
+{
     auto *optionsBox = new QGroupBox(tr("Options"), this);
     optionsBox->setObjectName(QStringLiteral("optionsGroup"));
-    internalTriggerBox = new QCheckBox(tr("Use the internal &motion trigger"), optionsBox);
-    internalTriggerBox->setObjectName(QStringLiteral("useInternalTrigger"));
+    internalTriggerBox =
+        makeCheckBox(tr("Use the internal &motion trigger"), "useInternalTrigger", optionsBox);
     advancedButton = new QPushButton(tr("Advanc&ed..."), optionsBox);
     advancedButton->setObjectName(QStringLiteral("internalTriggerSettings"));
-    externalTriggerBox = new QCheckBox(tr("Use the e&xternal trigger"), optionsBox);
-    externalTriggerBox->setObjectName(QStringLiteral("useExternalTrigger"));
+    externalTriggerBox =
+        makeCheckBox(tr("Use the e&xternal trigger"), "useExternalTrigger", optionsBox);
     auto *optionsLayout = new QGridLayout(optionsBox);
     optionsLayout->addWidget(internalTriggerBox, 0, 0);
     optionsLayout->addWidget(advancedButton, 0, 1);
     optionsLayout->addWidget(externalTriggerBox, 1, 0);
     optionsLayout->setColumnStretch(0, 1);
+    return optionsBox;
+}
 
+QGroupBox *CKTPageTriggers::buildScheduleGroup()
+{
     auto *scheduleBox = new QGroupBox(tr("Schedule"), this);
     scheduleBox->setObjectName(QStringLiteral("scheduleGroup"));
     scheduleLabel =
@@ -173,22 +198,11 @@ void CKTPageTriggers::buildControls()
     auto *scheduleLayout = new QHBoxLayout(scheduleBox);
     scheduleLayout->addWidget(scheduleLabel, 1);
     scheduleLayout->addWidget(viewScheduleButton);
+    return scheduleBox;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(quicksetBox);
-    layout->addWidget(burstBox);
-    layout->addWidget(quietBox);
-    layout->addWidget(optionsBox);
-    layout->addWidget(scheduleBox);
-    layout->addStretch(1);
-
-    fitDigits(picturesEdit, rules::kPicturesPerTriggerField.wholeDigits);
-    fitDigits(secondsEdit, rules::kPictureIntervalField.wholeDigits);
-    fitDigits(quietPeriodEdit, rules::kQuietPeriodField.wholeDigits);
-
-    tabStopAtCheckedRadio(quicksetRadios);
-    tabStopAtCheckedRadio(pacingRadios);
-
+void CKTPageTriggers::connectHandlers()
+{
     // clicked, not toggled: loading the radios and boxes must not run the handlers.
     for (int i = 0; i < kAdvancedIndex; ++i) {
         connect(quicksetRadios[i], &QAbstractButton::clicked, this,
@@ -205,43 +219,45 @@ void CKTPageTriggers::buildControls()
     connect(viewScheduleButton, &QAbstractButton::clicked, this, &CKTPageTriggers::onViewSchedule);
 }
 
-bool CKTPageTriggers::exchange(Direction direction)
+void CKTPageTriggers::load(DataExchange &dx)
 {
-    DataExchange dx(direction);
-    if (dx.loading()) {
-        externalTrigger = settings.ExternalTrigger() ? 1 : 0;
-        internalTrigger = settings.InternalTrigger() ? 1 : 0;
-        quietPeriod = settings.core.quietPeriod;
-        pictures = settings.core.picturesPerTrigger;
-        secondsBetweenPictures = settings.core.pictureInterval * 0.001;
-        if (secondsBetweenPictures < 1.0)
-            secondsBetweenPictures = 1.0;
-        pacingIndex = settings.FastSequence() ? 0 : 1;
-        if (settings.IsShortTimeLapse()) {
-            externalTrigger = 0;
-            internalTrigger = 0;
-        }
-        // A stored preset counts only while the record still holds its values.
-        std::uint16_t preset = settings.StoredQuickset();
-        if (settings.DetectQuickset() != preset)
-            preset = QuicksetAdvanced;
-        quicksetIndex = radioIndexOfPreset(preset);
-        applyEnablingRule(preset);
+    externalTrigger = settings.ExternalTrigger() ? 1 : 0;
+    internalTrigger = settings.InternalTrigger() ? 1 : 0;
+    quietPeriod = settings.core.quietPeriod;
+    pictures = settings.core.picturesPerTrigger;
+    secondsBetweenPictures = settings.core.pictureInterval * 0.001;
+    if (secondsBetweenPictures < 1.0)
+        secondsBetweenPictures = 1.0;
+    pacingIndex = settings.FastSequence() ? 0 : 1;
+    if (settings.IsShortTimeLapse()) {
+        externalTrigger = 0;
+        internalTrigger = 0;
     }
+    // A stored preset counts only while the record still holds its values.
+    std::uint16_t preset = settings.StoredQuickset();
+    if (settings.DetectQuickset() != preset)
+        preset = QuicksetAdvanced;
+    quicksetIndex = radioIndexOfPreset(preset);
+    applyEnablingRule(preset);
+    transfer(dx);
+}
 
-    if (!dx.text(quietPeriodEdit, quietPeriod))
-        return false;
+bool CKTPageTriggers::transfer(DataExchange &dx)
+{
+    dx.text(quietPeriodEdit, quietPeriod);
     dx.check(externalTriggerBox, externalTrigger);
     dx.check(internalTriggerBox, internalTrigger);
-    if (!dx.text(picturesEdit, pictures) ||
-        !dx.text(secondsEdit, secondsBetweenPictures, decimalPoint()))
-        return false;
+    dx.text(picturesEdit, pictures);
+    dx.text(secondsEdit, secondsBetweenPictures, secondsEdit->rule().decimalPoint());
     dx.radio(pacingRadios, pacingIndex);
     dx.radio(quicksetRadios, quicksetIndex);
-    if (dx.loading())
-        return true;
+    return dx.ok();
+}
 
-    if (!dx.minMax(picturesEdit, pictures, rules::kPicturesPerTrigger.min,
+bool CKTPageTriggers::save(DataExchange &dx)
+{
+    if (!transfer(dx) ||
+        !dx.minMax(picturesEdit, pictures, rules::kPicturesPerTrigger.min,
                    rules::kPicturesPerTrigger.max) ||
         !dx.minMax(secondsEdit, secondsBetweenPictures, double(rules::kPictureIntervalSeconds.min),
                    double(rules::kPictureIntervalSeconds.max)) ||
@@ -262,8 +278,8 @@ bool CKTPageTriggers::exchange(Direction direction)
     if (!settings.TimeLapseBurst() ||
         pictures <= rules::BurstLimit(settings.core.timeLapseInterval))
         return true;
-    if (showMessage(this, stringText(126), programName(), MessageIcon::Information,
-                    MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (showMessage(this, stringText(strings::kBurstLimitQuestion), programName(),
+                    MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes)
         return false;
     settings.SetTimeLapseBurst(false);
     return true;
@@ -283,8 +299,10 @@ void CKTPageTriggers::applyEnablingRule(std::uint16_t preset)
     viewScheduleButton->setEnabled(advanced);
 }
 
-void CKTPageTriggers::applyReadOnlyMode()
+void CKTPageTriggers::applyReadOnly()
 {
+    if (!app.readOnly)
+        return;
     for (QAbstractButton *radio : quicksetRadios)
         radio->setEnabled(false);
     for (QWidget *control : std::initializer_list<QWidget *>{
@@ -297,7 +315,8 @@ void CKTPageTriggers::applyReadOnlyMode()
 void CKTPageTriggers::onPresetClicked(std::uint16_t preset)
 {
     if (!settings.IsTriggerAlwaysArmed() &&
-        showMessage(this, stringText(123), stringText(104), MessageIcon::Question,
+        showMessage(this, stringText(strings::kAlwaysArmedQuestion),
+                    stringText(strings::kInformation), MessageIcon::Question,
                     MessageButtons::YesNo) != MessageAnswer::Yes) {
         quicksetRadios[kAdvancedIndex]->setChecked(true);
         quicksetRadios[kAdvancedIndex]->setFocus(Qt::OtherFocusReason);
@@ -323,7 +342,8 @@ void CKTPageTriggers::onTriggerBoxClicked(QCheckBox *box, int &value)
 {
     if (!settings.IsShortTimeLapse())
         return;
-    showMessage(this, stringText(117), programName(), MessageIcon::Information);
+    showMessage(this, stringText(strings::kTriggersNeedLongerInterval), programName(),
+                MessageIcon::Information);
     box->setChecked(false);
     value = 0;
 }
@@ -346,6 +366,7 @@ void CKTPageTriggers::onViewSchedule()
 // needed, and this page keeps its controls as they are.
 void CKTPageTriggers::openTriggerSchedule()
 {
-    CScheduleSheet schedule(stringText(124), this, false, 0, settings, app);
+    CScheduleSheet schedule(stringText(strings::kTriggerScheduleCaption), this, false, 0, settings,
+                            app);
     schedule.DoModal();
 }

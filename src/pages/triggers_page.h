@@ -9,6 +9,7 @@
 class CNumberEdit;
 class QAbstractButton;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -25,16 +26,25 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
     // Opens the trigger schedule sheet once the page has saved; the schedule sheet fills it in.
     virtual void openTriggerSchedule();
 
 private:
     void buildControls();
+    QGroupBox *buildQuicksetGroup();
+    QGroupBox *buildBurstGroup();
+    QGroupBox *buildQuietPeriodGroup();
+    QGroupBox *buildOptionsGroup();
+    QGroupBox *buildScheduleGroup();
+    void connectHandlers();
+    // The fields in the order both directions move them; false after a failed save.
+    bool transfer(DataExchange &dx);
     // Enables what the quickset `preset` leaves to the user.
     void applyEnablingRule(std::uint16_t preset);
-    void applyReadOnlyMode();
+    void applyReadOnly();
 
     void onPresetClicked(std::uint16_t preset);
     void onAdvancedQuicksetClicked();

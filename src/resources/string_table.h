@@ -48,6 +48,21 @@ inline constexpr Entry kTable[] = {
 };
 // clang-format on
 
+// The entries by name, for the windows that show them.
+enum MessageId : int
+{
+    kProgramName = 102,
+    kInformation = 104,
+    kShortIntervalQuestion = 116,
+    kTriggersNeedLongerInterval = 117,
+    kSwitchOnQuestion = 118,
+    kNoPeriodOn = 121,
+    kAlwaysArmedQuestion = 123,
+    kTriggerScheduleCaption = 124,
+    kTimeLapseScheduleCaption = 125,
+    kBurstLimitQuestion = 126,
+};
+
 // The framework's standard data-exchange messages, %1 and %2 standing for the bounds or the
 // length. Translated with the context "DataExchange"; kestra-cfg prints them for the values it
 // refuses, so that a refusal reads as the tab's.

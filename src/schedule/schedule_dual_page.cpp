@@ -3,7 +3,7 @@
 #include "framework/accessibility.h"
 #include "framework/keyboard_access.h"
 #include "schedule/schedule_ctrl.h"
-#include "schedule/schedule_page.h"
+#include "schedule/schedule_grid_group.h"
 #include "settings/day_schedule.h"
 
 #include <QButtonGroup>
@@ -31,10 +31,6 @@ constexpr DayName kDayNames[CPageScheduleDual::kDays] = {
     {"thursday", QT_TR_NOOP("Thursday")}, {"friday", QT_TR_NOOP("Friday")},
     {"saturday", QT_TR_NOOP("Saturday")},
 };
-
-constexpr int kFirstMinute = 0;
-constexpr int kMinutesPerDay = DaySchedule::kMinutesPerDay;
-constexpr int kMinutesPerSlot = DaySchedule::kMinutesPerSlot;
 
 } // namespace
 
@@ -142,32 +138,34 @@ DayChoices CPageScheduleDual::shownDayChoices() const
     return choices;
 }
 
-bool CPageScheduleDual::exchange(Direction direction)
+void CPageScheduleDual::load(DataExchange &dx)
 {
-    DataExchange dx(direction);
-    if (dx.loading()) {
-        for (int d = 0; d < kDays; ++d)
-            dayChoices[d] = settings.TriggerDayUsesSchedule2(d + 1) ? 1 : 0;
+    for (int d = 0; d < kDays; ++d)
+        dayChoices[d] = settings.TriggerDayUsesSchedule2(d + 1) ? 1 : 0;
+    transfer(dx);
+    if (!grid1 || !grid2)
+        return;
+    for (std::uint16_t minute : schedule_page::slotMinutes()) {
+        grid1->SetSlot(minute, settings.DualTriggerSlot(minute, 0) ? 1 : 0);
+        grid2->SetSlot(minute, settings.DualTriggerSlot(minute, 1) ? 1 : 0);
     }
+}
+
+void CPageScheduleDual::transfer(DataExchange &dx)
+{
     for (int d = 0; d < kDays; ++d)
         dx.radio(dayButtons[d], dayChoices[d]);
+}
+
+bool CPageScheduleDual::save(DataExchange &dx)
+{
+    transfer(dx);
     if (!grid1 || !grid2)
         return true;
-
-    if (dx.loading()) {
-        for (int minute = kFirstMinute; minute < kMinutesPerDay; minute += kMinutesPerSlot) {
-            const auto m = static_cast<std::uint16_t>(minute);
-            grid1->SetSlot(minute, settings.DualTriggerSlot(m, 0) ? 1 : 0);
-            grid2->SetSlot(minute, settings.DualTriggerSlot(m, 1) ? 1 : 0);
-        }
-        return true;
+    for (std::uint16_t minute : schedule_page::slotMinutes()) {
+        settings.SetDualTriggerSlot(minute, grid1->GetSlot(minute) != 0, 0);
+        settings.SetDualTriggerSlot(minute, grid2->GetSlot(minute) != 0, 1);
     }
-    for (int minute = kFirstMinute; minute < kMinutesPerDay; minute += kMinutesPerSlot)
-        settings.SetDualTriggerSlot(static_cast<std::uint16_t>(minute), grid1->GetSlot(minute) != 0,
-                                    0);
-    for (int minute = kFirstMinute; minute < kMinutesPerDay; minute += kMinutesPerSlot)
-        settings.SetDualTriggerSlot(static_cast<std::uint16_t>(minute), grid2->GetSlot(minute) != 0,
-                                    1);
     // Only the trigger days' bits; the time-lapse days and the reserved bits stay as loaded.
     for (int d = 0; d < kDays; ++d)
         settings.SetTriggerDayUsesSchedule2(d + 1, dayChoices[d] == 1);

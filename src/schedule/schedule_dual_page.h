@@ -29,10 +29,13 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
 private:
     void buildControls();
+    // The day buttons, in the order both directions move them.
+    void transfer(DataExchange &dx);
     void applyReadOnly();
     // The days as the buttons show them: true = Schedule 2.
     DayChoices shownDayChoices() const;

@@ -6,7 +6,6 @@
 #include "settings/day_schedule.h"
 
 class CScheduleCtrl;
-class QGroupBox;
 class QPushButton;
 
 // The "Schedule" tab of the schedule sheet: the daily trigger or time-lapse schedule in one
@@ -26,7 +25,8 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool exchange(Direction direction) override;
+    void load(DataExchange &dx) override;
+    bool save(DataExchange &dx) override;
 
 private:
     void buildControls();
@@ -41,28 +41,3 @@ private:
     QPushButton *allOnButton = nullptr;
     QPushButton *allOffButton = nullptr;
 };
-
-// Helpers the two schedule pages share.
-namespace schedule_page {
-
-// The grid's cells as a day schedule, read at the start of each quarter hour.
-DaySchedule gridSchedule(const CScheduleCtrl &grid);
-
-// A group box with a grid that fills it and, at the bottom right, the "All On" and "All Off"
-// buttons that set every cell of that grid. Created in that order, which is the tab order.
-struct GridGroup
-{
-    QGroupBox *box = nullptr;
-    CScheduleCtrl *grid = nullptr;
-    QPushButton *allOn = nullptr;
-    QPushButton *allOff = nullptr;
-};
-// Object names: `name` + "Grid", "AllOn", "AllOff". The buttons get access keys only where
-// the page has one such pair (`buttonKeys`): two pairs would share theirs.
-GridGroup makeGridGroup(const QString &title, const QString &name, QWidget *parent,
-                        bool buttonKeys);
-
-// Message 121: no quarter hour is on where one must be.
-void showNoPeriodOnMessage(QWidget *parent);
-
-} // namespace schedule_page

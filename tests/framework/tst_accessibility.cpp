@@ -31,7 +31,8 @@ public:
     QLineEdit *field = new QLineEdit(this);
 
 protected:
-    bool exchange(Direction) override { return true; }
+    void load(DataExchange &) override {}
+    bool save(DataExchange &) override { return true; }
 };
 
 QAccessibleActionInterface *actions(QWidget *w)

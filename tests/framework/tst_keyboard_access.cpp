@@ -115,6 +115,17 @@ private slots:
         QCOMPARE(f.tabFrom(f.before), f.radios[0]);
         QCOMPARE(f.tabFrom(f.after, true), f.radios[0]);
     }
+
+    // Every pair in the list, not only the first: Tab follows it where creation said otherwise.
+    void tabFollowsAChainedOrder()
+    {
+        Form f;
+        chainTabOrder({f.before, f.after, f.radios[2]});
+        QVERIFY(f.show());
+        QCOMPARE(f.tabFrom(f.before), f.after);
+        QCOMPARE(f.tabFrom(f.after), f.radios[2]);
+        QCOMPARE(f.tabFrom(f.radios[2], true), f.after);
+    }
 };
 
 QTEST_MAIN(TestKeyboardAccess)

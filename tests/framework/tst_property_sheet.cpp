@@ -34,10 +34,14 @@ protected:
         layout->addWidget(edit);
         PropertyPage::OnInitDialog();
     }
-    bool exchange(Direction direction) override
+    void load(DataExchange &dx) override
     {
-        log << caption() + (direction == Direction::Load ? ":load" : ":save");
-        DataExchange dx(direction);
+        log << caption() + ":load";
+        dx.text(edit, value);
+    }
+    bool save(DataExchange &dx) override
+    {
+        log << caption() + ":save";
         int v = value;
         if (!dx.text(edit, v) || !dx.minMax(edit, v, 1, 99))
             return false;

@@ -2,6 +2,7 @@
 #include "gui_test.h"
 #include "schedule/schedule_ctrl.h"
 #include "schedule/schedule_dual_page.h"
+#include "schedule/schedule_grid_group.h"
 #include "schedule/schedule_page.h"
 #include "schedule/schedule_sheet.h"
 

@@ -4,6 +4,7 @@
 #include "pages/time_lapse_page.h"
 #include "pages/triggers_page.h"
 #include "schedule/schedule_ctrl.h"
+#include "schedule/schedule_grid_group.h"
 #include "schedule/schedule_page.h"
 #include "schedule/schedule_sheet.h"
 

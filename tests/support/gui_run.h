@@ -92,7 +92,8 @@ public:
     BlankPage() : PropertyPage(QStringLiteral("Blank")) {}
 
 protected:
-    bool exchange(Direction) override { return true; }
+    void load(DataExchange &) override {}
+    bool save(DataExchange &) override { return true; }
 };
 
 // The page under test as the first tab of a sheet, with a blank tab to leave it for, in a work
