@@ -1,10 +1,15 @@
-// The built user guide: a PDF with all its pictures, and every message the program can show,
-// so that an edit of the guide cannot silently drop one. Reads the PDF with poppler-utils.
+// The built user guide: a PDF with all its pictures, every message the program can show, and
+// the paths the build and the package give, so that an edit of the guide, or of the build,
+// cannot silently leave the guide behind. Reads the PDF with poppler-utils.
 
+#include "app/startup_rules.h"
 #include "resources/string_table.h"
+#include "settings/carriers.h"
 #include "settings/named_settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -35,14 +40,15 @@ QString runTool(const QString &tool, const QStringList &arguments)
 }
 
 // Line breaks and runs of blanks count as one space, and a line broken after a hyphen
-// ("read-" / "only") reads as the unbroken word, in the guide as in the program's texts.
+// ("read-" / "only") or in a path after a slash reads as the unbroken word, in the guide as in
+// the program's texts.
 QString normalized(const QString &text)
 {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    static const QRegularExpression brokenHyphen(QStringLiteral("- "));
+    static const QRegularExpression brokenWord(QStringLiteral("([-/]) "));
     QString result = text;
     result.replace(blanks, QStringLiteral(" "));
-    result.replace(brokenHyphen, QStringLiteral("-"));
+    result.replace(brokenWord, QStringLiteral("\\1"));
     return result.trimmed();
 }
 
@@ -161,6 +167,51 @@ private slots:
     {
         QFETCH(QString, message);
         QVERIFY2(messagePattern(message).match(guideText).hasMatch(), qPrintable(message));
+    }
+
+    // A reader types the paths the guide gives: they must be where this build and the package
+    // put the programs and files, and follow when a target or an install folder moves.
+    void namesWhereTheFilesAre_data()
+    {
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("actual");
+
+        // The guide calls the build tree "build", as ./scripts/run.sh makes it.
+        const QDir tree(QStringLiteral(VELOMAR_BUILD_TREE));
+        const auto inTree = [&tree](const std::string &path) {
+            return QStringLiteral("build/") + tree.relativeFilePath(QString::fromStdString(path));
+        };
+        const std::string editor = VELOMAR_EDITOR;
+        QTest::newRow("source build: the editor")
+            << QStringLiteral("build/src/app/velomar-settings") << inTree(editor);
+        QTest::newRow("source build: its local copy")
+            << QStringLiteral("build/src/app/Kestra.cfg")
+            << inTree(LocalSettingsPath(editor, ExecutableBaseName(editor)));
+        QTest::newRow("source build: kestra-cfg")
+            << QStringLiteral("build/tools/kestra-cfg/kestra-cfg") << inTree(VELOMAR_KESTRA_CFG);
+
+        const QString bin = QStringLiteral(VELOMAR_PACKAGE_BIN) + QLatin1Char('/');
+        QTest::newRow("package: the editor")
+            << QStringLiteral("/usr/bin/velomar-settings")
+            << bin + QFileInfo(QStringLiteral(VELOMAR_EDITOR)).fileName();
+        QTest::newRow("package: kestra-cfg")
+            << QStringLiteral("/usr/bin/kestra-cfg")
+            << bin + QFileInfo(QStringLiteral(VELOMAR_KESTRA_CFG)).fileName();
+        QTest::newRow("package: the example carrier list")
+            << QStringLiteral("/usr/share/velomar-settings/carriers.dat")
+            << QStringLiteral(VELOMAR_PACKAGE_DATA "/") + QLatin1String(kCarriersFileName);
+        QTest::newRow("package: the guide")
+            << QStringLiteral(
+                   "/usr/share/doc/velomar-settings/Professional Settings User Guide.pdf")
+            << QStringLiteral(VELOMAR_PACKAGE_GUIDE);
+    }
+
+    void namesWhereTheFilesAre()
+    {
+        QFETCH(QString, named);
+        QFETCH(QString, actual);
+        QCOMPARE(actual, named);
+        QVERIFY2(guideText.contains(named), qPrintable(named));
     }
 
 private:
