@@ -33,6 +33,13 @@ public:
     virtual int run(const Io &io) = 0;
 };
 
+// A file name the command cannot do without, shown in --help as NAME alone.
+inline CLI::Option *addFileArgument(CLI::App *command, const std::string &name, std::string &file,
+                                    const std::string &help)
+{
+    return command->add_option(name, file, help)->required()->type_name("");
+}
+
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeConvertCommand();
 std::unique_ptr<Command> MakeFactoryCommand();

@@ -138,9 +138,8 @@ public:
         CLI::App *deploy = parent.add_subcommand(
             "deploy", "Write the settings of SETTINGS onto many cards, each with its camera "
                       "label.");
-        deploy->add_option("SETTINGS", settingsFile, "The settings file to copy (it must exist)")
-            ->required()
-            ->type_name("");
+        addFileArgument(deploy, "SETTINGS", settingsFile,
+                        "The settings file to copy (it must exist)");
         CLI::Option *cards =
             deploy
                 ->add_option("CARD", cardNames,

@@ -13,12 +13,8 @@ public:
     {
         CLI::App *diff = parent.add_subcommand(
             "diff", "Print the named settings in which A and B differ, with both values.");
-        diff->add_option("A", fileA, "The first settings file (it must exist)")
-            ->required()
-            ->type_name("");
-        diff->add_option("B", fileB, "The second settings file (it must exist)")
-            ->required()
-            ->type_name("");
+        addFileArgument(diff, "A", fileA, "The first settings file (it must exist)");
+        addFileArgument(diff, "B", fileB, "The second settings file (it must exist)");
         diff->footer(
             "Each difference is a line -NAME=VALUE for A and +NAME=VALUE for B.\n"
             "Exit status: 0 the files hold the same settings, 1 they differ, 2 trouble.\n");

@@ -14,9 +14,7 @@ public:
         show->add_flag("--json", json,
                        "Print the record as JSON instead: the sections \"core\", \"dual\" and "
                        "\"cellular\" field by field, and \"settings\" with every named setting");
-        show->add_option("FILE", file, "The settings file (it must exist)")
-            ->required()
-            ->type_name("");
+        addFileArgument(show, "FILE", file, "The settings file (it must exist)");
         return show;
     }
 
@@ -45,12 +43,8 @@ public:
         CLI::App *convert = parent.add_subcommand(
             "convert", "Read IN in any of the three file layouts and write it to OUT in the "
                        "current one.");
-        convert->add_option("IN", in, "The settings file to read (it must exist)")
-            ->required()
-            ->type_name("");
-        convert->add_option("OUT", out, "The file to write; replaced only once complete")
-            ->required()
-            ->type_name("");
+        addFileArgument(convert, "IN", in, "The settings file to read (it must exist)");
+        addFileArgument(convert, "OUT", out, "The file to write; replaced only once complete");
         return convert;
     }
 
@@ -60,7 +54,8 @@ public:
         if (!ReadExistingSettings(in, settings, io))
             return kExitFailed;
         StreamMessages messages(io.err);
-        return WriteSettingsFile(settings, platform::pathFromUtf8(out), messages) ? kExitDone : kExitFailed;
+        return WriteSettingsFile(settings, platform::pathFromUtf8(out), messages) ? kExitDone
+                                                                                  : kExitFailed;
     }
 
 private:
@@ -74,9 +69,7 @@ public:
     CLI::App *define(CLI::App &parent) override
     {
         CLI::App *factory = parent.add_subcommand("factory", "Write the factory settings to OUT.");
-        factory->add_option("OUT", out, "The file to write; replaced only once complete")
-            ->required()
-            ->type_name("");
+        addFileArgument(factory, "OUT", out, "The file to write; replaced only once complete");
         return factory;
     }
 
@@ -85,7 +78,8 @@ public:
         CameraSettings settings;
         settings.ResetAll();
         StreamMessages messages(io.err);
-        return WriteSettingsFile(settings, platform::pathFromUtf8(out), messages) ? kExitDone : kExitFailed;
+        return WriteSettingsFile(settings, platform::pathFromUtf8(out), messages) ? kExitDone
+                                                                                  : kExitFailed;
     }
 
 private:

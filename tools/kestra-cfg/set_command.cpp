@@ -76,9 +76,7 @@ public:
     {
         CLI::App *set = parent.add_subcommand(
             "set", "Change named settings of FILE, checked as the editor's tabs check them.");
-        set->add_option("FILE", file, "The settings file to change (it must exist)")
-            ->required()
-            ->type_name("");
+        addFileArgument(set, "FILE", file, "The settings file to change (it must exist)");
         set->add_option("NAME=VALUE", assignments, "A setting and its new value")
             ->type_name("")
             ->check(CLI::Validator(
@@ -117,7 +115,8 @@ public:
             return kExitFailed;
         }
         StreamMessages messages(io.err);
-        return WriteSettingsFile(settings, platform::pathFromUtf8(file), messages) ? kExitDone : kExitFailed;
+        return WriteSettingsFile(settings, platform::pathFromUtf8(file), messages) ? kExitDone
+                                                                                   : kExitFailed;
     }
 
 private:
