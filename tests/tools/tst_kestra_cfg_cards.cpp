@@ -156,9 +156,9 @@ QByteArray sha256(const QByteArray &bytes)
 
 // One card of the expected `cards --json`: "MOUNT|VOLUME LABEL|SERIAL|FS|CAMERA LABEL", the
 // camera label "<none>" without a settings file and "<unreadable>" for one that cannot be read.
-QJsonObject expectedCard(const CardMachine &machine, const QString &spec)
+QJsonObject expectedCard(const CardMachine &machine, const QString &fields)
 {
-    const QStringList f = spec.split(QLatin1Char('|'));
+    const QStringList f = fields.split(QLatin1Char('|'));
     const bool none = f[4] == QLatin1String("<none>");
     const bool unreadable = f[4] == QLatin1String("<unreadable>");
     return {{"mountPath", machine.mountPoint(f[0])},
