@@ -2,6 +2,7 @@
 
 #include "framework/message_service.h"
 #include "resources/string_table.h"
+#include "settings/refusal.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 
-#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -144,7 +144,7 @@ bool DataExchange::parseNumber(const QString &text, double &value, QChar decimal
 
 QString DataExchange::formatNumber(double value, QChar decimalPoint)
 {
-    QString text = QString::asprintf("%.*g", DBL_DIG, value);
+    QString text = QString::fromStdString(rules::NumberText(value));
     if (decimalPoint != QLatin1Char('.'))
         text.replace(QLatin1Char('.'), decimalPoint);
     return text;
@@ -217,32 +217,38 @@ bool DataExchange::minMax(QComboBox *list, int value, int min, int max)
 
 bool DataExchange::integerInRange(QWidget *control, int value, int min, int max)
 {
-    return inRange(control, value >= min && value <= max, strings::kEnterIntegerBetween,
-                   QString::number(min), QString::number(max));
+    return inRange(control, rules::CheckInteger(value, {min, max}, 0));
 }
 
 bool DataExchange::minMax(QLineEdit *edit, double value, double min, double max)
 {
-    return inRange(edit, value >= min && value <= max, strings::kEnterNumberBetween,
-                   QString::asprintf("%.*g", DBL_DIG, min),
-                   QString::asprintf("%.*g", DBL_DIG, max));
+    return inRange(edit, rules::CheckNumber(value, min, max, 0));
 }
 
 bool DataExchange::minMaxFloat(QLineEdit *edit, float value, float min, float max)
 {
-    return inRange(edit, value >= min && value <= max, strings::kEnterNumberBetween,
-                   QString::asprintf("%.*g", FLT_DIG, double(min)),
-                   QString::asprintf("%.*g", FLT_DIG, double(max)));
+    return inRange(edit, rules::CheckSingle(value, min, max, 0));
 }
 
-bool DataExchange::inRange(QWidget *control, bool within, const char *message, const QString &min,
-                           const QString &max)
+bool DataExchange::inRange(QWidget *control, const std::optional<rules::Refusal> &refusal)
 {
     if (failedFlag)
         return false;
-    if (loading() || within)
+    if (loading() || !refusal)
         return true;
-    return failWith(control, tr(message).arg(min, max), true);
+    return refuse(control, *refusal);
+}
+
+bool DataExchange::refuse(QWidget *control, const rules::Refusal &refusal)
+{
+    QString message = QCoreApplication::translate(refusal.context, refusal.message);
+    // Only the arguments the message has, as QString::arg warns about any other.
+    if (message.contains(QLatin1String("%2")))
+        message = message.arg(QString::fromStdString(refusal.first),
+                              QString::fromStdString(refusal.second));
+    else if (message.contains(QLatin1String("%1")))
+        message = message.arg(QString::fromStdString(refusal.first));
+    return failWith(control, message, true);
 }
 
 bool DataExchange::maxChars(QLineEdit *edit, const QString &value, int count)
@@ -257,7 +263,7 @@ bool DataExchange::maxChars(QLineEdit *edit, const QString &value, int count)
 
 bool DataExchange::tooLong(QWidget *control, int count)
 {
-    return failWith(control, tr(strings::kEnterNoMoreCharacters).arg(count), true);
+    return refuse(control, rules::TooLong(count, 0));
 }
 
 void DataExchange::check(QAbstractButton *box, int &value)

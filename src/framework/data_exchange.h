@@ -1,8 +1,12 @@
 #pragma once
 
+#include "settings/refusal.h"
+
 #include <QChar>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 class QAbstractButton;
 class QAbstractSlider;
@@ -67,6 +71,9 @@ public:
     // A drop-down list's selected index, -1 for none.
     void comboIndex(QComboBox *combo, int &index);
 
+    // Shows a values struct's refusal, with the exclamation mark of a range message, and
+    // focuses `control`, the field the refusal names. Returns false.
+    bool refuse(QWidget *control, const rules::Refusal &refusal);
     // Reports a failure found by the caller: focuses `control` (selecting an edit's text).
     void fail(QWidget *control);
     // Reports a text longer than `count` characters found by the caller, with the message
@@ -83,9 +90,8 @@ public:
 private:
     bool failWith(QWidget *control, const QString &message, bool exclamation);
     bool integerInRange(QWidget *control, int value, int min, int max);
-    // The range checks' common end: `message` with the bounds as worded by the caller.
-    bool inRange(QWidget *control, bool within, const char *message, const QString &min,
-                 const QString &max);
+    // The range checks' common end: a refusal shown on save.
+    bool inRange(QWidget *control, const std::optional<rules::Refusal> &refusal);
 
     Direction direction;
     bool failedFlag = false;

@@ -1,5 +1,7 @@
 #include "platform/lsblk_volumes.h"
 
+#include "platform/text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -136,19 +138,6 @@ bool deviceNameLess(std::string_view a, std::string_view b)
     return a.size() - i < b.size() - j;
 }
 
-namespace {
-
-std::string upperAscii(std::string text)
-{
-    for (char &c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-} // namespace
-
 std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
 {
     const json document = json::parse(text.begin(), text.end(), nullptr, false);
@@ -180,7 +169,7 @@ std::optional<std::string> fileSystemName(std::string_view type, std::string_vie
 {
     if (type != "vfat")
         return std::string(type);
-    const std::string upper = upperAscii(std::string(version));
+    const std::string upper = UpperAscii(std::string(version));
     if (upper == "FAT32")
         return std::string("FAT32");
     if (upper == "FAT12" || upper == "FAT16")
@@ -201,7 +190,7 @@ std::string volumeSerial(std::string_view uuid)
     }
     if (digits.size() != 8)
         return {};
-    digits = upperAscii(digits);
+    digits = UpperAscii(digits);
     return digits.substr(0, 4) + "-" + digits.substr(4);
 }
 

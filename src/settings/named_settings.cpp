@@ -1,7 +1,11 @@
 #include "settings/named_settings.h"
 
+#include "platform/text.h"
+
 #include "resources/string_table.h"
+#include "settings/refusal.h"
 #include "settings/setting_rules.h"
+#include "settings/value_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,39 +14,15 @@
 
 namespace {
 
+using namespace valuetext;
+
 using Reason = std::optional<std::string>;
 
-// ---- Texts ---------------------------------------------------------------------------------
-
-// Messages of the command line where a tab has none: its lists and filters only let the right
-// values in.
-constexpr const char *kCharacterNotAllowed = "The character \"%1\" is not allowed.";
-constexpr const char *kNotUtf8 = "The text is not valid UTF-8.";
-constexpr const char *kWholeNumber = "Please enter a whole number.";
-constexpr const char *kDecimalPlaces =
-    "Please enter a number with no more than %1 decimal place%2.";
-constexpr const char *kEnterOneOf = "Please enter one of %1.";
-constexpr const char *kScheduleSyntax =
-    "Please enter always, never or periods of quarter hours such as 06:00-18:30,20:00-22:00.";
-constexpr const char *kTimeLapseSyntax =
-    "Please enter off or an interval such as 10 minutes, 1 hour or 30 seconds.";
-constexpr const char *kDaysSyntax = "Please enter none or days such as sun,sat.";
-constexpr const char *kCodeSyntax = "Please enter four digits, each from 1 to 4.";
+// Messages of the command line where a tab has none.
 constexpr const char *kBurstDoesNotFit =
     "The BurstClip pictures, taken 5 seconds apart, do not fit into the time lapse interval.";
 constexpr const char *kBurstNeedsTimeLapse = "Please choose a time lapse interval first.";
 constexpr const char *kNoSuchSetting = "There is no setting of this name.";
-
-// The tab's text with %1 and %2 put in.
-std::string fill(std::string_view text, std::string_view first, std::string_view second = {})
-{
-    std::string out(text);
-    if (const auto at = out.find("%1"); at != std::string::npos)
-        out.replace(at, 2, first);
-    if (const auto at = out.find("%2"); at != std::string::npos)
-        out.replace(at, 2, second);
-    return out;
-}
 
 // A question of the tabs as a refusal: its first paragraph or sentence, without the question.
 std::string withoutQuestion(int messageId)
@@ -54,284 +34,6 @@ std::string withoutQuestion(int messageId)
     }
     return text;
 }
-
-std::string joined(std::span<const std::string_view> words, std::string_view separator)
-{
-    std::string out;
-    for (std::string_view word : words)
-        out += (out.empty() ? "" : std::string(separator)) + std::string(word);
-    return out;
-}
-
-void appendUtf8(std::string &out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool decodeUtf8(std::string_view text, std::u32string &out)
-{
-    out.clear();
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80           ? 1
-                           : (lead >> 5) == 0x6  ? 2
-                           : (lead >> 4) == 0xE  ? 3
-                           : (lead >> 3) == 0x1E ? 4
-                                                 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            c = (c << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            return false;
-        out += c;
-        i += length;
-    }
-    return true;
-}
-
-std::string characterText(char32_t c)
-{
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
-        return escaped;
-    }
-    std::string out;
-    appendUtf8(out, c);
-    return out;
-}
-
-// A text field's filter and length, as the tab's field applies them; the text comes back one
-// byte a character.
-Reason readText(std::string_view value, std::string_view forbidden, char32_t highest, int maxChars,
-                std::string &bytes)
-{
-    std::u32string text;
-    if (!decodeUtf8(value, text))
-        return kNotUtf8;
-    for (char32_t c : text) {
-        if (c == 0 || c > highest ||
-            (c < 0x80 && forbidden.find(static_cast<char>(c)) != std::string_view::npos))
-            return fill(kCharacterNotAllowed, characterText(c));
-    }
-    if (text.size() > static_cast<std::size_t>(maxChars))
-        return fill(strings::kEnterNoMoreCharacters, std::to_string(maxChars));
-    bytes.clear();
-    for (char32_t c : text)
-        bytes += static_cast<char>(c);
-    return {};
-}
-
-// ---- Numbers -------------------------------------------------------------------------------
-
-// Up to `digits` significant digits, as "%.*g" writes them, whatever the locale.
-std::string numberText(double value, int digits = 15)
-{
-    char text[32];
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-    return std::string(text, end.ptr);
-}
-
-std::string integerRangeText(rules::IntegerRange range)
-{
-    return fill(strings::kEnterIntegerBetween, std::to_string(range.min),
-                std::to_string(range.max));
-}
-
-bool allDigits(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// An integer as a number field takes it: digits only, no more whole digits than the field
-// holds (none given: a plain field). A sign is read only to word the refusal by the range.
-Reason readInteger(std::string_view text, const rules::NumberField *field,
-                   rules::IntegerRange range, int &value)
-{
-    const bool negative = text.starts_with('-');
-    const std::string_view digits = negative ? text.substr(1) : text;
-    if (digits.empty() || !allDigits(digits))
-        return strings::kEnterInteger;
-    const std::size_t maxDigits = field ? static_cast<std::size_t>(field->wholeDigits) : 9;
-    if (negative || digits.size() > maxDigits)
-        return integerRangeText(range);
-    int parsed = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-    if (!range.contains(parsed))
-        return integerRangeText(range);
-    value = parsed;
-    return {};
-}
-
-// A number as a number field takes it: digits and one decimal point, within the field's
-// whole digits and decimal places. Out of the field's reach is out of range.
-Reason readNumber(std::string_view text, rules::NumberField field, const std::string &rangeMessage,
-                  double &value)
-{
-    const bool negative = text.starts_with('-');
-    const std::string_view number = negative ? text.substr(1) : text;
-    const auto point = number.find('.');
-    const std::string_view whole = number.substr(0, point);
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view() : number.substr(point + 1);
-    if (whole.size() + fraction.size() == 0 || !allDigits(whole) || !allDigits(fraction))
-        return strings::kEnterNumber;
-    if (fraction.size() > static_cast<std::size_t>(field.decimalPlaces)) {
-        return field.decimalPlaces == 0 ? std::string(kWholeNumber)
-                                        : fill(kDecimalPlaces, std::to_string(field.decimalPlaces),
-                                               field.decimalPlaces == 1 ? "" : "s");
-    }
-    if (negative || whole.size() > static_cast<std::size_t>(field.wholeDigits))
-        return rangeMessage;
-    const std::string plain = std::string(whole.empty() ? "0" : whole) + "." +
-                              std::string(fraction.empty() ? "0" : fraction);
-    std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    return {};
-}
-
-// ---- Words ---------------------------------------------------------------------------------
-
-std::string oneOf(std::span<const std::string_view> words)
-{
-    return fill(kEnterOneOf, joined(words, ", "));
-}
-
-// Index of `value` among `words`, or a refusal naming them.
-Reason readChoice(std::string_view value, std::span<const std::string_view> words, int &index)
-{
-    const auto found = std::find(words.begin(), words.end(), value);
-    if (found == words.end())
-        return oneOf(words);
-    index = static_cast<int>(found - words.begin());
-    return {};
-}
-
-constexpr std::array<std::string_view, 2> kOnOff{"on", "off"};
-constexpr std::array<std::string_view, 2> kYesNo{"yes", "no"};
-
-// Either pair is taken for any switch; each setting shows its own.
-Reason readSwitch(std::string_view value, std::span<const std::string_view, 2> shown, bool &on)
-{
-    if (value == "on" || value == "yes")
-        on = true;
-    else if (value == "off" || value == "no")
-        on = false;
-    else
-        return oneOf(shown);
-    return {};
-}
-
-// ---- Schedules -----------------------------------------------------------------------------
-
-std::string clockText(int minuteOfDay)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d", minuteOfDay / 60, minuteOfDay % 60);
-    return text;
-}
-
-std::string scheduleText(const DaySchedule &schedule)
-{
-    if (schedule.IsAllOn())
-        return "always";
-    std::string text;
-    int start = -1;
-    for (int slot = 0; slot <= DaySchedule::kSlots; ++slot) {
-        const bool on =
-            slot < DaySchedule::kSlots &&
-            schedule.IsOn(static_cast<std::uint16_t>(slot * DaySchedule::kMinutesPerSlot));
-        if (on && start < 0) {
-            start = slot;
-        } else if (!on && start >= 0) {
-            text += (text.empty() ? "" : ",") + clockText(start * DaySchedule::kMinutesPerSlot) +
-                    "-" + clockText(slot * DaySchedule::kMinutesPerSlot);
-            start = -1;
-        }
-    }
-    return text.empty() ? "never" : text;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-// Splits at commas, each piece without the blanks around it.
-std::vector<std::string_view> commaSeparated(std::string_view text)
-{
-    std::vector<std::string_view> pieces;
-    for (;;) {
-        const auto comma = text.find(',');
-        pieces.push_back(trimmed(text.substr(0, comma)));
-        if (comma == std::string_view::npos)
-            return pieces;
-        text.remove_prefix(comma + 1);
-    }
-}
-
-// "H:MM" or "HH:MM" at a quarter hour, 00:00 to 24:00.
-bool readClock(std::string_view text, int &minuteOfDay)
-{
-    const auto colon = text.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > 2 || text.size() != colon + 3 ||
-        !allDigits(text.substr(0, colon)) || !allDigits(text.substr(colon + 1)))
-        return false;
-    int hour = 0, minute = 0;
-    std::from_chars(text.data(), text.data() + colon, hour);
-    std::from_chars(text.data() + colon + 1, text.data() + text.size(), minute);
-    minuteOfDay = hour * 60 + minute;
-    return minute < 60 && minute % DaySchedule::kMinutesPerSlot == 0 &&
-           minuteOfDay <= DaySchedule::kMinutesPerDay;
-}
-
-bool readSchedule(std::string_view text, DaySchedule &schedule)
-{
-    DaySchedule result;
-    if (text == "always" || text == "never") {
-        result.SetAll(text == "always");
-    } else {
-        for (std::string_view period : commaSeparated(text)) {
-            const auto dash = period.find('-');
-            int start = 0, end = 0;
-            if (dash == std::string_view::npos || !readClock(period.substr(0, dash), start) ||
-                !readClock(period.substr(dash + 1), end) || start >= end)
-                return false;
-            for (int minute = start; minute < end; minute += DaySchedule::kMinutesPerSlot)
-                result.SetOn(static_cast<std::uint16_t>(minute), true);
-        }
-    }
-    schedule = result;
-    return true;
-}
-
-constexpr std::array<std::string_view, 7> kDays{"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 
 // ---- Time lapse ----------------------------------------------------------------------------
 
@@ -357,7 +59,7 @@ std::string listText(const std::array<int, N> &entries, std::string_view unit)
     std::string text;
     for (int entry : entries)
         text += (text.empty() ? "" : ", ") + std::to_string(entry);
-    return fill(kEnterOneOf, text + " " + std::string(unit));
+    return rules::Fill(kEnterOneOf, text + " " + std::string(unit));
 }
 
 // ---- Start delay ---------------------------------------------------------------------------
@@ -594,12 +296,12 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
     t.push_back(integerEntry("pulses", "Triggers", "1 .. 5", &CoreSection::pulseCount, nullptr,
                              rules::kPulseCount));
     t.push_back({{"pulse-window", "Triggers", "0.3 .. 10 (seconds, one decimal place)"},
-                 [](const Change &c) { return numberText(rec(c).core.pulseWindow * 0.1); },
+                 [](const Change &c) { return rules::NumberText(rec(c).core.pulseWindow * 0.1); },
                  [](Change &c, std::string_view value) -> Reason {
                      // Compared in single precision and worded with 6 digits, as the dialog does.
-                     const std::string range =
-                         fill(strings::kEnterNumberBetween, numberText(rules::kPulseWindowMin, 6),
-                              numberText(rules::kPulseWindowMax, 6));
+                     const std::string range = rules::Fill(
+                         strings::kEnterNumberBetween, rules::NumberText(rules::kPulseWindowMin, 6),
+                         rules::NumberText(rules::kPulseWindowMax, 6));
                      double seconds = 0;
                      if (auto refusal = readNumber(value, rules::kPulseWindowField, range, seconds))
                          return refusal;
@@ -620,11 +322,12 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                           &CameraSettings::FastSequence, &CameraSettings::SetFastSequence));
     t.push_back(
         {{"picture-interval", "Triggers", "1 .. 60 (seconds between pictures)"},
-         [](const Change &c) { return numberText(rec(c).core.pictureInterval / 1000.0); },
+         [](const Change &c) { return rules::NumberText(rec(c).core.pictureInterval / 1000.0); },
          [](Change &c, std::string_view value) -> Reason {
              const rules::IntegerRange limits = rules::kPictureIntervalSeconds;
              const std::string range =
-                 fill(strings::kEnterNumberBetween, numberText(limits.min), numberText(limits.max));
+                 rules::Fill(strings::kEnterNumberBetween, rules::NumberText(limits.min),
+                             rules::NumberText(limits.max));
              double seconds = 0;
              if (auto refusal = readNumber(value, rules::kPictureIntervalField, range, seconds))
                  return refusal;
@@ -1006,20 +709,12 @@ std::optional<SettingRefusal> ApplyNamedSettings(CameraSettings &settings,
     return {};
 }
 
-std::string Latin1ToUtf8(std::string_view bytes)
-{
-    std::string out;
-    for (unsigned char c : bytes)
-        appendUtf8(out, c);
-    return out;
-}
-
 std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
                                            rules::HourClock clock)
 {
     for (const rules::SwitchOnCheck &check : rules::SwitchOnChecks(fields, clock)) {
         if (!check.range.contains(check.value))
-            return integerRangeText(check.range);
+            return rules::IntegerOutOfRange(check.range, 0).text();
     }
     return std::nullopt;
 }

@@ -87,6 +87,3 @@ std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
 // The refusals of this vocabulary that have no string-table entry, %1 and %2 standing for what
 // they name: messages only the command line shows, which the user guide explains.
 std::span<const char *const> NamedSettingMessages();
-
-// ISO 8859-1 bytes as UTF-8 text.
-std::string Latin1ToUtf8(std::string_view bytes);

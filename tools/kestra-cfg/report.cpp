@@ -29,21 +29,6 @@ std::string PrintableText(std::string_view utf8)
     return out;
 }
 
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        c = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-    return text;
-}
-
-std::string_view WithoutBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 namespace {
 
 nlohmann::ordered_json scheduleJson(const DaySchedule &schedule)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/text.h"
 #include "settings/camera_settings.h"
 
 #include <nlohmann/json.hpp>
@@ -21,9 +22,3 @@ nlohmann::ordered_json SettingsToJson(const CameraSettings &settings);
 // UTF-8 text for a terminal: control characters become \xNN, so a stored text cannot move the
 // cursor or change the terminal's state.
 std::string PrintableText(std::string_view utf8);
-
-// ASCII letters in capitals, every other byte as it is: for names that compare in any case.
-std::string UpperAscii(std::string text);
-
-// Without the blanks and tabs around it.
-std::string_view WithoutBlanks(std::string_view text);
