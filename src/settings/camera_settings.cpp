@@ -1,132 +1,72 @@
 #include "settings/camera_settings.h"
 
 #include "settings/byte_order.h"
+#include "settings/section_fields.h"
 
 #include <algorithm>
 #include <cassert>
 
 // ---- Section encoding ----------------------------------------------------------------------
 
+namespace {
+
+// Field by field in the order of the section's list; the asserts hold each field's offset to
+// the bytes its encoding really took.
+template <class Section>
+std::array<std::uint8_t, Section::kBytes> encodeFields(const Section &section)
+{
+    std::array<std::uint8_t, Section::kBytes> out{};
+    LittleEndianWriter w(out);
+    visitFields(section, [&w]([[maybe_unused]] const auto &field, const auto &value) {
+        assert(w.position() == field.offset);
+        writeValue(w, value);
+    });
+    assert(w.position() == Section::kBytes);
+    return out;
+}
+
+template <class Section> Section decodeFields(std::span<const std::uint8_t, Section::kBytes> bytes)
+{
+    Section section;
+    LittleEndianReader r(bytes);
+    visitFields(section, [&r]([[maybe_unused]] const auto &field, auto &value) {
+        assert(r.position() == field.offset);
+        readValue(r, value);
+    });
+    assert(r.position() == Section::kBytes);
+    return section;
+}
+
+} // namespace
+
 std::array<std::uint8_t, CoreSection::kBytes> CoreSection::encode() const
 {
-    std::array<std::uint8_t, kBytes> out{};
-    LittleEndianWriter w(out);
-    w.u16(tag);
-    w.u16(size);
-    w.u16(triggerFlags);
-    w.u8(pulseCount);
-    w.u8(pulseWindow);
-    w.u16(picturesPerTrigger);
-    w.u16(pictureInterval);
-    w.u16(quietPeriod);
-    w.u16s(triggerDaySchedule.words);
-    w.u16(timeLapseFlags);
-    w.u16(timeLapseInterval);
-    w.u16s(timeLapseDaySchedule.words);
-    w.u8(brightness);
-    w.u8(contrast);
-    w.u16(imageFlags);
-    w.u8(sharpness);
-    w.u8(saturation);
-    w.bytes(label);
-    w.u16(optionFlags);
-    w.u16(loadTime);
-    w.u16(loadDate);
-    assert(w.position() == kBytes);
-    return out;
+    return encodeFields(*this);
 }
 
 CoreSection CoreSection::decode(std::span<const std::uint8_t, kBytes> bytes)
 {
-    CoreSection s;
-    LittleEndianReader r(bytes);
-    s.tag = r.u16();
-    s.size = r.u16();
-    s.triggerFlags = r.u16();
-    s.pulseCount = r.u8();
-    s.pulseWindow = r.u8();
-    s.picturesPerTrigger = r.u16();
-    s.pictureInterval = r.u16();
-    s.quietPeriod = r.u16();
-    r.u16s(s.triggerDaySchedule.words);
-    s.timeLapseFlags = r.u16();
-    s.timeLapseInterval = r.u16();
-    r.u16s(s.timeLapseDaySchedule.words);
-    s.brightness = r.u8();
-    s.contrast = r.u8();
-    s.imageFlags = r.u16();
-    s.sharpness = r.u8();
-    s.saturation = r.u8();
-    r.bytes(s.label);
-    s.optionFlags = r.u16();
-    s.loadTime = r.u16();
-    s.loadDate = r.u16();
-    assert(r.position() == kBytes);
-    return s;
+    return decodeFields<CoreSection>(bytes);
 }
 
 std::array<std::uint8_t, DualScheduleSection::kBytes> DualScheduleSection::encode() const
 {
-    std::array<std::uint8_t, kBytes> out{};
-    LittleEndianWriter w(out);
-    w.u16(tag);
-    w.u16(size);
-    w.u16(dayAssignment);
-    w.u16s(triggerSchedule1.words);
-    w.u16s(triggerSchedule2.words);
-    w.u16s(timeLapseSchedule1.words);
-    w.u16s(timeLapseSchedule2.words);
-    assert(w.position() == kBytes);
-    return out;
+    return encodeFields(*this);
 }
 
 DualScheduleSection DualScheduleSection::decode(std::span<const std::uint8_t, kBytes> bytes)
 {
-    DualScheduleSection s;
-    LittleEndianReader r(bytes);
-    s.tag = r.u16();
-    s.size = r.u16();
-    s.dayAssignment = r.u16();
-    r.u16s(s.triggerSchedule1.words);
-    r.u16s(s.triggerSchedule2.words);
-    r.u16s(s.timeLapseSchedule1.words);
-    r.u16s(s.timeLapseSchedule2.words);
-    assert(r.position() == kBytes);
-    return s;
+    return decodeFields<DualScheduleSection>(bytes);
 }
 
 std::array<std::uint8_t, CellularSection::kBytes> CellularSection::encode() const
 {
-    std::array<std::uint8_t, kBytes> out{};
-    LittleEndianWriter w(out);
-    w.u16(tag);
-    w.u16(size);
-    w.u16(cellFlags);
-    w.u16(statusFlags);
-    w.u16(reserved);
-    for (const auto &number : phoneNumbers)
-        w.u16s(number);
-    w.bytes(email1);
-    w.bytes(email2);
-    assert(w.position() == kBytes);
-    return out;
+    return encodeFields(*this);
 }
 
 CellularSection CellularSection::decode(std::span<const std::uint8_t, kBytes> bytes)
 {
-    CellularSection s;
-    LittleEndianReader r(bytes);
-    s.tag = r.u16();
-    s.size = r.u16();
-    s.cellFlags = r.u16();
-    s.statusFlags = r.u16();
-    s.reserved = r.u16();
-    for (auto &number : s.phoneNumbers)
-        r.u16s(number);
-    r.bytes(s.email1);
-    r.bytes(s.email2);
-    assert(r.position() == kBytes);
-    return s;
+    return decodeFields<CellularSection>(bytes);
 }
 
 // ---- Factory reset -------------------------------------------------------------------------
@@ -324,12 +264,16 @@ bool CameraSettings::IsShortTimeLapse() const
 
 std::string CameraSettings::Label() const
 {
-    const auto end = std::find(core.label.begin(), core.label.end(), 0);
-    return std::string(core.label.begin(), end);
+    return PaddedText(core.label);
 }
 
 void CameraSettings::SetLabel(std::string_view text)
 {
     core.label.fill(0);
     std::copy_n(text.begin(), std::min(text.size(), core.label.size()), core.label.begin());
+}
+
+std::string PaddedText(std::span<const std::uint8_t> bytes)
+{
+    return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
 }

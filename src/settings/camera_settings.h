@@ -9,12 +9,13 @@
 #include <string_view>
 
 // The camera's settings as three fixed-layout sections. Each section's bytes (encode/decode,
-// little-endian, field by field) are the bytes the settings file carries for it.
+// little-endian, field by field) are the bytes the settings file carries for it; the field
+// order and offsets are the section's list in settings/section_fields.h.
 
 struct CoreSection
 {
     static constexpr std::size_t kBytes = 74;
-    static constexpr std::uint16_t kTag = 5;  // in memory
+    static constexpr std::uint16_t kTag = 5; // in memory
     static constexpr std::uint16_t kSize = 200;
     static constexpr std::uint16_t kFileTag = 3; // in the file
     static constexpr std::uint16_t kFileSize = 70;
@@ -272,6 +273,9 @@ private:
     std::array<std::uint8_t, DualScheduleSection::kBytes> dualSnapshot{};
     std::array<std::uint8_t, CellularSection::kBytes> cellularSnapshot{};
 };
+
+// A zero-padded text field (the label) as stored: the bytes up to the first zero, or all.
+std::string PaddedText(std::span<const std::uint8_t> bytes);
 
 // Phone numbers: 16 four-bit codes; code 0 is the kind (0 none, 1 To, 2 BCC), codes 1..15 the
 // first 15 characters ("0".."9" = 1..10, space = 11, "-" = 12, anything else 0).

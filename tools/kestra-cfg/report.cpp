@@ -1,8 +1,10 @@
 #include "report.h"
 
 #include "settings/named_settings.h"
+#include "settings/section_fields.h"
 
 #include <cstdio>
+#include <type_traits>
 
 std::string PrintableText(std::string_view utf8)
 {
@@ -31,14 +33,32 @@ std::string PrintableText(std::string_view utf8)
 
 namespace {
 
-nlohmann::ordered_json scheduleJson(const DaySchedule &schedule)
-{
-    return nlohmann::ordered_json(schedule.words);
-}
-
 nlohmann::ordered_json destinationJson(const Destination &destination, int kind)
 {
     return {{"text", Latin1ToUtf8(destination.text)}, {"bcc", destination.bcc}, {"kind", kind}};
+}
+
+// The section's shown fields by their names, in file order.
+template <class Section> nlohmann::ordered_json sectionJson(const Section &section)
+{
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    visitFields(section, [&json](const auto &field, const auto &value) {
+        constexpr JsonForm form = std::remove_cvref_t<decltype(field)>::form;
+        const std::string name(field.name);
+        if constexpr (form == JsonForm::Number)
+            json[name] = value;
+        else if constexpr (form == JsonForm::ScheduleWords)
+            json[name] = value.words;
+        else if constexpr (form == JsonForm::Text)
+            json[name] = Latin1ToUtf8(PaddedText(value));
+        else if constexpr (form == JsonForm::PhoneNumber)
+            json[name] = destinationJson(UnpackPhoneNumber(value), PhoneNumberKind(value));
+        else if constexpr (form == JsonForm::EmailAddress)
+            json[name] = destinationJson(UnpackEmailAddress(value), EmailAddressKind(value));
+        else
+            static_assert(form == JsonForm::Hidden, "a JSON form without a writer");
+    });
+    return json;
 }
 
 } // namespace
@@ -74,50 +94,11 @@ std::string DescribeSettings(const CameraSettings &s)
 
 nlohmann::ordered_json SettingsToJson(const CameraSettings &s)
 {
-    const CoreSection &c = s.core;
-    nlohmann::ordered_json core = {
-        {"triggerFlags", c.triggerFlags},
-        {"pulseCount", c.pulseCount},
-        {"pulseWindow", c.pulseWindow},
-        {"picturesPerTrigger", c.picturesPerTrigger},
-        {"pictureInterval", c.pictureInterval},
-        {"quietPeriod", c.quietPeriod},
-        {"triggerDaySchedule", scheduleJson(c.triggerDaySchedule)},
-        {"timeLapseFlags", c.timeLapseFlags},
-        {"timeLapseInterval", c.timeLapseInterval},
-        {"timeLapseDaySchedule", scheduleJson(c.timeLapseDaySchedule)},
-        {"brightness", c.brightness},
-        {"contrast", c.contrast},
-        {"imageFlags", c.imageFlags},
-        {"sharpness", c.sharpness},
-        {"saturation", c.saturation},
-        {"label", Latin1ToUtf8(s.Label())},
-        {"optionFlags", c.optionFlags},
-        {"loadTime", c.loadTime},
-        {"loadDate", c.loadDate},
-    };
-    const DualScheduleSection &d = s.dual;
-    nlohmann::ordered_json dual = {
-        {"dayAssignment", d.dayAssignment},
-        {"triggerSchedule1", scheduleJson(d.triggerSchedule1)},
-        {"triggerSchedule2", scheduleJson(d.triggerSchedule2)},
-        {"timeLapseSchedule1", scheduleJson(d.timeLapseSchedule1)},
-        {"timeLapseSchedule2", scheduleJson(d.timeLapseSchedule2)},
-    };
-    const CellularSection &l = s.cellular;
-    nlohmann::ordered_json cellular = {
-        {"cellFlags", l.cellFlags},
-        {"statusFlags", l.statusFlags},
-    };
-    for (int i = 0; i < 4; ++i) {
-        const auto &words = l.phoneNumbers[i];
-        cellular["phoneNumber" + std::to_string(i + 1)] =
-            destinationJson(UnpackPhoneNumber(words), PhoneNumberKind(words));
-    }
-    cellular["email1"] = destinationJson(UnpackEmailAddress(l.email1), EmailAddressKind(l.email1));
-    cellular["email2"] = destinationJson(UnpackEmailAddress(l.email2), EmailAddressKind(l.email2));
     nlohmann::ordered_json settings = nlohmann::ordered_json::object();
     for (const NamedValue &value : NamedSettingValues(s))
         settings[value.name] = value.value;
-    return {{"core", core}, {"dual", dual}, {"cellular", cellular}, {"settings", settings}};
+    return {{"core", sectionJson(s.core)},
+            {"dual", sectionJson(s.dual)},
+            {"cellular", sectionJson(s.cellular)},
+            {"settings", settings}};
 }
