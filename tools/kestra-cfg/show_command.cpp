@@ -1,4 +1,4 @@
-// show, convert and factory: one settings file in, one view or file out.
+// show: every named setting of a settings file, for people or as JSON.
 #include "command.h"
 #include "report.h"
 
@@ -35,70 +35,9 @@ private:
     std::string file;
 };
 
-class ConvertCommand : public Command
-{
-public:
-    CLI::App *define(CLI::App &parent) override
-    {
-        CLI::App *convert = parent.add_subcommand(
-            "convert", "Read IN in any of the three file layouts and write it to OUT in the "
-                       "current one.");
-        addFileArgument(convert, "IN", in, "The settings file to read (it must exist)");
-        addFileArgument(convert, "OUT", out, "The file to write; replaced only once complete");
-        return convert;
-    }
-
-    int run(const Io &io) override
-    {
-        CameraSettings settings;
-        if (!ReadExistingSettings(in, settings, io))
-            return kExitFailed;
-        StreamMessages messages(io.err);
-        return WriteSettingsFile(settings, platform::pathFromUtf8(out), messages) ? kExitDone
-                                                                                  : kExitFailed;
-    }
-
-private:
-    std::string in;
-    std::string out;
-};
-
-class FactoryCommand : public Command
-{
-public:
-    CLI::App *define(CLI::App &parent) override
-    {
-        CLI::App *factory = parent.add_subcommand("factory", "Write the factory settings to OUT.");
-        addFileArgument(factory, "OUT", out, "The file to write; replaced only once complete");
-        return factory;
-    }
-
-    int run(const Io &io) override
-    {
-        CameraSettings settings;
-        settings.ResetAll();
-        StreamMessages messages(io.err);
-        return WriteSettingsFile(settings, platform::pathFromUtf8(out), messages) ? kExitDone
-                                                                                  : kExitFailed;
-    }
-
-private:
-    std::string out;
-};
-
 } // namespace
 
 std::unique_ptr<Command> MakeShowCommand()
 {
     return std::make_unique<ShowCommand>();
-}
-
-std::unique_ptr<Command> MakeConvertCommand()
-{
-    return std::make_unique<ConvertCommand>();
-}
-
-std::unique_ptr<Command> MakeFactoryCommand()
-{
-    return std::make_unique<FactoryCommand>();
 }
