@@ -6,8 +6,8 @@
 // the clock, the locale and the drives, so that the same sources give the same pictures.
 
 #include "app/kestra_sheet.h"
-#include "app/no_card_dialog.h"
-#include "app/select_card_dialog.h"
+#include "cards/no_card_dialog.h"
+#include "cards/select_card_dialog.h"
 #include "framework/file_paths.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"

@@ -1,8 +1,8 @@
 #include "app/settings_app.h"
 
-#include "app/card_selection.h"
 #include "app/kestra_sheet.h"
 #include "app/startup_rules.h"
+#include "cards/card_selection.h"
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 #include "settings/carriers.h"

@@ -1,15 +1,3 @@
-// Every page and dialog of the editor has the same skeleton, this one included:
-// - buildControls() makes the controls, lays them out and connects them, once, from
-//   OnInitDialog, when the window is first shown (groups of a long window have builders of
-//   their own);
-// - load() moves the record into the controls, save() the controls into the record, checking
-//   in the window's order; the framework's exchange runs one or the other. Where both move
-//   the same fields in the same order, transfer() holds that order once;
-// - applyReadOnly() disables what a read-only run must not change; it asks the run itself,
-//   and OnInitDialog calls it last;
-// - messages are shown by their names in the string table (strings::MessageId);
-// - the small builders (makeLabel, makeRadio, fitDigits, chainTabOrder) come from framework/.
-
 #include "pages/triggers_page.h"
 
 #include "controls/number_edit.h"

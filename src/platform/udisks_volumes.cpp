@@ -1,6 +1,7 @@
 #include "platform/udisks_volumes.h"
 
 #include "platform/lsblk_volumes.h"
+#include "platform/sd_bus.h"
 
 #include <systemd/sd-bus.h>
 
@@ -28,56 +29,7 @@ constexpr std::string_view kNotAuthorized = "org.freedesktop.UDisks2.Error.NotAu
 constexpr std::string_view kDismissed = "org.freedesktop.UDisks2.Error.NotAuthorizedDismissed";
 constexpr std::string_view kAlreadyMounted = "org.freedesktop.UDisks2.Error.AlreadyMounted";
 
-struct CloseBus
-{
-    void operator()(sd_bus *bus) const { sd_bus_flush_close_unref(bus); }
-};
-using Bus = std::unique_ptr<sd_bus, CloseBus>;
-
-struct UnrefMessage
-{
-    void operator()(sd_bus_message *message) const { sd_bus_message_unref(message); }
-};
-using Message = std::unique_ptr<sd_bus_message, UnrefMessage>;
-
-struct UnrefSlot
-{
-    void operator()(sd_bus_slot *slot) const { sd_bus_slot_unref(slot); }
-};
-using Slot = std::unique_ptr<sd_bus_slot, UnrefSlot>;
-
-// An sd_bus_error frees what it holds only when asked to.
-class BusError
-{
-public:
-    BusError() = default;
-    ~BusError() { sd_bus_error_free(&error); }
-    BusError(const BusError &) = delete;
-    BusError &operator=(const BusError &) = delete;
-
-    sd_bus_error *get() { return &error; }
-    std::string message(int code) const
-    {
-        return error.message ? error.message : std::strerror(code < 0 ? -code : code);
-    }
-
-private:
-    sd_bus_error error{nullptr, nullptr, 0};
-};
-
-std::uint64_t microseconds(std::chrono::milliseconds limit)
-{
-    return static_cast<std::uint64_t>(std::chrono::microseconds(limit).count());
-}
-
-Bus openSystemBus(std::chrono::milliseconds limit)
-{
-    sd_bus *bus = nullptr;
-    if (sd_bus_open_system(&bus) < 0)
-        return nullptr;
-    sd_bus_set_method_call_timeout(bus, microseconds(limit));
-    return Bus(bus);
-}
+using namespace sdbus;
 
 // What card discovery reads of one object in UDisks2's tree.
 struct TreeObject
@@ -96,93 +48,6 @@ struct TreeObject
     bool mediaRemovable = false;
     std::string connectionBus; // "usb", "sdio", ...
 };
-
-// Reads a property's value through `read` when its variant holds `signature`, and skips it
-// otherwise: a value of another type is as good as a missing one.
-template <typename Read> int readVariant(sd_bus_message *message, const char *signature, Read read)
-{
-    char type = 0;
-    const char *contents = nullptr;
-    int r = sd_bus_message_peek_type(message, &type, &contents);
-    if (r < 0)
-        return r;
-    if (type != SD_BUS_TYPE_VARIANT || !contents || std::strcmp(contents, signature) != 0)
-        return sd_bus_message_skip(message, "v");
-    if ((r = sd_bus_message_enter_container(message, SD_BUS_TYPE_VARIANT, signature)) < 0)
-        return r;
-    if ((r = read()) < 0)
-        return r;
-    return sd_bus_message_exit_container(message);
-}
-
-int readText(sd_bus_message *message, char type, std::string &out)
-{
-    const char signature[] = {type, '\0'};
-    return readVariant(message, signature, [&] {
-        const char *text = nullptr;
-        const int r = sd_bus_message_read_basic(message, type, &text);
-        if (r > 0 && text)
-            out = text;
-        return r;
-    });
-}
-
-int readFlag(sd_bus_message *message, bool &out)
-{
-    return readVariant(message, "b", [&] {
-        int value = 0;
-        const int r = sd_bus_message_read_basic(message, SD_BUS_TYPE_BOOLEAN, &value);
-        if (r > 0)
-            out = value != 0;
-        return r;
-    });
-}
-
-// UDisks2 sends paths as byte arrays that end in a NUL.
-int readByteString(sd_bus_message *message, std::string &out)
-{
-    const void *bytes = nullptr;
-    std::size_t size = 0;
-    const int r = sd_bus_message_read_array(message, SD_BUS_TYPE_BYTE, &bytes, &size);
-    if (r < 0)
-        return r;
-    out.clear();
-    if (bytes && size > 0)
-        out.assign(static_cast<const char *>(bytes), size);
-    if (const auto end = out.find('\0'); end != std::string::npos)
-        out.resize(end);
-    return r;
-}
-
-int readPaths(sd_bus_message *message, std::vector<std::string> &out)
-{
-    return readVariant(message, "aay", [&] {
-        int r = sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, "ay");
-        if (r < 0)
-            return r;
-        while ((r = sd_bus_message_at_end(message, 0)) == 0) {
-            std::string path;
-            if ((r = readByteString(message, path)) < 0)
-                return r;
-            out.push_back(path);
-        }
-        return r < 0 ? r : sd_bus_message_exit_container(message);
-    });
-}
-
-// Calls `each` inside every entry of a dictionary whose entries have signature `entry`.
-template <typename Each> int forEachEntry(sd_bus_message *message, const char *entry, Each each)
-{
-    const std::string array = std::string("{") + entry + "}";
-    int r = sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, array.c_str());
-    if (r <= 0)
-        return r < 0 ? r : -EBADMSG;
-    while ((r = sd_bus_message_enter_container(message, SD_BUS_TYPE_DICT_ENTRY, entry)) > 0) {
-        if ((r = each()) < 0 || (r = sd_bus_message_exit_container(message)) < 0)
-            return r;
-    }
-    return r < 0 ? r : sd_bus_message_exit_container(message);
-}
 
 int readProperty(sd_bus_message *message, std::string_view interface, TreeObject &object)
 {

@@ -7,8 +7,8 @@
 // With VELOMAR_GRAB_DIR set, each window is also saved there as a PNG (run with
 // QT_SCALE_FACTOR=2 for the 200% pictures).
 
-#include "app/no_card_dialog.h"
-#include "app/select_card_dialog.h"
+#include "cards/no_card_dialog.h"
+#include "cards/select_card_dialog.h"
 #include "focus_chain.h"
 #include "gui_test.h"
 #include "pages/date_time_dialog.h"

@@ -1,10 +1,15 @@
-// The files of deploy, below the command: the label map read as CSV, the fields written to the
-// log, and the SHA-256 of the bytes written.
+// The files of deploy, below the command: the label map read as CSV and matched to the cards,
+// the fields written to the log, and the SHA-256 of the bytes written.
 #include "csv.h"
+#include "label_map.h"
 #include "sha256.h"
 
 #include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sstream>
 
 class TestDeployFiles : public QObject
 {
@@ -92,6 +97,91 @@ private slots:
         const auto rows = ParseCsv(text + ",x\n", error);
         QVERIFY(rows && rows->size() == 1);
         QCOMPARE(QString::fromStdString(rows->front().fields.front()), field);
+    }
+
+    // The row that gives a card its label, among the cards of one run: COPY1 and COPY2 are
+    // copies of one card, with its serial and volume label.
+    void labelRowForCard_data()
+    {
+        QTest::addColumn<QByteArray>("map");
+        QTest::addColumn<QString>("card");    // mounted at /media/user/CARD; or a folder's path
+        QTest::addColumn<QString>("label");   // of the row found; empty for none
+        QTest::addColumn<QString>("problem"); // MAP stands for the map's path
+
+        QTest::newRow("a serial without its dash, in small letters")
+            << QByteArray("5c1e7a20,ONE\n") << "TRAIL"
+            << "ONE" << QString();
+        QTest::newRow("a mount path with a trailing slash")
+            << QByteArray("/media/user/SPARE/,TWO\n") << "SPARE"
+            << "TWO" << QString();
+        QTest::newRow("a volume label in small letters, with blanks")
+            << QByteArray("\" spare \",THREE\n") << "SPARE"
+            << "THREE" << QString();
+        QTest::newRow("the serial before the mount path")
+            << QByteArray("/media/user/TRAIL,BY PATH\n5C1E-7A20,BY SERIAL\n") << "TRAIL"
+            << "BY SERIAL" << QString();
+        QTest::newRow("the mount path before the volume label")
+            << QByteArray("trail,BY LABEL\n/media/user/TRAIL,BY PATH\n") << "TRAIL"
+            << "BY PATH" << QString();
+        QTest::newRow("a serial two cards carry names neither")
+            << QByteArray("a,ONE\n0a1b-2c3d,TWO\n") << "COPY2" << QString()
+            << "line 2 of MAP names more than one card; name them by serial or mount path";
+        QTest::newRow("a volume label two cards carry names neither")
+            << QByteArray("cam,ONE\n") << "COPY1" << QString()
+            << "line 1 of MAP names more than one card; name them by serial or mount path";
+        QTest::newRow("a shared volume label leaves the mount path to decide")
+            << QByteArray("cam,ONE\n/media/user/COPY1,TWO\n") << "COPY1"
+            << "TWO" << QString();
+        QTest::newRow("a folder by its path")
+            << QByteArray("5C1E-7A20,ONE\n/srv/cards/a/,TWO\n") << "/srv/cards/a"
+            << "TWO" << QString();
+        QTest::newRow("a folder has no serial")
+            << QByteArray("5C1E-7A20,ONE\n") << "/media/user/TRAIL" << QString()
+            << "no row of MAP names this card";
+        QTest::newRow("no row names the card")
+            << QByteArray("card,label\n5C1E-7A20,ONE\nTRAIL,TWO\n") << "SPARE" << QString()
+            << "no row of MAP names this card";
+    }
+    void labelRowForCard()
+    {
+        QFETCH(QByteArray, map);
+        QFETCH(QString, card);
+        QFETCH(QString, label);
+        QFETCH(QString, problem);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(QStringLiteral("map.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(map) == map.size());
+        file.close();
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::optional<LabelMap> labels =
+            LabelMap::read(file.fileName().toStdString(), Io{out, err});
+        QVERIFY2(labels, err.str().c_str());
+
+        const auto mounted = [](const char *name, const char *volumeLabel, const char *serial) {
+            CardDescription description;
+            description.mountPath = std::string("/media/user/") + name;
+            description.volumeLabel = volumeLabel;
+            description.serial = serial;
+            return description;
+        };
+        const std::vector<CardDescription> written = {
+            mounted("TRAIL", "TRAIL", "5C1E-7A20"), mounted("COPY1", "CAM", "0A1B-2C3D"),
+            mounted("COPY2", "CAM", "0A1B-2C3D"), mounted("SPARE", "SPARE", "E7C0-4B19")};
+        std::optional<CardDescription> target;
+        std::string place = card.toStdString();
+        for (const CardDescription &description : written) {
+            if (description.mountPath == "/media/user/" + place)
+                target = description;
+        }
+        if (target)
+            place = target->mountPath;
+
+        std::string why;
+        const LabelRow *row = labels->rowFor(target, PlaceKey(place), written, why);
+        QCOMPARE(row ? QString::fromStdString(row->label) : QString(), label);
+        QCOMPARE(QString::fromStdString(why), problem.replace("MAP", file.fileName()));
     }
 
     // The standard's own examples, and every length around the block and padding boundaries

@@ -2,6 +2,7 @@
 #include "card_list.h"
 #include "command.h"
 #include "csv.h"
+#include "label_map.h"
 #include "report.h"
 #include "sha256.h"
 
@@ -16,23 +17,6 @@
 #include <fstream>
 
 namespace {
-
-// Serials compare without their dash and in any case: "0a1b2c3d" names 0A1B-2C3D.
-std::string serialKey(std::string_view serial)
-{
-    std::string key;
-    for (const char c : serial) {
-        if (c != '-')
-            key += c;
-    }
-    return UpperAscii(key);
-}
-
-// FAT keeps volume labels in capitals; a person may not type them so.
-std::string volumeLabelKey(std::string_view label)
-{
-    return UpperAscii(std::string(WithoutBlanks(label)));
-}
 
 // "YYYY-MM-DD HH:MM" into its five numbers; the reason when the text is not of that shape.
 std::optional<std::string> readDateTime(std::string_view text, rules::SwitchOnFields &fields)
@@ -113,14 +97,6 @@ struct Target
     std::string problem; // why it is not written at all
 };
 
-struct LabelRow
-{
-    int line = 0;
-    std::string card;
-    std::string key; // PlaceKey(card), for a row that names a card by its mount path
-    std::string label;
-};
-
 // What happened to one card, for its line and its row of the log.
 struct Outcome
 {
@@ -195,9 +171,15 @@ public:
             io.err << "No removable card found.\n";
             return kExitFailed;
         }
+        // The cards of this run, among which a label map's serial or volume label must be unique.
+        std::vector<CardDescription> written;
+        for (const Target &target : targets) {
+            if (target.card)
+                written.push_back(*target.card);
+        }
         int failed = 0;
         for (const Target &target : targets) {
-            const Outcome outcome = deployTo(target, targets, settings);
+            const Outcome outcome = deployTo(target, written, settings);
             failed += outcome.done ? 0 : 1;
             io.out << lineFor(target, outcome) << std::flush;
             if (log.is_open() && !logRow(log, target, outcome)) {
@@ -235,51 +217,14 @@ private:
         return true;
     }
 
-    // The whole map is read and checked before any card is written: a bad row would otherwise
-    // be found only at its card.
     bool readLabels(const Io &io)
     {
         if (labelsFile.empty())
             return true;
-        const std::optional<std::string> text = ReadInputFile(labelsFile, io);
-        if (!text)
+        std::optional<LabelMap> map = LabelMap::read(labelsFile, io);
+        if (!map)
             return false;
-        std::string error;
-        const auto rows = ParseCsv(*text, error);
-        if (!rows) {
-            io.err << labelsFile << ": " << error << "\n";
-            return false;
-        }
-        for (const CsvRow &row : *rows) {
-            const std::string where = labelsFile + ": line " + std::to_string(row.line) + ": ";
-            if (row.line == rows->front().line && row.fields.size() == 2 &&
-                UpperAscii(row.fields[0]) == "CARD" && UpperAscii(row.fields[1]) == "LABEL")
-                continue; // the heading
-            if (row.fields.size() != 2) {
-                io.err << where << "expected two fields, the card and its camera label, not "
-                       << row.fields.size() << "\n";
-                return false;
-            }
-            if (row.fields[0].empty()) {
-                io.err << where << "the card is missing\n";
-                return false;
-            }
-            CameraSettings check;
-            check.ResetAll();
-            const NamedValue label{"label", row.fields[1]};
-            if (auto refusal = ApplyNamedSettings(check, std::span(&label, 1))) {
-                io.err << where << refusal->text() << "\n";
-                return false;
-            }
-            for (const LabelRow &earlier : labels) {
-                if (UpperAscii(earlier.card) == UpperAscii(row.fields[0])) {
-                    io.err << where << row.fields[0] << " was given a label on line "
-                           << earlier.line << " already\n";
-                    return false;
-                }
-            }
-            labels.push_back({row.line, row.fields[0], PlaceKey(row.fields[0]), row.fields[1]});
-        }
+        labels = std::move(*map);
         return true;
     }
 
@@ -356,9 +301,9 @@ private:
         }
         std::vector<std::size_t> named;
         for (std::size_t i = 0; i < cards.size(); ++i) {
-            if ((!cards[i].serial.empty() && serialKey(cards[i].serial) == serialKey(name)) ||
+            if ((!cards[i].serial.empty() && SerialKey(cards[i].serial) == SerialKey(name)) ||
                 (!cards[i].volumeLabel.empty() &&
-                 volumeLabelKey(cards[i].volumeLabel) == volumeLabelKey(name)))
+                 VolumeLabelKey(cards[i].volumeLabel) == VolumeLabelKey(name)))
                 named.push_back(i);
         }
         if (named.size() == 1)
@@ -375,48 +320,7 @@ private:
         return {name, name, key, std::nullopt, "there is no card or folder of this name"};
     }
 
-    // The row of the label map for a card: by its serial, else its mount path, else its volume
-    // label. A serial or volume label that more than one card carries (a copied card keeps its
-    // serial) names none of them.
-    const LabelRow *labelRowFor(const Target &target, const std::vector<Target> &targets,
-                                std::string &problem) const
-    {
-        using Key = std::string (*)(std::string_view);
-        auto byCard = [&](Key keyOf, std::string CardDescription::*field) -> const LabelRow * {
-            const std::string own = target.card ? keyOf((*target.card).*field) : std::string();
-            if (own.empty())
-                return nullptr;
-            for (const LabelRow &row : labels) {
-                if (keyOf(row.card) != own)
-                    continue;
-                const auto sharing =
-                    std::count_if(targets.begin(), targets.end(), [&](const Target &other) {
-                        return other.card && keyOf((*other.card).*field) == own;
-                    });
-                if (sharing == 1)
-                    return &row;
-                problem = "line " + std::to_string(row.line) + " of " + labelsFile +
-                          " names more than one card; name them by serial or mount path";
-                return nullptr;
-            }
-            return nullptr;
-        };
-        if (const LabelRow *row = byCard(serialKey, &CardDescription::serial))
-            return row;
-        if (!problem.empty())
-            return nullptr;
-        for (const LabelRow &row : labels) {
-            if (row.key == target.key)
-                return &row;
-        }
-        if (const LabelRow *row = byCard(volumeLabelKey, &CardDescription::volumeLabel))
-            return row;
-        if (problem.empty())
-            problem = "no row of " + labelsFile + " names this card";
-        return nullptr;
-    }
-
-    Outcome deployTo(const Target &target, const std::vector<Target> &targets,
+    Outcome deployTo(const Target &target, const std::vector<CardDescription> &written,
                      CameraSettings settings)
     {
         Outcome outcome;
@@ -425,7 +329,7 @@ private:
             return outcome;
         }
         if (!labels.empty()) {
-            const LabelRow *row = labelRowFor(target, targets, outcome.reason);
+            const LabelRow *row = labels.rowFor(target.card, target.key, written, outcome.reason);
             if (!row)
                 return outcome;
             const NamedValue label{"label", row->label};
@@ -502,7 +406,7 @@ private:
     bool dryRun = false;
     std::string logFile;
 
-    std::vector<LabelRow> labels;
+    LabelMap labels;
     std::unique_ptr<platform::VolumeSource> volumes;
 };
 

@@ -1,7 +1,7 @@
-#include "app/card_selection.h"
+#include "cards/card_selection.h"
 
-#include "app/no_card_dialog.h"
-#include "app/select_card_dialog.h"
+#include "cards/no_card_dialog.h"
+#include "cards/select_card_dialog.h"
 
 bool ScanCards(platform::VolumeSource &volumes, CardLists &lists)
 {

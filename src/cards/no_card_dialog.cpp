@@ -1,4 +1,4 @@
-#include "app/no_card_dialog.h"
+#include "cards/no_card_dialog.h"
 
 #include "framework/message_service.h"
 

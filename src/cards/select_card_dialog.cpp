@@ -1,6 +1,6 @@
-#include "app/select_card_dialog.h"
+#include "cards/select_card_dialog.h"
 
-#include "app/card_watch.h"
+#include "cards/card_watch.h"
 #include "framework/accessibility.h"
 #include "framework/message_service.h"
 

@@ -1,4 +1,4 @@
-#include "app/card_watch.h"
+#include "cards/card_watch.h"
 
 #include "platform/card_volumes.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/card_selection.h"
+#include "cards/card_selection.h"
 
 #include <QDialog>
 
