@@ -251,8 +251,8 @@ int main(int argc, char **argv)
     showAndWait(&sheet);
     // One size for all five tabs: the largest any of them asks for.
     QSize size = sheet.size();
-    for (int tab = 0; tab < sheet.GetPageCount(); ++tab) {
-        if (!sheet.SetActivePage(tab))
+    for (int tab = 0; tab < sheet.pageCount(); ++tab) {
+        if (!sheet.setCurrentIndex(tab))
             fail(QStringLiteral("tab %1 refused").arg(tab));
         QCoreApplication::processEvents();
         size = size.expandedTo(sheet.sizeHint()).expandedTo(sheet.size());
@@ -267,18 +267,18 @@ int main(int argc, char **argv)
                  .arg(size.height()));
     const char *tabNames[] = {"sheet-triggers", "sheet-time-lapse", "sheet-images",
                               "sheet-cellular", "sheet-other"};
-    for (int tab = 0; tab < sheet.GetPageCount(); ++tab) {
-        if (!sheet.SetActivePage(tab))
+    for (int tab = 0; tab < sheet.pageCount(); ++tab) {
+        if (!sheet.setCurrentIndex(tab))
             fail(QStringLiteral("tab %1 refused").arg(tab));
         sheet.setFocus();
         save(framed(&sheet), output, QLatin1String(tabNames[tab]));
     }
-    if (!sheet.SetActivePage(0))
+    if (!sheet.setCurrentIndex(0))
         fail(QStringLiteral("tab 0 refused"));
 
     {
         CInternalTriggerDlg dialog(settings, &sheet);
-        dialog.SetReadOnly(false);
+        dialog.setReadOnly(false);
         showAndWait(&dialog);
         save(framed(&dialog), output, QStringLiteral("internal-trigger-settings"));
         dialog.hide();
@@ -293,7 +293,7 @@ int main(int argc, char **argv)
         CScheduleSheet schedule(stringText(124), &sheet, false, 0, settings, app);
         showAndWait(&schedule);
         save(framed(&schedule), output, QStringLiteral("schedule-daily"));
-        if (!schedule.SetActivePage(1))
+        if (!schedule.setCurrentIndex(1))
             fail(QStringLiteral("the dual schedule tab was refused"));
         save(framed(&schedule), output, QStringLiteral("schedule-dual"));
         schedule.hide();

@@ -37,16 +37,19 @@ constexpr QSize kPageDesignSize(260, 250);
 } // namespace
 
 CKestraSheet::CKestraSheet(CameraSettings &settings, AppState &app, QWidget *parent)
-    : PropertySheet(stringText(kCaption), parent, 0,
-                    OkButton | CancelButton | ApplyButton | HelpButton),
-      settings(settings), app(app)
+    : PropertySheet(stringText(kCaption), parent), settings(settings), app(app)
 {
     setObjectName(QStringLiteral("kestraSheet"));
-    AddPage(new CKTPageTriggers(settings, app));
-    AddPage(new CKTPageTimeLapse(settings, app));
-    AddPage(new CKTPageImages(settings, app));
-    AddPage(new CKTPageCellular(settings, app));
-    AddPage(new CKTPageKeybolt(settings, app));
+    // The string table keeps its texts plain; the buttons take their access keys here.
+    dateTimeButton = addActionButton(withAccessKey(stringText(kChangeDateTime), tr("Date")),
+                                     "changeDateTime", [this] { changeDateTime(); });
+    factoryButton = addActionButton(withAccessKey(stringText(kUseFactory), tr("Factory")),
+                                    "useFactorySettings", [this] { useFactorySettings(); });
+    addPage(new CKTPageTriggers(settings, app));
+    addPage(new CKTPageTimeLapse(settings, app));
+    addPage(new CKTPageImages(settings, app));
+    addPage(new CKTPageCellular(settings, app));
+    addPage(new CKTPageKeybolt(settings, app));
     settings.ResetAll();
     setPageDesignSize(kPageDesignSize);
     // Holding Shift and Ctrl while the editor starts allows settings that take no pictures.
@@ -61,7 +64,7 @@ void CKestraSheet::SetPaths(const QString &local, const QString &card)
     cardSettingsPath = card;
 }
 
-void CKestraSheet::OnInitDialog()
+void CKestraSheet::initializeDialog()
 {
     MessageBoxFileMessages messages;
     bool loaded = false;
@@ -71,18 +74,14 @@ void CKestraSheet::OnInitDialog()
         showFileError(nullptr, error);
     }
     if (!loaded) {
-        EndDialog(Rejected);
+        done(Rejected);
         return;
     }
 
-    PropertySheet::OnInitDialog();
+    PropertySheet::initializeDialog();
 
     if (app.readOnly)
         setWindowTitle(windowTitle() + tr(" (read only)"));
-    // The string table keeps its texts plain; the buttons take their access keys here.
-    button(ApplyButton)->setText(withAccessKey(stringText(kChangeDateTime), tr("Date")));
-    button(HelpButton)->setText(withAccessKey(stringText(kUseFactory), tr("Factory")));
-    button(ApplyButton)->setEnabled(true);
     applyReadOnlyButtons();
     setWindowFlag(Qt::WindowContextHelpButtonHint, true);
 }
@@ -92,11 +91,11 @@ void CKestraSheet::applyReadOnlyButtons()
     if (!app.readOnly)
         return;
     button(OkButton)->setEnabled(false);
-    button(ApplyButton)->setEnabled(false);
-    button(HelpButton)->setEnabled(false);
+    dateTimeButton->setEnabled(false);
+    factoryButton->setEnabled(false);
 }
 
-void CKestraSheet::OnOK()
+void CKestraSheet::tryAccept()
 {
     if (!leaveActivePage())
         return;
@@ -154,7 +153,7 @@ bool CKestraSheet::Save()
     return localWritten && cardWritten;
 }
 
-void CKestraSheet::OnClose()
+void CKestraSheet::closeRequested()
 {
     if (!leaveActivePage())
         return;
@@ -163,43 +162,43 @@ void CKestraSheet::OnClose()
             showMessage(this, stringText(kSaveChangesQuestion), stringText(kInformation),
                         MessageIcon::Question, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes) {
-            OnOK();
+            tryAccept();
             return;
         }
     }
-    EndDialog(Rejected);
+    done(Rejected);
 }
 
-void CKestraSheet::OnApply()
+void CKestraSheet::changeDateTime()
 {
     if (showMessage(this, stringText(kDateTimeQuestion), stringText(kInformation),
                     MessageIcon::Question, MessageButtons::YesNo,
                     MessageAnswer::No) != MessageAnswer::Yes)
         return;
     CDateTimeDlg dialog(settings, this);
-    if (dialog.DoModal() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted)
         dateTimeWasSet = true;
 }
 
-void CKestraSheet::OnHelp()
+void CKestraSheet::useFactorySettings()
 {
     if (showMessage(this, stringText(kFactoryQuestion), stringText(kInformation),
                     MessageIcon::Question, MessageButtons::YesNo,
                     MessageAnswer::No) != MessageAnswer::Yes)
         return;
     settings.ResetAll();
-    for (int i = 0; i < GetPageCount(); ++i) {
-        if (GetPage(i)->isCreated())
-            GetPage(i)->UpdateData(false);
+    for (int i = 0; i < pageCount(); ++i) {
+        if (page(i)->isCreated())
+            page(i)->loadControls();
     }
 }
 
-void CKestraSheet::OnTabChanged()
+void CKestraSheet::currentPageChanged()
 {
     applyReadOnlyButtons();
 }
 
-void CKestraSheet::OnContextHelp()
+void CKestraSheet::contextHelpRequested()
 {
     openUserGuide();
 }

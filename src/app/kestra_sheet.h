@@ -35,18 +35,22 @@ public:
     // MediumError, with the record as it was, when the medium fails.
     bool Save();
 
+    QPushButton *changeDateTimeButton() const { return dateTimeButton; }
+    QPushButton *useFactoryButton() const { return factoryButton; }
+
 protected:
-    void OnInitDialog() override;
-    void OnOK() override;
-    void OnClose() override;
-    // "Change Date/Time..." (the apply button) and "Use Factory" (the help button).
-    void OnApply() override;
-    void OnHelp() override;
-    void OnTabChanged() override;
-    void OnContextHelp() override;
+    void initializeDialog() override;
+    void tryAccept() override;
+    void closeRequested() override;
+    void currentPageChanged() override;
+    void contextHelpRequested() override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // "Change Date/Time...": asks, then sets the switch-on moment in its dialog.
+    void changeDateTime();
+    // "Use Factory": asks, then puts the factory settings on every built page.
+    void useFactorySettings();
     void openUserGuide();
     void applyReadOnlyButtons();
 
@@ -54,6 +58,8 @@ private:
     AppState &app;
     QString localSettingsPath = QStringLiteral("Kestra.cfg");
     QString cardSettingsPath;
+    QPushButton *dateTimeButton = nullptr;
+    QPushButton *factoryButton = nullptr;
     bool dateTimeWasSet = false;
     bool picturesOverride = false;
 };

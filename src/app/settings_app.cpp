@@ -93,6 +93,6 @@ bool CSettingsApp::InitInstance(const QStringList &arguments, platform::VolumeSo
 
     CKestraSheet sheet(settings, state);
     sheet.SetPaths(localSettingsPath, cardSettingsPath);
-    sheet.DoModal();
+    sheet.exec();
     return false;
 }

@@ -143,10 +143,10 @@ QString CKTPageCellular::errorMessagesTitle()
     return tr("ERROR MESSAGES (Optional) - Text messaging rates may apply");
 }
 
-void CKTPageCellular::OnInitDialog()
+void CKTPageCellular::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
 
     // The camera stores four-bit digit codes and seven-bit address characters: anything
     // beyond ASCII would be cut or changed on the way, so it cannot be typed at all.
@@ -250,8 +250,8 @@ bool CKTPageCellular::save(DataExchange &dx)
 
 void CKTPageCellular::refresh()
 {
-    UpdateData(true);
-    UpdateData(false);
+    saveControls();
+    loadControls();
 }
 
 void CKTPageCellular::OnCarrierChange()
@@ -278,7 +278,7 @@ void CKTPageCellular::OnCarrierChange()
 void CKTPageCellular::applyRows(DestinationGroupBox *group, int count)
 {
     group->showRows(count);
-    UpdateData(true);
+    saveControls();
 }
 
 // Puts the carrier's first group right below the carrier list and the other below it, and

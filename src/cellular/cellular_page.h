@@ -33,7 +33,7 @@ public:
     const CarrierTable &carrierTable() const { return carriers; }
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 

@@ -9,20 +9,25 @@ ExchangeDialog::ExchangeDialog(QWidget *parent) : QDialog(parent)
     clickOnAccessibleToggle();
 }
 
-int ExchangeDialog::DoModal()
+int ExchangeDialog::exec()
 {
     initialize();
-    return exec();
+    return QDialog::exec();
 }
 
-void ExchangeDialog::EndDialog(int result)
+void ExchangeDialog::done(int result)
 {
     QDialog::done(result);
 }
 
-bool ExchangeDialog::UpdateData(bool saveAndValidate)
+void ExchangeDialog::loadControls()
 {
-    return exchange(saveAndValidate ? Direction::Save : Direction::Load);
+    exchange(Direction::Load);
+}
+
+bool ExchangeDialog::saveControls()
+{
+    return exchange(Direction::Save);
 }
 
 bool ExchangeDialog::exchange(Direction direction)
@@ -41,28 +46,28 @@ void ExchangeDialog::setVisible(bool visible)
 
 void ExchangeDialog::accept()
 {
-    OnOK();
+    tryAccept();
 }
 
 void ExchangeDialog::reject()
 {
-    OnCancel();
+    cancel();
 }
 
-void ExchangeDialog::OnInitDialog()
+void ExchangeDialog::initializeDialog()
 {
-    UpdateData(false);
+    loadControls();
 }
 
-void ExchangeDialog::OnOK()
+void ExchangeDialog::tryAccept()
 {
-    if (UpdateData(true))
-        EndDialog(Accepted);
+    if (saveControls())
+        done(Accepted);
 }
 
-void ExchangeDialog::OnCancel()
+void ExchangeDialog::cancel()
 {
-    EndDialog(Rejected);
+    done(Rejected);
 }
 
 void ExchangeDialog::initialize()
@@ -70,5 +75,5 @@ void ExchangeDialog::initialize()
     if (initialized)
         return;
     initialized = true;
-    OnInitDialog();
+    initializeDialog();
 }

@@ -13,9 +13,13 @@ class ExchangeDialog : public QDialog
 public:
     explicit ExchangeDialog(QWidget *parent = nullptr);
 
-    int DoModal();
-    void EndDialog(int result);
-    bool UpdateData(bool saveAndValidate = true);
+    // Builds and loads the dialog before it runs modally.
+    int exec() override;
+    void done(int result) override;
+    // The record into the controls.
+    void loadControls();
+    // The controls into the record, validating: false after a failure's message.
+    bool saveControls();
 
     void setVisible(bool visible) override;
     void accept() override;
@@ -24,15 +28,15 @@ public:
 protected:
     // Builds nothing itself: overrides build their controls, call this to load, then
     // configure what the load must precede.
-    virtual void OnInitDialog();
+    virtual void initializeDialog();
     // Runs the dialog's load or its save.
     bool exchange(Direction direction);
     // Record -> controls.
     virtual void load(DataExchange &dx) = 0;
     // Controls -> record, validating in the dialog's order; false after a failure's message.
     virtual bool save(DataExchange &dx) = 0;
-    virtual void OnOK();
-    virtual void OnCancel();
+    virtual void tryAccept();
+    virtual void cancel();
 
 private:
     void initialize();

@@ -16,12 +16,17 @@ void PropertyPage::create()
     if (created)
         return;
     created = true;
-    OnInitDialog();
+    initializePage();
 }
 
-bool PropertyPage::UpdateData(bool saveAndValidate)
+void PropertyPage::loadControls()
 {
-    return exchange(saveAndValidate ? Direction::Save : Direction::Load);
+    exchange(Direction::Load);
+}
+
+bool PropertyPage::saveControls()
+{
+    return exchange(Direction::Save);
 }
 
 bool PropertyPage::exchange(Direction direction)
@@ -31,23 +36,23 @@ bool PropertyPage::exchange(Direction direction)
         [this](DataExchange &dx) { return save(dx); });
 }
 
-bool PropertyPage::OnSetActive()
+bool PropertyPage::activatePage()
 {
     if (firstActivation)
         firstActivation = false;
     else
-        UpdateData(false);
+        loadControls();
     return true;
 }
 
-bool PropertyPage::OnKillActive()
+bool PropertyPage::validatePage()
 {
-    return UpdateData(true);
+    return saveControls();
 }
 
-void PropertyPage::OnInitDialog()
+void PropertyPage::initializePage()
 {
-    UpdateData(false);
+    loadControls();
 }
 
 PropertySheet *PropertyPage::sheet() const

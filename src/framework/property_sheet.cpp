@@ -29,30 +29,18 @@ PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstP
     tabs->setElideMode(Qt::ElideNone);
     connect(tabs, &QTabWidget::currentChanged, this, &PropertySheet::onTabBarChanged);
 
-    auto *buttonRow = new QHBoxLayout;
+    buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
-    auto addButton = [&](StandardButton which, const QString &text, const char *name) {
-        if (!buttons.testFlag(which))
-            return static_cast<QPushButton *>(nullptr);
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        buttonRow->addWidget(b);
-        return b;
-    };
-    okButton = addButton(OkButton, tr("OK"), "okButton");
-    cancelButton = addButton(CancelButton, tr("Cancel"), "cancelButton");
-    applyButton = addButton(ApplyButton, tr("&Apply"), "applyButton");
-    helpButton = addButton(HelpButton, tr("Help"), "helpButton");
+    if (buttons.testFlag(OkButton))
+        okButton = newButton(tr("OK"), "okButton");
+    if (buttons.testFlag(CancelButton))
+        cancelButton = newButton(tr("Cancel"), "cancelButton");
     if (okButton) {
         okButton->setDefault(true);
-        connect(okButton, &QPushButton::clicked, this, [this] { OnOK(); });
+        connect(okButton, &QPushButton::clicked, this, [this] { tryAccept(); });
     }
     if (cancelButton)
-        connect(cancelButton, &QPushButton::clicked, this, [this] { OnCancel(); });
-    if (applyButton)
-        connect(applyButton, &QPushButton::clicked, this, [this] { OnApply(); });
-    if (helpButton)
-        connect(helpButton, &QPushButton::clicked, this, [this] { OnHelp(); });
+        connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
@@ -71,14 +59,14 @@ PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstP
 
 PropertySheet::~PropertySheet() = default;
 
-void PropertySheet::AddPage(PropertyPage *page)
+void PropertySheet::addPage(PropertyPage *page)
 {
     QScopedValueRollback guard(switching, true);
     pages.append(page);
     tabs->addTab(page, page->caption());
 }
 
-bool PropertySheet::SetActivePage(int index)
+bool PropertySheet::setCurrentIndex(int index)
 {
     if (index < 0 || index >= pages.size())
         return false;
@@ -91,8 +79,25 @@ bool PropertySheet::SetActivePage(int index)
     if (!leaveActivePage())
         return false;
     activate(index);
-    OnTabChanged();
+    currentPageChanged();
     return true;
+}
+
+QPushButton *PropertySheet::newButton(const QString &text, const char *name)
+{
+    auto *b = new QPushButton(text, this);
+    b->setObjectName(QLatin1String(name));
+    buttonRow->addWidget(b);
+    rowButtons.append(b);
+    return b;
+}
+
+QPushButton *PropertySheet::addActionButton(const QString &text, const char *name,
+                                            std::function<void()> action)
+{
+    QPushButton *b = newButton(text, name);
+    connect(b, &QPushButton::clicked, this, std::move(action));
+    return b;
 }
 
 QPushButton *PropertySheet::button(StandardButton which) const
@@ -102,23 +107,19 @@ QPushButton *PropertySheet::button(StandardButton which) const
         return okButton;
     case CancelButton:
         return cancelButton;
-    case ApplyButton:
-        return applyButton;
-    case HelpButton:
-        return helpButton;
     }
     return nullptr;
 }
 
-int PropertySheet::DoModal()
+int PropertySheet::exec()
 {
     initialize();
     if (endedBeforeShown)
         return endResult;
-    return exec();
+    return QDialog::exec();
 }
 
-void PropertySheet::EndDialog(int result)
+void PropertySheet::done(int result)
 {
     if (!isVisible()) {
         // Ended while initialising, before the sheet was ever shown.
@@ -135,7 +136,7 @@ void PropertySheet::setVisible(bool visible)
     if (visible && !initialized) {
         initialize();
         if (endedBeforeShown) {
-            // Shown by exec() or show() rather than DoModal: end right after it starts.
+            // Shown by show() rather than exec(): end right after it starts.
             QTimer::singleShot(0, this, [this] { QDialog::done(endResult); });
         }
     }
@@ -144,12 +145,12 @@ void PropertySheet::setVisible(bool visible)
 
 void PropertySheet::accept()
 {
-    OnOK();
+    tryAccept();
 }
 
 void PropertySheet::reject()
 {
-    OnCancel();
+    cancel();
 }
 
 void PropertySheet::initialize()
@@ -157,14 +158,14 @@ void PropertySheet::initialize()
     if (initialized)
         return;
     initialized = true;
-    OnInitDialog();
+    initializeDialog();
     if (!endedBeforeShown)
         openAtDesignSize();
 }
 
 void PropertySheet::openAtDesignSize()
 {
-    PropertyPage *page = GetActivePage();
+    PropertyPage *page = currentPage();
     if (pageDesignSize.isEmpty() || !page)
         return;
     // Only the first page is built yet: the room around it is what the sheet adds.
@@ -172,14 +173,14 @@ void PropertySheet::openAtDesignSize()
     resize((dialogUnitsToPixels(pageDesignSize, fontMetrics()) + frame).expandedTo(sizeHint()));
 }
 
-void PropertySheet::OnInitDialog()
+void PropertySheet::initializeDialog()
 {
     if (pages.isEmpty())
         return;
     activate(qBound(0, firstPage, static_cast<int>(pages.size()) - 1));
 }
 
-void PropertySheet::OnOK()
+void PropertySheet::tryAccept()
 {
     if (leaveActivePage())
         closeAccepted();
@@ -187,38 +188,38 @@ void PropertySheet::OnOK()
 
 bool PropertySheet::leaveActivePage()
 {
-    PropertyPage *current = GetActivePage();
-    return !current || current->OnKillActive();
+    PropertyPage *current = currentPage();
+    return !current || current->validatePage();
 }
 
 void PropertySheet::closeAccepted()
 {
     for (PropertyPage *page : pages) {
         if (page->isCreated())
-            page->OnOK();
+            page->acceptPage();
     }
-    EndDialog(Accepted);
+    done(Accepted);
 }
 
-void PropertySheet::OnCancel()
+void PropertySheet::cancel()
 {
     for (PropertyPage *page : pages) {
         if (page->isCreated())
-            page->OnCancel();
+            page->rejectPage();
     }
-    EndDialog(Rejected);
+    done(Rejected);
 }
 
-void PropertySheet::OnClose()
+void PropertySheet::closeRequested()
 {
-    OnCancel();
+    cancel();
 }
 
 bool PropertySheet::event(QEvent *event)
 {
     if (event->type() == QEvent::EnterWhatsThisMode) {
         QWhatsThis::leaveWhatsThisMode();
-        OnContextHelp();
+        contextHelpRequested();
         return true;
     }
     return QDialog::event(event);
@@ -227,7 +228,7 @@ bool PropertySheet::event(QEvent *event)
 void PropertySheet::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    OnClose();
+    closeRequested();
     if (isHidden())
         event->accept();
 }
@@ -241,7 +242,7 @@ void PropertySheet::onTabBarChanged(int index)
         QScopedValueRollback guard(switching, true);
         tabs->setCurrentIndex(activeIndex);
     }
-    SetActivePage(index);
+    setCurrentIndex(index);
 }
 
 void PropertySheet::activate(int index)
@@ -256,7 +257,7 @@ void PropertySheet::activate(int index)
         tabs->setCurrentIndex(index);
     }
     activeIndex = index;
-    page->OnSetActive();
+    page->activatePage();
 }
 
 // A page's controls are made when it is first shown, after the buttons: the keyboard should
@@ -264,10 +265,8 @@ void PropertySheet::activate(int index)
 void PropertySheet::keepButtonsLast()
 {
     QList<QWidget *> buttons;
-    for (QPushButton *b : {okButton, cancelButton, applyButton, helpButton}) {
-        if (b)
-            buttons.append(b);
-    }
+    for (QPushButton *b : rowButtons)
+        buttons.append(b);
     QWidget *last = nullptr;
     for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
         // Qt orders only widgets that take the focus.
@@ -287,5 +286,5 @@ void PropertySheet::step(int delta)
 {
     const int count = static_cast<int>(pages.size());
     if (count > 1 && activeIndex >= 0)
-        SetActivePage((activeIndex + delta + count) % count);
+        setCurrentIndex((activeIndex + delta + count) % count);
 }

@@ -6,14 +6,18 @@
 #include <QList>
 #include <QSize>
 
+#include <functional>
+
+class QHBoxLayout;
 class QPushButton;
 class QTabWidget;
 
 // A modal tabbed dialog in the manner of a classic property sheet: the pages are added at
 // construction and owned by the sheet; a page's controls are built the first time its tab is
-// shown; leaving a tab asks the page (OnKillActive), which may refuse, however the user tried
+// shown; leaving a tab asks the page (validatePage), which may refuse, however the user tried
 // to leave (mouse, keyboard on the tab bar, Ctrl+Tab, Ctrl+PgDn, ...). The standard buttons
-// along the bottom are OK, Cancel, Apply and Help, each optional.
+// along the bottom are OK and Cancel, each optional, followed by the buttons a sheet adds for
+// its own actions (addActionButton).
 class PropertySheet : public QDialog
 {
     Q_OBJECT
@@ -23,8 +27,6 @@ public:
     {
         OkButton = 0x1,
         CancelButton = 0x2,
-        ApplyButton = 0x4,
-        HelpButton = 0x8,
     };
     Q_DECLARE_FLAGS(StandardButtons, StandardButton)
 
@@ -33,15 +35,19 @@ public:
     ~PropertySheet() override;
 
     // Adds a page at the end; the sheet owns it from now on.
-    void AddPage(PropertyPage *page);
-    int GetPageCount() const { return static_cast<int>(pages.size()); }
-    PropertyPage *GetPage(int index) const { return pages.value(index); }
-    int GetActiveIndex() const { return activeIndex; }
-    PropertyPage *GetActivePage() const { return pages.value(activeIndex); }
+    void addPage(PropertyPage *page);
+    int pageCount() const { return static_cast<int>(pages.size()); }
+    PropertyPage *page(int index) const { return pages.value(index); }
+    int currentIndex() const { return activeIndex; }
+    PropertyPage *currentPage() const { return pages.value(activeIndex); }
     // Switches as a click on the tab would; false when the active page refused to be left.
-    bool SetActivePage(int index);
+    bool setCurrentIndex(int index);
 
     QPushButton *button(StandardButton which) const;
+    // A button of the sheet's own after the standard ones, named `name`, which runs `action`.
+    // Before the sheet is shown.
+    QPushButton *addActionButton(const QString &text, const char *name,
+                                 std::function<void()> action);
     QTabWidget *tabWidget() const { return tabs; }
 
     // The size the pages were designed for, in dialog units of the sheet's font: the sheet
@@ -49,9 +55,9 @@ public:
     void setPageDesignSize(const QSize &dialogUnits) { pageDesignSize = dialogUnits; }
 
     // Runs the sheet modally. Initialisation may end it before it is ever shown.
-    int DoModal();
+    int exec() override;
     // Ends the modal run with `result`.
-    void EndDialog(int result);
+    void done(int result) override;
 
     void setVisible(bool visible) override;
     void accept() override;
@@ -59,30 +65,29 @@ public:
 
 protected:
     // Activates the first page; overrides that must act before it (loading the record) do
-    // so first, and end the sheet with EndDialog to stop it opening.
-    virtual void OnInitDialog();
-    // OK: the active page must let itself be left, then every built page hears OnOK.
-    virtual void OnOK();
-    // Cancel and Escape: every built page hears OnCancel, and the sheet ends.
-    virtual void OnCancel();
-    virtual void OnApply() {}
-    virtual void OnHelp() {}
+    // so first, and end the sheet with done() to stop it opening.
+    virtual void initializeDialog();
+    // OK: the active page must let itself be left, then every built page hears acceptPage.
+    virtual void tryAccept();
+    // Cancel and Escape: every built page hears cancel, and the sheet ends.
+    virtual void cancel();
     // The close box, Alt+F4 and the system menu's Close: by default as Cancel.
-    virtual void OnClose();
+    virtual void closeRequested();
     // After every tab change.
-    virtual void OnTabChanged() {}
+    virtual void currentPageChanged() {}
     // The caption's context-help button was pressed.
-    virtual void OnContextHelp() {}
+    virtual void contextHelpRequested() {}
 
     // Asks the active page to let itself be left (it saves); false keeps the sheet as it is.
     bool leaveActivePage();
-    // Tells every built page OnOK and ends the sheet accepted.
+    // Tells every built page acceptPage and ends the sheet accepted.
     void closeAccepted();
 
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QPushButton *newButton(const QString &text, const char *name);
     void initialize();
     void onTabBarChanged(int index);
     void activate(int index);
@@ -94,8 +99,9 @@ private:
     QTabWidget *tabs = nullptr;
     QPushButton *okButton = nullptr;
     QPushButton *cancelButton = nullptr;
-    QPushButton *applyButton = nullptr;
-    QPushButton *helpButton = nullptr;
+    // Every button along the bottom, in the row's order.
+    QList<QPushButton *> rowButtons;
+    QHBoxLayout *buttonRow = nullptr;
     QSize pageDesignSize;
     int firstPage = 0;
     int activeIndex = -1;

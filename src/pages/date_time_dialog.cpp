@@ -52,10 +52,10 @@ QString CDateTimeDlg::switchOnText(int year, int month, int day, int hour, int m
     return text;
 }
 
-void CDateTimeDlg::OnInitDialog()
+void CDateTimeDlg::initializeDialog()
 {
     buildControls();
-    ExchangeDialog::OnInitDialog();
+    ExchangeDialog::initializeDialog();
     for (CNumberEdit *edit : {hourEdit, minuteEdit}) {
         edit->SetMaxWholeDigits(2);
         edit->SetMaxDecimalPlaces(0);
@@ -234,17 +234,17 @@ bool CDateTimeDlg::inRange(DataExchange &dx, const rules::SwitchOnFields &entere
     return true;
 }
 
-void CDateTimeDlg::OnOK()
+void CDateTimeDlg::tryAccept()
 {
-    if (!UpdateData(true))
+    if (!saveControls())
         return;
     QString question = stringText(strings::kSwitchOnQuestion);
     question.replace(QLatin1String("%s"), switchOnText(year, month, day, hour, minute));
     if (showMessage(this, question, programName(), MessageIcon::Information,
                     MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    if (UpdateData(true))
-        EndDialog(Accepted);
+    if (saveControls())
+        done(Accepted);
 }
 
 QComboBox *CDateTimeDlg::dateList(rules::SwitchOnPart part) const

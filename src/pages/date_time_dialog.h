@@ -22,10 +22,10 @@ public:
     static QString switchOnText(int year, int month, int day, int hour, int minute);
 
 protected:
-    void OnInitDialog() override;
+    void initializeDialog() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
-    void OnOK() override;
+    void tryAccept() override;
 
 private:
     void buildControls();

@@ -134,10 +134,10 @@ void CKTPageImages::addRadioRow(QGridLayout *grid, int row, const QString &capti
     grid->addLayout(buttons, row, 1, 1, 3);
 }
 
-void CKTPageImages::OnInitDialog()
+void CKTPageImages::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
     applyReadOnly();
 }
 

@@ -24,7 +24,7 @@ public:
     CKTPageImages(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 

@@ -13,13 +13,6 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-namespace {
-
-using rules::kSensitivityStep;
-constexpr int kLastPosition = rules::kSensitivityLastPosition;
-
-} // namespace
-
 CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *parent)
     : ExchangeDialog(parent), settings(settings)
 {
@@ -27,10 +20,10 @@ CInternalTriggerDlg::CInternalTriggerDlg(CameraSettings &settings, QWidget *pare
     setWindowTitle(tr("Internal Trigger Settings"));
 }
 
-void CInternalTriggerDlg::OnInitDialog()
+void CInternalTriggerDlg::initializeDialog()
 {
     buildControls();
-    ExchangeDialog::OnInitDialog();
+    ExchangeDialog::initializeDialog();
     secondsEdit->SetMaxWholeDigits(rules::kPulseWindowField.wholeDigits);
     secondsEdit->SetMaxDecimalPlaces(rules::kPulseWindowField.decimalPlaces);
     secondsEdit->AllowNegative(false);
@@ -89,33 +82,30 @@ void CInternalTriggerDlg::buildControls()
 
 void CInternalTriggerDlg::load(DataExchange &dx)
 {
-    sliderPosition = settings.Sensitivity() / kSensitivityStep;
-    pulses = settings.core.pulseCount;
-    seconds = settings.core.pulseWindow * 0.1;
+    values = InternalTriggerValues::fromRecord(settings);
     transfer(dx);
 }
 
 bool CInternalTriggerDlg::transfer(DataExchange &dx)
 {
-    sensitivitySlider->setRange(0, kLastPosition);
-    dx.text(pulsesEdit, pulses);
-    dx.text(secondsEdit, seconds, secondsEdit->rule().decimalPoint());
-    dx.slider(sensitivitySlider, sliderPosition);
+    sensitivitySlider->setRange(0, rules::kSensitivityLastPosition);
+    dx.text(pulsesEdit, values.pulses);
+    dx.text(secondsEdit, values.pulseWindowSeconds, secondsEdit->rule().decimalPoint());
+    dx.slider(sensitivitySlider, values.sensitivityPosition);
     return dx.ok();
 }
 
 bool CInternalTriggerDlg::save(DataExchange &dx)
 {
-    if (!transfer(dx) ||
-        !dx.minMaxFloat(secondsEdit, static_cast<float>(seconds), rules::kPulseWindowMin,
-                        rules::kPulseWindowMax) ||
-        !dx.minMax(pulsesEdit, pulses, rules::kPulseCount.min, rules::kPulseCount.max))
+    if (!transfer(dx))
         return false;
-
-    settings.SetSensitivity(static_cast<std::uint16_t>(sliderPosition * kSensitivityStep));
-    settings.core.pulseCount = static_cast<std::uint8_t>(pulses);
-    // The field takes one decimal place, so the tenths are exact; the record keeps 8 bits.
-    settings.core.pulseWindow = static_cast<std::uint8_t>(static_cast<int>(seconds * 10.0));
+    if (const rules::Check refusal = values.check()) {
+        QLineEdit *field = refusal->field == InternalTriggerValues::PulseWindow
+                               ? static_cast<QLineEdit *>(secondsEdit)
+                               : pulsesEdit;
+        return dx.refuse(field, *refusal);
+    }
+    values.toRecord(settings);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/exchange_dialog.h"
 #include "settings/camera_settings.h"
+#include "settings/trigger_values.h"
 
 class CNumberEdit;
 class QLabel;
@@ -20,10 +21,10 @@ public:
     explicit CInternalTriggerDlg(CameraSettings &settings, QWidget *parent = nullptr);
 
     // Set by the caller before the dialog is shown: look, but change nothing.
-    void SetReadOnly(bool readOnly) { this->readOnly = readOnly; }
+    void setReadOnly(bool readOnly) { this->readOnly = readOnly; }
 
 protected:
-    void OnInitDialog() override;
+    void initializeDialog() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 
@@ -36,9 +37,7 @@ private:
     CameraSettings &settings;
 
     // Values between the record and the controls.
-    int sliderPosition = 0;
-    int pulses = 1;
-    double seconds = 1.0;
+    InternalTriggerValues values;
     bool readOnly = false;
 
     QLabel *lowLabel = nullptr;

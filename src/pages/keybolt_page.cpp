@@ -20,10 +20,10 @@ CKTPageKeybolt::CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget 
     setObjectName(QStringLiteral("keyboltPage"));
 }
 
-void CKTPageKeybolt::OnInitDialog()
+void CKTPageKeybolt::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
     applyReadOnly();
 }
 
@@ -137,8 +137,8 @@ bool CKTPageKeybolt::save(DataExchange &dx)
 
 void CKTPageKeybolt::useKeyBoltClicked()
 {
-    UpdateData(true);
-    UpdateData(false);
+    saveControls();
+    loadControls();
 }
 
 void CKTPageKeybolt::applyReadOnly()

@@ -20,7 +20,7 @@ public:
     CKTPageKeybolt(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 

@@ -59,10 +59,10 @@ int CKTPageTimeLapse::roundedCount(IntervalKind kind, int count)
     return full / (full / inRange);
 }
 
-void CKTPageTimeLapse::OnInitDialog()
+void CKTPageTimeLapse::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
     applyReadOnly();
 }
 
@@ -289,7 +289,7 @@ void CKTPageTimeLapse::applyShotRule(bool fits)
 void CKTPageTimeLapse::onViewSchedule()
 {
     // The schedule is edited in the record, so the page's values must be there first.
-    if (!UpdateData(true))
+    if (!saveControls())
         return;
     openTimeLapseSchedule();
 }
@@ -300,7 +300,7 @@ void CKTPageTimeLapse::openTimeLapseSchedule()
 {
     CScheduleSheet schedule(stringText(strings::kTimeLapseScheduleCaption), this, true, 0, settings,
                             app);
-    schedule.DoModal();
+    schedule.exec();
 }
 
 QComboBox *CKTPageTimeLapse::listOf(IntervalKind kind) const

@@ -39,7 +39,7 @@ public:
     static int roundedCount(IntervalKind kind, int count);
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
     // Opens the time-lapse schedule sheet once the page has saved; the schedule sheet fills it in.

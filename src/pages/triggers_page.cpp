@@ -52,10 +52,10 @@ CKTPageTriggers::CKTPageTriggers(CameraSettings &settings, AppState &app, QWidge
     setObjectName(QStringLiteral("triggersPage"));
 }
 
-void CKTPageTriggers::OnInitDialog()
+void CKTPageTriggers::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
 
     // Configured after the first load, which the fields then filter: an interval of 1.5 s
     // arrives as "1.5" and is shown as "1".
@@ -211,11 +211,7 @@ void CKTPageTriggers::load(DataExchange &dx)
 {
     externalTrigger = settings.ExternalTrigger() ? 1 : 0;
     internalTrigger = settings.InternalTrigger() ? 1 : 0;
-    quietPeriod = settings.core.quietPeriod;
-    pictures = settings.core.picturesPerTrigger;
-    secondsBetweenPictures = settings.core.pictureInterval * 0.001;
-    if (secondsBetweenPictures < 1.0)
-        secondsBetweenPictures = 1.0;
+    values = TriggerValues::fromRecord(settings);
     pacingIndex = settings.FastSequence() ? 0 : 1;
     if (settings.IsShortTimeLapse()) {
         externalTrigger = 0;
@@ -232,11 +228,11 @@ void CKTPageTriggers::load(DataExchange &dx)
 
 bool CKTPageTriggers::transfer(DataExchange &dx)
 {
-    dx.text(quietPeriodEdit, quietPeriod);
+    dx.text(quietPeriodEdit, values.quietPeriod);
     dx.check(externalTriggerBox, externalTrigger);
     dx.check(internalTriggerBox, internalTrigger);
-    dx.text(picturesEdit, pictures);
-    dx.text(secondsEdit, secondsBetweenPictures, secondsEdit->rule().decimalPoint());
+    dx.text(picturesEdit, values.pictures);
+    dx.text(secondsEdit, values.secondsBetweenPictures, secondsEdit->rule().decimalPoint());
     dx.radio(pacingRadios, pacingIndex);
     dx.radio(quicksetRadios, quicksetIndex);
     return dx.ok();
@@ -244,13 +240,12 @@ bool CKTPageTriggers::transfer(DataExchange &dx)
 
 bool CKTPageTriggers::save(DataExchange &dx)
 {
-    if (!transfer(dx) ||
-        !dx.minMax(picturesEdit, pictures, rules::kPicturesPerTrigger.min,
-                   rules::kPicturesPerTrigger.max) ||
-        !dx.minMax(secondsEdit, secondsBetweenPictures, double(rules::kPictureIntervalSeconds.min),
-                   double(rules::kPictureIntervalSeconds.max)) ||
-        !dx.minMax(quietPeriodEdit, quietPeriod, rules::kQuietPeriod.min, rules::kQuietPeriod.max))
+    if (!transfer(dx))
         return false;
+    if (const rules::Check refusal = values.check()) {
+        QLineEdit *fields[] = {picturesEdit, secondsEdit, quietPeriodEdit};
+        return dx.refuse(fields[refusal->field], *refusal);
+    }
 
     if (settings.IsShortTimeLapse()) {
         externalTrigger = 0;
@@ -259,12 +254,10 @@ bool CKTPageTriggers::save(DataExchange &dx)
     settings.SetExternalTrigger(externalTrigger != 0);
     settings.SetInternalTrigger(internalTrigger != 0);
     settings.SetFastSequence(pacingIndex == 0);
-    settings.core.picturesPerTrigger = static_cast<std::uint16_t>(pictures);
-    settings.core.pictureInterval = static_cast<std::uint16_t>(secondsBetweenPictures * 1000.0);
-    settings.core.quietPeriod = static_cast<std::uint16_t>(quietPeriod);
+    values.toRecord(settings);
 
     if (!settings.TimeLapseBurst() ||
-        pictures <= rules::BurstLimit(settings.core.timeLapseInterval))
+        values.pictures <= rules::BurstLimit(settings.core.timeLapseInterval))
         return true;
     if (showMessage(this, stringText(strings::kBurstLimitQuestion), programName(),
                     MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes)
@@ -312,16 +305,16 @@ void CKTPageTriggers::onPresetClicked(std::uint16_t preset)
     }
     // The values typed so far are kept where the preset does not set them (the external
     // trigger); a save refused by validation does not stop the preset.
-    UpdateData(true);
+    saveControls();
     settings.MakeTriggerAlwaysArmed();
     settings.ApplyQuickset(preset);
-    UpdateData(false);
+    loadControls();
     applyEnablingRule(preset);
 }
 
 void CKTPageTriggers::onAdvancedQuicksetClicked()
 {
-    UpdateData(true);
+    saveControls();
     settings.SetStoredQuickset(QuicksetAdvanced);
     applyEnablingRule(QuicksetAdvanced);
 }
@@ -339,13 +332,13 @@ void CKTPageTriggers::onTriggerBoxClicked(QCheckBox *box, int &value)
 void CKTPageTriggers::onInternalTriggerSettings()
 {
     CInternalTriggerDlg dialog(settings, this);
-    dialog.SetReadOnly(app.readOnly);
-    dialog.DoModal();
+    dialog.setReadOnly(app.readOnly);
+    dialog.exec();
 }
 
 void CKTPageTriggers::onViewSchedule()
 {
-    if (!UpdateData(true))
+    if (!saveControls())
         return;
     openTriggerSchedule();
 }
@@ -356,5 +349,5 @@ void CKTPageTriggers::openTriggerSchedule()
 {
     CScheduleSheet schedule(stringText(strings::kTriggerScheduleCaption), this, false, 0, settings,
                             app);
-    schedule.DoModal();
+    schedule.exec();
 }

@@ -3,6 +3,7 @@
 #include "framework/app_state.h"
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
+#include "settings/trigger_values.h"
 
 #include <QList>
 
@@ -25,7 +26,7 @@ public:
     CKTPageTriggers(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 
@@ -56,11 +57,9 @@ private:
     AppState &app;
 
     // Values between the record and the controls.
-    int quietPeriod = 0;
+    TriggerValues values;
     int externalTrigger = 0;
     int internalTrigger = 0;
-    int pictures = 0;
-    double secondsBetweenPictures = 0.0;
     int pacingIndex = -1;
     int quicksetIndex = -1;
 

@@ -187,7 +187,7 @@ void CScheduleCtrl::toggleCell(int cell)
     setCells(cell, cell, 1 - cells[cell].on);
 }
 
-void CScheduleCtrl::SetReadOnly(bool value)
+void CScheduleCtrl::setReadOnly(bool value)
 {
     readOnly = value;
     // Still a tab stop, so that the schedule can be scrolled from the keyboard, but a click

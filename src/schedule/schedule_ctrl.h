@@ -39,7 +39,7 @@ public:
     void SetSlot(int minute, int value);
     void SetAllSlots(int value);
     // A read-only control ignores the mouse and Space but still moves its focus cell.
-    void SetReadOnly(bool readOnly);
+    void setReadOnly(bool readOnly);
 
     bool isReadOnly() const { return readOnly; }
     int focusCell() const { return focus; }

@@ -41,10 +41,10 @@ CPageScheduleDual::CPageScheduleDual(CameraSettings &settings, AppState &app, QW
     setObjectName(QStringLiteral("scheduleDualPage"));
 }
 
-void CPageScheduleDual::OnInitDialog()
+void CPageScheduleDual::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
     applyReadOnly();
 }
 
@@ -126,8 +126,8 @@ void CPageScheduleDual::applyReadOnly()
         button->setEnabled(false);
     for (QLabel *caption : columnCaptions)
         caption->setEnabled(false);
-    grid1->SetReadOnly(true);
-    grid2->SetReadOnly(true);
+    grid1->setReadOnly(true);
+    grid2->setReadOnly(true);
 }
 
 DayChoices CPageScheduleDual::shownDayChoices() const
@@ -172,7 +172,7 @@ bool CPageScheduleDual::save(DataExchange &dx)
     return true;
 }
 
-bool CPageScheduleDual::OnKillActive()
+bool CPageScheduleDual::validatePage()
 {
     // Judged on what the page shows, day buttons and grids together, not on the record.
     if (!grid1 || !grid2 ||
@@ -181,5 +181,5 @@ bool CPageScheduleDual::OnKillActive()
         schedule_page::showNoPeriodOnMessage(this);
         return false;
     }
-    return UpdateData(true);
+    return saveControls();
 }

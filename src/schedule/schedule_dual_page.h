@@ -25,10 +25,10 @@ public:
 
     CPageScheduleDual(CameraSettings &settings, AppState &app, QWidget *parent = nullptr);
 
-    bool OnKillActive() override;
+    bool validatePage() override;
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 

@@ -13,10 +13,10 @@ CPageSchedule::CPageSchedule(CameraSettings &settings, AppState &app, QWidget *p
     setObjectName(QStringLiteral("schedulePage"));
 }
 
-void CPageSchedule::OnInitDialog()
+void CPageSchedule::initializePage()
 {
     buildControls();
-    PropertyPage::OnInitDialog();
+    PropertyPage::initializePage();
     applyReadOnly();
 }
 
@@ -38,7 +38,7 @@ void CPageSchedule::applyReadOnly()
         return;
     allOnButton->setEnabled(false);
     allOffButton->setEnabled(false);
-    grid->SetReadOnly(true);
+    grid->setReadOnly(true);
 }
 
 void CPageSchedule::load(DataExchange &)
@@ -58,12 +58,12 @@ bool CPageSchedule::save(DataExchange &)
     return true;
 }
 
-bool CPageSchedule::OnKillActive()
+bool CPageSchedule::validatePage()
 {
     // Judged on what the grid shows; the record keeps its old schedule until this passes.
     if (!grid || !schedule_page::gridSchedule(*grid).AnyOn()) {
         schedule_page::showNoPeriodOnMessage(this);
         return false;
     }
-    return UpdateData(true);
+    return saveControls();
 }

@@ -21,10 +21,10 @@ public:
     void setKind(ScheduleKind value) { kind = value; }
     ScheduleKind scheduleKind() const { return kind; }
 
-    bool OnKillActive() override;
+    bool validatePage() override;
 
 protected:
-    void OnInitDialog() override;
+    void initializePage() override;
     void load(DataExchange &dx) override;
     bool save(DataExchange &dx) override;
 

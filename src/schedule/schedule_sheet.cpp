@@ -17,17 +17,17 @@ CScheduleSheet::CScheduleSheet(const QString &caption, QWidget *parent, bool tim
     setObjectName(QStringLiteral("scheduleSheet"));
     daily = new CPageSchedule(settings, app);
     daily->setKind(timeLapse ? ScheduleKind::TimeLapse : ScheduleKind::Trigger);
-    AddPage(daily);
+    addPage(daily);
     if (!timeLapse) {
         dual = new CPageScheduleDual(settings, app);
-        AddPage(dual);
+        addPage(dual);
     }
     setPageDesignSize(kPageDesignSize);
 }
 
-void CScheduleSheet::OnInitDialog()
+void CScheduleSheet::initializeDialog()
 {
-    PropertySheet::OnInitDialog();
+    PropertySheet::initializeDialog();
     if (app.readOnly)
         button(OkButton)->setEnabled(false);
 }

@@ -24,7 +24,7 @@ public:
     CPageScheduleDual *dualPage() const { return dual; }
 
 protected:
-    void OnInitDialog() override;
+    void initializeDialog() override;
 
 private:
     AppState &app;

@@ -5,6 +5,7 @@
 #include "resources/string_table.h"
 #include "settings/refusal.h"
 #include "settings/setting_rules.h"
+#include "settings/trigger_values.h"
 #include "settings/value_text.h"
 
 #include <algorithm>
@@ -202,18 +203,20 @@ Entry listEntry(NamedSetting info, std::span<const std::string_view> words,
 }
 
 // A whole number of the core section, from a number field (`shape`), a plain field or a
-// slider (none).
+// slider (none), checked by its tab's rule.
 template <typename Field>
 Entry integerEntry(std::string_view name, std::string_view tab, std::string_view syntax,
                    Field CoreSection::*field, const rules::NumberField *shape,
-                   rules::IntegerRange range)
+                   rules::Check (*check)(int))
 {
     return {{name, tab, syntax},
             [field](const Change &c) { return std::to_string(rec(c).core.*field); },
-            [field, shape, range](Change &c, std::string_view value) -> Reason {
+            [field, shape, check](Change &c, std::string_view value) -> Reason {
                 int number = 0;
-                if (auto refusal = readInteger(value, shape, range, number))
+                if (auto refusal = readInteger(value, shape, number))
                     return refusal;
+                if (auto refusal = check(number))
+                    return refusal->text();
                 rec(c).core.*field = static_cast<Field>(number);
                 return {};
             }};
@@ -221,7 +224,9 @@ Entry integerEntry(std::string_view name, std::string_view tab, std::string_view
 
 Entry sliderEntry(std::string_view name, std::uint8_t CoreSection::*field)
 {
-    return integerEntry(name, "Images", "0 .. 255", field, nullptr, {0, rules::kSliderMax});
+    return integerEntry(name, "Images", "0 .. 255", field, nullptr, [](int value) {
+        return rules::CheckInteger(value, {0, rules::kSliderMax}, 0);
+    });
 }
 
 // A day schedule edited on a schedule page, which refuses one with no period on (121).
@@ -294,51 +299,46 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
             s.SetSensitivity(static_cast<std::uint16_t>(position * rules::kSensitivityStep));
         }));
     t.push_back(integerEntry("pulses", "Triggers", "1 .. 5", &CoreSection::pulseCount, nullptr,
-                             rules::kPulseCount));
+                             &InternalTriggerValues::checkPulseCount));
     t.push_back({{"pulse-window", "Triggers", "0.3 .. 10 (seconds, one decimal place)"},
-                 [](const Change &c) { return rules::NumberText(rec(c).core.pulseWindow * 0.1); },
+                 [](const Change &c) {
+                     return rules::NumberText(
+                         InternalTriggerValues::pulseWindowSecondsOf(rec(c).core.pulseWindow));
+                 },
                  [](Change &c, std::string_view value) -> Reason {
-                     // Compared in single precision and worded with 6 digits, as the dialog does.
-                     const std::string range = rules::Fill(
-                         strings::kEnterNumberBetween, rules::NumberText(rules::kPulseWindowMin, 6),
-                         rules::NumberText(rules::kPulseWindowMax, 6));
                      double seconds = 0;
-                     if (auto refusal = readNumber(value, rules::kPulseWindowField, range, seconds))
+                     if (auto refusal = readNumber(value, rules::kPulseWindowField, seconds))
                          return refusal;
-                     const auto single = static_cast<float>(seconds);
-                     if (single < rules::kPulseWindowMin || single > rules::kPulseWindowMax)
-                         return range;
-                     rec(c).core.pulseWindow =
-                         static_cast<std::uint8_t>(static_cast<int>(seconds * 10.0));
+                     if (auto refusal = InternalTriggerValues::checkPulseWindow(seconds))
+                         return refusal->text();
+                     rec(c).core.pulseWindow = InternalTriggerValues::pulseWindowTenths(seconds);
                      return {};
                  }});
     t.push_back(switchEntry("external-trigger", "Triggers", &CameraSettings::ExternalTrigger,
                             &CameraSettings::SetExternalTrigger));
     t.push_back(integerEntry("pictures-per-trigger", "Triggers", "1 .. 99",
                              &CoreSection::picturesPerTrigger, &rules::kPicturesPerTriggerField,
-                             rules::kPicturesPerTrigger));
+                             &TriggerValues::checkPictures));
     // "as fast as possible" sets the flag.
     t.push_back(pairEntry("pacing", "Triggers", "fast | waiting", {"waiting", "fast"},
                           &CameraSettings::FastSequence, &CameraSettings::SetFastSequence));
-    t.push_back(
-        {{"picture-interval", "Triggers", "1 .. 60 (seconds between pictures)"},
-         [](const Change &c) { return rules::NumberText(rec(c).core.pictureInterval / 1000.0); },
-         [](Change &c, std::string_view value) -> Reason {
-             const rules::IntegerRange limits = rules::kPictureIntervalSeconds;
-             const std::string range =
-                 rules::Fill(strings::kEnterNumberBetween, rules::NumberText(limits.min),
-                             rules::NumberText(limits.max));
-             double seconds = 0;
-             if (auto refusal = readNumber(value, rules::kPictureIntervalField, range, seconds))
-                 return refusal;
-             if (seconds < limits.min || seconds > limits.max)
-                 return range;
-             rec(c).core.pictureInterval = static_cast<std::uint16_t>(seconds * 1000.0);
-             return {};
-         }});
+    t.push_back({{"picture-interval", "Triggers", "1 .. 60 (seconds between pictures)"},
+                 [](const Change &c) {
+                     return rules::NumberText(
+                         TriggerValues::pictureIntervalSecondsOf(rec(c).core.pictureInterval));
+                 },
+                 [](Change &c, std::string_view value) -> Reason {
+                     double seconds = 0;
+                     if (auto refusal = readNumber(value, rules::kPictureIntervalField, seconds))
+                         return refusal;
+                     if (auto refusal = TriggerValues::checkPictureInterval(seconds))
+                         return refusal->text();
+                     rec(c).core.pictureInterval = TriggerValues::pictureIntervalMs(seconds);
+                     return {};
+                 }});
     t.push_back(integerEntry("quiet-period", "Triggers", "0 .. 3600 (seconds between triggers)",
                              &CoreSection::quietPeriod, &rules::kQuietPeriodField,
-                             rules::kQuietPeriod));
+                             &TriggerValues::checkQuietPeriod));
     t.push_back(
         dailyScheduleEntry("trigger-schedule", "Triggers", &CoreSection::triggerDaySchedule));
     t.push_back(dualScheduleEntry("dual-schedule-1", &DualScheduleSection::triggerSchedule1));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <limits>
 
 namespace valuetext {
 
@@ -87,30 +88,25 @@ bool allDigits(std::string_view text)
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// An integer as a number field takes it: digits only, no more whole digits than the field
-// holds (none given: a plain field). A sign is read only to word the refusal by the range.
-Reason readInteger(std::string_view text, const rules::NumberField *field,
-                   rules::IntegerRange range, int &value)
+Reason readInteger(std::string_view text, const rules::NumberField *field, int &value)
 {
     const bool negative = text.starts_with('-');
     const std::string_view digits = negative ? text.substr(1) : text;
     if (digits.empty() || !allDigits(digits))
         return strings::kEnterInteger;
     const std::size_t maxDigits = field ? static_cast<std::size_t>(field->wholeDigits) : 9;
-    if (negative || digits.size() > maxDigits)
-        return rules::IntegerOutOfRange(range, 0).text();
-    int parsed = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-    if (!range.contains(parsed))
-        return rules::IntegerOutOfRange(range, 0).text();
-    value = parsed;
+    if (negative) {
+        value = std::numeric_limits<int>::min();
+    } else if (digits.size() > maxDigits) {
+        value = std::numeric_limits<int>::max();
+    } else {
+        value = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    }
     return {};
 }
 
-// A number as a number field takes it: digits and one decimal point, within the field's
-// whole digits and decimal places. Out of the field's reach is out of range.
-Reason readNumber(std::string_view text, rules::NumberField field, const std::string &rangeMessage,
-                  double &value)
+Reason readNumber(std::string_view text, rules::NumberField field, double &value)
 {
     const bool negative = text.starts_with('-');
     const std::string_view number = negative ? text.substr(1) : text;
@@ -126,8 +122,11 @@ Reason readNumber(std::string_view text, rules::NumberField field, const std::st
                    : rules::Fill(kDecimalPlaces, std::to_string(field.decimalPlaces),
                                  field.decimalPlaces == 1 ? "" : "s");
     }
-    if (negative || whole.size() > static_cast<std::size_t>(field.wholeDigits))
-        return rangeMessage;
+    if (negative || whole.size() > static_cast<std::size_t>(field.wholeDigits)) {
+        value = negative ? -std::numeric_limits<double>::infinity()
+                         : std::numeric_limits<double>::infinity();
+        return {};
+    }
     const std::string plain = std::string(whole.empty() ? "0" : whole) + "." +
                               std::string(fraction.empty() ? "0" : fraction);
     std::from_chars(plain.data(), plain.data() + plain.size(), value);

@@ -46,14 +46,14 @@ Reason readText(std::string_view value, std::string_view forbidden, char32_t hig
                 std::string &bytes);
 
 bool allDigits(std::string_view text);
-// An integer as a number field takes it: digits only, no more whole digits than the field
-// holds (none given: a plain field). A sign is read only to word the refusal by the range.
-Reason readInteger(std::string_view text, const rules::NumberField *field,
-                   rules::IntegerRange range, int &value);
+// An integer as a number field takes it: digits only, a plain field (none given) holding up to 9.
+// The range is the tab's check: a sign, or more digits than the field holds, is out of the
+// field's reach and comes back as the lowest or highest int, which no range holds.
+Reason readInteger(std::string_view text, const rules::NumberField *field, int &value);
 // A number as a number field takes it: digits and one decimal point, within the field's
-// whole digits and decimal places. Out of the field's reach is `rangeMessage`.
-Reason readNumber(std::string_view text, rules::NumberField field, const std::string &rangeMessage,
-                  double &value);
+// decimal places. Out of the field's reach (a sign, too many whole digits) comes back as an
+// infinity, for the tab's range check to refuse.
+Reason readNumber(std::string_view text, rules::NumberField field, double &value);
 
 inline constexpr std::array<std::string_view, 2> kOnOff{"on", "off"};
 inline constexpr std::array<std::string_view, 2> kYesNo{"yes", "no"};

@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(run.sheet->windowTitle(), QStringLiteral("Velomar - Professional Settings"));
         QCOMPARE(run.settings.core, factorySettings().core);
         QVERIFY(!run.settings.CoreChanged());
-        QCOMPARE(run.sheet->GetActiveIndex(), 0);
+        QCOMPARE(run.sheet->currentIndex(), 0);
         QStringList tabs;
         for (int i = 0; i < run.sheet->tabWidget()->count(); ++i)
             tabs << shown(run.sheet->tabWidget()->tabText(i));
@@ -60,11 +60,10 @@ private slots:
         // OK and Cancel have no access key: Enter and Escape are theirs.
         QCOMPARE(run.button(PropertySheet::OkButton)->text(), QStringLiteral("OK"));
         QCOMPARE(run.button(PropertySheet::CancelButton)->text(), QStringLiteral("Cancel"));
-        QCOMPARE(shown(run.button(PropertySheet::ApplyButton)->text()),
+        QCOMPARE(shown(run.sheet->changeDateTimeButton()->text()),
                  QStringLiteral("Change Date/Time..."));
-        QCOMPARE(shown(run.button(PropertySheet::HelpButton)->text()),
-                 QStringLiteral("Use Factory"));
-        QVERIFY(run.button(PropertySheet::ApplyButton)->isEnabled());
+        QCOMPARE(shown(run.sheet->useFactoryButton()->text()), QStringLiteral("Use Factory"));
+        QVERIFY(run.sheet->changeDateTimeButton()->isEnabled());
         QVERIFY(run.messages.shown().isEmpty());
     }
 
@@ -96,7 +95,7 @@ private slots:
         run.messages.expect(message);
         CKestraSheet sheet(run.settings, run.app);
         sheet.SetPaths(run.localPath, run.cardPath);
-        QCOMPARE(sheet.DoModal(), int(QDialog::Rejected));
+        QCOMPARE(sheet.exec(), int(QDialog::Rejected));
         QVERIFY(!sheet.isVisible());
         const Message &shown = run.messages.shownMessage(0);
         QCOMPARE(shown.caption, caption);
@@ -271,7 +270,7 @@ private slots:
             QVERIFY(run.writeLocal(earlierRun()));
             QVERIFY(run.open());
             run.messages.expect(110, answer);
-            run.clickButton(PropertySheet::HelpButton);
+            run.clickButton(run.sheet->useFactoryButton());
             const Message &question = run.messages.shown().first();
             QCOMPARE(question.caption, QStringLiteral("Information"));
             QCOMPARE(question.icon, MessageIcon::Question);
@@ -290,7 +289,7 @@ private slots:
         SheetRun run;
         QVERIFY(run.open());
         run.messages.expect(111, MessageAnswer::No);
-        run.clickButton(PropertySheet::ApplyButton);
+        run.clickButton(run.sheet->changeDateTimeButton());
         const Message &question = run.messages.shown().first();
         QCOMPARE(question.caption, QStringLiteral("Information"));
         QCOMPARE(question.icon, MessageIcon::Question);
@@ -307,7 +306,7 @@ private slots:
             run.messages.expect(110, MessageAnswer::Yes).expect(115, answer);
             if (answer == MessageAnswer::Yes)
                 run.messages.expect(114);
-            run.clickButton(PropertySheet::HelpButton);
+            run.clickButton(run.sheet->useFactoryButton());
             run.sheet->close();
             QVERIFY(!run.sheet->isVisible());
             QCOMPARE(run.messages.shown()[1].caption, QStringLiteral("Information"));
@@ -381,8 +380,8 @@ private slots:
         run.sheet->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(run.sheet.get()));
         int presses = 0;
-        for (int tab = 0; tab < run.sheet->GetPageCount(); ++tab) {
-            QVERIFY(run.sheet->SetActivePage(tab));
+        for (int tab = 0; tab < run.sheet->pageCount(); ++tab) {
+            QVERIFY(run.sheet->setCurrentIndex(tab));
             for (QWidget *w : run.sheet->findChildren<QWidget *>()) {
                 if (!w->isVisible() || !w->isEnabled() || w->isWindow() ||
                     !(w->focusPolicy() & Qt::TabFocus))
@@ -425,14 +424,14 @@ private slots:
         values.SetCellularOff(false);
         QVERIFY(run.writeLocal(values));
         QVERIFY(run.open());
-        QVERIFY(run.sheet->SetActivePage(tab));
+        QVERIFY(run.sheet->setCurrentIndex(tab));
         QTabBar *bar = run.sheet->tabWidget()->tabBar();
         QCOMPARE(tabChain(bar, 1), QStringList{first});
-        const QStringList buttons = {"okButton", "cancelButton", "applyButton", "helpButton",
-                                     "qt_tabwidget_tabbar"};
+        const QStringList buttons = {"okButton", "cancelButton", "changeDateTime",
+                                     "useFactorySettings", "qt_tabwidget_tabbar"};
         QCOMPARE(tabChain(run.find(last), 5), buttons);
-        QCOMPARE(tabChain(bar, 5, true),
-                 (QStringList{"helpButton", "applyButton", "cancelButton", "okButton", last}));
+        QCOMPARE(tabChain(bar, 5, true), (QStringList{"useFactorySettings", "changeDateTime",
+                                                      "cancelButton", "okButton", last}));
     }
 
     void readOnlyLeavesCancelTheOneButtonOnTheWay()
@@ -440,7 +439,7 @@ private slots:
         SheetRun run;
         run.app.readOnly = true;
         QVERIFY(run.open());
-        QVERIFY(run.sheet->SetActivePage(2));
+        QVERIFY(run.sheet->setCurrentIndex(2));
         QCOMPARE(tabChain(run.find(QStringLiteral("printBorder")), 2),
                  (QStringList{"cancelButton", "qt_tabwidget_tabbar"}));
         QCOMPARE(tabChain(run.sheet->tabWidget()->tabBar(), 1), QStringList{"cancelButton"});
@@ -466,7 +465,7 @@ private slots:
             {Qt::Key_L, 1}, {Qt::Key_I, 2}, {Qt::Key_C, 3}, {Qt::Key_R, 4}, {Qt::Key_T, 0}};
         for (const auto &[key, tab] : tabs) {
             QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
-            QCOMPARE(run.sheet->GetActiveIndex(), tab);
+            QCOMPARE(run.sheet->currentIndex(), tab);
         }
         QCOMPARE(run.messages.shown().size(), 2);
         QVERIFY(run.sheet->isVisible());
@@ -482,13 +481,13 @@ private slots:
                  QStringLiteral("Velomar - Professional Settings (read only)"));
         auto checkButtons = [&run] {
             QVERIFY(!run.button(PropertySheet::OkButton)->isEnabled());
-            QVERIFY(!run.button(PropertySheet::ApplyButton)->isEnabled());
-            QVERIFY(!run.button(PropertySheet::HelpButton)->isEnabled());
+            QVERIFY(!run.sheet->changeDateTimeButton()->isEnabled());
+            QVERIFY(!run.sheet->useFactoryButton()->isEnabled());
             QVERIFY(run.button(PropertySheet::CancelButton)->isEnabled());
         };
         checkButtons();
         for (int tab : {1, 2, 3, 4, 0}) {
-            QVERIFY(run.sheet->SetActivePage(tab));
+            QVERIFY(run.sheet->setCurrentIndex(tab));
             checkButtons();
         }
         // A change, the close box, Yes: the sheet closes and nothing is written.

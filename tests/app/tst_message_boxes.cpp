@@ -144,7 +144,7 @@ bool meetMessage(int id, BoxSeen &seen)
             return false;
         CKestraSheet sheet(run.settings, run.app);
         sheet.SetPaths(run.localPath, run.cardPath);
-        seen = escapeTheBox([&] { sheet.DoModal(); });
+        seen = escapeTheBox([&] { sheet.exec(); });
         return true;
     }
     if (id == 119 || id == 120) { // OK on settings that take no pictures
@@ -159,10 +159,10 @@ bool meetMessage(int id, BoxSeen &seen)
     seen = escapeTheBox([&] {
         switch (id) {
         case 110:
-            run.clickButton(PropertySheet::HelpButton);
+            run.clickButton(run.sheet->useFactoryButton());
             break;
         case 111:
-            run.clickButton(PropertySheet::ApplyButton);
+            run.clickButton(run.sheet->changeDateTimeButton());
             break;
         case 115: // the close box after a change
             run.settings.SetLabel("CHANGED");

@@ -279,7 +279,7 @@ private slots:
             auto *sheet = static_cast<CKestraSheet *>(dialog);
             workedIn = QDir::currentPath();
             QTest::keyClick(sheet, Qt::Key_F1);
-            QVERIFY(sheet->SetActivePage(3));
+            QVERIFY(sheet->setCurrentIndex(3));
             const auto *list = sheet->findChild<QComboBox *>(QStringLiteral("carrierList"));
             for (int i = 0; i < list->count(); ++i)
                 shown << list->itemText(i);

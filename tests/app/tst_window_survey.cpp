@@ -128,7 +128,7 @@ public:
             if (!run->open())
                 return fail(QStringLiteral("the sheet did not become active"));
             window = run->sheet.get();
-            if (!run->sheet->SetActivePage(tab))
+            if (!run->sheet->setCurrentIndex(tab))
                 return fail(QStringLiteral("the sheet did not show tab %1").arg(tab));
             return true;
         }
@@ -139,7 +139,7 @@ public:
         std::unique_ptr<QDialog> made;
         if (name == QLatin1String("internal-trigger-settings")) {
             auto dialog = std::make_unique<CInternalTriggerDlg>(settings);
-            dialog->SetReadOnly(readOnly);
+            dialog->setReadOnly(readOnly);
             made = std::move(dialog);
         } else if (name == QLatin1String("set-date-time")) {
             made = std::make_unique<CDateTimeDlg>(settings);
@@ -162,7 +162,7 @@ public:
             return fail(name + QStringLiteral(" did not become active"));
         window = dialogs->dialog.get();
         if (name.endsWith(QLatin1String("dual")) &&
-            !static_cast<CScheduleSheet *>(window)->SetActivePage(1))
+            !static_cast<CScheduleSheet *>(window)->setCurrentIndex(1))
             return fail(QStringLiteral("the dual schedule tab was refused"));
         return true;
     }
@@ -553,11 +553,11 @@ private slots:
         QVERIFY2(w.open(kSheetTabs.first(), false), qPrintable(w.failure));
         CKestraSheet *sheet = w.run->sheet.get();
         const QSize opened = sheet->size();
-        for (int tab = 0; tab < sheet->GetPageCount(); ++tab) {
-            QVERIFY(sheet->SetActivePage(tab));
+        for (int tab = 0; tab < sheet->pageCount(); ++tab) {
+            QVERIFY(sheet->setCurrentIndex(tab));
             QCoreApplication::processEvents();
             QCOMPARE(sheet->size(), opened);
-            const PropertyPage *page = sheet->GetPage(tab);
+            const PropertyPage *page = sheet->page(tab);
             QVERIFY2(page->width() >= page->sizeHint().width() &&
                          page->height() >= page->sizeHint().height(),
                      qPrintable(shown(page->caption()) + ": " + sizeText(page->size()) + " for " +
@@ -667,8 +667,8 @@ private slots:
         QTest::addColumn<Arrangement>("arrangement");
         QTest::addColumn<QStringList>("chain");
         const QString bar = QStringLiteral("qt_tabwidget_tabbar");
-        const QStringList sheetButtons = {"okButton", "cancelButton", "applyButton", "helpButton",
-                                          bar};
+        const QStringList sheetButtons = {"okButton", "cancelButton", "changeDateTime",
+                                          "useFactorySettings", bar};
         const auto row = [](const char *name, const QString &window, bool readOnly,
                             const Arrangement &arrangement, const QStringList &chain) {
             QTest::newRow(name) << window << readOnly << arrangement << chain;

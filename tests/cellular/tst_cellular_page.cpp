@@ -180,7 +180,7 @@ private slots:
         if (!cellularOff)
             click(f.dailyStatus());
         click(f.useCellular());
-        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->setCurrentIndex(1));
         QCOMPARE(f.settings.CellularOff(), !cellularOff);
         QCOMPARE(f.settings.DailyStatusOff(), cellularOff ? dailyStatusOff : !dailyStatusOff);
         QCOMPARE(f.settings.cellular.cellFlags & 0x0005, 0x0005);
@@ -203,8 +203,8 @@ private slots:
         }
         QVERIFY(!f.find<QLabel>("phoneHint")->isEnabled());
         // Coming back to the page does not enable anything either.
-        QVERIFY(f.sheet->SetActivePage(1));
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(1));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QVERIFY(!f.useCellular()->isEnabled());
         QVERIFY(!f.phone(1)->isEnabled());
     }
@@ -231,7 +231,7 @@ private slots:
         QTest::keyClicks(f.phone(3), "0800 123");
         QTest::keyClicks(f.email(1), "me@example.com");
         click(f.radio("emailBcc1"));
-        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->setCurrentIndex(1));
 
         const CellularSection &c = f.settings.cellular;
         QCOMPARE(PhoneNumberKind(c.phoneNumbers[0]), int(DestinationNone));
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(!f.phoneGroup()->isVisible());
         QVERIFY(!f.emailGroup()->isVisible());
         QCOMPARE(f.carrierList()->currentIndex(), -1);
-        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->setCurrentIndex(1));
         QVERIFY(f.settings.cellular == before);
         QCOMPARE(f.app.carrierIndex, -1);
     }
@@ -622,16 +622,16 @@ private slots:
         QCOMPARE(edit->text(), text); // the fields themselves take any length
 
         if (limit == 0) {
-            QVERIFY(f.sheet->SetActivePage(1));
+            QVERIFY(f.sheet->setCurrentIndex(1));
             QVERIFY(!(f.settings.cellular == before));
             return;
         }
         f.messages.expect(tooLong(limit));
-        QVERIFY(!f.sheet->SetActivePage(1));
+        QVERIFY(!f.sheet->setCurrentIndex(1));
         const Message &shown = f.messages.shownMessage(-1);
         QCOMPARE(shown.icon, MessageIcon::Exclamation);
         QCOMPARE(shown.caption, programName());
-        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(f.sheet->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), f.carrierList());
         QVERIFY(f.settings.cellular == before);
         QCOMPARE(edit->text(), text);
@@ -646,7 +646,7 @@ private slots:
         QTest::keyClicks(f.phone(1), QString(16, QLatin1Char('1')));
         QTest::keyClicks(f.email(2), QString(37, QLatin1Char('x')));
         f.messages.expect(tooLong(36));
-        QVERIFY(!f.sheet->SetActivePage(1));
+        QVERIFY(!f.sheet->setCurrentIndex(1));
     }
 
     void overLongTextUndoesTheUseCellularClick()
@@ -688,7 +688,7 @@ private slots:
         SheetRun run;
         QVERIFY(run.folder.write("carriers.dat", kShapes));
         QVERIFY(run.open());
-        QVERIFY(run.sheet->SetActivePage(3));
+        QVERIFY(run.sheet->setCurrentIndex(3));
         run.find<QComboBox>("carrierList")->setCurrentIndex(1); // "Two after one": e-mail first
         QTest::keyClicks(run.find<QLineEdit>("phoneNumber1"), "1-555-555-1212");
         QTest::keyClicks(run.find<QLineEdit>("email1"), "abc");
@@ -731,7 +731,7 @@ private slots:
         QTest::keyClick(f.phone(1), Qt::Key_E, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), f.email(1));
         QTest::keyClicks(f.email(1), QStringLiteral("a@b.c"));
-        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->setCurrentIndex(1));
         QCOMPARE(UnpackPhoneNumber(f.settings.cellular.phoneNumbers[0]).text, "555-0100");
         QCOMPARE(UnpackEmailAddress(f.settings.cellular.email1).text, "a@b.c");
     }

@@ -25,14 +25,14 @@ public:
     QLineEdit *edit = nullptr;
 
 protected:
-    void OnInitDialog() override
+    void initializePage() override
     {
         log << caption() + ":init";
         edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("number"));
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(edit);
-        PropertyPage::OnInitDialog();
+        PropertyPage::initializePage();
     }
     void load(DataExchange &dx) override
     {
@@ -48,7 +48,7 @@ protected:
         value = v;
         return true;
     }
-    void OnOK() override { log << caption() + ":ok"; }
+    void acceptPage() override { log << caption() + ":ok"; }
 
 private:
     int &value;
@@ -64,7 +64,7 @@ struct Fixture
         for (int i = 0; i < pages; ++i) {
             auto *page = new NumberPage(QStringLiteral("P%1").arg(i), values[i], log);
             this->pages.append(page);
-            sheet->AddPage(page);
+            sheet->addPage(page);
         }
         sheet->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet));
@@ -101,10 +101,10 @@ private slots:
     {
         Fixture f;
         f.log.clear();
-        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->setCurrentIndex(1));
         QCOMPARE(f.log, QStringList({"P0:save", "P1:init", "P1:load"}));
         f.log.clear();
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QCOMPARE(f.log, QStringList({"P1:save", "P0:load"}));
     }
 
@@ -141,9 +141,9 @@ private slots:
             bar->setFocus();
             QTest::keyClick(bar, Qt::Key_Right);
         } else {
-            QVERIFY(!f.sheet->SetActivePage(1));
+            QVERIFY(!f.sheet->setCurrentIndex(1));
         }
-        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(f.sheet->currentIndex(), 0);
         QCOMPARE(f.sheet->tabWidget()->currentIndex(), 0);
         QCOMPARE(bar->currentIndex(), 0);
         QVERIFY(!f.pages[1]->isCreated());
@@ -158,15 +158,15 @@ private slots:
     {
         Fixture f;
         QTest::keyClick(f.pages[0]->edit, Qt::Key_PageUp, Qt::ControlModifier);
-        QCOMPARE(f.sheet->GetActiveIndex(), 2);
+        QCOMPARE(f.sheet->currentIndex(), 2);
         QTest::keyClick(f.pages[2]->edit, Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(f.sheet->currentIndex(), 0);
     }
 
     void okSavesTheActivePageThenClosesAccepted()
     {
         Fixture f;
-        f.sheet->SetActivePage(1);
+        f.sheet->setCurrentIndex(1);
         f.pages[1]->edit->setText(QStringLiteral("42"));
         f.log.clear();
         QTest::mouseClick(f.sheet->button(PropertySheet::OkButton), Qt::LeftButton);
@@ -219,9 +219,9 @@ private slots:
         QPushButton *ok = f.sheet->button(PropertySheet::OkButton);
         QPushButton *cancel = f.sheet->button(PropertySheet::CancelButton);
         QCOMPARE(chainFrom(bar, 4), QList<QWidget *>({f.pages[0]->edit, ok, cancel, bar}));
-        QVERIFY(f.sheet->SetActivePage(2));
+        QVERIFY(f.sheet->setCurrentIndex(2));
         QCOMPARE(chainFrom(bar, 4), QList<QWidget *>({f.pages[2]->edit, ok, cancel, bar}));
-        QVERIFY(f.sheet->SetActivePage(1));
+        QVERIFY(f.sheet->setCurrentIndex(1));
         QCOMPARE(chainFrom(bar, 4), QList<QWidget *>({f.pages[1]->edit, ok, cancel, bar}));
     }
 
@@ -230,13 +230,13 @@ private slots:
         int value = 5;
         QStringList log;
         PropertySheet sheet(QStringLiteral("Sheet"));
-        sheet.AddPage(new NumberPage(QStringLiteral("P"), value, log));
+        sheet.addPage(new NumberPage(QStringLiteral("P"), value, log));
         sheet.setPageDesignSize(QSize(200, 150));
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         const QSize designed = dialogUnitsToPixels(QSize(200, 150), sheet.fontMetrics());
-        QVERIFY(sheet.GetPage(0)->width() >= designed.width());
-        QVERIFY(sheet.GetPage(0)->height() >= designed.height());
+        QVERIFY(sheet.page(0)->width() >= designed.width());
+        QVERIFY(sheet.page(0)->height() >= designed.height());
         // Not much more: the rest of the sheet is its tab bar, frame and buttons.
         QVERIFY(sheet.width() < designed.width() + sheet.sizeHint().width());
     }
@@ -250,17 +250,17 @@ private slots:
             int initCalls = 0;
 
         protected:
-            void OnInitDialog() override
+            void initializeDialog() override
             {
                 ++initCalls;
-                EndDialog(Rejected);
+                done(Rejected);
             }
         };
         EndingSheet sheet;
         int dummy = 0;
         QStringList log;
-        sheet.AddPage(new NumberPage(QStringLiteral("P"), dummy, log));
-        QCOMPARE(sheet.DoModal(), int(QDialog::Rejected));
+        sheet.addPage(new NumberPage(QStringLiteral("P"), dummy, log));
+        QCOMPARE(sheet.exec(), int(QDialog::Rejected));
         QCOMPARE(sheet.initCalls, 1);
         QVERIFY(log.isEmpty());
         QVERIFY(!sheet.isVisible());

@@ -234,7 +234,7 @@ private slots:
         f.settings.core.brightness = 7;
         f.settings.SetCelsius(true);
         f.settings.SetLabel("Ridge");
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QCOMPARE(f.find<QSlider>("brightness")->value(), 7);
         QVERIFY(f.find<QRadioButton>("celsius")->isChecked());
         QCOMPARE(f.label->text(), QStringLiteral("Ridge"));
@@ -354,7 +354,7 @@ private slots:
         QTest::keyClicks(label, constructionSet);
         QCOMPARE(label->text(), constructionSet);
         QCOMPARE(platform.beeps, 0);
-        QVERIFY(page.UpdateData(true));
+        QVERIFY(page.saveControls());
         QCOMPARE(settings.core.label, labelBytes(constructionSet.toLatin1()));
     }
 
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(f.settings.core.label, labelBytes(twenty.toLatin1()));
         QCOMPARE(f.settings.Label(), twenty.toStdString());
 
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QCOMPARE(f.label->text(), twenty);
         f.label->clear();
         f.platform.clipboard = QStringLiteral("0123456789012345678901234");
@@ -422,7 +422,7 @@ private slots:
         f.messages.expect(kLabelTooLong);
         QVERIFY(!f.leave());
         QCOMPARE(f.messages.shownMessage(0).icon, MessageIcon::Exclamation);
-        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(f.sheet->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), f.label);
         QCOMPARE(f.label->selectedText(), f.label->text());
         QVERIFY(f.settings.core == f.before.core);
@@ -455,7 +455,7 @@ private slots:
         QCOMPARE(controls, 36);
         // Switching tabs loads again; nothing comes back to life.
         QVERIFY(f.leave());
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QCOMPARE(f.label->isEnabled(), !readOnly);
     }
 

@@ -31,7 +31,7 @@ struct Fixture : DialogRun<CInternalTriggerDlg>
     [[nodiscard]] bool open(bool readOnly = false)
     {
         auto made = std::make_unique<CInternalTriggerDlg>(settings);
-        made->SetReadOnly(readOnly);
+        made->setReadOnly(readOnly);
         return show(std::move(made));
     }
 

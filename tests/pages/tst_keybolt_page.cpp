@@ -290,7 +290,7 @@ private slots:
         QCOMPARE(controls, 15);
         // A later load keeps the digit lists as they were.
         QVERIFY(f.leave());
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QVERIFY(f.digitsEnabled(!readOnly));
     }
 

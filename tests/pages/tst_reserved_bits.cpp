@@ -72,12 +72,12 @@ private slots:
         QVERIFY(run.open());
 
         for (const int tab : {kImagesTab, kOtherTab, kImagesTab, kOtherTab, 0, kImagesTab})
-            QVERIFY(run.sheet->SetActivePage(tab));
+            QVERIFY(run.sheet->setCurrentIndex(tab));
         // What the pages show of it, on the way.
         QCOMPARE(run.find<QLineEdit>(QStringLiteral("label"))->text(),
                  QStringLiteral("Caf\u00E9 \u00D8 \u0080\u00FF"));
         QCOMPARE(run.find<QSlider>(QStringLiteral("contrast"))->value(), 250);
-        QVERIFY(run.sheet->SetActivePage(kOtherTab));
+        QVERIFY(run.sheet->setCurrentIndex(kOtherTab));
         QVERIFY(run.find<QCheckBox>(QStringLiteral("loopRecording"))->isChecked());
         QVERIFY(run.find<QCheckBox>(QStringLiteral("hideLogo"))->isChecked());
 
@@ -98,11 +98,11 @@ private slots:
         SheetRun run;
         QVERIFY(writeBytes(run.localPath, settingsFileBytes(everyReservedBitSet(0x96BF, 0x9CEF))));
         QVERIFY(run.open());
-        QVERIFY(run.sheet->SetActivePage(kImagesTab));
-        QVERIFY(run.sheet->SetActivePage(kOtherTab));
+        QVERIFY(run.sheet->setCurrentIndex(kImagesTab));
+        QVERIFY(run.sheet->setCurrentIndex(kOtherTab));
 
         run.messages.expect(kFactoryQuestion, MessageAnswer::Yes);
-        run.clickButton(PropertySheet::HelpButton);
+        run.clickButton(run.sheet->useFactoryButton());
 
         QVERIFY(!run.find<QCheckBox>(QStringLiteral("useKeyBolt"))->isChecked());
         QVERIFY(!run.find<QComboBox>(QStringLiteral("codeDigit1"))->isEnabled());

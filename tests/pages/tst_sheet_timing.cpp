@@ -158,7 +158,7 @@ private slots:
             });
             break;
         }
-        run.clickButton(PropertySheet::ApplyButton);
+        run.clickButton(run.sheet->changeDateTimeButton());
         QCOMPARE(script.opened(), action == DateDialog::NotOpened ? 0 : 1);
         if (opened) {
             QCOMPARE(opened->windowTitle(), QStringLiteral("Set Date & Time"));
@@ -187,18 +187,18 @@ private slots:
         TimingRun run;
         QVERIFY(run.open()); // factory values: the internal trigger is armed
         run.clickTab(kTimeLapseTab);
-        QCOMPARE(run.sheet->GetActiveIndex(), kTimeLapseTab);
+        QCOMPARE(run.sheet->currentIndex(), kTimeLapseTab);
         QVERIFY(run.chooseSeconds(QStringLiteral("4")));
 
         run.messages.expect(116, disarm ? MessageAnswer::Yes : MessageAnswer::No);
         run.clickTab(kTriggersTab);
         if (!disarm) {
-            QCOMPARE(run.sheet->GetActiveIndex(), kTimeLapseTab);
+            QCOMPARE(run.sheet->currentIndex(), kTimeLapseTab);
             QVERIFY(run.settings.InternalTrigger());
             QVERIFY(!run.settings.TimeLapseOn());
             return;
         }
-        QCOMPARE(run.sheet->GetActiveIndex(), kTriggersTab);
+        QCOMPARE(run.sheet->currentIndex(), kTriggersTab);
         QVERIFY(run.settings.TimeLapseOn());
         QCOMPARE(run.settings.core.timeLapseInterval, MakeInterval(IntervalUnit::Seconds, 4));
         QVERIFY(!run.settings.InternalTrigger());

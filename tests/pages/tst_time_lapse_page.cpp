@@ -259,7 +259,7 @@ private slots:
         QVERIFY(run.leave());
         QCOMPARE(run.settings.core.timeLapseInterval, hours(8));
         run.settings.core.timeLapseInterval = seconds(30);
-        QVERIFY(run.sheet->SetActivePage(0));
+        QVERIFY(run.sheet->setCurrentIndex(0));
         QCOMPARE(run.list("secondsList")->currentText(), QStringLiteral("30"));
         run.click("timeLapseMinutes");
         QCOMPARE(run.list("minutesList")->currentText(), QStringLiteral("20"));
@@ -394,7 +394,7 @@ private slots:
         }
         if (asks && !yes) {
             QVERIFY(!left);
-            QCOMPARE(run.sheet->GetActiveIndex(), 0);
+            QCOMPARE(run.sheet->currentIndex(), 0);
             QVERIFY(run.list("secondsList")->hasFocus());
             // Nothing was stored: the time lapse is still off, the triggers still armed.
             QVERIFY(!run.settings.TimeLapseOn());
@@ -427,7 +427,7 @@ private slots:
         QCOMPARE(run.page->intervalAtOpen, seconds(4));
         QCOMPARE(run.page->flagsAtOpen, kOn);
         QVERIFY(!run.settings.InternalTrigger());
-        QCOMPARE(run.sheet->GetActiveIndex(), 0);
+        QCOMPARE(run.sheet->currentIndex(), 0);
     }
 
     void viewScheduleWorksWithTheTimeLapseOff()
@@ -465,7 +465,7 @@ private slots:
 
         // A later load keeps them disabled.
         QVERIFY(run.leave());
-        QVERIFY(run.sheet->SetActivePage(0));
+        QVERIFY(run.sheet->setCurrentIndex(0));
         checkDisabled();
 
         run.click("viewSchedule");

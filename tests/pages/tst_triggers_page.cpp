@@ -172,13 +172,13 @@ private slots:
         QCOMPARE(int(f.settings.StoredQuickset()), int(QuicksetAdvanced));
 
         // Changed elsewhere (as "Use Factory" would), shown on the next visit.
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         f.type("picturesPerTrigger", "4");
         f.click("waitBetweenPictures");
         QVERIFY(f.leave());
         QVERIFY(!f.settings.FastSequence());
         f.settings.core.quietPeriod = 3600;
-        QVERIFY(f.sheet->SetActivePage(0));
+        QVERIFY(f.sheet->setCurrentIndex(0));
         QCOMPARE(f.find<QLineEdit>("picturesPerTrigger")->text(), QStringLiteral("4"));
         QCOMPARE(f.find<QLineEdit>("quietPeriod")->text(), QStringLiteral("3600"));
     }
@@ -247,7 +247,7 @@ private slots:
         const Message &shown = f.messages.shownMessage(-1);
         QCOMPARE(shown.caption, programName());
         QCOMPARE(shown.icon, exclamation ? MessageIcon::Exclamation : MessageIcon::None);
-        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(f.sheet->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), f.find(field));
         QCOMPARE(f.find<QLineEdit>(field)->selectedText(), f.find<QLineEdit>(field)->text());
         // Nothing is written before every check has passed.
@@ -387,7 +387,7 @@ private slots:
         f.type("picturesPerTrigger", "7");
         f.messages.expect(126, MessageAnswer::No);
         QVERIFY(!f.leave());
-        QCOMPARE(f.sheet->GetActiveIndex(), 0);
+        QCOMPARE(f.sheet->currentIndex(), 0);
         QVERIFY(f.settings.TimeLapseBurst());
         // The fields were written before the question.
         QCOMPARE(int(f.settings.core.picturesPerTrigger), 7);

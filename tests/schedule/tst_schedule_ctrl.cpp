@@ -416,7 +416,7 @@ void ScheduleCtrlTest::keysMoveFocusAndScroll()
     GridWindow w;
     QVERIFY(w.open({300, 343}));
     QCOMPARE(w.viewport()->height(), 343);
-    w.grid->SetReadOnly(readOnly);
+    w.grid->setReadOnly(readOnly);
     w.grid->setFocus();
     for (int key : keys)
         QTest::keyClick(w.grid, Qt::Key(key));
@@ -474,7 +474,7 @@ void ScheduleCtrlTest::readOnlyIgnoresEditing()
     GridWindow w;
     QVERIFY(w.open({300, 343}));
     w.grid->SetSlot(2 * 15, 0);
-    w.grid->SetReadOnly(true);
+    w.grid->setReadOnly(true);
     const QList<int> expected = w.slotValues();
     w.other->setFocus();
     QVERIFY(w.other->hasFocus());
@@ -490,7 +490,7 @@ void ScheduleCtrlTest::readOnlyIgnoresEditing()
     QCOMPARE(w.slotValues(), expected);
 
     // Editable again, a click both edits and takes the focus.
-    w.grid->SetReadOnly(false);
+    w.grid->setReadOnly(false);
     w.other->setFocus();
     w.click(w.cellPoint(2));
     QCOMPARE(w.grid->GetSlot(2 * 15), 1);
@@ -846,7 +846,7 @@ void ScheduleCtrlTest::screenReaderFollowsCellsAndFocus()
 
     GridWindow w;
     QVERIFY(w.open({300, 343}));
-    w.grid->SetReadOnly(readOnly);
+    w.grid->setReadOnly(readOnly);
     w.grid->setFocus();
     AccessibilityListener reader;
 
@@ -917,7 +917,7 @@ void ScheduleCtrlTest::toggleActionTogglesTheCell()
     QFETCH(bool, readOnly);
     GridWindow w;
     QVERIFY(w.open({300, 343}));
-    w.grid->SetReadOnly(readOnly);
+    w.grid->setReadOnly(readOnly);
     w.other->setFocus();
 
     QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(w.grid)->child(40);

@@ -218,7 +218,7 @@ private slots:
         run.messages.expect(kNoPeriodOn);
         run.clickTab(kDualTab);
         QCOMPARE(run.shownTab(), kDailyTab);
-        QCOMPARE(run.dialog->GetActiveIndex(), kDailyTab);
+        QCOMPARE(run.dialog->currentIndex(), kDailyTab);
         // The page keeps what it shows, the record what it held.
         QCOMPARE(shown(run.grid("scheduleGrid")), allOff());
         QVERIFY(run.settings.core.triggerDaySchedule.IsAllOn());
@@ -640,7 +640,7 @@ private slots:
             run.dialog->resize(1, 1);
             QCoreApplication::processEvents();
         }
-        QWidget *page = run.dialog->GetPage(tab);
+        QWidget *page = run.dialog->page(tab);
         const auto controls = page->findChildren<QWidget *>();
         QVERIFY(!controls.isEmpty());
         for (QWidget *control : controls) {

@@ -46,7 +46,7 @@ private slots:
             QCOMPARE(sheet->windowTitle(), QStringLiteral("Trigger Schedule"));
             QCOMPARE(sheet->parentWidget(), static_cast<QWidget *>(run.page));
             QCOMPARE(sheet->tabWidget()->count(), 2);
-            QCOMPARE(sheet->GetActiveIndex(), 0);
+            QCOMPARE(sheet->currentIndex(), 0);
             QCOMPARE(sheet->dailyPage()->scheduleKind(), ScheduleKind::Trigger);
             clickCell(findControl<CScheduleCtrl>(sheet, QStringLiteral("scheduleGrid")), 0);
             clickControl(sheet, QStringLiteral("okButton"));

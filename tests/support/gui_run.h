@@ -106,14 +106,14 @@ template <typename Page> struct PageInSheet : GuiRun
         before = settings;
         sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
         page = new Page(settings, app);
-        sheet->AddPage(page);
-        sheet->AddPage(new BlankPage);
+        sheet->addPage(page);
+        sheet->addPage(new BlankPage);
         return showActive(sheet.get());
     }
     // Switches to the blank tab as a click on it would: false when the page refused.
-    bool leave() const { return sheet->SetActivePage(1); }
+    bool leave() const { return sheet->setCurrentIndex(1); }
     // Leaves the page and comes back to it.
-    bool revisit() const { return leave() && sheet->SetActivePage(0); }
+    bool revisit() const { return leave() && sheet->setCurrentIndex(0); }
 
     testfiles::WorkFolder folder;
     CameraSettings before; // the record when the sheet opened

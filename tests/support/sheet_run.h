@@ -55,10 +55,8 @@ struct SheetRun : GuiRun
     }
 
     QPushButton *button(PropertySheet::StandardButton which) const { return sheet->button(which); }
-    void clickButton(PropertySheet::StandardButton which) const
-    {
-        QTest::mouseClick(button(which), Qt::LeftButton);
-    }
+    void clickButton(PropertySheet::StandardButton which) const { clickButton(button(which)); }
+    void clickButton(QPushButton *b) const { QTest::mouseClick(b, Qt::LeftButton); }
     void clickTab(int index) const { ::clickTab(sheet.get(), index); }
 
     testfiles::WorkFolder folder;

@@ -1,6 +1,7 @@
 #include "label_map.h"
 
 #include "csv.h"
+#include "platform/text.h"
 #include "report.h"
 
 #include "settings/named_settings.h"
