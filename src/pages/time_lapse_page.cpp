@@ -7,6 +7,7 @@
 #include "resources/string_table.h"
 #include "schedule/schedule_sheet.h"
 #include "settings/setting_rules.h"
+#include "settings/time_lapse_values.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -23,11 +24,9 @@
 
 namespace {
 
-using rules::kShortestTriggeredSeconds;
-
-template <std::size_t N>
-QComboBox *makeList(QWidget *parent, const char *name, const std::array<int, N> &entries)
+QComboBox *makeList(QWidget *parent, const char *name, IntervalUnit unit)
 {
+    const std::span<const int> entries = TimeLapseValues::entries(unit);
     auto *list = new QComboBox(parent);
     list->setObjectName(QLatin1String(name));
     for (int entry : entries)
@@ -54,9 +53,7 @@ CKTPageTimeLapse::CKTPageTimeLapse(CameraSettings &settings, AppState &app, QWid
 
 int CKTPageTimeLapse::roundedCount(IntervalKind kind, int count)
 {
-    const int full = kind == IntervalHours ? 24 : 60;
-    const int inRange = std::clamp(count, 1, full);
-    return full / (full / inRange);
+    return TimeLapseValues::roundedCount(unitOf(kind), count);
 }
 
 void CKTPageTimeLapse::initializePage()
@@ -72,11 +69,11 @@ void CKTPageTimeLapse::buildControls()
     auto *intervalBox = new QGroupBox(tr("Time Lapse Interval"), this);
     auto *offRadio = makeRadio(tr("&Off"), "timeLapseOff", intervalBox);
     auto *hoursRadio = makeRadio(tr("&Hours"), "timeLapseHours", intervalBox);
-    hoursList = makeList(intervalBox, "hoursList", rules::kTimeLapseHours);
+    hoursList = makeList(intervalBox, "hoursList", IntervalUnit::Hours);
     auto *minutesRadio = makeRadio(tr("&Minutes"), "timeLapseMinutes", intervalBox);
-    minutesList = makeList(intervalBox, "minutesList", rules::kTimeLapseMinutes);
+    minutesList = makeList(intervalBox, "minutesList", IntervalUnit::Minutes);
     auto *secondsRadio = makeRadio(tr("&Seconds"), "timeLapseSeconds", intervalBox);
-    secondsList = makeList(intervalBox, "secondsList", rules::kTimeLapseSeconds);
+    secondsList = makeList(intervalBox, "secondsList", IntervalUnit::Seconds);
     intervalRadios = {offRadio, hoursRadio, minutesRadio, secondsRadio};
     // Each list is named by the radio button beside it.
     setAccessibleLabel(hoursList, withoutAccessKey(hoursRadio->text()));
@@ -152,13 +149,9 @@ void CKTPageTimeLapse::applyReadOnly()
 
 void CKTPageTimeLapse::load(DataExchange &dx)
 {
-    IntervalUnit unit = IntervalUnitOf(settings.core.timeLapseInterval);
-    int count = IntervalCountOf(settings.core.timeLapseInterval);
-    if (unit == IntervalUnit::Milliseconds) {
-        // Whole seconds, rounded half up, at least one.
-        count = std::max(1, (count + 500) / 1000);
-        unit = IntervalUnit::Seconds;
-    }
+    IntervalUnit unit = IntervalUnit::Minutes;
+    int count = 0;
+    TimeLapseValues::shownInterval(settings.core.timeLapseInterval, unit, count);
     shotKind = settings.TimeLapseBurst() ? 1 : 0;
     if (unit == IntervalUnit::Seconds && count == 0)
         count = 1;
@@ -190,7 +183,7 @@ bool CKTPageTimeLapse::save(DataExchange &dx)
     std::optional<std::uint16_t> interval;
     switch (intervalKind) {
     case IntervalOff:
-        interval = MakeInterval(IntervalUnit::Minutes, 5);
+        interval = TimeLapseValues::offInterval();
         break;
     case IntervalHours:
     case IntervalMinutes:
@@ -226,7 +219,7 @@ std::optional<std::uint16_t> CKTPageTimeLapse::chosenInterval(IntervalKind kind)
 bool CKTPageTimeLapse::triggersGiveWayToShortInterval(DataExchange &dx)
 {
     const int n = selectedNumber(secondsList);
-    if (n < 1 || n >= kShortestTriggeredSeconds ||
+    if (n < 1 || !TimeLapseValues::rulesOutTriggers(n) ||
         (!settings.InternalTrigger() && !settings.ExternalTrigger()))
         return true;
     if (showMessage(this, stringText(strings::kShortIntervalQuestion), programName(),

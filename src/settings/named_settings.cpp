@@ -5,6 +5,7 @@
 #include "resources/string_table.h"
 #include "settings/refusal.h"
 #include "settings/setting_rules.h"
+#include "settings/time_lapse_values.h"
 #include "settings/trigger_values.h"
 #include "settings/value_text.h"
 
@@ -49,18 +50,13 @@ std::string timeLapseText(const CameraSettings &s)
     return std::to_string(count) + " " + std::string(kUnitWords[unit]) + (count == 1 ? "" : "s");
 }
 
-template <std::size_t N> bool listed(const std::array<int, N> &entries, int count)
-{
-    return std::find(entries.begin(), entries.end(), count) != entries.end();
-}
-
-template <std::size_t N>
-std::string listText(const std::array<int, N> &entries, std::string_view unit)
+// "Please enter one of 1, 2, ... hours.": the entries of the unit's list.
+std::string listText(IntervalUnit unit, std::string_view unitWord)
 {
     std::string text;
-    for (int entry : entries)
+    for (int entry : TimeLapseValues::entries(unit))
         text += (text.empty() ? "" : ", ") + std::to_string(entry);
-    return rules::Fill(kEnterOneOf, text + " " + std::string(unit));
+    return rules::Fill(kEnterOneOf, text + " " + std::string(unitWord));
 }
 
 // ---- Start delay ---------------------------------------------------------------------------
@@ -374,10 +370,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  [](Change &c, std::string_view value) -> Reason {
                      CameraSettings &s = rec(c);
                      if (value == "off") {
-                         // What the tab stores for Off: its default interval, and one picture.
-                         s.SetTimeLapseOn(false);
-                         s.core.timeLapseInterval = MakeInterval(IntervalUnit::Minutes, 5);
-                         s.SetTimeLapseBurst(false);
+                         TimeLapseValues::storeOff(s);
                          return {};
                      }
                      const auto blank = value.find(' ');
@@ -391,20 +384,14 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                          return kTimeLapseSyntax;
                      std::from_chars(count.data(), count.data() + count.size(), n);
                      IntervalUnit intervalUnit = IntervalUnit::Minutes;
-                     if (unit == "hour") {
-                         if (!listed(rules::kTimeLapseHours, n))
-                             return listText(rules::kTimeLapseHours, "hours");
+                     if (unit == "hour")
                          intervalUnit = IntervalUnit::Hours;
-                     } else if (unit == "minute") {
-                         if (!listed(rules::kTimeLapseMinutes, n))
-                             return listText(rules::kTimeLapseMinutes, "minutes");
-                     } else if (unit == "second") {
-                         if (!listed(rules::kTimeLapseSeconds, n))
-                             return listText(rules::kTimeLapseSeconds, "seconds");
+                     else if (unit == "second")
                          intervalUnit = IntervalUnit::Seconds;
-                     } else {
+                     else if (unit != "minute")
                          return kTimeLapseSyntax;
-                     }
+                     if (!TimeLapseValues::listed(intervalUnit, n))
+                         return listText(intervalUnit, std::string(unit) + "s");
                      s.SetTimeLapseOn(true);
                      s.core.timeLapseInterval =
                          MakeInterval(intervalUnit, static_cast<std::uint16_t>(n));
@@ -587,12 +574,9 @@ std::optional<SettingRefusal> ChangeAccess::finish(Change &change)
     // A time-lapse burst must fit into the interval at five seconds a picture: the Time Lapse
     // tab offers it only then, the Triggers tab asks 126 before it gives it up.
     if (s.TimeLapseBurst()) {
-        std::uint16_t count = IntervalCountOf(s.core.timeLapseInterval);
-        IntervalUnit unit = IntervalUnitOf(s.core.timeLapseInterval);
-        if (unit == IntervalUnit::Milliseconds) {
-            count = static_cast<std::uint16_t>(std::max(1, (count + 500) / 1000));
-            unit = IntervalUnit::Seconds;
-        }
+        IntervalUnit unit = IntervalUnit::Minutes;
+        int count = 0;
+        TimeLapseValues::shownInterval(s.core.timeLapseInterval, unit, count);
         const bool offered =
             s.TimeLapseOn() && rules::BurstFits(unit, count, s.core.picturesPerTrigger);
         const bool kept = s.core.picturesPerTrigger <= rules::BurstLimit(s.core.timeLapseInterval);

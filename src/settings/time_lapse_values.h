@@ -1,0 +1,31 @@
+#pragma once
+
+// The Time Lapse tab's rules over the record: the intervals its lists offer, how a stored
+// interval is shown, what Off stores, and when a burst fits or the triggers must give way.
+// The tab and kestra-cfg's named settings both go through here.
+
+#include "settings/camera_settings.h"
+
+#include <cstdint>
+#include <span>
+
+struct TimeLapseValues
+{
+    // The entries of the unit's list (hours, minutes or seconds), in their order.
+    static std::span<const int> entries(IntervalUnit unit);
+    static bool listed(IntervalUnit unit, int count);
+    // The count a list shows for a stored count: the nearest divisor of a full day (hours) or
+    // of sixty (minutes, seconds) at or above it. Counts beyond the list's range (0, or above
+    // 24 or 60) are first clamped into 1..24 or 1..60.
+    static int roundedCount(IntervalUnit unit, int count);
+    // A stored interval as the tab reads it: milliseconds as whole seconds, rounded half up,
+    // at least one.
+    static void shownInterval(std::uint16_t stored, IntervalUnit &unit, int &count);
+
+    // Off stores the tab's default interval, and one picture a shot.
+    static std::uint16_t offInterval();
+    static void storeOff(CameraSettings &settings);
+
+    // A seconds interval this short rules out both triggers.
+    static bool rulesOutTriggers(int seconds);
+};
