@@ -3,14 +3,18 @@
 #include "cellular/destination_group.h"
 #include "controls/char_filter_edit.h"
 #include "framework/accessibility.h"
+#include "framework/data_exchange.h"
 #include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
+#include "settings/refusal.h"
 #include "settings/setting_rules.h"
 
+#include <QByteArray>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QStyle>
@@ -36,6 +40,18 @@ CCharFilterEdit *addDestinationRow(DestinationGroupBox *group, const QString &fi
         makeRadio(CKTPageCellular::tr("BCC"), kindName + QStringLiteral("Bcc") + number, group)};
     group->addRow(field, kind, kindShown);
     return field;
+}
+
+// A destination field and its record text, one byte a character; the field admits nothing a
+// byte cannot hold.
+void latin1Text(DataExchange &dx, QLineEdit *edit, std::string &text)
+{
+    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    dx.text(edit, shown);
+    if (dx.loading())
+        return;
+    const QByteArray bytes = shown.toLatin1();
+    text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 } // namespace
@@ -224,14 +240,14 @@ void CKTPageCellular::load(DataExchange &dx)
 
 void CKTPageCellular::transfer(DataExchange &dx)
 {
-    dx.text(emailEdits[0], values.emailText[0]);
-    dx.text(emailEdits[1], values.emailText[1]);
+    latin1Text(dx, emailEdits[0], values.emailText[0]);
+    latin1Text(dx, emailEdits[1], values.emailText[1]);
     dx.check(useCellularBox, values.useCellular);
     dx.check(dailyStatusBox, values.sendDailyStatus);
     for (int i = 0; i < CellularValues::kPhoneRows; ++i)
         dx.radio({phoneRadios[i][0], phoneRadios[i][1]}, values.phoneKind[i]);
     for (int i = 0; i < CellularValues::kPhoneRows; ++i)
-        dx.text(phoneEdits[i], values.phoneText[i]);
+        latin1Text(dx, phoneEdits[i], values.phoneText[i]);
     for (int j = 0; j < CellularValues::kEmailRows; ++j)
         dx.radio({emailRadios[j][0], emailRadios[j][1]}, values.emailKind[j]);
     QScopedValueRollback guard(settingCarrierList, true);
@@ -241,9 +257,9 @@ void CKTPageCellular::transfer(DataExchange &dx)
 bool CKTPageCellular::save(DataExchange &dx)
 {
     transfer(dx);
-    // The message is the standard one; the focus goes to the carrier list.
-    if (const int limit = values.exceededLength(); limit != 0)
-        return dx.tooLong(carrierList, limit);
+    // The refusal names the field, but the focus goes to the carrier list, as it always has.
+    if (const rules::Check refusal = values.check())
+        return dx.refuse(carrierList, *refusal);
     values.toRecord(settings);
     return true;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cellular/cellular_values.h"
 #include "framework/app_state.h"
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
 #include "settings/carriers.h"
+#include "settings/cellular_values.h"
 
 #include <QString>
 

@@ -1,12 +1,21 @@
-#include "cellular/cellular_values.h"
+#include "settings/cellular_values.h"
 
 #include <QTest>
 
 namespace {
 
+// The record's texts, one byte a character, as the tables write them.
 QStringList texts(const auto &array)
 {
-    return QStringList(array.begin(), array.end());
+    QStringList out;
+    for (const std::string &text : array)
+        out << QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return out;
+}
+
+std::string bytes(const QString &text)
+{
+    return text.toLatin1().toStdString();
 }
 
 } // namespace
@@ -69,11 +78,11 @@ private slots:
         entered.useCellular = useCellular ? 1 : 0;
         entered.sendDailyStatus = sendDailyStatus ? 1 : 0;
         for (int i = 0; i < CellularValues::kPhoneRows; ++i) {
-            entered.phoneText[i] = phones[i];
+            entered.phoneText[i] = bytes(phones[i]);
             entered.phoneKind[i] = phoneKinds[i];
         }
         for (int j = 0; j < CellularValues::kEmailRows; ++j) {
-            entered.emailText[j] = emails[j];
+            entered.emailText[j] = bytes(emails[j]);
             entered.emailKind[j] = emailKinds[j];
         }
         CameraSettings settings;
@@ -119,12 +128,18 @@ private slots:
         QTest::addColumn<int>("emailLength");
         QTest::addColumn<int>("emailRow");
         QTest::addColumn<int>("limit");
-        QTest::newRow("everything fits") << 15 << 0 << 36 << 0 << 0;
-        QTest::newRow("a number one too long") << 16 << 0 << 0 << 0 << 15;
-        QTest::newRow("the last number too long") << 16 << 3 << 0 << 0 << 15;
-        QTest::newRow("an address one too long") << 0 << 0 << 37 << 0 << 36;
-        QTest::newRow("the second address too long") << 0 << 0 << 37 << 1 << 36;
-        QTest::newRow("both too long: the addresses are named") << 20 << 0 << 40 << 1 << 36;
+        QTest::addColumn<int>("field");
+        QTest::newRow("everything fits") << 15 << 0 << 36 << 0 << 0 << -1;
+        QTest::newRow("a number one too long")
+            << 16 << 0 << 0 << 0 << 15 << int(CellularValues::Phone1);
+        QTest::newRow("the last number too long")
+            << 16 << 3 << 0 << 0 << 15 << int(CellularValues::Phone4);
+        QTest::newRow("an address one too long")
+            << 0 << 0 << 37 << 0 << 36 << int(CellularValues::Email1);
+        QTest::newRow("the second address too long")
+            << 0 << 0 << 37 << 1 << 36 << int(CellularValues::Email2);
+        QTest::newRow("both too long: the addresses are named")
+            << 20 << 0 << 40 << 1 << 36 << int(CellularValues::Email2);
     }
     void theLimitNamedInTheRefusal()
     {
@@ -133,10 +148,17 @@ private slots:
         QFETCH(int, emailLength);
         QFETCH(int, emailRow);
         QFETCH(int, limit);
+        QFETCH(int, field);
         CellularValues values;
-        values.phoneText[phoneRow] = QString(phoneLength, QLatin1Char('5'));
-        values.emailText[emailRow] = QString(emailLength, QLatin1Char('e'));
-        QCOMPARE(values.exceededLength(), limit);
+        values.phoneText[phoneRow] = std::string(phoneLength, '5');
+        values.emailText[emailRow] = std::string(emailLength, 'e');
+        const rules::Check refusal = values.check();
+        QCOMPARE(refusal.has_value(), limit != 0);
+        if (!refusal)
+            return;
+        QCOMPARE(QString::fromStdString(refusal->text()),
+                 QStringLiteral("Please enter no more than %1 characters.").arg(limit));
+        QCOMPARE(refusal->field, field);
     }
 };
 

@@ -1,30 +1,24 @@
-#include "cellular/cellular_values.h"
+#include "settings/cellular_values.h"
 
 #include "settings/setting_rules.h"
 
-#include <QByteArray>
+#include <string_view>
+#include <utility>
 
 namespace {
 
 using rules::kEmailMaxChars;
 using rules::kPhoneMaxChars;
 
-QString fromLatin1(const std::string &text)
+// Whatever check() would refuse is cut to the record's room rather than spill over.
+PhoneNumberWords packPhone(const std::string &text, bool bcc)
 {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return PackPhoneNumber(std::string_view(text).substr(0, kPhoneMaxChars), bcc);
 }
 
-// Texts are stored one byte a character.
-PhoneNumberWords packPhone(const QString &text, bool bcc)
+EmailAddressBytes packEmail(const std::string &text, bool bcc)
 {
-    const QByteArray bytes = text.left(kPhoneMaxChars).toLatin1();
-    return PackPhoneNumber(std::string_view(bytes.constData(), bytes.size()), bcc);
-}
-
-EmailAddressBytes packEmail(const QString &text, bool bcc)
-{
-    const QByteArray bytes = text.left(kEmailMaxChars).toLatin1();
-    return PackEmailAddress(std::string_view(bytes.constData(), bytes.size()), bcc);
+    return PackEmailAddress(std::string_view(text).substr(0, kEmailMaxChars), bcc);
 }
 
 } // namespace
@@ -39,8 +33,8 @@ CellularValues CellularValues::fromRecord(const CameraSettings &settings)
     for (int i = 0; i < kPhoneRows; ++i) {
         const PhoneNumberWords &words = settings.cellular.phoneNumbers[i];
         if (PhoneNumberKind(words) != DestinationNone) {
-            const Destination number = UnpackPhoneNumber(words);
-            values.phoneText[i] = fromLatin1(number.text);
+            Destination number = UnpackPhoneNumber(words);
+            values.phoneText[i] = std::move(number.text);
             values.phoneKind[i] = number.bcc ? 1 : 0;
         }
     }
@@ -48,8 +42,8 @@ CellularValues CellularValues::fromRecord(const CameraSettings &settings)
                                                                    &settings.cellular.email2};
     for (int j = 0; j < kEmailRows; ++j) {
         if (EmailAddressKind(*emails[j]) != DestinationNone) {
-            const Destination address = UnpackEmailAddress(*emails[j]);
-            values.emailText[j] = fromLatin1(address.text);
+            Destination address = UnpackEmailAddress(*emails[j]);
+            values.emailText[j] = std::move(address.text);
             values.emailKind[j] = address.bcc ? 1 : 0;
         }
     }
@@ -66,15 +60,15 @@ void CellularValues::toRecord(CameraSettings &settings) const
     settings.cellular.email2 = packEmail(emailText[1], emailKind[1] == 1);
 }
 
-int CellularValues::exceededLength() const
+rules::Check CellularValues::check() const
 {
-    for (const QString &text : emailText) {
-        if (text.size() > kEmailMaxChars)
-            return kEmailMaxChars;
+    for (int j = 0; j < kEmailRows; ++j) {
+        if (auto refusal = rules::CheckLength(emailText[j].size(), kEmailMaxChars, Email1 + j))
+            return refusal;
     }
-    for (const QString &text : phoneText) {
-        if (text.size() > kPhoneMaxChars)
-            return kPhoneMaxChars;
+    for (int i = 0; i < kPhoneRows; ++i) {
+        if (auto refusal = rules::CheckLength(phoneText[i].size(), kPhoneMaxChars, Phone1 + i))
+            return refusal;
     }
-    return 0;
+    return std::nullopt;
 }
