@@ -6,6 +6,7 @@
 #include "framework/message_service.h"
 #include "framework/platform_services.h"
 #include "resources/string_table.h"
+#include "settings/date_time_values.h"
 #include "settings/setting_rules.h"
 
 #include <QComboBox>
@@ -220,18 +221,14 @@ bool CDateTimeDlg::save(DataExchange &dx)
 bool CDateTimeDlg::inRange(DataExchange &dx, const rules::SwitchOnFields &entered)
 {
     // The date checks fail only when a list has nothing selected.
-    for (const rules::SwitchOnCheck &check :
-         rules::SwitchOnChecks(entered, rules::HourClock::TwelveHour)) {
-        const auto [min, max] = check.range;
-        const bool fits = check.part == rules::SwitchOnPart::Hour
-                              ? dx.minMax(hourEdit, check.value, min, max)
-                          : check.part == rules::SwitchOnPart::Minute
-                              ? dx.minMax(minuteEdit, check.value, min, max)
-                              : dx.minMax(dateList(check.part), check.value, min, max);
-        if (!fits)
-            return false;
-    }
-    return true;
+    const rules::Check refusal = SwitchOnValues::check(entered, rules::HourClock::TwelveHour);
+    if (!refusal)
+        return true;
+    const auto part = static_cast<rules::SwitchOnPart>(refusal->field);
+    QWidget *field = part == rules::SwitchOnPart::Hour     ? static_cast<QWidget *>(hourEdit)
+                     : part == rules::SwitchOnPart::Minute ? static_cast<QWidget *>(minuteEdit)
+                                                           : dateList(part);
+    return dx.refuse(field, *refusal);
 }
 
 void CDateTimeDlg::tryAccept()

@@ -28,28 +28,7 @@ const QString kConstructionInvalidChars = QStringLiteral("%'*\"+?><:\\");
 const QString kTypingInvalidChars =
     QString::fromLatin1(rules::kLabelForbidden.data(), rules::kLabelForbidden.size());
 
-// One byte a character: the stored bytes up to the first zero, shown as they are.
 constexpr char16_t kHighestLabelCharacter = rules::kLabelHighestCharacter;
-
-QString labelFromRecord(const CameraSettings &settings)
-{
-    const std::string bytes = settings.Label();
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-// The first 20 characters, one byte each. The field admits only characters with a byte of
-// their own; any other would be skipped here rather than stored as something else.
-void labelToRecord(CameraSettings &settings, const QString &text)
-{
-    std::string bytes;
-    for (const QChar c : text) {
-        if (static_cast<int>(bytes.size()) == kLabelMaxChars)
-            break;
-        if (c.unicode() != 0 && c.unicode() <= kHighestLabelCharacter)
-            bytes += static_cast<char>(c.unicode());
-    }
-    settings.SetLabel(bytes);
-}
 
 // Gives the columns of the groups' grids the same widths, so that the sliders of one group
 // start and end under those of the other. Column 2, the sliders, takes what is left.
@@ -214,35 +193,31 @@ void CKTPageImages::configureControls()
 void CKTPageImages::load(DataExchange &dx)
 {
     configureControls();
-    brightnessValue = settings.core.brightness;
-    contrastValue = settings.core.contrast;
-    sharpnessValue = settings.core.sharpness;
-    saturationValue = settings.core.saturation;
-    temperatureIndex = settings.Celsius() ? 1 : 0;
-    clockIndex = settings.Clock24h() ? 1 : 0;
-    resolutionIndex = settings.LowResolution() ? 1 : 0;
-    printBorderValue = settings.PrintBorder() ? 1 : 0;
-    nightShutterIndex = rules::NightShutterPosition(settings.NightShutter());
-    nightIsoIndex = rules::NightIsoPosition(settings.NightIso());
-    labelValue = labelFromRecord(settings);
+    values = ImagesValues::fromRecord(settings);
+    // One byte a character: the stored bytes up to the first zero, shown as they are.
+    labelText =
+        QString::fromLatin1(values.label.data(), static_cast<qsizetype>(values.label.size()));
     transfer(dx);
 }
 
 bool CKTPageImages::transfer(DataExchange &dx)
 {
-    dx.slider(brightness, brightnessValue);
-    dx.slider(contrast, contrastValue);
-    dx.slider(sharpness, sharpnessValue);
-    dx.text(label, labelValue);
-    if (!dx.maxChars(label, labelValue, kLabelMaxChars))
-        return false;
-    dx.radio({fahrenheit, celsius}, temperatureIndex);
-    dx.radio({clock12h, clock24h}, clockIndex);
-    dx.check(printBorder, printBorderValue);
-    dx.radio({highResolution, lowResolution}, resolutionIndex);
-    dx.slider(saturation, saturationValue);
-    dx.slider(nightIso, nightIsoIndex);
-    dx.slider(nightShutter, nightShutterIndex);
+    dx.slider(brightness, values.brightness);
+    dx.slider(contrast, values.contrast);
+    dx.slider(sharpness, values.sharpness);
+    dx.text(label, labelText);
+    label->setMaxLength(kLabelMaxChars);
+    if (dx.saving()) {
+        if (const rules::Check refusal = ImagesValues::checkLabelLength(labelText.size()))
+            return dx.refuse(label, *refusal);
+    }
+    dx.radio({fahrenheit, celsius}, values.temperature);
+    dx.radio({clock12h, clock24h}, values.clock);
+    dx.check(printBorder, values.printBorder);
+    dx.radio({highResolution, lowResolution}, values.resolution);
+    dx.slider(saturation, values.saturation);
+    dx.slider(nightIso, values.nightIsoPosition);
+    dx.slider(nightShutter, values.nightShutterPosition);
     return true;
 }
 
@@ -251,17 +226,8 @@ bool CKTPageImages::save(DataExchange &dx)
     configureControls();
     if (!transfer(dx))
         return false;
-    settings.core.brightness = static_cast<std::uint8_t>(brightnessValue);
-    settings.core.contrast = static_cast<std::uint8_t>(contrastValue);
-    settings.core.sharpness = static_cast<std::uint8_t>(sharpnessValue);
-    settings.core.saturation = static_cast<std::uint8_t>(saturationValue);
-    settings.SetPrintBorder(printBorderValue != 0);
-    settings.SetCelsius(temperatureIndex == 1);
-    settings.SetClock24h(clockIndex == 1);
-    settings.SetLowResolution(resolutionIndex == 1);
-    settings.SetNightShutter(static_cast<std::uint16_t>(nightShutterIndex));
-    settings.SetNightIso(rules::NightIsoCode(nightIsoIndex));
-    labelToRecord(settings, labelValue);
+    values.label = ImagesValues::labelBytes(labelText.toStdU16String());
+    values.toRecord(settings);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "framework/app_state.h"
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
+#include "settings/images_values.h"
 
 #include <QList>
 #include <QString>
@@ -64,15 +65,7 @@ private:
     QList<QLabel *> statics;
 
     // Values between record and controls.
-    int brightnessValue = 0;
-    int contrastValue = 0;
-    int sharpnessValue = 0;
-    int saturationValue = 0;
-    int nightShutterIndex = 0;
-    int nightIsoIndex = 0;
-    int temperatureIndex = 0;
-    int clockIndex = 0;
-    int resolutionIndex = 0;
-    int printBorderValue = 0;
-    QString labelValue;
+    ImagesValues values;
+    // The label as its field shows it.
+    QString labelText;
 };

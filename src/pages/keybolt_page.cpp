@@ -93,13 +93,7 @@ void CKTPageKeybolt::buildControls()
 
 void CKTPageKeybolt::load(DataExchange &dx)
 {
-    loopRecordingValue = settings.LoopRecording() ? 1 : 0;
-    hideLogoValue = settings.HideLogo() ? 1 : 0;
-    illuminatorOffValue = settings.IlluminatorOff() ? 1 : 0;
-    startDelayIndex = settings.StartDelay();
-    keyBoltValue = settings.KeyBoltOn() ? 1 : 0;
-    for (int i = 0; i < kCodeDigits; ++i)
-        digitIndexes[i] = settings.CodeDigit(i + 1);
+    values = OtherValues::fromRecord(settings);
 
     // The record decides, not the box: a load after a click sees the stored state.
     const bool digitsEnabled = settings.KeyBoltOn() && !app.readOnly;
@@ -112,26 +106,20 @@ void CKTPageKeybolt::load(DataExchange &dx)
 
 void CKTPageKeybolt::transfer(DataExchange &dx)
 {
-    dx.check(useKeyBolt, keyBoltValue);
-    dx.check(illuminatorOff, illuminatorOffValue);
-    dx.check(loopRecording, loopRecordingValue);
-    dx.check(hideLogo, hideLogoValue);
+    dx.check(useKeyBolt, values.keyBolt);
+    dx.check(illuminatorOff, values.illuminatorOff);
+    dx.check(loopRecording, values.loopRecording);
+    dx.check(hideLogo, values.hideLogo);
     for (int i = 0; i < kCodeDigits; ++i)
-        dx.comboIndex(digits[i], digitIndexes[i]);
+        dx.comboIndex(digits[i], values.codeDigits[i]);
     // A stored 15 names no entry: nothing is selected, and no selection stores 15 again.
-    dx.comboIndex(startDelay, startDelayIndex);
+    dx.comboIndex(startDelay, values.startDelay);
 }
 
 bool CKTPageKeybolt::save(DataExchange &dx)
 {
     transfer(dx);
-    settings.SetKeyBoltOn(keyBoltValue != 0);
-    for (int i = 0; i < kCodeDigits; ++i)
-        settings.SetCodeDigit(i + 1, static_cast<std::uint16_t>(digitIndexes[i] & 0x3));
-    settings.SetStartDelay(static_cast<std::uint16_t>(startDelayIndex & 0xF));
-    settings.SetIlluminatorOff(illuminatorOffValue != 0);
-    settings.SetLoopRecording(loopRecordingValue != 0);
-    settings.SetHideLogo(hideLogoValue != 0);
+    values.toRecord(settings);
     return true;
 }
 

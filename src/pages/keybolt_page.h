@@ -3,6 +3,7 @@
 #include "framework/app_state.h"
 #include "framework/property_page.h"
 #include "settings/camera_settings.h"
+#include "settings/other_values.h"
 
 #include <array>
 
@@ -25,7 +26,7 @@ protected:
     bool save(DataExchange &dx) override;
 
 private:
-    static constexpr int kCodeDigits = 4;
+    static constexpr int kCodeDigits = OtherValues::kCodeDigits;
 
     void buildControls();
     // The fields in the order both directions move them.
@@ -48,10 +49,5 @@ private:
     std::array<QComboBox *, kCodeDigits> digits{};
 
     // Values between record and controls.
-    int loopRecordingValue = 0;
-    int hideLogoValue = 0;
-    int illuminatorOffValue = 0;
-    int startDelayIndex = 0;
-    int keyBoltValue = 0;
-    std::array<int, kCodeDigits> digitIndexes{};
+    OtherValues values;
 };

@@ -3,6 +3,8 @@
 #include "platform/text.h"
 
 #include "resources/string_table.h"
+#include "settings/date_time_values.h"
+#include "settings/images_values.h"
 #include "settings/refusal.h"
 #include "settings/setting_rules.h"
 #include "settings/time_lapse_values.h"
@@ -220,9 +222,7 @@ Entry integerEntry(std::string_view name, std::string_view tab, std::string_view
 
 Entry sliderEntry(std::string_view name, std::uint8_t CoreSection::*field)
 {
-    return integerEntry(name, "Images", "0 .. 255", field, nullptr, [](int value) {
-        return rules::CheckInteger(value, {0, rules::kSliderMax}, 0);
-    });
+    return integerEntry(name, "Images", "0 .. 255", field, nullptr, &ImagesValues::checkSlider);
 }
 
 // A day schedule edited on a schedule page, which refuses one with no period on (121).
@@ -696,10 +696,8 @@ std::optional<SettingRefusal> ApplyNamedSettings(CameraSettings &settings,
 std::optional<std::string> SwitchOnRefusal(const rules::SwitchOnFields &fields,
                                            rules::HourClock clock)
 {
-    for (const rules::SwitchOnCheck &check : rules::SwitchOnChecks(fields, clock)) {
-        if (!check.range.contains(check.value))
-            return rules::IntegerOutOfRange(check.range, 0).text();
-    }
+    if (auto refusal = SwitchOnValues::check(fields, clock))
+        return refusal->text();
     return std::nullopt;
 }
 
