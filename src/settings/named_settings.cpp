@@ -292,7 +292,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
         {"sensitivity", "Triggers", "0 | 25 | 50 | 75 | 100"}, kSensitivitySteps,
         [](const CameraSettings &s) { return std::to_string(s.Sensitivity()); },
         [](CameraSettings &s, int position) {
-            s.SetSensitivity(static_cast<std::uint16_t>(position * rules::kSensitivityStep));
+            s.SetSensitivity(InternalTriggerValues::sensitivityOf(position));
         }));
     t.push_back(integerEntry("pulses", "Triggers", "1 .. 5", &CoreSection::pulseCount, nullptr,
                              &InternalTriggerValues::checkPulseCount));

@@ -13,8 +13,7 @@ InternalTriggerValues InternalTriggerValues::fromRecord(const CameraSettings &se
 
 void InternalTriggerValues::toRecord(CameraSettings &settings) const
 {
-    settings.SetSensitivity(
-        static_cast<std::uint16_t>(sensitivityPosition * rules::kSensitivityStep));
+    settings.SetSensitivity(sensitivityOf(sensitivityPosition));
     settings.core.pulseCount = static_cast<std::uint8_t>(pulses);
     settings.core.pulseWindow = pulseWindowTenths(pulseWindowSeconds);
 }
@@ -35,6 +34,11 @@ rules::Check InternalTriggerValues::checkPulseWindow(double seconds)
 rules::Check InternalTriggerValues::checkPulseCount(int pulses)
 {
     return rules::CheckInteger(pulses, rules::kPulseCount, PulseCount);
+}
+
+std::uint16_t InternalTriggerValues::sensitivityOf(int position)
+{
+    return static_cast<std::uint16_t>(position * rules::kSensitivityStep);
 }
 
 std::uint8_t InternalTriggerValues::pulseWindowTenths(double seconds)

@@ -29,6 +29,8 @@ struct InternalTriggerValues
     // Seconds compared in single precision and worded with 6 significant digits.
     static rules::Check checkPulseWindow(double seconds);
     static rules::Check checkPulseCount(int pulses);
+    // The sensor takes its sensitivity in steps of 25: slider positions 0..4 for 0..100.
+    static std::uint16_t sensitivityOf(int position);
     // The record keeps tenths of a second in 8 bits; the field takes one decimal place.
     static std::uint8_t pulseWindowTenths(double seconds);
     static double pulseWindowSecondsOf(std::uint8_t tenths) { return tenths * 0.1; }
