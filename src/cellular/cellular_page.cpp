@@ -6,8 +6,8 @@
 #include "framework/data_exchange.h"
 #include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
+#include "settings/cellular_values.h"
 #include "settings/refusal.h"
-#include "settings/setting_rules.h"
 
 #include <QByteArray>
 #include <QCheckBox>
@@ -167,13 +167,14 @@ void CKTPageCellular::initializePage()
     // The camera stores four-bit digit codes and seven-bit address characters: anything
     // beyond ASCII would be cut or changed on the way, so it cannot be typed at all.
     for (CCharFilterEdit *edit : phoneEdits) {
-        edit->SetInvalidCharacters(QString::fromStdString(rules::PhoneForbiddenCharacters()));
-        edit->SetHighestCharacter(rules::kDestinationHighestCharacter);
+        edit->SetInvalidCharacters(
+            QString::fromStdString(CellularValues::phoneForbiddenCharacters()));
+        edit->SetHighestCharacter(CellularValues::kDestinationHighestCharacter);
     }
     for (CCharFilterEdit *edit : emailEdits) {
-        edit->SetInvalidCharacters(
-            QString::fromLatin1(rules::kEmailForbidden.data(), rules::kEmailForbidden.size()));
-        edit->SetHighestCharacter(rules::kDestinationHighestCharacter);
+        edit->SetInvalidCharacters(QString::fromLatin1(CellularValues::kEmailForbidden.data(),
+                                                       CellularValues::kEmailForbidden.size()));
+        edit->SetHighestCharacter(CellularValues::kDestinationHighestCharacter);
     }
 
     readCarrierList();

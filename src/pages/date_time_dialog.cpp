@@ -7,7 +7,6 @@
 #include "framework/platform_services.h"
 #include "resources/string_table.h"
 #include "settings/date_time_values.h"
-#include "settings/setting_rules.h"
 
 #include <QComboBox>
 #include <QDateTime>

@@ -2,7 +2,7 @@
 
 #include "framework/exchange_dialog.h"
 #include "settings/camera_settings.h"
-#include "settings/setting_rules.h"
+#include "settings/date_time_values.h"
 
 class CNumberEdit;
 class QComboBox;

@@ -3,7 +3,7 @@
 #include "controls/char_filter_edit.h"
 #include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
-#include "settings/setting_rules.h"
+#include "settings/images_values.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,15 +20,11 @@
 
 namespace {
 
-using rules::kLabelMaxChars;
-
 // The set the field is built with; the page replaces it before the user can type.
 const QString kConstructionInvalidChars = QStringLiteral("%'*\"+?><:\\");
 // The characters the camera's stamp cannot print.
 const QString kTypingInvalidChars =
-    QString::fromLatin1(rules::kLabelForbidden.data(), rules::kLabelForbidden.size());
-
-constexpr char16_t kHighestLabelCharacter = rules::kLabelHighestCharacter;
+    QString::fromLatin1(ImagesValues::kLabelForbidden.data(), ImagesValues::kLabelForbidden.size());
 
 // Gives the columns of the groups' grids the same widths, so that the sliders of one group
 // start and end under those of the other. Column 2, the sliders, takes what is left.
@@ -61,7 +57,7 @@ CKTPageImages::CKTPageImages(CameraSettings &settings, AppState &app, QWidget *p
     setObjectName(QStringLiteral("imagesPage"));
     label->setObjectName(QStringLiteral("label"));
     // The label is stored one byte a character: what the field shows is what is stored.
-    label->SetHighestCharacter(kHighestLabelCharacter);
+    label->SetHighestCharacter(ImagesValues::kLabelHighestCharacter);
 }
 
 QSlider *CKTPageImages::makeSlider(const char *name, int maximum, int tickInterval)
@@ -122,16 +118,16 @@ void CKTPageImages::initializePage()
 
 void CKTPageImages::buildControls()
 {
-    brightness = makeSlider("brightness", rules::kSliderMax, 32);
-    contrast = makeSlider("contrast", rules::kSliderMax, 32);
-    sharpness = makeSlider("sharpness", rules::kSliderMax, 32);
-    saturation = makeSlider("saturation", rules::kSliderMax, 32);
+    brightness = makeSlider("brightness", ImagesValues::kSliderMax, 32);
+    contrast = makeSlider("contrast", ImagesValues::kSliderMax, 32);
+    sharpness = makeSlider("sharpness", ImagesValues::kSliderMax, 32);
+    saturation = makeSlider("saturation", ImagesValues::kSliderMax, 32);
     fahrenheit = makeRadio(tr("Fahr&enheit"), "fahrenheit", this);
     celsius = makeRadio(tr("Celsi&us"), "celsius", this);
     clock12h = makeRadio(tr("&12 hr"), "clock12h", this);
     clock24h = makeRadio(tr("&24 hr"), "clock24h", this);
-    nightShutter = makeSlider("nightShutter", rules::kNightSliderMax, 1);
-    nightIso = makeSlider("nightIso", rules::kNightSliderMax, 1);
+    nightShutter = makeSlider("nightShutter", ImagesValues::kNightSliderMax, 1);
+    nightIso = makeSlider("nightIso", ImagesValues::kNightSliderMax, 1);
     highResolution = makeRadio(tr("&High"), "highResolution", this);
     lowResolution = makeRadio(tr("Lo&w"), "lowResolution", this);
     printBorder = makeCheckBox(tr("Include border for &4x6 prints"), "printBorder", this);
@@ -180,9 +176,9 @@ void CKTPageImages::buildControls()
 void CKTPageImages::configureControls()
 {
     for (QSlider *slider : {brightness, contrast, sharpness, saturation})
-        slider->setRange(0, rules::kSliderMax);
+        slider->setRange(0, ImagesValues::kSliderMax);
     for (QSlider *slider : {nightShutter, nightIso})
-        slider->setRange(0, rules::kNightSliderMax);
+        slider->setRange(0, ImagesValues::kNightSliderMax);
     for (QSlider *slider : {contrast, brightness, sharpness, saturation})
         slider->setTickInterval(32);
     for (QSlider *slider : {nightShutter, nightIso})
@@ -206,7 +202,7 @@ bool CKTPageImages::transfer(DataExchange &dx)
     dx.slider(contrast, values.contrast);
     dx.slider(sharpness, values.sharpness);
     dx.text(label, labelText);
-    label->setMaxLength(kLabelMaxChars);
+    label->setMaxLength(ImagesValues::kLabelMaxChars);
     if (dx.saving()) {
         if (const rules::Check refusal = ImagesValues::checkLabelLength(labelText.size()))
             return dx.refuse(label, *refusal);

@@ -2,7 +2,7 @@
 
 #include "controls/number_edit.h"
 #include "framework/dialog_controls.h"
-#include "settings/setting_rules.h"
+#include "settings/trigger_values.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,8 +24,8 @@ void CInternalTriggerDlg::initializeDialog()
 {
     buildControls();
     ExchangeDialog::initializeDialog();
-    secondsEdit->SetMaxWholeDigits(rules::kPulseWindowField.wholeDigits);
-    secondsEdit->SetMaxDecimalPlaces(rules::kPulseWindowField.decimalPlaces);
+    secondsEdit->SetMaxWholeDigits(InternalTriggerValues::kPulseWindowField.wholeDigits);
+    secondsEdit->SetMaxDecimalPlaces(InternalTriggerValues::kPulseWindowField.decimalPlaces);
     secondsEdit->AllowNegative(false);
     applyReadOnly();
 }
@@ -88,7 +88,7 @@ void CInternalTriggerDlg::load(DataExchange &dx)
 
 bool CInternalTriggerDlg::transfer(DataExchange &dx)
 {
-    sensitivitySlider->setRange(0, rules::kSensitivityLastPosition);
+    sensitivitySlider->setRange(0, InternalTriggerValues::kSensitivityLastPosition);
     dx.text(pulsesEdit, values.pulses);
     dx.text(secondsEdit, values.pulseWindowSeconds, secondsEdit->rule().decimalPoint());
     dx.slider(sensitivitySlider, values.sensitivityPosition);

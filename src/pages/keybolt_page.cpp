@@ -3,7 +3,7 @@
 #include "framework/dialog_controls.h"
 #include "framework/keyboard_access.h"
 #include "resources/string_table.h"
-#include "settings/setting_rules.h"
+#include "settings/other_values.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +51,7 @@ void CKTPageKeybolt::buildControls()
         digitLabels[i] = new QLabel(tr("Digit &%1:").arg(i + 1), this);
         digits[i] = new QComboBox(this);
         digits[i]->setObjectName(QStringLiteral("codeDigit%1").arg(i + 1));
-        for (int digit = 1; digit <= rules::kCodeDigitEntries; ++digit)
+        for (int digit = 1; digit <= OtherValues::kCodeDigitEntries; ++digit)
             digits[i]->addItem(QString::number(digit));
         digitLabels[i]->setBuddy(digits[i]);
     }

@@ -6,7 +6,6 @@
 #include "framework/message_service.h"
 #include "resources/string_table.h"
 #include "schedule/schedule_sheet.h"
-#include "settings/setting_rules.h"
 #include "settings/time_lapse_values.h"
 
 #include <QComboBox>
@@ -264,7 +263,8 @@ void CKTPageTimeLapse::onListChanged(IntervalKind kind)
         applyShotRule(true);
         return;
     }
-    applyShotRule(rules::BurstFits(unitOf(kind), count, settings.core.picturesPerTrigger));
+    applyShotRule(
+        TimeLapseValues::burstFits(unitOf(kind), count, settings.core.picturesPerTrigger));
 }
 
 void CKTPageTimeLapse::applyShotRule(bool fits)

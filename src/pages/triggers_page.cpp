@@ -7,7 +7,8 @@
 #include "pages/internal_trigger_dialog.h"
 #include "resources/string_table.h"
 #include "schedule/schedule_sheet.h"
-#include "settings/setting_rules.h"
+#include "settings/time_lapse_values.h"
+#include "settings/trigger_values.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -59,9 +60,9 @@ void CKTPageTriggers::initializePage()
 
     // Configured after the first load, which the fields then filter: an interval of 1.5 s
     // arrives as "1.5" and is shown as "1".
-    configureField(picturesEdit, rules::kPicturesPerTriggerField);
-    configureField(secondsEdit, rules::kPictureIntervalField);
-    configureField(quietPeriodEdit, rules::kQuietPeriodField);
+    configureField(picturesEdit, TriggerValues::kPicturesPerTriggerField);
+    configureField(secondsEdit, TriggerValues::kPictureIntervalField);
+    configureField(quietPeriodEdit, TriggerValues::kQuietPeriodField);
 
     applyReadOnly();
 }
@@ -77,9 +78,9 @@ void CKTPageTriggers::buildControls()
     layout->addWidget(buildScheduleGroup());
     layout->addStretch(1);
 
-    fitDigits(picturesEdit, rules::kPicturesPerTriggerField.wholeDigits);
-    fitDigits(secondsEdit, rules::kPictureIntervalField.wholeDigits);
-    fitDigits(quietPeriodEdit, rules::kQuietPeriodField.wholeDigits);
+    fitDigits(picturesEdit, TriggerValues::kPicturesPerTriggerField.wholeDigits);
+    fitDigits(secondsEdit, TriggerValues::kPictureIntervalField.wholeDigits);
+    fitDigits(quietPeriodEdit, TriggerValues::kQuietPeriodField.wholeDigits);
 
     tabStopAtCheckedRadio(quicksetRadios);
     tabStopAtCheckedRadio(pacingRadios);
@@ -213,7 +214,7 @@ void CKTPageTriggers::load(DataExchange &dx)
     internalTrigger = settings.InternalTrigger() ? 1 : 0;
     values = TriggerValues::fromRecord(settings);
     pacingIndex = settings.FastSequence() ? 0 : 1;
-    if (settings.IsShortTimeLapse()) {
+    if (TimeLapseValues::rulesOutTriggers(settings)) {
         externalTrigger = 0;
         internalTrigger = 0;
     }
@@ -247,7 +248,7 @@ bool CKTPageTriggers::save(DataExchange &dx)
         return dx.refuse(fields[refusal->field], *refusal);
     }
 
-    if (settings.IsShortTimeLapse()) {
+    if (TimeLapseValues::rulesOutTriggers(settings)) {
         externalTrigger = 0;
         internalTrigger = 0;
     }
@@ -257,7 +258,7 @@ bool CKTPageTriggers::save(DataExchange &dx)
     values.toRecord(settings);
 
     if (!settings.TimeLapseBurst() ||
-        values.pictures <= rules::BurstLimit(settings.core.timeLapseInterval))
+        TriggerValues::burstWithin(values.pictures, settings.core.timeLapseInterval))
         return true;
     if (showMessage(this, stringText(strings::kBurstLimitQuestion), programName(),
                     MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes)
@@ -321,7 +322,7 @@ void CKTPageTriggers::onAdvancedQuicksetClicked()
 
 void CKTPageTriggers::onTriggerBoxClicked(QCheckBox *box, int &value)
 {
-    if (!settings.IsShortTimeLapse())
+    if (!TimeLapseValues::rulesOutTriggers(settings))
         return;
     showMessage(this, stringText(strings::kTriggersNeedLongerInterval), programName(),
                 MessageIcon::Information);

@@ -247,21 +247,6 @@ void CameraSettings::SetLoadDate(int month, int day, int year)
         core.loadDate = 0;
 }
 
-bool CameraSettings::IsShortTimeLapse() const
-{
-    if (!TimeLapseOn())
-        return false;
-    const std::uint16_t count = IntervalCountOf(core.timeLapseInterval);
-    switch (IntervalUnitOf(core.timeLapseInterval)) {
-    case IntervalUnit::Seconds:
-        return count < 5;
-    case IntervalUnit::Milliseconds:
-        return count < 5000;
-    default:
-        return count == 0;
-    }
-}
-
 std::string CameraSettings::Label() const
 {
     return PaddedText(core.label);

@@ -252,9 +252,6 @@ public:
     void GetLoadDate(int *month, int *day, int *year) const;
     void SetLoadDate(int month, int day, int year);
 
-    // Time lapse faster than every five seconds, which rules out both triggers.
-    bool IsShortTimeLapse() const;
-
     // Trigger presets.
     void ApplyQuickset(std::uint16_t preset);
     std::uint16_t DetectQuickset() const;

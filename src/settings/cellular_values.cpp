@@ -1,24 +1,19 @@
 #include "settings/cellular_values.h"
 
-#include "settings/setting_rules.h"
-
 #include <string_view>
 #include <utility>
 
 namespace {
 
-using rules::kEmailMaxChars;
-using rules::kPhoneMaxChars;
-
 // Whatever check() would refuse is cut to the record's room rather than spill over.
 PhoneNumberWords packPhone(const std::string &text, bool bcc)
 {
-    return PackPhoneNumber(std::string_view(text).substr(0, kPhoneMaxChars), bcc);
+    return PackPhoneNumber(std::string_view(text).substr(0, CellularValues::kPhoneMaxChars), bcc);
 }
 
 EmailAddressBytes packEmail(const std::string &text, bool bcc)
 {
-    return PackEmailAddress(std::string_view(text).substr(0, kEmailMaxChars), bcc);
+    return PackEmailAddress(std::string_view(text).substr(0, CellularValues::kEmailMaxChars), bcc);
 }
 
 } // namespace
@@ -71,4 +66,24 @@ rules::Check CellularValues::check() const
             return refusal;
     }
     return std::nullopt;
+}
+
+const std::string &CellularValues::phoneForbiddenCharacters()
+{
+    static const std::string set = [] {
+        std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJLKMNOPQRSTUVWXYZ";
+        for (char c = 0x21; c <= 0x7E; ++c) {
+            const bool alphanumeric =
+                (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            if (!alphanumeric && c != '-')
+                letters += c;
+        }
+        return letters;
+    }();
+    return set;
+}
+
+rules::TextField CellularValues::phoneField()
+{
+    return {phoneForbiddenCharacters(), kDestinationHighestCharacter, kPhoneMaxChars};
 }

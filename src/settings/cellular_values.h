@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 // The texts are the record's: one byte a character (ISO 8859-1), of any length until check()
@@ -16,6 +17,18 @@ struct CellularValues
 {
     static constexpr int kPhoneRows = 4;
     static constexpr int kEmailRows = 2;
+    static constexpr int kPhoneMaxChars = 15;
+    static constexpr int kEmailMaxChars = 36;
+    // The characters that would break an address list.
+    static constexpr std::string_view kEmailForbidden = "()[]\\;:\",<>";
+    // Numbers are stored as four-bit codes and addresses in seven bits a character.
+    static constexpr char16_t kDestinationHighestCharacter = 0x7F;
+    static constexpr rules::TextField kEmailField{kEmailForbidden, kDestinationHighestCharacter,
+                                                  kEmailMaxChars};
+    // Phone numbers take digits, blanks and "-": every letter and every other printable
+    // punctuation character is refused.
+    static const std::string &phoneForbiddenCharacters();
+    static rules::TextField phoneField();
 
     // The text fields, in the order check() takes them.
     enum Field

@@ -1,7 +1,5 @@
 #include "settings/images_values.h"
 
-#include "settings/setting_rules.h"
-
 ImagesValues ImagesValues::fromRecord(const CameraSettings &settings)
 {
     ImagesValues values;
@@ -13,8 +11,8 @@ ImagesValues ImagesValues::fromRecord(const CameraSettings &settings)
     values.clock = settings.Clock24h() ? 1 : 0;
     values.resolution = settings.LowResolution() ? 1 : 0;
     values.printBorder = settings.PrintBorder() ? 1 : 0;
-    values.nightShutterPosition = rules::NightShutterPosition(settings.NightShutter());
-    values.nightIsoPosition = rules::NightIsoPosition(settings.NightIso());
+    values.nightShutterPosition = shutterPositionOf(settings.NightShutter());
+    values.nightIsoPosition = isoPositionOf(settings.NightIso());
     values.label = settings.Label();
     return values;
 }
@@ -30,27 +28,27 @@ void ImagesValues::toRecord(CameraSettings &settings) const
     settings.SetClock24h(clock == 1);
     settings.SetLowResolution(resolution == 1);
     settings.SetNightShutter(static_cast<std::uint16_t>(nightShutterPosition));
-    settings.SetNightIso(rules::NightIsoCode(nightIsoPosition));
+    settings.SetNightIso(isoCodeOf(nightIsoPosition));
     settings.SetLabel(label);
 }
 
 rules::Check ImagesValues::checkLabelLength(std::size_t characters)
 {
-    return rules::CheckLength(characters, rules::kLabelMaxChars, Label);
+    return rules::CheckLength(characters, kLabelMaxChars, Label);
 }
 
 rules::Check ImagesValues::checkSlider(int value)
 {
-    return rules::CheckInteger(value, {0, rules::kSliderMax}, Slider);
+    return rules::CheckInteger(value, {0, kSliderMax}, Slider);
 }
 
 std::string ImagesValues::labelBytes(std::u16string_view text)
 {
     std::string bytes;
     for (const char16_t c : text) {
-        if (static_cast<int>(bytes.size()) == rules::kLabelMaxChars)
+        if (static_cast<int>(bytes.size()) == kLabelMaxChars)
             break;
-        if (c != 0 && c <= rules::kLabelHighestCharacter)
+        if (c != 0 && c <= kLabelHighestCharacter)
             bytes += static_cast<char>(c);
     }
     return bytes;

@@ -11,6 +11,16 @@
 
 struct ImagesValues
 {
+    static constexpr int kSliderMax = 255;
+    static constexpr int kNightSliderMax = 2;
+    static constexpr int kLabelMaxChars = 20;
+    // The characters the camera's stamp cannot print.
+    static constexpr std::string_view kLabelForbidden = "~^_`{}|";
+    // The label is stored one byte a character.
+    static constexpr char16_t kLabelHighestCharacter = 0xFF;
+    static constexpr rules::TextField kLabelField{kLabelForbidden, kLabelHighestCharacter,
+                                                  kLabelMaxChars};
+
     enum Field
     {
         Label,
@@ -38,4 +48,21 @@ struct ImagesValues
     // The label as stored: its first characters up to the limit, each that has a byte of its
     // own; any other is skipped rather than stored as something else.
     static std::string labelBytes(std::u16string_view text);
+
+    // Night shutter: slider positions 0..2 are the stored speeds; the unused 3 shows as the
+    // middle.
+    static constexpr int shutterPositionOf(std::uint16_t stored)
+    {
+        return stored == 3 ? 1 : stored;
+    }
+    // Night ISO: the slider runs Low, middle, High over the codes 1, 0, 2 (the factory 0 sits in
+    // the middle); the unused 3 shows as High.
+    static constexpr int isoPositionOf(std::uint16_t stored)
+    {
+        return stored == 0 ? 1 : stored == 1 ? 0 : 2;
+    }
+    static constexpr std::uint16_t isoCodeOf(int position)
+    {
+        return position == 0 ? 1 : position == 1 ? 0 : 2;
+    }
 };

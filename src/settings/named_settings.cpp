@@ -3,10 +3,11 @@
 #include "platform/text.h"
 
 #include "resources/string_table.h"
+#include "settings/cellular_values.h"
 #include "settings/date_time_values.h"
 #include "settings/images_values.h"
+#include "settings/other_values.h"
 #include "settings/refusal.h"
-#include "settings/setting_rules.h"
 #include "settings/time_lapse_values.h"
 #include "settings/trigger_values.h"
 #include "settings/value_text.h"
@@ -64,7 +65,7 @@ std::string listText(IntervalUnit unit, std::string_view unitWord)
 // ---- Start delay ---------------------------------------------------------------------------
 
 // The Other tab's list, entry for entry.
-constexpr std::array<std::string_view, rules::kStartDelayEntries> kStartDelays{
+constexpr std::array<std::string_view, OtherValues::kStartDelayEntries> kStartDelays{
     "immediately", "1 day",   "2 days",  "3 days",  "4 days",  "5 days",   "6 days",  "1 week",
     "2 weeks",     "3 weeks", "4 weeks", "6 weeks", "8 weeks", "12 weeks", "42 weeks"};
 static_assert(kStartDelays.size() == std::size(strings::kStartDelays));
@@ -72,7 +73,7 @@ static_assert(kStartDelays.size() == std::size(strings::kStartDelays));
 constexpr std::string_view kNoStartDelay = "unset";
 
 constexpr std::array<std::string_view, 5> kSensitivitySteps{"0", "25", "50", "75", "100"};
-static_assert(kSensitivitySteps.size() == rules::kSensitivityLastPosition + 1);
+static_assert(kSensitivitySteps.size() == InternalTriggerValues::kSensitivityLastPosition + 1);
 // The night sliders' positions, low to high.
 constexpr std::array<std::string_view, 3> kShutterPositions{"slow", "middle", "fast"};
 constexpr std::array<std::string_view, 3> kIsoPositions{"low", "middle", "high"};
@@ -303,7 +304,8 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  },
                  [](Change &c, std::string_view value) -> Reason {
                      double seconds = 0;
-                     if (auto refusal = readNumber(value, rules::kPulseWindowField, seconds))
+                     if (auto refusal =
+                             readNumber(value, InternalTriggerValues::kPulseWindowField, seconds))
                          return refusal;
                      if (auto refusal = InternalTriggerValues::checkPulseWindow(seconds))
                          return refusal->text();
@@ -312,9 +314,9 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  }});
     t.push_back(switchEntry("external-trigger", "Triggers", &CameraSettings::ExternalTrigger,
                             &CameraSettings::SetExternalTrigger));
-    t.push_back(integerEntry("pictures-per-trigger", "Triggers", "1 .. 99",
-                             &CoreSection::picturesPerTrigger, &rules::kPicturesPerTriggerField,
-                             &TriggerValues::checkPictures));
+    t.push_back(integerEntry(
+        "pictures-per-trigger", "Triggers", "1 .. 99", &CoreSection::picturesPerTrigger,
+        &TriggerValues::kPicturesPerTriggerField, &TriggerValues::checkPictures));
     // "as fast as possible" sets the flag.
     t.push_back(pairEntry("pacing", "Triggers", "fast | waiting", {"waiting", "fast"},
                           &CameraSettings::FastSequence, &CameraSettings::SetFastSequence));
@@ -325,7 +327,8 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  },
                  [](Change &c, std::string_view value) -> Reason {
                      double seconds = 0;
-                     if (auto refusal = readNumber(value, rules::kPictureIntervalField, seconds))
+                     if (auto refusal =
+                             readNumber(value, TriggerValues::kPictureIntervalField, seconds))
                          return refusal;
                      if (auto refusal = TriggerValues::checkPictureInterval(seconds))
                          return refusal->text();
@@ -333,7 +336,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                      return {};
                  }});
     t.push_back(integerEntry("quiet-period", "Triggers", "0 .. 3600 (seconds between triggers)",
-                             &CoreSection::quietPeriod, &rules::kQuietPeriodField,
+                             &CoreSection::quietPeriod, &TriggerValues::kQuietPeriodField,
                              &TriggerValues::checkQuietPeriod));
     t.push_back(
         dailyScheduleEntry("trigger-schedule", "Triggers", &CoreSection::triggerDaySchedule));
@@ -407,9 +410,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                  [](const Change &c) { return Latin1ToUtf8(rec(c).Label()); },
                  [](Change &c, std::string_view value) -> Reason {
                      std::string bytes;
-                     if (auto refusal =
-                             readText(value, rules::kLabelForbidden, rules::kLabelHighestCharacter,
-                                      rules::kLabelMaxChars, bytes))
+                     if (auto refusal = readText(value, ImagesValues::kLabelField, bytes))
                          return refusal;
                      rec(c).SetLabel(bytes);
                      return {};
@@ -427,7 +428,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
         {"night-shutter", "Images", "slow | middle | fast"}, kShutterPositions,
         [](const CameraSettings &s) {
             return std::string(kShutterPositions[static_cast<std::size_t>(
-                rules::NightShutterPosition(s.NightShutter()))]);
+                ImagesValues::shutterPositionOf(s.NightShutter()))]);
         },
         [](CameraSettings &s, int position) {
             s.SetNightShutter(static_cast<std::uint16_t>(position));
@@ -435,10 +436,12 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
     t.push_back(listEntry(
         {"night-iso", "Images", "low | middle | high"}, kIsoPositions,
         [](const CameraSettings &s) {
-            return std::string(
-                kIsoPositions[static_cast<std::size_t>(rules::NightIsoPosition(s.NightIso()))]);
+            return std::string(kIsoPositions[static_cast<std::size_t>(
+                ImagesValues::isoPositionOf(s.NightIso()))]);
         },
-        [](CameraSettings &s, int position) { s.SetNightIso(rules::NightIsoCode(position)); }));
+        [](CameraSettings &s, int position) {
+            s.SetNightIso(ImagesValues::isoCodeOf(position));
+        }));
     t.push_back(pairEntry("resolution", "Images", "high | low", {"high", "low"},
                           &CameraSettings::LowResolution, &CameraSettings::SetLowResolution));
     t.push_back(switchEntry("print-border", "Images", &CameraSettings::PrintBorder,
@@ -463,9 +466,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                      [text](const Change &c) { return text(rec(c)); },
                      [i](Change &c, std::string_view value) -> Reason {
                          std::string digits;
-                         if (auto refusal = readText(value, rules::PhoneForbiddenCharacters(),
-                                                     rules::kDestinationHighestCharacter,
-                                                     rules::kPhoneMaxChars, digits))
+                         if (auto refusal = readText(value, CellularValues::phoneField(), digits))
                              return refusal;
                          rec(c).cellular.phoneNumbers[i] = PackPhoneNumber(digits, c.phoneBcc[i]);
                          return {};
@@ -496,9 +497,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                      [text](const Change &c) { return text(rec(c)); },
                      [j, store](Change &c, std::string_view value) -> Reason {
                          std::string chars;
-                         if (auto refusal = readText(value, rules::kEmailForbidden,
-                                                     rules::kDestinationHighestCharacter,
-                                                     rules::kEmailMaxChars, chars))
+                         if (auto refusal = readText(value, CellularValues::kEmailField, chars))
                              return refusal;
                          store(rec(c), chars, c.emailBcc[j]);
                          return {};
@@ -541,10 +540,10 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                      return code;
                  },
                  [](Change &c, std::string_view value) -> Reason {
-                     const bool valid =
-                         value.size() == 4 && std::all_of(value.begin(), value.end(), [](char d) {
-                             return d >= '1' && d < '1' + rules::kCodeDigitEntries;
-                         });
+                     const bool valid = value.size() == OtherValues::kCodeDigits &&
+                                        std::all_of(value.begin(), value.end(), [](char d) {
+                                            return OtherValues::validCodeDigit(d - '1');
+                                        });
                      if (!valid)
                          return kCodeSyntax;
                      for (int d = 1; d <= 4; ++d)
@@ -560,7 +559,7 @@ std::optional<SettingRefusal> ChangeAccess::finish(Change &change)
 
     // A time lapse faster than every five seconds rules out both triggers: the Time Lapse tab
     // asks 116 before it disarms them, the Triggers tab refuses a trigger with 117.
-    if (s.IsShortTimeLapse() && (s.InternalTrigger() || s.ExternalTrigger())) {
+    if (TimeLapseValues::rulesOutTriggers(s) && (s.InternalTrigger() || s.ExternalTrigger())) {
         const std::string armed(strings::Text(117));
         const std::string none;
         if (auto refusal = refuseLatest(
@@ -574,12 +573,9 @@ std::optional<SettingRefusal> ChangeAccess::finish(Change &change)
     // A time-lapse burst must fit into the interval at five seconds a picture: the Time Lapse
     // tab offers it only then, the Triggers tab asks 126 before it gives it up.
     if (s.TimeLapseBurst()) {
-        IntervalUnit unit = IntervalUnit::Minutes;
-        int count = 0;
-        TimeLapseValues::shownInterval(s.core.timeLapseInterval, unit, count);
-        const bool offered =
-            s.TimeLapseOn() && rules::BurstFits(unit, count, s.core.picturesPerTrigger);
-        const bool kept = s.core.picturesPerTrigger <= rules::BurstLimit(s.core.timeLapseInterval);
+        const bool offered = TimeLapseValues::burstOffered(s);
+        const bool kept =
+            TriggerValues::burstWithin(s.core.picturesPerTrigger, s.core.timeLapseInterval);
         const std::string tooMany = withoutQuestion(126);
         const std::string none;
         if (auto refusal = refuseLatest(

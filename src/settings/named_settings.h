@@ -2,10 +2,10 @@
 
 // Every setting a tab shows, by a stable name with a value in words: the vocabulary of
 // kestra-cfg's show, set and diff. A value is checked by the rules of the tab that edits it
-// (setting_rules.h) and a refusal carries that tab's message.
+// (its values struct) and a refusal carries that tab's message.
 
 #include "settings/camera_settings.h"
-#include "settings/setting_rules.h"
+#include "settings/date_time_values.h"
 
 #include <array>
 #include <optional>

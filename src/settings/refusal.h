@@ -5,13 +5,34 @@
 // kestra-cfg run the same checks; the tab shows the message and focuses the field, kestra-cfg
 // prints the text.
 
-#include "settings/setting_rules.h"
-
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace rules {
+
+struct IntegerRange
+{
+    int min;
+    int max;
+    constexpr bool contains(int value) const { return value >= min && value <= max; }
+};
+
+// A number field without a sign: digits before and after the decimal separator.
+struct NumberField
+{
+    int wholeDigits;
+    int decimalPlaces;
+};
+
+// A text field: the characters it refuses, the highest it takes, and its length.
+struct TextField
+{
+    std::string_view forbidden;
+    char16_t highest;
+    int maxChars;
+};
 
 struct Refusal
 {

@@ -1,21 +1,19 @@
 #include "settings/time_lapse_values.h"
 
-#include "settings/setting_rules.h"
-
 #include <algorithm>
 
 std::span<const int> TimeLapseValues::entries(IntervalUnit unit)
 {
     switch (unit) {
     case IntervalUnit::Hours:
-        return rules::kTimeLapseHours;
+        return kHours;
     case IntervalUnit::Minutes:
-        return rules::kTimeLapseMinutes;
+        return kMinutes;
     case IntervalUnit::Seconds:
     case IntervalUnit::Milliseconds:
         break;
     }
-    return rules::kTimeLapseSeconds;
+    return kSeconds;
 }
 
 bool TimeLapseValues::listed(IntervalUnit unit, int count)
@@ -55,5 +53,41 @@ void TimeLapseValues::storeOff(CameraSettings &settings)
 
 bool TimeLapseValues::rulesOutTriggers(int seconds)
 {
-    return seconds < rules::kShortestTriggeredSeconds;
+    return seconds < kShortestTriggeredSeconds;
+}
+
+bool TimeLapseValues::rulesOutTriggers(const CameraSettings &settings)
+{
+    if (!settings.TimeLapseOn())
+        return false;
+    const int count = IntervalCountOf(settings.core.timeLapseInterval);
+    switch (IntervalUnitOf(settings.core.timeLapseInterval)) {
+    case IntervalUnit::Seconds:
+        return rulesOutTriggers(count);
+    case IntervalUnit::Milliseconds:
+        return count < kShortestTriggeredSeconds * 1000;
+    case IntervalUnit::Minutes:
+    case IntervalUnit::Hours:
+        break;
+    }
+    return count == 0;
+}
+
+bool TimeLapseValues::burstOffered(const CameraSettings &settings)
+{
+    IntervalUnit unit = IntervalUnit::Minutes;
+    int count = 0;
+    shownInterval(settings.core.timeLapseInterval, unit, count);
+    return settings.TimeLapseOn() && burstFits(unit, count, settings.core.picturesPerTrigger);
+}
+
+bool TimeLapseValues::burstFits(IntervalUnit unit, int count, std::uint16_t pictures)
+{
+    if (unit == IntervalUnit::Hours)
+        return true;
+    // The longest burst, in seconds, that does not fit: a burst of p pictures takes 5 p seconds.
+    const int limitSeconds =
+        static_cast<std::uint16_t>(TriggerValues::kSecondsPerBurstPicture * pictures - 1);
+    const int limit = unit == IntervalUnit::Minutes ? limitSeconds / 60 : limitSeconds;
+    return count > limit;
 }

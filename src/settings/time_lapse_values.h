@@ -5,12 +5,22 @@
 // The tab and kestra-cfg's named settings both go through here.
 
 #include "settings/camera_settings.h"
+#include "settings/trigger_values.h"
+
+#include <array>
 
 #include <cstdint>
 #include <span>
 
 struct TimeLapseValues
 {
+    // The entries of the interval lists, in their order.
+    static constexpr std::array<int, 8> kHours{1, 2, 3, 4, 6, 8, 12, 24};
+    static constexpr std::array<int, 12> kMinutes{1, 2, 3, 4, 5, 6, 10, 12, 15, 20, 30, 60};
+    static constexpr std::array<int, 12> kSeconds = kMinutes;
+    // A time lapse faster than this many seconds rules out both triggers (messages 116, 117).
+    static constexpr int kShortestTriggeredSeconds = 5;
+
     // The entries of the unit's list (hours, minutes or seconds), in their order.
     static std::span<const int> entries(IntervalUnit unit);
     static bool listed(IntervalUnit unit, int count);
@@ -28,4 +38,14 @@ struct TimeLapseValues
 
     // A seconds interval this short rules out both triggers.
     static bool rulesOutTriggers(int seconds);
+    // The same of the record: an interval that is on and shorter, in whichever unit, or a count
+    // of none.
+    static bool rulesOutTriggers(const CameraSettings &settings);
+    // Whether a burst of `pictures` fits into `count` minutes or seconds, as the tab decides
+    // whether "multiple pictures" may be chosen. The 16-bit arithmetic makes 0 pictures fit
+    // nowhere. Hours always fit.
+    static bool burstFits(IntervalUnit unit, int count, std::uint16_t pictures);
+    // Whether the tab would offer the record's burst: the time lapse is on and the burst fits
+    // into the interval as the tab shows it.
+    static bool burstOffered(const CameraSettings &settings);
 };

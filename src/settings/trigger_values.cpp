@@ -5,7 +5,7 @@
 InternalTriggerValues InternalTriggerValues::fromRecord(const CameraSettings &settings)
 {
     InternalTriggerValues values;
-    values.sensitivityPosition = settings.Sensitivity() / rules::kSensitivityStep;
+    values.sensitivityPosition = settings.Sensitivity() / kSensitivityStep;
     values.pulses = settings.core.pulseCount;
     values.pulseWindowSeconds = pulseWindowSecondsOf(settings.core.pulseWindow);
     return values;
@@ -27,18 +27,18 @@ rules::Check InternalTriggerValues::check() const
 
 rules::Check InternalTriggerValues::checkPulseWindow(double seconds)
 {
-    return rules::CheckSingle(static_cast<float>(seconds), rules::kPulseWindowMin,
-                              rules::kPulseWindowMax, PulseWindow);
+    return rules::CheckSingle(static_cast<float>(seconds), kPulseWindowMin, kPulseWindowMax,
+                              PulseWindow);
 }
 
 rules::Check InternalTriggerValues::checkPulseCount(int pulses)
 {
-    return rules::CheckInteger(pulses, rules::kPulseCount, PulseCount);
+    return rules::CheckInteger(pulses, kPulseCount, PulseCount);
 }
 
 std::uint16_t InternalTriggerValues::sensitivityOf(int position)
 {
-    return static_cast<std::uint16_t>(position * rules::kSensitivityStep);
+    return static_cast<std::uint16_t>(position * kSensitivityStep);
 }
 
 std::uint8_t InternalTriggerValues::pulseWindowTenths(double seconds)
@@ -75,21 +75,36 @@ rules::Check TriggerValues::check() const
 
 rules::Check TriggerValues::checkPictures(int pictures)
 {
-    return rules::CheckInteger(pictures, rules::kPicturesPerTrigger, PicturesPerTrigger);
+    return rules::CheckInteger(pictures, kPicturesPerTrigger, PicturesPerTrigger);
 }
 
 rules::Check TriggerValues::checkPictureInterval(double seconds)
 {
-    return rules::CheckNumber(seconds, rules::kPictureIntervalSeconds.min,
-                              rules::kPictureIntervalSeconds.max, PictureInterval);
+    return rules::CheckNumber(seconds, kPictureIntervalSeconds.min, kPictureIntervalSeconds.max,
+                              PictureInterval);
 }
 
 rules::Check TriggerValues::checkQuietPeriod(int seconds)
 {
-    return rules::CheckInteger(seconds, rules::kQuietPeriod, QuietPeriod);
+    return rules::CheckInteger(seconds, kQuietPeriod, QuietPeriod);
 }
 
 std::uint16_t TriggerValues::pictureIntervalMs(double seconds)
 {
     return static_cast<std::uint16_t>(seconds * 1000.0);
+}
+
+std::uint16_t TriggerValues::burstLimit(std::uint16_t timeLapseInterval)
+{
+    const std::uint16_t count = IntervalCountOf(timeLapseInterval);
+    switch (IntervalUnitOf(timeLapseInterval)) {
+    case IntervalUnit::Minutes:
+        return static_cast<std::uint16_t>(count * (60 / kSecondsPerBurstPicture));
+    case IntervalUnit::Seconds:
+        return static_cast<std::uint16_t>(count / kSecondsPerBurstPicture);
+    case IntervalUnit::Hours:
+    case IntervalUnit::Milliseconds:
+        break;
+    }
+    return 0xFFFF;
 }

@@ -10,6 +10,15 @@
 // "Internal Trigger Settings": the sensitivity slider and the pulses within seconds.
 struct InternalTriggerValues
 {
+    static constexpr rules::IntegerRange kPulseCount{1, 5};
+    // Seconds, compared in single precision; stored in tenths.
+    static constexpr float kPulseWindowMin = 0.3f;
+    static constexpr float kPulseWindowMax = 10.0f;
+    static constexpr rules::NumberField kPulseWindowField{2, 1};
+    // The sensor takes its sensitivity in steps of 25: slider positions 0..4 for 0..100.
+    static constexpr int kSensitivityStep = 25;
+    static constexpr int kSensitivityLastPosition = 4;
+
     enum Field
     {
         PulseCount,
@@ -40,6 +49,16 @@ struct InternalTriggerValues
 // record's own accessors).
 struct TriggerValues
 {
+    static constexpr rules::IntegerRange kPicturesPerTrigger{1, 99};
+    static constexpr rules::NumberField kPicturesPerTriggerField{2, 0};
+    // Seconds between the pictures of one trigger, checked as a number; stored in milliseconds.
+    static constexpr rules::IntegerRange kPictureIntervalSeconds{1, 60};
+    static constexpr rules::NumberField kPictureIntervalField{2, 0};
+    static constexpr rules::IntegerRange kQuietPeriod{0, 3600};
+    static constexpr rules::NumberField kQuietPeriodField{4, 0};
+    // BurstClip pictures are taken five seconds apart.
+    static constexpr int kSecondsPerBurstPicture = 5;
+
     enum Field
     {
         PicturesPerTrigger,
@@ -64,4 +83,11 @@ struct TriggerValues
     // The record keeps milliseconds; the tab shows seconds, at least one.
     static std::uint16_t pictureIntervalMs(double seconds);
     static double pictureIntervalSecondsOf(std::uint16_t ms) { return ms / 1000.0; }
+    // The BurstClip pictures that fit into one time-lapse interval, as the tab counts them
+    // before message 126: 16-bit arithmetic, no limit for hours and milliseconds.
+    static std::uint16_t burstLimit(std::uint16_t timeLapseInterval);
+    static bool burstWithin(int pictures, std::uint16_t timeLapseInterval)
+    {
+        return pictures <= burstLimit(timeLapseInterval);
+    }
 };

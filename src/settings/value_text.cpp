@@ -62,19 +62,18 @@ std::string characterText(char32_t c)
 
 // A text field's filter and length, as the tab's field applies them; the text comes back one
 // byte a character.
-Reason readText(std::string_view value, std::string_view forbidden, char32_t highest, int maxChars,
-                std::string &bytes)
+Reason readText(std::string_view value, const rules::TextField &field, std::string &bytes)
 {
     std::u32string text;
     if (!decodeUtf8(value, text))
         return kNotUtf8;
     for (char32_t c : text) {
-        if (c == 0 || c > highest ||
-            (c < 0x80 && forbidden.find(static_cast<char>(c)) != std::string_view::npos))
+        if (c == 0 || c > field.highest ||
+            (c < 0x80 && field.forbidden.find(static_cast<char>(c)) != std::string_view::npos))
             return rules::Fill(kCharacterNotAllowed, characterText(c));
     }
-    if (text.size() > static_cast<std::size_t>(maxChars))
-        return rules::Fill(strings::kEnterNoMoreCharacters, std::to_string(maxChars));
+    if (auto refusal = rules::CheckLength(text.size(), field.maxChars, 0))
+        return refusal->text();
     bytes.clear();
     for (char32_t c : text)
         bytes += static_cast<char>(c);

@@ -5,7 +5,7 @@
 // rest; the ranges and cross-checks themselves are the tabs' values structs'.
 
 #include "settings/day_schedule.h"
-#include "settings/setting_rules.h"
+#include "settings/refusal.h"
 
 #include <array>
 #include <optional>
@@ -42,8 +42,7 @@ bool decodeUtf8(std::string_view text, std::u32string &out);
 std::string characterText(char32_t c);
 // A text field's filter and length, as the tab's field applies them; the text comes back one
 // byte a character.
-Reason readText(std::string_view value, std::string_view forbidden, char32_t highest, int maxChars,
-                std::string &bytes);
+Reason readText(std::string_view value, const rules::TextField &field, std::string &bytes);
 
 bool allDigits(std::string_view text);
 // An integer as a number field takes it: digits only, a plain field (none given) holding up to 9.

@@ -1,4 +1,5 @@
 #include "settings/camera_settings.h"
+#include "settings/time_lapse_values.h"
 
 #include <QTest>
 
@@ -674,7 +675,7 @@ private slots:
         s.ResetAll();
         s.SetTimeLapseOn(on);
         s.core.timeLapseInterval = MakeInterval(IntervalUnit(unit), std::uint16_t(count));
-        QCOMPARE(s.IsShortTimeLapse(), isShort);
+        QCOMPARE(TimeLapseValues::rulesOutTriggers(s), isShort);
     }
 };
 

@@ -1,5 +1,5 @@
 // The switch-on rules the Set Date & Time dialog and kestra-cfg's deploy share.
-#include "settings/setting_rules.h"
+#include "settings/date_time_values.h"
 
 #include <QTest>
 

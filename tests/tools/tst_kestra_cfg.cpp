@@ -3,6 +3,7 @@
 #include "kestra_cfg_process.h"
 #include "settings/named_settings.h"
 #include "settings/settings_file.h"
+#include "settings/time_lapse_values.h"
 #include "settings_test_files.h"
 
 #include <QJsonArray>
@@ -73,7 +74,7 @@ public:
                 count = 5;
             s.SetTimeLapseOn(true);
             c.timeLapseInterval = MakeInterval(IntervalUnit(unit), std::uint16_t(count));
-            if (s.IsShortTimeLapse()) {
+            if (TimeLapseValues::rulesOutTriggers(s)) {
                 s.SetInternalTrigger(false);
                 s.SetExternalTrigger(false);
             }
@@ -973,12 +974,12 @@ private slots:
             const Run set = run({"set", "target.cfg", "--from", "shown.json"});
             const QByteArray result = readBytes(file("target.cfg"));
             if (set.exitCode != 0 || result != settingsFileBytes(record)) {
-                QFAIL(qPrintable(QStringLiteral("seed %1, exit %2: %3\n   got %4\n  want %5")
-                                     .arg(seed)
-                                     .arg(set.exitCode)
-                                     .arg(QString::fromUtf8(set.err),
-                                          QString::fromLatin1(result.toHex(' ')),
-                                          QString::fromLatin1(settingsFileBytes(record).toHex(' ')))));
+                QFAIL(qPrintable(
+                    QStringLiteral("seed %1, exit %2: %3\n   got %4\n  want %5")
+                        .arg(seed)
+                        .arg(set.exitCode)
+                        .arg(QString::fromUtf8(set.err), QString::fromLatin1(result.toHex(' ')),
+                             QString::fromLatin1(settingsFileBytes(record).toHex(' ')))));
             }
         }
     }

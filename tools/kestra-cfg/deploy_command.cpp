@@ -8,8 +8,8 @@
 
 #include "resources/string_table.h"
 #include "settings/card_scan.h"
+#include "settings/date_time_values.h"
 #include "settings/named_settings.h"
-#include "settings/setting_rules.h"
 
 #include <algorithm>
 #include <charconv>
