@@ -171,10 +171,8 @@ private slots:
         QTest::addColumn<int>("stored");
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("savedBack");
-        QTest::newRow("0 is the first position") << 0 << 0 << 0;
         QTest::newRow("24 falls to 0") << 24 << 0 << 0;
         QTest::newRow("60 is stored back as 50") << 60 << 2 << 50;
-        QTest::newRow("75 is the fourth position") << 75 << 3 << 75;
         QTest::newRow("100 is the last position") << 100 << 4 << 100;
     }
     void sensitivityGoesByStepsOf25()
