@@ -1,5 +1,4 @@
 #include "settings/camera_settings.h"
-#include "settings/time_lapse_values.h"
 
 #include <QTest>
 
@@ -647,35 +646,6 @@ private slots:
         QCOMPARE(s.CoreChanged(), section == 0);
         QCOMPARE(s.DualScheduleChanged(), section == 1);
         QCOMPARE(s.CellularChanged(), section == 2);
-    }
-
-    void shortTimeLapse_data()
-    {
-        QTest::addColumn<bool>("on");
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("isShort");
-        QTest::newRow("off is never short") << false << 2 << 1 << false;
-        QTest::newRow("4 seconds") << true << 2 << 4 << true;
-        QTest::newRow("5 seconds") << true << 2 << 5 << false;
-        QTest::newRow("4999 ms") << true << 3 << 4999 << true;
-        QTest::newRow("5000 ms") << true << 3 << 5000 << false;
-        QTest::newRow("0 minutes") << true << 0 << 0 << true;
-        QTest::newRow("1 minute") << true << 0 << 1 << false;
-        QTest::newRow("0 hours") << true << 1 << 0 << true;
-        QTest::newRow("0 seconds") << true << 2 << 0 << true;
-    }
-    void shortTimeLapse()
-    {
-        QFETCH(bool, on);
-        QFETCH(int, unit);
-        QFETCH(int, count);
-        QFETCH(bool, isShort);
-        CameraSettings s;
-        s.ResetAll();
-        s.SetTimeLapseOn(on);
-        s.core.timeLapseInterval = MakeInterval(IntervalUnit(unit), std::uint16_t(count));
-        QCOMPARE(TimeLapseValues::rulesOutTriggers(s), isShort);
     }
 };
 

@@ -1,7 +1,6 @@
 // The Time Lapse tab's rules without its window: the intervals its lists offer, how a stored
 // interval is shown, what Off stores, when the triggers give way and when a burst fits. The tab
 // and kestra-cfg both go through here.
-#include "settings/setting_rules.h"
 #include "settings/time_lapse_values.h"
 
 #include <QTest>
@@ -127,18 +126,34 @@ private slots:
         QCOMPARE(TimeLapseValues::offInterval(), MakeInterval(IntervalUnit::Minutes, 5));
     }
 
-    void secondsShorterThanFiveRuleOutTheTriggers_data()
+    // The page asks with the seconds list's entry, named settings with the record.
+    void anIntervalShorterThanFiveSecondsRulesOutTheTriggers_data()
     {
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<bool>("rulesOut");
-        QTest::newRow("4 s") << 4 << true;
-        QTest::newRow("5 s") << 5 << false;
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("isShort");
+        QTest::newRow("off is never short") << false << 2 << 1 << false;
+        QTest::newRow("4 seconds") << true << 2 << 4 << true;
+        QTest::newRow("5 seconds") << true << 2 << 5 << false;
+        QTest::newRow("4999 ms") << true << 3 << 4999 << true;
+        QTest::newRow("5000 ms") << true << 3 << 5000 << false;
+        QTest::newRow("0 minutes") << true << 0 << 0 << true;
+        QTest::newRow("1 minute") << true << 0 << 1 << false;
+        QTest::newRow("0 hours") << true << 1 << 0 << true;
+        QTest::newRow("0 seconds") << true << 2 << 0 << true;
     }
-    void secondsShorterThanFiveRuleOutTheTriggers()
+    void anIntervalShorterThanFiveSecondsRulesOutTheTriggers()
     {
-        QFETCH(int, seconds);
-        QFETCH(bool, rulesOut);
-        QCOMPARE(TimeLapseValues::rulesOutTriggers(seconds), rulesOut);
+        QFETCH(bool, on);
+        QFETCH(int, unit);
+        QFETCH(int, count);
+        QFETCH(bool, isShort);
+        CameraSettings s;
+        s.ResetAll();
+        s.SetTimeLapseOn(on);
+        s.core.timeLapseInterval = MakeInterval(IntervalUnit(unit), std::uint16_t(count));
+        QCOMPARE(TimeLapseValues::rulesOutTriggers(s), isShort);
     }
 
     // A burst of p pictures takes 5 p seconds and must fit into the interval; hours hold any
@@ -175,7 +190,8 @@ private slots:
         QFETCH(IntervalUnit, unit);
         QFETCH(int, count);
         QFETCH(bool, fits);
-        QCOMPARE(rules::BurstFits(unit, count, static_cast<std::uint16_t>(pictures)), fits);
+        QCOMPARE(TimeLapseValues::burstFits(unit, count, static_cast<std::uint16_t>(pictures)),
+                 fits);
     }
 };
 

@@ -1,7 +1,6 @@
 // The Triggers tab's and the Internal Trigger Settings dialog's values without their windows:
 // what each check refuses and in which order, and how values go between the record and the
 // fields. The tab, the dialog and kestra-cfg all go through here.
-#include "settings/setting_rules.h"
 #include "settings/trigger_values.h"
 
 #include <QTest>
@@ -109,7 +108,7 @@ private slots:
     {
         QFETCH(std::uint16_t, interval);
         QFETCH(int, limit);
-        QCOMPARE(int(rules::BurstLimit(interval)), limit);
+        QCOMPARE(int(TriggerValues::burstLimit(interval)), limit);
     }
 
     // The dialog checks the pulse window, then the pulse count; the window in single precision,
