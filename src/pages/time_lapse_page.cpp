@@ -152,8 +152,6 @@ void CKTPageTimeLapse::load(DataExchange &dx)
     int count = 0;
     TimeLapseValues::shownInterval(settings.core.timeLapseInterval, unit, count);
     shotKind = settings.TimeLapseBurst() ? 1 : 0;
-    if (unit == IntervalUnit::Seconds && count == 0)
-        count = 1;
 
     if (!settings.TimeLapseOn()) {
         // The remembered counts are left alone: choosing a unit later offers its last count.
@@ -209,8 +207,7 @@ bool CKTPageTimeLapse::save(DataExchange &dx)
 std::optional<std::uint16_t> CKTPageTimeLapse::chosenInterval(IntervalKind kind) const
 {
     const int n = selectedNumber(listOf(kind));
-    const int full = kind == IntervalHours ? 24 : 60;
-    if (n < 1 || n > full)
+    if (n < 1 || n > TimeLapseValues::fullCount(unitOf(kind)))
         return std::nullopt;
     return MakeInterval(unitOf(kind), roundedCount(kind, n));
 }

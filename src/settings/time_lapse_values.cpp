@@ -22,9 +22,14 @@ bool TimeLapseValues::listed(IntervalUnit unit, int count)
     return std::find(list.begin(), list.end(), count) != list.end();
 }
 
+int TimeLapseValues::fullCount(IntervalUnit unit)
+{
+    return unit == IntervalUnit::Hours ? 24 : 60;
+}
+
 int TimeLapseValues::roundedCount(IntervalUnit unit, int count)
 {
-    const int full = unit == IntervalUnit::Hours ? 24 : 60;
+    const int full = fullCount(unit);
     const int inRange = std::clamp(count, 1, full);
     return full / (full / inRange);
 }

@@ -24,9 +24,12 @@ struct TimeLapseValues
     // The entries of the unit's list (hours, minutes or seconds), in their order.
     static std::span<const int> entries(IntervalUnit unit);
     static bool listed(IntervalUnit unit, int count);
-    // The count a list shows for a stored count: the nearest divisor of a full day (hours) or
-    // of sixty (minutes, seconds) at or above it. Counts beyond the list's range (0, or above
-    // 24 or 60) are first clamped into 1..24 or 1..60.
+    // A day in hours, an hour in minutes, a minute in seconds: the longest count of a unit.
+    static int fullCount(IntervalUnit unit);
+    // The count a list shows for a stored count, full / (full / count) in whole numbers: 9 hours
+    // come up to 12 and 45 seconds to 60, but 7 and 8 minutes stay as they are, and the list,
+    // which has no such entry, shows its first. Counts beyond the list's range (0, or above 24
+    // or 60) are first clamped into 1..24 or 1..60.
     static int roundedCount(IntervalUnit unit, int count);
     // A stored interval as the tab reads it: milliseconds as whole seconds, rounded half up,
     // at least one.
