@@ -205,40 +205,6 @@ bool DataExchange::text(QLineEdit *edit, QString &value)
     return true;
 }
 
-bool DataExchange::minMax(QLineEdit *edit, int value, int min, int max)
-{
-    return integerInRange(edit, value, min, max);
-}
-
-bool DataExchange::minMax(QComboBox *list, int value, int min, int max)
-{
-    return integerInRange(list, value, min, max);
-}
-
-bool DataExchange::integerInRange(QWidget *control, int value, int min, int max)
-{
-    return inRange(control, rules::CheckInteger(value, {min, max}, 0));
-}
-
-bool DataExchange::minMax(QLineEdit *edit, double value, double min, double max)
-{
-    return inRange(edit, rules::CheckNumber(value, min, max, 0));
-}
-
-bool DataExchange::minMaxFloat(QLineEdit *edit, float value, float min, float max)
-{
-    return inRange(edit, rules::CheckSingle(value, min, max, 0));
-}
-
-bool DataExchange::inRange(QWidget *control, const std::optional<rules::Refusal> &refusal)
-{
-    if (failedFlag)
-        return false;
-    if (loading() || !refusal)
-        return true;
-    return refuse(control, *refusal);
-}
-
 bool DataExchange::refuse(QWidget *control, const rules::Refusal &refusal)
 {
     QString message = QCoreApplication::translate(refusal.context, refusal.message);
@@ -249,21 +215,6 @@ bool DataExchange::refuse(QWidget *control, const rules::Refusal &refusal)
     else if (message.contains(QLatin1String("%1")))
         message = message.arg(QString::fromStdString(refusal.first));
     return failWith(control, message, true);
-}
-
-bool DataExchange::maxChars(QLineEdit *edit, const QString &value, int count)
-{
-    if (failedFlag)
-        return false;
-    edit->setMaxLength(count);
-    if (loading() || value.size() <= count)
-        return true;
-    return tooLong(edit, count);
-}
-
-bool DataExchange::tooLong(QWidget *control, int count)
-{
-    return refuse(control, rules::TooLong(count, 0));
 }
 
 void DataExchange::check(QAbstractButton *box, int &value)

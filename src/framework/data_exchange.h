@@ -6,8 +6,6 @@
 #include <QList>
 #include <QString>
 
-#include <optional>
-
 class QAbstractButton;
 class QAbstractSlider;
 class QComboBox;
@@ -53,16 +51,6 @@ public:
     bool text(QLineEdit *edit, double &value, QChar decimalPoint = QLatin1Char('.'));
     bool text(QLineEdit *edit, QString &value);
 
-    // Range and length checks, on save only.
-    bool minMax(QLineEdit *edit, int value, int min, int max);
-    // A list's position, checked like a number; the list takes the focus on a failure.
-    bool minMax(QComboBox *list, int value, int min, int max);
-    bool minMax(QLineEdit *edit, double value, double min, double max);
-    // Compares in single precision and words the bounds with 6 significant digits.
-    bool minMaxFloat(QLineEdit *edit, float value, float min, float max);
-    // Also limits the field to `count` characters (on load and save).
-    bool maxChars(QLineEdit *edit, const QString &value, int count);
-
     // A check box as 0 or 1.
     void check(QAbstractButton *box, int &value);
     // A radio group as the index of its checked button, -1 for none.
@@ -76,9 +64,6 @@ public:
     bool refuse(QWidget *control, const rules::Refusal &refusal);
     // Reports a failure found by the caller: focuses `control` (selecting an edit's text).
     void fail(QWidget *control);
-    // Reports a text longer than `count` characters found by the caller, with the message
-    // maxChars shows, and focuses `control`. Returns false.
-    bool tooLong(QWidget *control, int count);
 
     // The text of a double as the exchange shows it.
     static QString formatNumber(double value, QChar decimalPoint = QLatin1Char('.'));
@@ -89,9 +74,6 @@ public:
 
 private:
     bool failWith(QWidget *control, const QString &message, bool exclamation);
-    bool integerInRange(QWidget *control, int value, int min, int max);
-    // The range checks' common end: a refusal shown on save.
-    bool inRange(QWidget *control, const std::optional<rules::Refusal> &refusal);
 
     Direction direction;
     bool failedFlag = false;

@@ -43,8 +43,10 @@ protected:
     {
         log << caption() + ":save";
         int v = value;
-        if (!dx.text(edit, v) || !dx.minMax(edit, v, 1, 99))
+        if (!dx.text(edit, v))
             return false;
+        if (const rules::Check refusal = rules::CheckInteger(v, {1, 99}, 0))
+            return dx.refuse(edit, *refusal);
         value = v;
         return true;
     }

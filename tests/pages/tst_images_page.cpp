@@ -197,12 +197,6 @@ private slots:
         QTest::addColumn<int>("isoPosition");
         QTest::addColumn<int>("storedBack");
         QTest::newRow("factory") << 0x001E << 0 << 1 << 0x001E;
-        QTest::newRow("shutter 1, ISO 1 shows low") << 0x051E << 1 << 0 << 0x051E;
-        QTest::newRow("shutter 2, ISO 2 shows high") << 0x0A1E << 2 << 2 << 0x0A1E;
-        QTest::newRow("shutter 3 shows the middle and comes back as 1")
-            << 0x0300 << 1 << 1 << 0x0100;
-        QTest::newRow("ISO 3 shows high and comes back as 2") << 0x0C00 << 0 << 2 << 0x0800;
-        QTest::newRow("start delay and reserved bits stay") << 0xF01E << 0 << 1 << 0xF01E;
         QTest::newRow("every bit") << 0xFFFF << 1 << 2 << 0xF9FF;
         QTest::newRow("no bit") << 0x0000 << 0 << 1 << 0x0000;
     }
