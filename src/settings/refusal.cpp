@@ -85,9 +85,4 @@ Check CheckLength(std::size_t length, int maxChars, int field)
     return TooLong(maxChars, field);
 }
 
-Refusal TableMessage(int messageId, int field)
-{
-    return {strings::kContext, strings::Text(messageId).data(), {}, {}, field};
-}
-
 } // namespace rules

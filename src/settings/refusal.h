@@ -71,7 +71,5 @@ Check CheckSingle(float value, float min, float max, int field);
 // "Please enter no more than COUNT characters."
 Refusal TooLong(int maxChars, int field);
 Check CheckLength(std::size_t length, int maxChars, int field);
-// A string-table message (which the tab may show as a question) as a refusal.
-Refusal TableMessage(int messageId, int field);
 
 } // namespace rules
