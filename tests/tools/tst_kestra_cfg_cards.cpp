@@ -108,6 +108,9 @@ public:
         environment.insert(QStringLiteral("PATH"), world.filePath(QStringLiteral("bin")) +
                                                        QLatin1Char(':') +
                                                        environment.value(QStringLiteral("PATH")));
+        // The recordings' machine: its mmcblk0 is an SD card.
+        environment.insert(QStringLiteral("VELOMAR_SYSFS_ROOT"),
+                           QStringLiteral(VELOMAR_TEST_DATA "/sysfs/sd-slot"));
         return environment;
     }
 
