@@ -107,7 +107,8 @@ inline constexpr std::chrono::milliseconds kLsblkTimeLimit{5000};
 
 // The machine's lsblk, found on the PATH, with the machine's sysfs. One that does not finish
 // within `lsblkLimit` is ended; it, one that cannot be run or fails, or an output that cannot
-// be read, leaves the scan without any drive and says why in one line on stderr. CreateSystemVolumeSource() is this with kLsblkTimeLimit.
+// be read, leaves the scan without any drive and says why in one line on stderr.
+// CreateSystemVolumeSource() is this with kLsblkTimeLimit.
 std::unique_ptr<VolumeSource> CreateLsblkVolumeSource(std::chrono::milliseconds lsblkLimit);
 
 } // namespace platform

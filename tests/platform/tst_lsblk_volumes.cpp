@@ -556,8 +556,7 @@ private slots:
         const QString lsblk = QStandardPaths::findExecutable(QStringLiteral("lsblk"));
         QVERIFY2(!lsblk.isEmpty(), "lsblk (util-linux) is not installed");
         QProcess process;
-        process.start(lsblk,
-                      {"--json", "--output", "NAME,RM,FSTYPE,FSVER,LABEL,MOUNTPOINTS"});
+        process.start(lsblk, {"--json", "--output", "NAME,RM,FSTYPE,FSVER,LABEL,MOUNTPOINTS"});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 0);
         const std::string output = process.readAllStandardOutput().toStdString();

@@ -7,8 +7,8 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <poll.h>
@@ -66,9 +66,10 @@ QStringList describeCards(platform::VolumeSource &source)
 {
     QStringList cards;
     for (const FoundCard &card : FindCards(source))
-        cards.append(QStringLiteral("%1 %2 [%3]").arg(
-            QString::fromStdString(card.root), QString::fromStdString(card.volume.fileSystemName),
-            QString::fromStdString(card.volume.volumeName)));
+        cards.append(QStringLiteral("%1 %2 [%3]")
+                         .arg(QString::fromStdString(card.root),
+                              QString::fromStdString(card.volume.fileSystemName),
+                              QString::fromStdString(card.volume.volumeName)));
     return cards;
 }
 

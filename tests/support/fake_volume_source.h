@@ -27,7 +27,8 @@ public:
         : LsblkVolumeSource(sysfsTreePath(sysfsTree).toStdString())
     {}
 
-    // Where a recorded sysfs tree is: for the programs a test starts, $VELOMAR_SYSFS_ROOT.
+    // Where a recorded sysfs tree is; a program that a test starts reads it as
+    // $VELOMAR_SYSFS_ROOT.
     static QString sysfsTreePath(const QString &sysfsTree)
     {
         return QStringLiteral(VELOMAR_TEST_DATA "/sysfs/") + sysfsTree;

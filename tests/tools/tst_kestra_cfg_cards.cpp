@@ -110,7 +110,7 @@ public:
                                                        environment.value(QStringLiteral("PATH")));
         // The recordings' machine: its mmcblk0 is an SD card.
         environment.insert(QStringLiteral("VELOMAR_SYSFS_ROOT"),
-                           QStringLiteral(VELOMAR_TEST_DATA "/sysfs/sd-slot"));
+                           FakeVolumeSource::sysfsTreePath(QStringLiteral("sd-slot")));
         return environment;
     }
 
