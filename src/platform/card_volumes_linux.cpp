@@ -174,7 +174,9 @@ std::string whyNoCard(const RunOutcome &outcome, std::chrono::milliseconds limit
 class SystemLsblkSource final : public LsblkVolumeSource
 {
 public:
-    explicit SystemLsblkSource(std::chrono::milliseconds limit) : limit(limit) {}
+    explicit SystemLsblkSource(std::chrono::milliseconds limit)
+        : LsblkVolumeSource(systemSysfsRoot()), limit(limit)
+    {}
 
 protected:
     std::optional<std::string> runLsblk() override
@@ -182,9 +184,9 @@ protected:
         // Newest columns first: MOUNTPOINTS came with util-linux 2.37, FSVER with 2.35, and
         // lsblk refuses a column it does not know. UUID carries a FAT volume's serial.
         static constexpr std::array<const char *, 3> kColumnSets = {
-            "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,UUID,MOUNTPOINTS",
-            "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,UUID,MOUNTPOINT",
-            "NAME,RM,HOTPLUG,FSTYPE,LABEL,UUID,MOUNTPOINT",
+            "NAME,RM,FSTYPE,FSVER,LABEL,UUID,MOUNTPOINTS",
+            "NAME,RM,FSTYPE,FSVER,LABEL,UUID,MOUNTPOINT",
+            "NAME,RM,FSTYPE,LABEL,UUID,MOUNTPOINT",
         };
         RunOutcome outcome;
         for (std::size_t set = workingColumnSet; set < kColumnSets.size(); ++set) {

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 namespace platform {
 
@@ -64,15 +67,10 @@ std::string firstMountPoint(const json &device)
 // malformed output from exhausting the stack.
 constexpr int kMaxDepth = 64;
 
-// SD and MMC cards in a slot of the computer's own (not a USB reader) are mmcblk devices.
-bool isCardSlot(std::string_view name)
-{
-    return name.starts_with("mmcblk");
-}
-
-// Partitions of older lsblk versions do not always repeat the removable flags of their
-// disk, so a device counts as removable when any device above it does.
-void collect(const json &devices, bool parentRemovable, int depth, std::vector<LsblkDevice> &out)
+// Partitions of older lsblk versions do not always repeat the removable flag of their disk,
+// so a device counts as removable when any device above it does.
+void collect(const json &devices, const std::string *disk, bool parentRemovable, int depth,
+             std::vector<LsblkDevice> &out)
 {
     if (!devices.is_array() || depth > kMaxDepth)
         return;
@@ -81,8 +79,8 @@ void collect(const json &devices, bool parentRemovable, int depth, std::vector<L
             continue;
         LsblkDevice device;
         device.name = textValue(entry, "name");
-        device.removable = parentRemovable || flagValue(entry, "rm") ||
-                           (flagValue(entry, "hotplug") && isCardSlot(device.name));
+        device.disk = disk ? *disk : device.name;
+        device.removable = parentRemovable || flagValue(entry, "rm");
         device.fsType = textValue(entry, "fstype");
         device.fsVersion = textValue(entry, "fsver");
         device.label = textValue(entry, "label");
@@ -90,8 +88,42 @@ void collect(const json &devices, bool parentRemovable, int depth, std::vector<L
         device.mountPoint = firstMountPoint(entry);
         out.push_back(device);
         if (const auto children = entry.find("children"); children != entry.end())
-            collect(*children, device.removable, depth + 1, out);
+            collect(*children, &device.disk, device.removable, depth + 1, out);
     }
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or, where there is
+// none, the negated length of its maximal ill-formed part (at least one byte).
+int utf8Sequence(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    unsigned char low = 0x80; // the range of the second byte; the others are 80..BF
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing beyond U+10FFFF
+    } else {
+        return -1;
+    }
+    for (int i = 1; i < length; ++i) {
+        if (std::size_t(i) >= text.size())
+            return -i;
+        const unsigned char next = byte(std::size_t(i));
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
+            return -i;
+    }
+    return length;
 }
 
 bool isDigit(char c)
@@ -138,9 +170,47 @@ bool deviceNameLess(std::string_view a, std::string_view b)
     return a.size() - i < b.size() - j;
 }
 
+std::string withReplacementCharacters(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const int length = utf8Sequence(text);
+        if (length > 0)
+            out.append(text.substr(0, std::size_t(length)));
+        else
+            AppendUtf8(out, U'\uFFFD');
+        text.remove_prefix(std::size_t(length > 0 ? length : -length));
+    }
+    return out;
+}
+
+bool isMmcDisk(std::string_view disk)
+{
+    return disk.starts_with("mmcblk");
+}
+
+bool isSdCard(const std::string &sysfsRoot, std::string_view disk)
+{
+    if (disk.empty() || disk.find('/') != std::string_view::npos || disk == "..")
+        return false;
+    std::ifstream file(sysfsRoot + "/block/" + std::string(disk) + "/device/type");
+    std::string type;
+    return std::getline(file, type) && type == "SD";
+}
+
+std::string systemSysfsRoot()
+{
+    const char *root = std::getenv("VELOMAR_SYSFS_ROOT");
+    return root && *root ? root : "/sys";
+}
+
 std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
 {
-    const json document = json::parse(text.begin(), text.end(), nullptr, false);
+    // The JSON parser refuses text that is not UTF-8; outside strings lsblk prints ASCII only,
+    // so what is replaced is in the labels.
+    const std::string utf8 = withReplacementCharacters(text);
+    const json document = json::parse(utf8, nullptr, false);
     if (document.is_discarded() || !document.is_object())
         return std::nullopt;
     const auto devices = document.find("blockdevices");
@@ -148,7 +218,7 @@ std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
         return std::nullopt;
 
     std::vector<LsblkDevice> found;
-    collect(*devices, false, 0, found);
+    collect(*devices, nullptr, false, 0, found);
     std::stable_sort(found.begin(), found.end(), [](const LsblkDevice &a, const LsblkDevice &b) {
         return deviceNameLess(a.name, b.name);
     });
@@ -202,12 +272,24 @@ std::string fatNameFromClusterCount(std::uint64_t clusters)
 std::vector<LsblkDevice> LsblkVolumeSource::mountedDevices()
 {
     std::vector<LsblkDevice> mounted;
-    if (const auto output = runLsblk()) {
-        if (auto devices = parseLsblkJson(*output)) {
-            std::copy_if(std::make_move_iterator(devices->begin()),
-                         std::make_move_iterator(devices->end()), std::back_inserter(mounted),
-                         [](const LsblkDevice &device) { return !device.mountPoint.empty(); });
-        }
+    const auto output = runLsblk();
+    if (!output)
+        return mounted;
+    auto devices = parseLsblkJson(*output);
+    if (!devices) {
+        std::fprintf(stderr,
+                     "%s: card scan: the output of lsblk could not be read; going on as if no "
+                     "card were inserted\n",
+                     program_invocation_short_name);
+        return mounted;
+    }
+    for (LsblkDevice &device : *devices) {
+        if (device.mountPoint.empty())
+            continue;
+        // lsblk's HOTPLUG is set for every mmc device, eMMC too: only the medium tells.
+        if (isMmcDisk(device.disk))
+            device.removable = isSdCard(sysfsRoot, device.disk);
+        mounted.push_back(std::move(device));
     }
     return mounted;
 }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -19,9 +20,11 @@ namespace platform {
 struct LsblkDevice
 {
     std::string name; // "sdb1"
-    // rm on the device or on a device it is part of, or hotplug on an SD card slot (whose
-    // card is the whole device, so its medium counts as fixed); a USB hard disk, hotplug
-    // only, is not removable, as Windows does not count it as a removable drive either.
+    // The whole device it is on, at the top of lsblk's tree: "mmcblk0" for "mmcblk0p1".
+    std::string disk;
+    // rm on the device or on a device it is part of; a USB hard disk, hotplug only, is not
+    // removable, as Windows does not count it as a removable drive either. Devices of an mmc
+    // host (isMmcDisk) are decided by the medium instead: see isSdCard().
     bool removable = false;
     std::string fsType;     // "vfat", "exfat", "ntfs", ...; empty when unknown
     std::string fsVersion;  // "FAT32", "FAT16", ...; empty when lsblk did not tell
@@ -31,10 +34,27 @@ struct LsblkDevice
 };
 
 // The devices of an `lsblk --json` output, in device-name order (sdb2 before sdb10), each
-// once. Accepts what different util-linux versions print: "rm" and "hotplug" as booleans
-// or as "0"/"1", one "mountpoint" or a "mountpoints" array, with or without "fsver".
-// nullopt for text that is not such an output.
+// once. Accepts what different util-linux versions print: "rm" as a boolean or as "0"/"1",
+// one "mountpoint" or a "mountpoints" array, with or without "fsver". lsblk passes a FAT
+// label's bytes on as they are (the card's OEM code page): bytes that are not UTF-8 become
+// U+FFFD in that text alone. nullopt for text that is not such an output.
 std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view json);
+
+// `text` with every byte that is not part of well-formed UTF-8 replaced by U+FFFD (one for
+// each maximal ill-formed part, as Unicode recommends).
+std::string withReplacementCharacters(std::string_view text);
+
+// A disk of an mmc host: an SD card in a slot of the computer's own, but just as well eMMC
+// soldered to the board, which laptops and single-board computers boot from.
+bool isMmcDisk(std::string_view disk);
+
+// Whether the mmc disk `disk` ("mmcblk1") holds an SD card: the kernel's
+// `block/DISK/device/type` under `sysfsRoot` says "SD". "MMC" is eMMC; no answer, no card.
+bool isSdCard(const std::string &sysfsRoot, std::string_view disk);
+
+// Where the kernel's sysfs is: /sys, or $VELOMAR_SYSFS_ROOT, where tests describe the card
+// slots of a machine they play.
+std::string systemSysfsRoot();
 
 // The file-system name a card check compares: "FAT32" for vfat FAT32, "FAT" for vfat
 // FAT12/FAT16, any other type as lsblk names it. nullopt for vfat whose version lsblk did
@@ -59,6 +79,9 @@ std::string fatNameFromClusterCount(std::uint64_t clusters);
 class LsblkVolumeSource : public VolumeSource
 {
 public:
+    // `sysfsRoot`: where the kernel's sysfs is read, which tells SD cards from eMMC.
+    explicit LsblkVolumeSource(std::string sysfsRoot) : sysfsRoot(std::move(sysfsRoot)) {}
+
     // Mounted devices only; the list is also what isRemovable() answers from.
     std::vector<std::string> candidateDrives() override;
     bool isRemovable(const std::string &root) override;
@@ -75,15 +98,17 @@ protected:
 private:
     std::vector<LsblkDevice> mountedDevices();
 
+    std::string sysfsRoot;
     std::vector<LsblkDevice> scanned;
 };
 
 // How long the card scan waits for lsblk, which can hang on a failing device.
 inline constexpr std::chrono::milliseconds kLsblkTimeLimit{5000};
 
-// The machine's lsblk, found on the PATH. One that does not finish within `lsblkLimit` is
-// ended; it, or one that cannot be run or fails, leaves the scan without any drive and says
-// why in one line on stderr. CreateSystemVolumeSource() is this with kLsblkTimeLimit.
+// The machine's lsblk, found on the PATH, with the machine's sysfs. One that does not finish
+// within `lsblkLimit` is ended; it, one that cannot be run or fails, or an output that cannot
+// be read, leaves the scan without any drive and says why in one line on stderr.
+// CreateSystemVolumeSource() is this with kLsblkTimeLimit.
 std::unique_ptr<VolumeSource> CreateLsblkVolumeSource(std::chrono::milliseconds lsblkLimit);
 
 } // namespace platform

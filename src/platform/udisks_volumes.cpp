@@ -47,6 +47,7 @@ struct TreeObject
     bool isDrive = false;
     bool mediaRemovable = false;
     std::string connectionBus; // "usb", "sdio", ...
+    std::string media;         // the medium in it: "flash_sdhc", "flash_mmc" (eMMC), ...
 };
 
 int readProperty(sd_bus_message *message, std::string_view interface, TreeObject &object)
@@ -78,6 +79,8 @@ int readProperty(sd_bus_message *message, std::string_view interface, TreeObject
             return readFlag(message, object.mediaRemovable);
         if (property == "ConnectionBus")
             return readText(message, SD_BUS_TYPE_STRING, object.connectionBus);
+        if (property == "Media")
+            return readText(message, SD_BUS_TYPE_STRING, object.media);
     }
     return sd_bus_message_skip(message, "v");
 }
@@ -140,9 +143,12 @@ std::vector<Volume> volumesOf(const std::vector<TreeObject> &objects)
         });
         // What Windows counts as a removable drive: one whose medium comes out (card readers,
         // USB sticks), and an SD slot of the computer's own, whose card is the whole drive.
-        // Drive.Removable would take in every USB hard disk too.
-        volume.removable =
-            drive != objects.end() && (drive->mediaRemovable || drive->connectionBus == "sdio");
+        // Drive.Removable would take in every USB hard disk too. On the mmc bus ("sdio") only
+        // an SD card is one: eMMC soldered to the board is there too, and laptops boot from it.
+        if (drive != objects.end()) {
+            volume.removable = drive->connectionBus == "sdio" ? drive->media.starts_with("flash_sd")
+                                                              : drive->mediaRemovable;
+        }
         // FAT whose version blkid did not tell is still FAT.
         volume.information = {object.idLabel,
                               fileSystemName(object.idType, object.idVersion).value_or("FAT"),

@@ -243,7 +243,8 @@ class Scene:
             "LANG": "C.UTF-8",
             "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
         }
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+        # VELOMAR_SYSFS_ROOT: the recording's sysfs, which tells its SD card from eMMC.
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "VELOMAR_SYSFS_ROOT"):
             if name in os.environ:
                 env[name] = os.environ[name]
         return env

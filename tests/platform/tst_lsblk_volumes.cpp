@@ -197,9 +197,6 @@ private slots:
                    {"name": "sdb1", "rm": "0", "hotplug": "0", "fstype": "vfat",
                     "mountpoint": "/media/a"}]}]})"
             << QStringList{"sdb removable []", "sdb1 removable vfat [] /media/a"};
-        QTest::newRow("SD slot, hotplug alone is removable")
-            << R"({"blockdevices": [{"name": "mmcblk0p1", "rm": false, "hotplug": true}]})"
-            << QStringList{"mmcblk0p1 removable []"};
         QTest::newRow("USB hard disk, hotplug alone is fixed")
             << R"({"blockdevices": [{"name": "sdc", "rm": false, "hotplug": true, "children": [
                    {"name": "sdc1", "rm": false, "hotplug": true}]}]})"
@@ -247,6 +244,64 @@ private slots:
         for (const LsblkDevice &device : *parsed)
             described.append(describeDevice(device));
         QCOMPARE(described, devices);
+    }
+
+    // lsblk sets HOTPLUG for every mmc device: an SD card in the computer's own slot, and just
+    // as well the eMMC that laptops boot from, with its FAT EFI partition. Only the kernel's
+    // word that the medium is an SD card makes one a card.
+    void mmcDeviceIsRemovableOnlyWithAnSdCard_data()
+    {
+        QTest::addColumn<QString>("sysfsTree"); // of tests/data/sysfs
+        QTest::addColumn<bool>("removable");    // CAM2, on mmcblk0
+
+        QTest::newRow("SD card") << "sd-slot" << true;
+        QTest::newRow("eMMC") << "emmc-laptop" << false;
+        QTest::newRow("sysfs does not answer") << "no-such-tree" << false;
+    }
+
+    void mmcDeviceIsRemovableOnlyWithAnSdCard()
+    {
+        QFETCH(QString, sysfsTree);
+        QFETCH(bool, removable);
+
+        FakeVolumeSource source(sysfsTree);
+        source.output = recording(QStringLiteral("util-linux-2.38-mixed.json"));
+        QVERIFY(!source.candidateDrives().empty());
+        QCOMPARE(source.isRemovable("/media/user/CAM2"), removable);
+        QVERIFY(source.isRemovable("/media/user/TRAIL")); // in a USB reader
+    }
+
+    // A FAT label is bytes in the card's code page, which lsblk passes on as they are: such a
+    // label reads with U+FFFD in place of what is not UTF-8, and every other device is listed.
+    void labelThatIsNotUtf8KeepsTheOthers_data()
+    {
+        QTest::addColumn<QByteArray>("label");
+        QTest::addColumn<QString>("read");
+
+        const QChar fffd(0xFFFD);
+        QTest::newRow("code page 437") << QByteArray("CAF\x82") << "CAF" + QString(fffd);
+        QTest::newRow("cut-off sequence, then ASCII")
+            << QByteArray("A\xE2\x82Z") << "A" + QString(fffd) + "Z";
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF") << QString(2, fffd);
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << QString(3, fffd);
+        QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QString(4, fffd);
+        QTest::newRow("at the end") << QByteArray("CAF\xC3") << "CAF" + QString(fffd);
+        QTest::newRow("UTF-8") << QByteArray("CAF\xC3\x89 \xF0\x9F\x93\xB7")
+                               << QString::fromUtf8("CAF\xC3\x89 \xF0\x9F\x93\xB7");
+    }
+
+    void labelThatIsNotUtf8KeepsTheOthers()
+    {
+        QFETCH(QByteArray, label);
+        QFETCH(QString, read);
+
+        const QByteArray json = "{\"blockdevices\": [{\"name\": \"sdb1\", \"label\": \"" + label +
+                                "\"}, {\"name\": \"sdc1\", \"label\": \"TRAIL\"}]}";
+        const auto parsed = platform::parseLsblkJson(json.toStdString());
+        QVERIFY(parsed);
+        QCOMPARE(parsed->size(), std::size_t(2));
+        QCOMPARE(QString::fromStdString(parsed->at(0).label), read);
+        QCOMPARE(parsed->at(1).label, std::string("TRAIL"));
     }
 
     void textThatIsNotLsblkOutputIsRefused_data()
@@ -448,6 +503,9 @@ private slots:
                                << "lsblk failed with exit status 1" + going;
         QTest::newRow("crashes") << QByteArray("kill -SEGV $$\n") << limit << false
                                  << "lsblk was killed by signal 11" + going;
+        QTest::newRow("prints what is not its output")
+            << QByteArray("echo 'lsblk: unknown column'\n") << limit << false
+            << "the output of lsblk could not be read" + going;
     }
     void lsblkThatHangsOrFailsShowsNoDrivesAndSaysWhy()
     {
@@ -498,8 +556,7 @@ private slots:
         const QString lsblk = QStandardPaths::findExecutable(QStringLiteral("lsblk"));
         QVERIFY2(!lsblk.isEmpty(), "lsblk (util-linux) is not installed");
         QProcess process;
-        process.start(lsblk,
-                      {"--json", "--output", "NAME,RM,HOTPLUG,FSTYPE,FSVER,LABEL,MOUNTPOINTS"});
+        process.start(lsblk, {"--json", "--output", "NAME,RM,FSTYPE,FSVER,LABEL,MOUNTPOINTS"});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 0);
         const std::string output = process.readAllStandardOutput().toStdString();

@@ -2,12 +2,13 @@
 #include "fake_volume_source.h"
 #include "platform/udisks_volumes.h"
 #include "scoped_environment.h"
+#include "settings/card_scan.h"
 #include "volume_description.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <poll.h>
@@ -60,6 +61,18 @@ QStringList describeUnmounted(platform::VolumeSource &source)
 const QString kSpare = QStringLiteral("/dev/sdb1 removable FAT32 [SPARE] 5E1F-92A0");
 const QString kArchive = QStringLiteral("/dev/sdc2 fixed FAT32 [ARCHIVE] 62D4-8E11");
 
+// The cards the editor offers from `source`: "/media/user/TRAIL FAT32 [TRAIL]".
+QStringList describeCards(platform::VolumeSource &source)
+{
+    QStringList cards;
+    for (const FoundCard &card : FindCards(source))
+        cards.append(QStringLiteral("%1 %2 [%3]")
+                         .arg(QString::fromStdString(card.root),
+                              QString::fromStdString(card.volume.fileSystemName),
+                              QString::fromStdString(card.volume.volumeName)));
+    return cards;
+}
+
 } // namespace
 
 class TestUDisksVolumes : public QObject
@@ -106,6 +119,49 @@ private slots:
         QVERIFY(unlabelled);
         QCOMPARE(unlabelled->serial, std::string("0A1B-2C3D"));
         QCOMPARE(unlabelled->device, std::string("/dev/sde1"));
+    }
+
+    // Whether UDisks2 runs or not, the same cards are offered: each recorded machine is an lsblk
+    // recording, a UDisks2 tree and the kernel's sysfs (tests/data/sysfs). The eMMC a laptop
+    // boots from is on the mmc bus as its SD slot is, with a FAT32 EFI partition: no card.
+    void sameCardsAsLsblkOnEachRecordedMachine_data()
+    {
+        QTest::addColumn<QString>("machine"); // the UDisks2 tree; util-linux-2.38-MACHINE.json
+        QTest::addColumn<QString>("sysfsTree");
+        QTest::addColumn<QStringList>("cards"); // "@" for the mount base
+
+        QTest::newRow("desk with an SD slot")
+            << "desk"
+            << "sd-slot"
+            << QStringList{"@/CAM2 FAT32 [CAM2]", "@/TRAIL FAT32 [TRAIL]", "@/0A1B-2C3D FAT []"};
+        QTest::newRow("laptop with eMMC and an SD card")
+            << "emmc-laptop"
+            << "emmc-laptop" << QStringList{"@/RIDGE FAT32 [RIDGE]"};
+        QTest::newRow("laptop with eMMC, an SD card and a USB reader")
+            << "emmc-laptop-reader"
+            << "emmc-laptop" << QStringList{"@/RIDGE FAT32 [RIDGE]", "@/TRAIL FAT32 [TRAIL]"};
+    }
+
+    void sameCardsAsLsblkOnEachRecordedMachine()
+    {
+        QFETCH(QString, machine);
+        QFETCH(QString, sysfsTree);
+        QFETCH(QStringList, cards);
+
+        QVERIFY2(udisks.load(machine + QStringLiteral(".json")), udisks.lastError);
+        const auto source = platform::CreateUDisksVolumeSource(platform::kUDisksTimeLimit);
+        QVERIFY(source);
+        FakeVolumeSource lsblk(sysfsTree);
+        QVERIFY(lsblk.load(QStringLiteral(VELOMAR_LSBLK_RECORDINGS),
+                           "util-linux-2.38-" + machine + ".json", udisks.mountBase()));
+
+        cards.replaceInStrings(QStringLiteral("@"), udisks.mountBase());
+        QCOMPARE(describeCards(*source), cards);
+        QCOMPARE(describeCards(lsblk), cards);
+        // Every other mounted drive is fixed to both; the desk's lsblk tells no serials.
+        const QRegularExpression serial(QStringLiteral(" [0-9A-F]{4}-[0-9A-F]{4}$"));
+        QCOMPARE(describeDrives(lsblk).replaceInStrings(serial, QString()),
+                 describeDrives(*source).replaceInStrings(serial, QString()));
     }
 
     // Refusals and failures are told apart where the user sees them, in the card tests.

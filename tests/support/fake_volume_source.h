@@ -13,13 +13,27 @@
 #include <string>
 
 // Stands in for the machine's drives, which a test machine has no removable ones of: the
-// volume queries are answered from a recorded `lsblk --json` output (tests/data/lsblk/).
+// volume queries are answered from a recorded `lsblk --json` output (tests/data/lsblk/), and
+// the kernel's sysfs from a recorded tree (tests/data/sysfs/), never this machine's.
 // The recordings mount their cards under /media/user; that folder is moved to a test folder
 // and each mount point is made there, so that card files and folders are real.
 // Link nlohmann_json::nlohmann_json to use it.
 class FakeVolumeSource : public platform::LsblkVolumeSource
 {
 public:
+    // `sysfsTree`: the machine of the recording; in "sd-slot", the one most recordings were
+    // made on, mmcblk0 is an SD card in the computer's own slot.
+    explicit FakeVolumeSource(const QString &sysfsTree = QStringLiteral("sd-slot"))
+        : LsblkVolumeSource(sysfsTreePath(sysfsTree).toStdString())
+    {}
+
+    // Where a recorded sysfs tree is; a program that a test starts reads it as
+    // $VELOMAR_SYSFS_ROOT.
+    static QString sysfsTreePath(const QString &sysfsTree)
+    {
+        return QStringLiteral(VELOMAR_TEST_DATA "/sysfs/") + sysfsTree;
+    }
+
     // Loads `recording` from the recordings folder; false when it cannot be read.
     bool load(const QString &recordingsFolder, const QString &recording, const QString &mountBase)
     {

@@ -108,6 +108,9 @@ public:
         environment.insert(QStringLiteral("PATH"), world.filePath(QStringLiteral("bin")) +
                                                        QLatin1Char(':') +
                                                        environment.value(QStringLiteral("PATH")));
+        // The recordings' machine: its mmcblk0 is an SD card.
+        environment.insert(QStringLiteral("VELOMAR_SYSFS_ROOT"),
+                           FakeVolumeSource::sysfsTreePath(QStringLiteral("sd-slot")));
         return environment;
     }
 
