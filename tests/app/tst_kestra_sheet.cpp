@@ -1,3 +1,4 @@
+#include "fault_injection.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
 #include "gui_test.h"
@@ -261,6 +262,29 @@ private slots:
         const QString written = cardFails ? run.localPath : run.cardPath;
         QCOMPARE(readBytes(written), settingsFileBytes(factorySettings()));
         QCOMPARE(readBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
+    }
+
+    // A card whose medium fails while the new settings are made lasting keeps its old file
+    // whole; the sheet says why and stays open with the record, so that OK can be tried again.
+    void aCardThatCannotSyncKeepsItsOldSettingsAndTheSheet()
+    {
+        QVERIFY(MediumFaults::loaded());
+        SheetRun run;
+        const QByteArray old = settingsFileBytes(factorySettings());
+        QVERIFY(writeBytes(run.cardPath, old));
+        QVERIFY(run.writeLocal(earlierRun()));
+        QVERIFY(run.open());
+        MediumFaults faults;
+        faults.failSync(run.cardPath + QStringLiteral(".velomar-*"));
+        run.messages.expect(QStringLiteral("A hardware I/O error was reported while accessing ") +
+                            run.cardPath + QLatin1Char('.'));
+        run.clickButton(PropertySheet::OkButton);
+        faults.clear();
+        QVERIFY(run.sheet->isVisible());
+        QCOMPARE(run.messages.shownMessage(0).icon, MessageIcon::Stop);
+        QCOMPARE(readBytes(run.cardPath), old);
+        QCOMPARE(testfiles::folderEntries(QFileInfo(run.cardPath).path()),
+                 QStringList{"Kestra.cfg"});
     }
 
     void useFactoryAsksFirstAndResetsTheRecord()

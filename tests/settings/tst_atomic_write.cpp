@@ -1,8 +1,8 @@
 // The replace-by-rename write on a real file system that runs out of room or turns read-only:
 // a small tmpfs mounted for each test (needs root; skipped with a message otherwise).
+#include "fault_injection.h"
 #include "settings/carriers.h"
 #include "settings/settings_file.h"
-#include "fault_injection.h"
 #include "settings_test_files.h"
 #include "tmpfs_mount.h"
 

@@ -688,7 +688,8 @@ private slots:
         const QList<QByteArray> calls = faults.calls();
         QCOMPARE(calls.size(), 3);
         const QByteArray temporary = calls[0].mid(6);
-        QVERIFY2(calls[0].startsWith("fsync ") && temporary.startsWith(path.toLocal8Bit() + ".velomar-"),
+        QVERIFY2(calls[0].startsWith("fsync ") &&
+                     temporary.startsWith(path.toLocal8Bit() + ".velomar-"),
                  calls[0]);
         QCOMPARE(calls[1], "rename " + temporary + " " + path.toLocal8Bit());
         QCOMPARE(calls[2], "fsync " + dir.path().toLocal8Bit());

@@ -30,9 +30,15 @@ public:
     static bool loaded() { return dlsym(RTLD_DEFAULT, "velomar_fault_injector_loaded"); }
 
     // fsync of every file or folder whose absolute path matches `pattern` fails with EIO.
-    void failSync(const QString &pattern) { qputenv("VELOMAR_FAULT_FSYNC_EIO", pattern.toLocal8Bit()); }
+    void failSync(const QString &pattern)
+    {
+        qputenv("VELOMAR_FAULT_FSYNC_EIO", pattern.toLocal8Bit());
+    }
     // A read from the start of a matching file returns its first byte inverted.
-    void flipReads(const QString &pattern) { qputenv("VELOMAR_FAULT_READ_FLIP", pattern.toLocal8Bit()); }
+    void flipReads(const QString &pattern)
+    {
+        qputenv("VELOMAR_FAULT_READ_FLIP", pattern.toLocal8Bit());
+    }
     void clear()
     {
         qunsetenv("VELOMAR_FAULT_FSYNC_EIO");

@@ -22,8 +22,7 @@
 
 namespace {
 
-template <typename Function>
-Function next(const char *name)
+template <typename Function> Function next(const char *name)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
