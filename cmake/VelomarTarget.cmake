@@ -18,8 +18,9 @@ function(velomar_target target)
 endfunction()
 
 # A test executable registered with CTest; GUI tests run on the offscreen platform.
+# MEDIUM_FAULTS preloads the fault injector of tests/support (tests/support/fault_injection.h).
 function(velomar_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "MEDIUM_FAULTS" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     velomar_target(${name})
@@ -28,4 +29,9 @@ function(velomar_test name)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         TIMEOUT 300)
+    if(ARG_MEDIUM_FAULTS)
+        add_dependencies(${name} velomar_fault_injector)
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+            "LD_PRELOAD=$<TARGET_FILE:velomar_fault_injector>")
+    endif()
 endfunction()

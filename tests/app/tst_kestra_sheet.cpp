@@ -1,3 +1,4 @@
+#include "fault_injection.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
 #include "gui_test.h"
@@ -115,7 +116,7 @@ private slots:
 
         QVERIFY(!run.sheet->isVisible());
         QCOMPARE(run.sheet->result(), int(QDialog::Accepted));
-        const Message &notice = run.messages.shown().first();
+        const Message &notice = run.messages.shownMessage();
         QCOMPARE(notice.caption, QStringLiteral("Information"));
         QCOMPARE(notice.icon, MessageIcon::Information);
         // The local copy keeps the switch-on time it was loaded with; the card gets none,
@@ -195,8 +196,8 @@ private slots:
         run.messages.expect(120);
         run.clickButton(PropertySheet::OkButton);
         QVERIFY(run.sheet->isVisible());
-        QCOMPARE(run.messages.shown().first().caption, QStringLiteral("velomar-settings"));
-        QCOMPARE(run.messages.shown().first().icon, MessageIcon::Information);
+        QCOMPARE(run.messages.shownMessage().caption, QStringLiteral("velomar-settings"));
+        QCOMPARE(run.messages.shownMessage().icon, MessageIcon::Information);
         QVERIFY(!QFile::exists(run.cardPath));
     }
 
@@ -214,7 +215,7 @@ private slots:
             if (answer == MessageAnswer::Yes)
                 run.messages.expect(114);
             run.clickButton(PropertySheet::OkButton);
-            QCOMPARE(run.messages.shown().first().buttons, MessageButtons::YesNo);
+            QCOMPARE(run.messages.shownMessage().buttons, MessageButtons::YesNo);
             QCOMPARE(run.sheet->isVisible(), answer == MessageAnswer::No);
             QCOMPARE(QFile::exists(run.cardPath), answer == MessageAnswer::Yes);
         }
@@ -263,6 +264,29 @@ private slots:
         QCOMPARE(readBytes(QStringLiteral("carriers2.dat")), QByteArray("3\0", 2));
     }
 
+    // A card whose medium fails while the new settings are made lasting keeps its old file
+    // whole; the sheet says why and stays open with the record, so that OK can be tried again.
+    void aCardThatCannotSyncKeepsItsOldSettingsAndTheSheet()
+    {
+        QVERIFY(MediumFaults::loaded());
+        SheetRun run;
+        const QByteArray old = settingsFileBytes(factorySettings());
+        QVERIFY(writeBytes(run.cardPath, old));
+        QVERIFY(run.writeLocal(earlierRun()));
+        QVERIFY(run.open());
+        MediumFaults faults;
+        faults.failSync(run.cardPath + QStringLiteral(".velomar-*"));
+        run.messages.expect(QStringLiteral("A hardware I/O error was reported while accessing ") +
+                            run.cardPath + QLatin1Char('.'));
+        run.clickButton(PropertySheet::OkButton);
+        faults.clear();
+        QVERIFY(run.sheet->isVisible());
+        QCOMPARE(run.messages.shownMessage(0).icon, MessageIcon::Stop);
+        QCOMPARE(readBytes(run.cardPath), old);
+        QCOMPARE(testfiles::folderEntries(QFileInfo(run.cardPath).path()),
+                 QStringList{"Kestra.cfg"});
+    }
+
     void useFactoryAsksFirstAndResetsTheRecord()
     {
         for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
@@ -271,7 +295,7 @@ private slots:
             QVERIFY(run.open());
             run.messages.expect(110, answer);
             run.clickButton(run.sheet->useFactoryButton());
-            const Message &question = run.messages.shown().first();
+            const Message &question = run.messages.shownMessage();
             QCOMPARE(question.caption, QStringLiteral("Information"));
             QCOMPARE(question.icon, MessageIcon::Question);
             QCOMPARE(question.defaultButton, MessageAnswer::No);
@@ -290,7 +314,7 @@ private slots:
         QVERIFY(run.open());
         run.messages.expect(111, MessageAnswer::No);
         run.clickButton(run.sheet->changeDateTimeButton());
-        const Message &question = run.messages.shown().first();
+        const Message &question = run.messages.shownMessage();
         QCOMPARE(question.caption, QStringLiteral("Information"));
         QCOMPARE(question.icon, MessageIcon::Question);
         QCOMPARE(question.defaultButton, MessageAnswer::No);
@@ -309,7 +333,7 @@ private slots:
             run.clickButton(run.sheet->useFactoryButton());
             run.sheet->close();
             QVERIFY(!run.sheet->isVisible());
-            QCOMPARE(run.messages.shown()[1].caption, QStringLiteral("Information"));
+            QCOMPARE(run.messages.shownMessage(1).caption, QStringLiteral("Information"));
             // Yes saves the factory values; No leaves the files as they were.
             QCOMPARE(
                 readBytes(run.localPath),
@@ -350,8 +374,8 @@ private slots:
         QVERIFY(run.open());
         run.messages.expect(QStringLiteral("The help file was not found."));
         QTest::keyClick(run.sheet.get(), Qt::Key_F1);
-        QCOMPARE(run.messages.shown().first().caption, QStringLiteral("Velomar"));
-        QCOMPARE(run.messages.shown().first().icon, MessageIcon::Information);
+        QCOMPARE(run.messages.shownMessage().caption, QStringLiteral("Velomar"));
+        QCOMPARE(run.messages.shownMessage().icon, MessageIcon::Information);
 
         QFile guide(QString::fromLatin1(kUserGuideFileName));
         QVERIFY(guide.open(QIODevice::WriteOnly));
@@ -514,7 +538,7 @@ private slots:
         run.messages.expect(QStringLiteral("Destination disk drive is full."));
         run.clickButton(PropertySheet::OkButton);
 
-        QCOMPARE(run.messages.shown().first().icon, MessageIcon::Stop);
+        QCOMPARE(run.messages.shownMessage().icon, MessageIcon::Stop);
         QVERIFY(run.sheet->isVisible());
         QVERIFY(!QFile::exists(run.cardPath));
         QVERIFY(!QFile::exists(QStringLiteral("carriers2.dat")));

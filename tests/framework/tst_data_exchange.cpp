@@ -150,9 +150,9 @@ private slots:
         }
         QVERIFY(!result);
         QVERIFY(!dx.ok());
-        QCOMPARE(int(messages.shown().first().icon), icon);
-        QCOMPARE(messages.shown().first().buttons, MessageButtons::Ok);
-        QCOMPARE(messages.shown().first().caption, QStringLiteral("velomar-settings"));
+        QCOMPARE(int(messages.shownMessage().icon), icon);
+        QCOMPARE(messages.shownMessage().buttons, MessageButtons::Ok);
+        QCOMPARE(messages.shownMessage().caption, QStringLiteral("velomar-settings"));
         QCOMPARE(QApplication::focusWidget(), edit);
         QCOMPARE(edit->selectedText(), text);
 

@@ -185,7 +185,7 @@ private slots:
         f.messages.expect(QStringLiteral("Please enter an integer."));
         QTest::mouseClick(f.sheet->button(PropertySheet::OkButton), Qt::LeftButton);
         QVERIFY(f.sheet->isVisible());
-        QCOMPARE(f.messages.shown().first().icon, MessageIcon::None);
+        QCOMPARE(f.messages.shownMessage().icon, MessageIcon::None);
     }
 
     void escapeAndTheCloseBoxCancelWithoutSaving()

@@ -1,5 +1,6 @@
 // The replace-by-rename write on a real file system that runs out of room or turns read-only:
 // a small tmpfs mounted for each test (needs root; skipped with a message otherwise).
+#include "fault_injection.h"
 #include "settings/carriers.h"
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 using namespace testfiles;
@@ -21,6 +23,27 @@ CameraSettings labelled(const char *label)
     s.ResetAll();
     s.SetLabel(label);
     return s;
+}
+
+// A save, with the medium error it threw instead, if any: an error fails the test that made
+// it rather than ending the whole run.
+struct Save
+{
+    bool written = false;
+    std::optional<FileErrorCause> thrown;
+    QString error;
+};
+
+Save save(const CameraSettings &settings, const QString &target, RecordedMessages &messages)
+{
+    Save result;
+    try {
+        result.written = WriteSettingsFile(settings, toFilePath(target), messages);
+    } catch (const MediumError &error) {
+        result.thrown = error.cause();
+        result.error = QString::fromLocal8Bit(error.what());
+    }
+    return result;
 }
 
 } // namespace
@@ -83,10 +106,33 @@ private slots:
         QVERIFY(fill ? mount->fill() : writeBytes(medium + "/other", "x"));
 
         RecordedMessages messages;
-        QVERIFY(WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
+        const Save saved = save(labelled("NEW SETTINGS"), target, messages);
+        QVERIFY2(!saved.thrown, qPrintable(saved.error));
+        QVERIFY(saved.written);
         QVERIFY(messages.ids.empty());
         QCOMPARE(readBytes(target), settingsFileBytes(labelled("NEW SETTINGS")));
         QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", other}));
+    }
+
+    // Rewritten in place, the file is not atomic: only the medium giving the new bytes back
+    // makes the save a success.
+    void fullMediumThatReadsBackOtherBytesFails()
+    {
+        QVERIFY(MediumFaults::loaded());
+        if (!mountMedium("size=64k,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = medium + "/Kestra.cfg";
+        QVERIFY(writeBytes(target, settingsFileBytes(labelled("OLD SETTINGS"))));
+        QVERIFY(mount->fill());
+
+        MediumFaults faults;
+        faults.flipReads(target);
+        RecordedMessages messages;
+        const Save saved = save(labelled("NEW SETTINGS"), target, messages);
+        faults.clear();
+        QCOMPARE(saved.thrown, std::optional(FileErrorCause::IoError));
+        QVERIFY(!saved.written);
+        QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", "filler"}));
     }
 
     void fullMediumStillTakesTheLastCarrier()
@@ -175,7 +221,9 @@ private slots:
         QVERIFY2(mount->remountReadOnly(), "could not remount the tmpfs read-only");
 
         RecordedMessages messages;
-        QVERIFY(!WriteSettingsFile(labelled("NEW SETTINGS"), toFilePath(target), messages));
+        const Save saved = save(labelled("NEW SETTINGS"), target, messages);
+        QVERIFY2(!saved.thrown, qPrintable(saved.error));
+        QVERIFY(!saved.written);
         QCOMPARE(messages.ids, std::vector<int>{109});
         FileErrorCause cause = FileErrorCause::None;
         QVERIFY(!WriteFileReplacing(toFilePath(target), std::array<std::uint8_t, 1>{}, cause));

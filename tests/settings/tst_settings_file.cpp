@@ -1,3 +1,4 @@
+#include "fault_injection.h"
 #include "settings/settings_file.h"
 #include "settings_test_files.h"
 
@@ -5,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -671,6 +673,58 @@ private slots:
         RecordedMessages messages;
         QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(readBytes(path), factoryFile());
+        QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
+    }
+
+    // The new bytes reach the medium under their temporary name, then take the old name, and
+    // the new name reaches the medium before the save counts as done.
+    void aSaveSyncsTheNewFileThenRenamesThenSyncsTheFolder()
+    {
+        QVERIFY(MediumFaults::loaded());
+        QVERIFY(writeBytes(path, QByteArray("old")));
+        MediumFaults faults;
+        RecordedMessages messages;
+        QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
+        const QList<QByteArray> calls = faults.calls();
+        QCOMPARE(calls.size(), 3);
+        const QByteArray temporary = calls[0].mid(6);
+        QVERIFY2(calls[0].startsWith("fsync ") &&
+                     temporary.startsWith(path.toLocal8Bit() + ".velomar-"),
+                 calls[0]);
+        QCOMPARE(calls[1], "rename " + temporary + " " + path.toLocal8Bit());
+        QCOMPARE(calls[2], "fsync " + dir.path().toLocal8Bit());
+    }
+
+    // A medium that cannot make either of them lasting fails the save with an I/O error and
+    // leaves no temporary file; until the rename, the old file stays as it was.
+    void aSyncThatFailsFailsTheSave_data()
+    {
+        QTest::addColumn<QString>("failing"); // a pattern of the paths whose fsync fails
+        QTest::addColumn<bool>("oldKept");
+        QTest::newRow("the new file's") << "*/Kestra.cfg.velomar-*" << true;
+        QTest::newRow("the folder's") << QString() << false;
+    }
+    void aSyncThatFailsFailsTheSave()
+    {
+        QFETCH(QString, failing);
+        QFETCH(bool, oldKept);
+        QVERIFY(MediumFaults::loaded());
+        CameraSettings oldSettings = factorySettings();
+        oldSettings.SetLabel("OLD");
+        const QByteArray old = settingsFileBytes(oldSettings);
+        QVERIFY(writeBytes(path, old));
+        MediumFaults faults;
+        faults.failSync(failing.isEmpty() ? dir.path() : failing);
+        RecordedMessages messages;
+        std::optional<FileErrorCause> thrown;
+        try {
+            WriteSettingsFile(factorySettings(), toFilePath(path), messages);
+        } catch (const MediumError &error) {
+            thrown = error.cause();
+        }
+        faults.clear();
+        QCOMPARE(thrown, std::optional(FileErrorCause::IoError));
+        QCOMPARE(readBytes(path), oldKept ? old : factoryFile());
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
     }
 

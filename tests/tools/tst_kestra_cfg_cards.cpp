@@ -2,6 +2,7 @@
 // recorded output (tests/data/lsblk) whose cards are mounted on folders of the test, so that
 // the files on them are real.
 #include "fake_volume_source.h"
+#include "fault_injection.h"
 #include "kestra_cfg_process.h"
 #include "settings_test_files.h"
 #include "tmpfs_mount.h"
@@ -96,6 +97,19 @@ public:
                           QByteArray::number(scanRuns));
     }
 
+    // After the first `scanRuns` runs, the volume on `device` has the serial `serial`: another
+    // card was put into the same reader and mounted on the same folder.
+    bool swapAfter(int scanRuns, const std::string &device, const std::string &serial)
+    {
+        nlohmann::json document = nlohmann::json::parse(published.toStdString());
+        if (!setSerial(document["blockdevices"], device, serial))
+            return false;
+        return writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
+                          QByteArray::fromStdString(document.dump(3))) &&
+               writeBytes(world.filePath(QStringLiteral("scan-runs")),
+                          QByteArray::number(scanRuns));
+    }
+
     int lsblkRuns() const
     {
         return readBytes(world.filePath(QStringLiteral("lsblk-runs"))).trimmed().toInt();
@@ -115,6 +129,20 @@ public:
     }
 
 private:
+    static bool setSerial(nlohmann::json &devices, const std::string &name,
+                          const std::string &serial)
+    {
+        for (auto &device : devices) {
+            if (device.value("name", std::string()) == name) {
+                device["uuid"] = serial;
+                return true;
+            }
+            if (device.contains("children") && setSerial(device["children"], name, serial))
+                return true;
+        }
+        return false;
+    }
+
     QTemporaryDir world;
     QByteArray output;
     QByteArray published;
@@ -408,6 +436,37 @@ private slots:
             << "a: would be written, label \"ONE\"\nb: would be written, label \"TWO\"\n"
             << QStringList{"-", "-", "-"} << false;
     }
+    // Just before the write the card is found to be the one scanned, and after it the card
+    // must give back what was written: a card swapped in the reader since the scan keeps its
+    // own settings, and a card that reads back other bytes is a failure, not "written".
+    void deployChecksTheCardBeforeAndReadsItBackAfter()
+    {
+        QVERIFY(MediumFaults::loaded());
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady());
+        QVERIFY(machine.publish());
+        const QByteArray old = settingsFileBytes(labelled("OLD"));
+        QVERIFY(putOnCard(machine, QStringLiteral("TRAIL=OLD")));
+        QCOMPARE(run(machine, {"cards"}).exitCode, 0);
+        QVERIFY(machine.swapAfter(machine.lsblkRuns(), "sda1", "7D2E-9A01"));
+        machine.forgetRuns();
+
+        MediumFaults faults;
+        faults.flipReads(machine.settingsPath(QStringLiteral("SPARE")));
+        const Run r = run(machine, {"deploy", "base.cfg", "3F8B-21D4", "E7C0-4B19"});
+        faults.clear();
+
+        const QString spare = machine.mountPoint(QStringLiteral("SPARE"));
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 machine.mountPoint(QStringLiteral("TRAIL")) +
+                     " (3F8B-21D4): failed: another card is in its place now\n" + spare +
+                     " (E7C0-4B19): failed: what was read back from " + spare +
+                     "/VELOMAR/Kestra.cfg differs from what was written\n");
+        QCOMPARE(r.err, QByteArray("kestra-cfg: 2 of 2 cards failed\n"));
+        QCOMPARE(readBytes(machine.settingsPath(QStringLiteral("TRAIL"))), old);
+    }
+
     void deployToFolders()
     {
         QFETCH(QStringList, arguments);

@@ -1,0 +1,63 @@
+#pragma once
+
+// Faults of the medium for one test, through the injector preloaded into the test's process
+// (velomar_test(... MEDIUM_FAULTS)); the programs the test runs inherit both the injector and
+// the faults. Every fault ends with the object.
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <dlfcn.h>
+
+class MediumFaults
+{
+public:
+    MediumFaults() { qputenv("VELOMAR_FAULT_RECORD", log().toLocal8Bit()); }
+    ~MediumFaults()
+    {
+        for (const char *variable :
+             {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP", "VELOMAR_FAULT_RECORD"})
+            qunsetenv(variable);
+    }
+    MediumFaults(const MediumFaults &) = delete;
+    MediumFaults &operator=(const MediumFaults &) = delete;
+
+    // Whether the injector is in this process: without it no fault would happen, and a test
+    // of a fault would pass for the wrong reason.
+    static bool loaded() { return dlsym(RTLD_DEFAULT, "velomar_fault_injector_loaded"); }
+
+    // fsync of every file or folder whose absolute path matches `pattern` fails with EIO.
+    void failSync(const QString &pattern)
+    {
+        qputenv("VELOMAR_FAULT_FSYNC_EIO", pattern.toLocal8Bit());
+    }
+    // A read from the start of a matching file returns its first byte inverted.
+    void flipReads(const QString &pattern)
+    {
+        qputenv("VELOMAR_FAULT_READ_FLIP", pattern.toLocal8Bit());
+    }
+    void clear()
+    {
+        qunsetenv("VELOMAR_FAULT_FSYNC_EIO");
+        qunsetenv("VELOMAR_FAULT_READ_FLIP");
+    }
+
+    // The syncs and renames so far, in their order: "fsync PATH", "rename FROM TO".
+    QList<QByteArray> calls() const
+    {
+        QFile file(log());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> lines = file.readAll().split('\n');
+        lines.removeAll(QByteArray());
+        return lines;
+    }
+
+private:
+    QString log() const { return folder.filePath(QStringLiteral("calls")); }
+
+    QTemporaryDir folder;
+};
