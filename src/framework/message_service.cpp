@@ -69,6 +69,8 @@ MessageAnswer QtMessageService::show(QWidget *parent, const Message &message)
 {
     QMessageBox box(boxIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
                     parent);
+    // Messages carry volume labels, paths and the system's own words: never markup.
+    box.setTextFormat(Qt::PlainText);
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
