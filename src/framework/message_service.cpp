@@ -2,6 +2,7 @@
 
 #include "framework/file_paths.h"
 #include "framework/platform_services.h"
+#include "platform/text.h"
 #include "resources/string_table.h"
 
 #include <QCoreApplication>
@@ -90,6 +91,11 @@ MessageAnswer QtMessageService::show(QWidget *parent, const Message &message)
     }
 }
 
+QString printable(const QString &text)
+{
+    return QString::fromStdString(PrintableText(text.toStdString()));
+}
+
 QString programName()
 {
     return QFileInfo(platformServices().programPath()).completeBaseName();
@@ -120,7 +126,7 @@ QString fileErrorText(platform::FileErrorCause cause, const QString &fileName)
 
 void showFileError(QWidget *parent, const MediumError &error)
 {
-    const QString fileName = fromFilePath(error.path());
+    const QString fileName = printable(fromFilePath(error.path()));
     showMessage(parent, fileErrorText(error.cause(), fileName), programName(), MessageIcon::Stop);
 }
 
