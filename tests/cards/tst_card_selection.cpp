@@ -165,18 +165,10 @@ struct OddlyNamedCards : FakeVolumeSource
     explicit OddlyNamedCards(const QString &name) : name(name.toStdString())
     {
         const QString mountPoint = mounts.filePath(name);
-        const nlohmann::json card = {{"name", "sda"},
-                                     {"rm", true},
-                                     {"hotplug", true},
-                                     {"children",
-                                      {{{"name", "sda1"},
-                                        {"rm", true},
-                                        {"hotplug", true},
-                                        {"fstype", "vfat"},
-                                        {"fsver", "FAT32"},
-                                        {"label", this->name},
-                                        {"mountpoints", {mountPoint.toStdString()}}}}}};
-        output = nlohmann::json{{"blockdevices", {card}}}.dump();
+        output = R"({"blockdevices": [{"name": "sda1", "rm": true, "hotplug": true, "fstype":
+                  "vfat", "fsver": "FAT32", "label": LABEL, "mountpoints": [MOUNT]}]})";
+        output.replace(output.find("LABEL"), 5, nlohmann::json(this->name).dump());
+        output.replace(output.find("MOUNT"), 5, nlohmann::json(mountPoint.toStdString()).dump());
         ready = mounts.isValid() && QDir().mkpath(mountPoint);
     }
 

@@ -802,8 +802,6 @@ private slots:
         QTest::newRow("one made on Windows") << "Kestra.cfg.velomar-4242-0.tmp" << 'f' << true;
         QTest::newRow("the user's own, named like ours")
             << "Kestra.cfg.velomar-backup.tmp" << 'f' << false;
-        QTest::newRow("a word after the process id")
-            << "Kestra.cfg.velomar-2024-backup2.tmp" << 'f' << false;
         QTest::newRow("no process id") << "Kestra.cfg.velomar--Ab12Cd.tmp" << 'f' << false;
         QTest::newRow("a backup") << "Kestra.cfg.bak" << 'f' << false;
         QTest::newRow("six characters after the name") << "Kestra.cfg.Ab12Cd" << 'f' << false;
