@@ -28,7 +28,8 @@ private slots:
         QTest::newRow("line and paragraph separators")
             << QString::fromUtf8("A\u2028B\u2029C") << R"(A\u2028B\u2029C)";
         QTest::newRow("invisible format characters")
-            << QString::fromUtf8("A\ufeffB\u00adC\u200bD\u2060") << R"(A\uFEFFB\u00ADC\u200BD\u2060)";
+            << QString::fromUtf8("A\ufeffB\u00adC\u200bD\u2060")
+            << R"(A\uFEFFB\u00ADC\u200BD\u2060)";
         QTest::newRow("format characters beyond the first plane")
             << QString::fromUtf8("A\U000E0041\U0001D173") << R"(A\U000E0041\U0001D173)";
     }
