@@ -78,18 +78,13 @@ std::pair<char32_t, std::size_t> decodeUtf8(std::string_view text)
     const unsigned char lead = byte(0);
     if (lead < 0x80)
         return {lead, 1};
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, c = lead & 0x1F, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, c = lead & 0x0F, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, c = lead & 0x07, least = 0x10000;
-    } else {
+    // The bytes C0, C1 and F5..FF begin no sequence; 80..BF only continue one.
+    if (lead < 0xC2 || lead > 0xF4)
         return {0, 0};
-    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    constexpr std::array<char32_t, 5> kLeast{0, 0, 0x80, 0x800, 0x10000};
+    const char32_t least = kLeast[length];
+    char32_t c = lead & (0x7F >> length);
     if (text.size() < length)
         return {0, 0};
     for (std::size_t i = 1; i < length; ++i) {
