@@ -11,21 +11,26 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+// An installed program lies in the bin/ folder of its prefix, with the install's own share/
+// files beside that folder; a build folder or an unpacked folder has no such layout.
+bool isInstalled(const QString &programPath)
+{
+    const QDir folder = QFileInfo(programPath).absoluteDir();
+    return folder.dirName() == QLatin1String("bin") &&
+           QFileInfo(folder.filePath(QStringLiteral(VELOMAR_EXAMPLES_FROM_BIN))).isDir();
+}
+} // namespace
+
 LocalFiles ResolveLocalFiles(const QString &programPath, const QString &userDataFolder)
 {
+    // Wherever its prefix, even one the user can write, an installed program keeps per-user
+    // files out of it: the prefix is shared, and the folder it is started from is anybody's.
+    if (isInstalled(programPath) && !userDataFolder.isEmpty())
+        return {QDir(userDataFolder).filePath(QString::fromLatin1(kSettingsFileName)),
+                userDataFolder};
     const std::string module = programPath.toStdString();
-    const QString path =
-        QString::fromStdString(LocalSettingsPath(module, ExecutableBaseName(module)));
-    const QFileInfo local(path);
-    if (local.isRelative() || userDataFolder.isEmpty())
-        return {path, {}};
-    // A system-wide install keeps per-user data out of the system's folders even for root,
-    // who could write there: the package manager owns them.
-    const QFileInfo folder(local.absolutePath());
-    const bool systemWide = folder.absoluteFilePath().startsWith(QLatin1String("/usr/"));
-    if (folder.isDir() && folder.isWritable() && !systemWide)
-        return {path, {}};
-    return {QDir(userDataFolder).filePath(QString::fromLatin1(kSettingsFileName)), userDataFolder};
+    return {QString::fromStdString(LocalSettingsPath(module, ExecutableBaseName(module))), {}};
 }
 
 bool EnterWorkingFolder(const QString &folder, const QString &programPath)

@@ -42,8 +42,9 @@ struct LocalFiles
     bool operator==(const LocalFiles &) const = default;
 };
 
-// The local copy lies beside the program by the classic rule, or in the user's data folder
-// when the program's folder cannot be written or is a system-wide install (under /usr).
+// The local copy lies in the user's data folder when the program is installed (in the bin/
+// folder of a prefix that holds its share/ files), wherever that prefix is; beside the program
+// by the classic rule when it runs from its build folder or an unpacked folder.
 LocalFiles ResolveLocalFiles(const QString &programPath, const QString &userDataFolder);
 
 // Makes `folder` the current folder, where the Cellular page, the sheet and F1 look for their

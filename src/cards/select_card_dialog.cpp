@@ -31,13 +31,13 @@ constexpr int kWidestListChars = 100;
 QString cardName(const QString &volumeName)
 {
     const QString name = volumeName.trimmed();
-    return name.isEmpty() ? CSelectCardDlg::tr("Removable Disk") : name;
+    return name.isEmpty() ? CSelectCardDlg::tr("Removable Disk") : printable(name);
 }
 
 // "TRAIL (E:) - FAT32 (SwiftShot Models Only)", "SPARE (not mounted)".
 QString cardLine(const QString &volumeName, const QString &place, const QString &fileSystemName)
 {
-    QString line = cardName(volumeName) + QLatin1String(" (") + place + QLatin1Char(')');
+    QString line = cardName(volumeName) + QLatin1String(" (") + printable(place) + QLatin1Char(')');
     if (fileSystemName.trimmed().toUpper() == QLatin1String("FAT32"))
         line += CSelectCardDlg::tr(" - FAT32 (SwiftShot Models Only)");
     return line;
@@ -199,7 +199,7 @@ void CSelectCardDlg::mountFinished(const UnmountedCard &card, const platform::Mo
     if (!isVisible())
         return;
     const QString name =
-        cardName(card.volumeName) + QLatin1String(" (") + card.device + QLatin1Char(')');
+        cardName(card.volumeName) + QLatin1String(" (") + printable(card.device) + QLatin1Char(')');
     switch (result.outcome) {
     case platform::MountResult::Outcome::Mounted:
         useCard(QString::fromStdString(result.mountPoint));
@@ -218,7 +218,7 @@ void CSelectCardDlg::mountFinished(const UnmountedCard &card, const platform::Mo
     case platform::MountResult::Outcome::Failed:
         showMessage(this,
                     tr("The card %1 could not be mounted.\n\n%2")
-                        .arg(name, QString::fromStdString(result.message)),
+                        .arg(name, printable(QString::fromStdString(result.message).trimmed())),
                     programName(), MessageIcon::Stop);
         break;
     }

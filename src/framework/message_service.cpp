@@ -2,6 +2,7 @@
 
 #include "framework/file_paths.h"
 #include "framework/platform_services.h"
+#include "platform/text.h"
 #include "resources/string_table.h"
 
 #include <QCoreApplication>
@@ -69,6 +70,8 @@ MessageAnswer QtMessageService::show(QWidget *parent, const Message &message)
 {
     QMessageBox box(boxIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
                     parent);
+    // Messages carry volume labels, paths and the system's own words: never markup.
+    box.setTextFormat(Qt::PlainText);
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
@@ -86,6 +89,11 @@ MessageAnswer QtMessageService::show(QWidget *parent, const Message &message)
     default:
         return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     }
+}
+
+QString printable(const QString &text)
+{
+    return QString::fromStdString(PrintableText(text.toStdString()));
 }
 
 QString programName()
@@ -118,7 +126,7 @@ QString fileErrorText(platform::FileErrorCause cause, const QString &fileName)
 
 void showFileError(QWidget *parent, const MediumError &error)
 {
-    const QString fileName = fromFilePath(error.path());
+    const QString fileName = printable(fromFilePath(error.path()));
     showMessage(parent, fileErrorText(error.cause(), fileName), programName(), MessageIcon::Stop);
 }
 

@@ -71,6 +71,10 @@ public:
     MessageAnswer show(QWidget *parent, const Message &message) override;
 };
 
+// A text from outside the program (a volume label, a path, the system's words) as it goes into
+// a message or a list line: one visible line, whatever characters it holds (PrintableText).
+QString printable(const QString &text);
+
 // The program's name as captions use it: the base name of its executable file.
 QString programName();
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -37,8 +38,9 @@ public:
     static NativeFile openForReading(const std::filesystem::path &path, FileErrorCause &cause);
 
     // Creates a new, empty file with a unique name in the folder of `target`, for writing,
-    // named as isTemporaryFor() recognises. `created` receives its path. While it is open, no
-    // other process removes it as a leftover.
+    // named as isTemporaryFor() recognises. `created` receives its path. From its creation
+    // until moveIntoPlace() or its closing, no other save removes it as a leftover; where that
+    // cannot be made sure of (a file system without locks), it fails.
     static NativeFile createBeside(const std::filesystem::path &target,
                                    std::filesystem::path &created, FileErrorCause &cause);
 
@@ -73,13 +75,43 @@ private:
 bool replaceFile(const std::filesystem::path &from, const std::filesystem::path &to,
                  FileErrorCause &cause);
 
+// Puts the temporary file `from`, open as `file` since createBeside(), in place of `to` and
+// closes it. The file stays held until it has its new name, so that the clean-up of another
+// save cannot take it for a leftover in between.
+bool moveIntoPlace(NativeFile &file, const std::filesystem::path &from,
+                   const std::filesystem::path &to, FileErrorCause &cause);
+
 // Removes a file, ignoring failure (used to clean up temporary files).
 void removeFileQuietly(const std::filesystem::path &path);
 
-// The temporary files made beside a target are named "<target's name>.velomar-<unique>.tmp",
-// the unique part made of letters, digits and '-'.
+// The temporary files made beside a target are named
+// "<target's name>.velomar-<pid>-<unique>.tmp": the process id of the save, then six letters or
+// digits from mkostemps on POSIX, or a count of attempts below 1000 on Windows.
 inline constexpr const char *kTemporaryMarker = ".velomar-";
 inline constexpr const char *kTemporarySuffix = ".tmp";
+
+// Whether the part between marker and suffix is one that createBeside() makes, on either
+// system: a card carries the leftovers of both.
+template <class Char> bool isTemporaryUniquePart(std::basic_string_view<Char> unique)
+{
+    const auto isDigit = [](Char c) { return c >= '0' && c <= '9'; };
+    const auto isLetterOrDigit = [&isDigit](Char c) {
+        return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
+    const auto all = [](std::basic_string_view<Char> text, auto test) {
+        for (const Char c : text) {
+            if (!test(c))
+                return false;
+        }
+        return true;
+    };
+    const std::size_t dash = unique.find(Char('-'));
+    if (dash == 0 || dash > 10 || dash == unique.npos || !all(unique.substr(0, dash), isDigit))
+        return false;
+    const auto rest = unique.substr(dash + 1);
+    return (rest.size() == 6 && all(rest, isLetterOrDigit)) ||
+           (!rest.empty() && rest.size() <= 3 && all(rest, isDigit));
+}
 
 // Whether `candidate` is named as createBeside() names a temporary file for `target`.
 inline bool isTemporaryFor(const std::filesystem::path &target,
@@ -89,22 +121,19 @@ inline bool isTemporaryFor(const std::filesystem::path &target,
     prefix += kTemporaryMarker;
     const std::filesystem::path suffix(kTemporarySuffix);
     const std::filesystem::path name = candidate.filename();
-    const auto &text = name.native();
-    const auto &start = prefix.native();
-    const auto &end = suffix.native();
-    if (text.size() <= start.size() + end.size() || text.compare(0, start.size(), start) != 0 ||
-        text.compare(text.size() - end.size(), end.size(), end) != 0)
+    using View = std::basic_string_view<std::filesystem::path::value_type>;
+    const View text = name.native();
+    const View start = prefix.native();
+    const View end = suffix.native();
+    if (text.size() <= start.size() + end.size() || text.substr(0, start.size()) != start ||
+        text.substr(text.size() - end.size()) != end)
         return false;
-    for (std::size_t i = start.size(); i < text.size() - end.size(); ++i) {
-        const auto c = text[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-              c == '-'))
-            return false;
-    }
-    return true;
+    return isTemporaryUniquePart(
+        text.substr(start.size(), text.size() - start.size() - end.size()));
 }
 
-// Removes the temporary file `path` unless a write still holds it open; false when it stays.
+// Removes the temporary file `path` unless a save still holds it, or it cannot be told whether
+// one does; false when it stays.
 bool removeUnusedTemporary(const std::filesystem::path &path);
 
 // True when `path` does not exist, or exists as a regular file that this process may write;

@@ -99,26 +99,45 @@ NativeFile NativeFile::createBeside(const std::filesystem::path &target,
                                     std::filesystem::path &created, FileErrorCause &cause)
 {
     const std::string suffix = kTemporarySuffix;
-    const std::string pattern = target.string() + kTemporaryMarker + "XXXXXX" + suffix;
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    NativeFile file;
-    file.fd = ::mkostemps(buffer.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
-    if (file.fd < 0) {
-        cause = causeFromSystemError(errno);
+    const std::string pattern =
+        target.string() + kTemporaryMarker + std::to_string(::getpid()) + "-XXXXXX" + suffix;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        NativeFile file;
+        file.fd = ::mkostemps(buffer.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+        if (file.fd < 0) {
+            cause = causeFromSystemError(errno);
+            return file;
+        }
+        // The lock tells the leftover clean-up of another save that this file is in use. Until
+        // it is taken, that clean-up may have taken the new file for a leftover: it then holds
+        // the file itself, or has removed it already, and another name is tried.
+        if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            file = NativeFile();
+            if (error == EWOULDBLOCK)
+                continue;
+            ::unlink(buffer.data());
+            cause = causeFromSystemError(error);
+            return file;
+        }
+        struct stat mine, named;
+        if (::fstat(file.fd, &mine) != 0 || ::stat(buffer.data(), &named) != 0 ||
+            mine.st_dev != named.st_dev || mine.st_ino != named.st_ino)
+            continue;
+        created = buffer.data();
+        // mkstemp makes the file private; give it the permissions a plainly created file (or
+        // the file it replaces) would have.
+        struct stat old;
+        mode_t mode =
+            ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+        ::fchmod(file.fd, mode);
+        cause = FileErrorCause::None;
         return file;
     }
-    created = buffer.data();
-    // The lock tells the leftover clean-up of another save that this file is in use.
-    ::flock(file.fd, LOCK_EX | LOCK_NB);
-    // mkstemp makes the file private; give it the permissions a plainly created file (or the
-    // file it replaces) would have.
-    struct stat old;
-    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777)
-                                                     : (0666 & ~currentUmask());
-    ::fchmod(file.fd, mode);
-    cause = FileErrorCause::None;
-    return file;
+    cause = FileErrorCause::Other;
+    return NativeFile();
 }
 
 NativeFile NativeFile::openForRewriting(const std::filesystem::path &path, FileErrorCause &cause)
@@ -241,6 +260,13 @@ bool replaceFile(const std::filesystem::path &from, const std::filesystem::path 
     return true;
 }
 
+bool moveIntoPlace(NativeFile &file, const std::filesystem::path &from,
+                   const std::filesystem::path &to, FileErrorCause &cause)
+{
+    // Renamed while still open and locked; closing it gives up the lock.
+    return replaceFile(from, to, cause) && file.close(cause);
+}
+
 void removeFileQuietly(const std::filesystem::path &path)
 {
     ::unlink(path.c_str());
@@ -251,10 +277,9 @@ bool removeUnusedTemporary(const std::filesystem::path &path)
     const int fd = openRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0);
     if (fd < 0)
         return false;
-    // The save that made it holds a lock while it writes; any other failure to lock (a file
-    // system without locks) leaves nothing to tell, and a leftover is what it most likely is.
-    const bool inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    const bool removed = !inUse && ::unlink(path.c_str()) == 0;
+    // The save that made it holds a lock until the file has its final name. A file that cannot
+    // be locked at all may be in use just the same: it stays.
+    const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0;
     ::close(fd);
     return removed;
 }

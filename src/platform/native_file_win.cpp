@@ -221,6 +221,13 @@ bool replaceFile(const std::filesystem::path &from, const std::filesystem::path 
     return true;
 }
 
+bool moveIntoPlace(NativeFile &file, const std::filesystem::path &from,
+                   const std::filesystem::path &to, FileErrorCause &cause)
+{
+    // The file is open unshared, which no rename gets past: it is closed first.
+    return file.close(cause) && replaceFile(from, to, cause);
+}
+
 void removeFileQuietly(const std::filesystem::path &path)
 {
     DeleteFileW(path.c_str());

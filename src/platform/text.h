@@ -1,7 +1,8 @@
 #pragma once
 
 // Small text helpers every layer uses: names compared in any case, fields read from files and
-// command lines, and the 8-bit texts of the record shown as UTF-8.
+// command lines, the 8-bit texts of the record shown as UTF-8, and texts from outside (labels,
+// paths) made safe to show.
 
 #include <string>
 #include <string_view>
@@ -17,3 +18,10 @@ void AppendUtf8(std::string &out, char32_t c);
 
 // ISO 8859-1 bytes as UTF-8 text.
 std::string Latin1ToUtf8(std::string_view bytes);
+
+// UTF-8 text as one visible line, for a terminal or a line of a window: control characters
+// become \xNN, and characters that only steer the layout (format characters such as the
+// direction marks, the line and paragraph separators) \uNNNN or \UNNNNNNNN. A stored or
+// reported text can then neither move the cursor, break its line nor reverse what follows it.
+// Bytes that are no UTF-8 are kept as they are.
+std::string PrintableText(std::string_view utf8);

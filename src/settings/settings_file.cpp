@@ -272,7 +272,7 @@ bool WriteFileReplacing(const std::filesystem::path &path, std::span<const std::
         return cause == FileErrorCause::DiskFull && rewriteInPlace(path, bytes);
 
     const bool written = file.writeAll(bytes, cause) && file.flushToMedium(cause) &&
-                         file.close(cause) && platform::replaceFile(temporary, path, cause);
+                         platform::moveIntoPlace(file, temporary, path, cause);
     if (!written) {
         file = platform::NativeFile();
         platform::removeFileQuietly(temporary);

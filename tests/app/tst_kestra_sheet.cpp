@@ -82,6 +82,12 @@ private slots:
             << QStringLiteral("/proc/self/mem")
             << QStringLiteral("A hardware I/O error was reported while accessing /proc/self/mem.")
             << QStringLiteral("velomar-settings");
+        // The same through a link whose name would break the message's line and reverse it.
+        QTest::newRow("a name that is no single line")
+            << QStringLiteral("@/Kestra\n\u202Egfc.cfg")
+            << QStringLiteral(R"(A hardware I/O error was reported while accessing )"
+                              R"(@/Kestra\x0A\u202Egfc.cfg.)")
+            << QStringLiteral("velomar-settings");
     }
     void aLocalCopyThatCannotBeReadEndsTheRun()
     {
@@ -89,10 +95,15 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, caption);
         SheetRun run;
-        if (localPath.isEmpty())
+        if (localPath.isEmpty()) {
             QVERIFY(writeBytes(run.localPath, QByteArray()));
-        else
+        } else if (localPath.startsWith(QLatin1Char('@'))) {
+            run.localPath = localPath.replace(0, 1, run.folder.path());
+            QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), run.localPath));
+            message.replace(QLatin1Char('@'), run.folder.path());
+        } else {
             run.localPath = localPath;
+        }
         run.messages.expect(message);
         CKestraSheet sheet(run.settings, run.app);
         sheet.SetPaths(run.localPath, run.cardPath);

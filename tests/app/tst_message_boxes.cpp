@@ -42,6 +42,7 @@ struct BoxSeen
 {
     QString text;
     QString caption;
+    Qt::TextFormat textFormat = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
@@ -60,6 +61,7 @@ BoxSeen escapeTheBox(const std::function<void()> &action)
         QVERIFY2(box, dialog->metaObject()->className());
         seen.text = box->text();
         seen.caption = box->windowTitle();
+        seen.textFormat = box->textFormat();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
         seen.defaultButton = box->standardButton(box->defaultButton());
@@ -245,6 +247,18 @@ private slots:
         QCOMPARE(seen.defaultButton, defaultButton);
         QVERIFY2(seen.escape, "the box was not answered");
         QCOMPARE(*seen.escape, escape);
+    }
+
+    // Labels, paths and the system's words go into messages as they come; what looks like
+    // markup is shown as typed, line breaks still break.
+    void messagesAreShownAsTyped()
+    {
+        const QString text = QStringLiteral("The card <b>BIG</b> (/dev/sdb1) could not be "
+                                            "mounted.\n\nError mounting /dev/sdb1");
+        const BoxSeen seen =
+            escapeTheBox([&] { showMessage(nullptr, text, programName(), MessageIcon::Stop); });
+        QCOMPARE(seen.text, text);
+        QCOMPARE(seen.textFormat, Qt::PlainText);
     }
 };
 

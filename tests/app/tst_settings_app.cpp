@@ -185,26 +185,42 @@ private slots:
         }
     }
 
-    void theLocalCopyMovesToTheUsersDataFolderWhenTheProgramsFolderIsReadOnly()
+    // An installed program keeps its local copy in the user's data folder, wherever its prefix
+    // and whoever can write there; any other keeps it beside itself.
+    void whereTheLocalCopyLives_data()
     {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("folders"); // made beside it
+        QTest::addColumn<QString>("beside");      // the local copy; empty: the data folder
+
+        const QStringList prefix{"bin", "share/velomar-settings"};
+        QTest::newRow("installed in a prefix of the user's")
+            << "bin/velomar-settings" << prefix << "";
+        QTest::newRow("a bin folder without the install's files")
+            << "bin/velomar-settings" << QStringList{"bin", "share"} << "bin/Kestra.cfg";
+        QTest::newRow("an unpacked folder with the install's files")
+            << "velomar-settings" << QStringList{"share/velomar-settings"} << "Kestra.cfg";
+        QTest::newRow("a build folder")
+            << "build/src/app/velomar-settings" << QStringList{"build/src/app", "share"}
+            << "build/src/app/Kestra.cfg";
+        // Named by its whole file name, so that the copy still lies beside it and not in
+        // whatever folder it was started from.
+        QTest::newRow("a name that starts with a dot")
+            << "bin/.editor" << QStringList{"bin"} << "bin/Kestra.cfg";
+    }
+    void whereTheLocalCopyLives()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, beside);
         QTemporaryDir dir;
+        for (const QString &folder : folders)
+            QVERIFY(QDir(dir.path()).mkpath(folder));
         const QString data = dir.filePath(QStringLiteral("data"));
-        const QString program = dir.filePath(QStringLiteral("bin/velomar-settings"));
-        QDir(dir.path()).mkdir(QStringLiteral("bin"));
-        const LocalFiles beside{dir.filePath(QStringLiteral("bin/Kestra.cfg")), QString()};
-        QCOMPARE(ResolveLocalFiles(program, data), beside);
-        // A program whose name starts with a dot is named by the whole file name, so its copy
-        // still lies beside it and not in whatever folder the program was started from.
-        QCOMPARE(ResolveLocalFiles(dir.filePath(QStringLiteral("bin/.editor")), data), beside);
-
-        // A folder that does not exist cannot be written either; neither can /usr/bin for a
-        // user (root can write anywhere, so the missing folder stands in for it here).
-        const LocalFiles inData{data + QStringLiteral("/Kestra.cfg"), data};
-        const QString installed = dir.filePath(QStringLiteral("usr/bin/velomar-settings"));
-        QCOMPARE(ResolveLocalFiles(installed, data), inData);
-
-        // Installed under /usr: the data folder, even for root, who could write there.
-        QCOMPARE(ResolveLocalFiles(QStringLiteral("/usr/bin/velomar-settings"), data), inData);
+        const LocalFiles expected = beside.isEmpty()
+                                        ? LocalFiles{data + QStringLiteral("/Kestra.cfg"), data}
+                                        : LocalFiles{dir.filePath(beside), QString()};
+        QCOMPARE(ResolveLocalFiles(dir.filePath(program), data), expected);
     }
 
     // An installed editor, started from any folder, keeps the local copy in the user's data
@@ -243,7 +259,9 @@ private slots:
         StartUp start; // its folder is the one the editor is started from
         QTemporaryDir root;
         const QString prefix = root.filePath(QStringLiteral("prefix"));
-        // bin/ is never made: a folder that does not exist cannot be written, even by root.
+        // The user's own prefix, as `cmake --install --prefix ~/.local` makes it: the user could
+        // write beside the program, and still nothing goes there.
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
         start.platform.program = prefix + QStringLiteral("/bin/velomar-settings");
         writeFile(prefix + QStringLiteral("/share/velomar-settings/carriers.dat"),
                   "Trail Mobile;1;1;1;0\nRidge Wireless;0;2;0;1\n");
@@ -306,6 +324,8 @@ private slots:
         QCOMPARE(QFileInfo(data + QStringLiteral("/Kestra.cfg")).size(), 234);
         QVERIFY(QFileInfo::exists(data + QStringLiteral("/carriers2.dat")));
         QCOMPARE(QDir(start.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(prefix + QStringLiteral("/bin")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     void aProgramThatKeepsItsCopyBesideItselfWorksWhereItWasStarted()

@@ -158,6 +158,36 @@ struct Desk
     bool loaded = false;
 };
 
+// Drives with one mounted card, and a card the system knows but fails to mount in its own
+// words. Labels and paths are whatever `name` is.
+struct OddlyNamedCards : FakeVolumeSource
+{
+    explicit OddlyNamedCards(const QString &name) : name(name.toStdString())
+    {
+        const QString mountPoint = mounts.filePath(name);
+        output = R"({"blockdevices": [{"name": "sda1", "rm": true, "hotplug": true, "fstype":
+                  "vfat", "fsver": "FAT32", "label": LABEL, "mountpoints": [MOUNT]}]})";
+        output.replace(output.find("LABEL"), 5, nlohmann::json(this->name).dump());
+        output.replace(output.find("MOUNT"), 5, nlohmann::json(mountPoint.toStdString()).dump());
+        ready = mounts.isValid() && QDir().mkpath(mountPoint);
+    }
+
+    std::vector<platform::UnmountedVolume> unmountedVolumes() override
+    {
+        return {{true, {name, "FAT32", "", "/dev/sdb1"}}};
+    }
+    void mount(const std::string &device, MountDone done) override
+    {
+        done({platform::MountResult::Outcome::Failed,
+              {},
+              "Error mounting " + device + " at /media/user/" + name + ": wrong fs type\n"});
+    }
+
+    std::string name;
+    QTemporaryDir mounts;
+    bool ready = false;
+};
+
 const QString kTrailLine = QStringLiteral("TRAIL (@/TRAIL) - FAT32 (SwiftShot Models Only)");
 const QString kSpareLine = QStringLiteral("SPARE (not mounted) - FAT32 (SwiftShot Models Only)");
 
@@ -716,6 +746,32 @@ private slots:
         QCOMPARE(selection.cardSettingsPath,
                  chosen ? desk.settingsPath(QStringLiteral("SPARE")) : QString());
         QCOMPARE(QDir(udisks.mountPoint(QStringLiteral("SPARE")) + "/VELOMAR").exists(), chosen);
+    }
+
+    // A label or path is text: markup is shown as typed, and what would break the line in two
+    // or reverse the rest of it is spelt out, in the list and in the message about the card.
+    void labelsAndPathsAreShownAsOneLine()
+    {
+        const QString name = QStringLiteral("<b>BIG</b>\u202Egpj\nX");
+        const QString shownName = QStringLiteral(R"(<b>BIG</b>\u202Egpj\x0AX)");
+        OddlyNamedCards drives(name);
+        QVERIFY(drives.ready);
+        ScriptedMessages messages;
+        messages.expect(QStringLiteral("The card %1 (/dev/sdb1) could not be mounted.\n\nError "
+                                       "mounting /dev/sdb1 at /media/user/%1: wrong fs type")
+                            .arg(shownName));
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            QCOMPARE(listLines(dialog), (QStringList{shownName + " (" + drives.mounts.path() + "/" +
+                                                         shownName + ")" + kFat32Remark,
+                                                     shownName + " (not mounted)" + kFat32Remark}));
+            findControl<QListWidget>(dialog, QStringLiteral("cardList"))->setCurrentRow(1);
+            clickControl(dialog, QStringLiteral("okButton"));
+            QVERIFY(dialog->isVisible());
+            clickControl(dialog, QStringLiteral("cancelButton"));
+        });
+        QCOMPARE(SelectCard(drives).outcome, CardOutcome::Exit);
     }
 
     // Lines come and go with the cards; the selection stays on its card while it is there.

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # cmake --install into a temporary prefix: every file in its usual place, the desktop entry,
 # the AppStream metadata and the manual pages valid, and the installed editor, started from
-# another folder, working in a per-user data folder that it prepares itself. Needs no root.
+# another folder, working in a per-user data folder that it prepares itself, although the user
+# could write into the prefix. Needs no root.
 # install_layout.sh BUILD_DIR
 set -euo pipefail
 build=$1
 tmp=$(mktemp -d)
-# The test makes the program's folder read-only; the clean-up must still remove it.
-trap 'chmod -R u+w "$tmp"; rm -rf "$tmp"' EXIT
+trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -61,10 +61,10 @@ for page in "$prefix"/share/man/man*/*; do
     lexgrog "$page" >/dev/null || fail "$page has no NAME line that man's index can read"
 done
 
-# The editor, started from a folder of the user's in a home of its own, as an installed
-# program is: its folder cannot be written (root can write anywhere, so root starts it as the
-# user nobody). It makes the data folder, puts a copy of the example carrier list and a link to
-# the guide there, works there and shows the sheet.
+# The editor, started from a folder of the user's in a home of its own, out of a prefix the user
+# owns, as `cmake --install --prefix ~/.local` makes it (root starts it as the user nobody, who
+# is given the prefix). It makes the data folder, puts a copy of the example carrier list and a
+# link to the guide there, works there and shows the sheet.
 home=$tmp/home
 start=$tmp/start
 mkdir -p "$home" "$start" "$tmp/runtime"
@@ -73,10 +73,8 @@ as_user=()
 if [ "$(id -u)" -eq 0 ]; then
     chmod 755 "$tmp"
     chmod 777 "$start" # so that a file written there by mistake would show
-    chown -R 65534:65534 "$home" "$tmp/runtime"
+    chown -R 65534:65534 "$home" "$tmp/runtime" "$prefix"
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-else
-    chmod a-w "$prefix/bin"
 fi
 run_editor() { # [VARIABLE=VALUE...]
     (cd "$start" && "${as_user[@]}" env -i PATH="/usr/bin:/bin" HOME="$home" \

@@ -6,8 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace testfiles;
@@ -850,17 +852,21 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<char>("kind"); // f file, d folder, l link to a file elsewhere
         QTest::addColumn<bool>("removed");
-        QTest::newRow("a leftover") << "Kestra.cfg.velomar-Ab12Cd.tmp" << 'f' << true;
+        QTest::newRow("a leftover") << "Kestra.cfg.velomar-4242-Ab12Cd.tmp" << 'f' << true;
         QTest::newRow("one made on Windows") << "Kestra.cfg.velomar-4242-0.tmp" << 'f' << true;
+        QTest::newRow("the user's own, named like ours")
+            << "Kestra.cfg.velomar-backup.tmp" << 'f' << false;
+        QTest::newRow("no process id") << "Kestra.cfg.velomar--Ab12Cd.tmp" << 'f' << false;
         QTest::newRow("a backup") << "Kestra.cfg.bak" << 'f' << false;
         QTest::newRow("six characters after the name") << "Kestra.cfg.Ab12Cd" << 'f' << false;
-        QTest::newRow("no unique part") << "Kestra.cfg.velomar-.tmp" << 'f' << false;
-        QTest::newRow("a space in it") << "Kestra.cfg.velomar-Ab 12.tmp" << 'f' << false;
-        QTest::newRow("a longer extension") << "Kestra.cfg.velomar-Ab12Cd.tmp.txt" << 'f' << false;
-        QTest::newRow("another file's") << "carriers2.dat.velomar-Ab12Cd.tmp" << 'f' << false;
-        QTest::newRow("another case") << "kestra.cfg.velomar-Ab12Cd.tmp" << 'f' << false;
-        QTest::newRow("a folder") << "Kestra.cfg.velomar-Ab12Cd.tmp" << 'd' << false;
-        QTest::newRow("a link") << "Kestra.cfg.velomar-Ab12Cd.tmp" << 'l' << false;
+        QTest::newRow("no unique part") << "Kestra.cfg.velomar-4242-.tmp" << 'f' << false;
+        QTest::newRow("a space in it") << "Kestra.cfg.velomar-4242-Ab 12.tmp" << 'f' << false;
+        QTest::newRow("a longer extension")
+            << "Kestra.cfg.velomar-4242-Ab12Cd.tmp.txt" << 'f' << false;
+        QTest::newRow("another file's") << "carriers2.dat.velomar-4242-Ab12Cd.tmp" << 'f' << false;
+        QTest::newRow("another case") << "kestra.cfg.velomar-4242-Ab12Cd.tmp" << 'f' << false;
+        QTest::newRow("a folder") << "Kestra.cfg.velomar-4242-Ab12Cd.tmp" << 'd' << false;
+        QTest::newRow("a link") << "Kestra.cfg.velomar-4242-Ab12Cd.tmp" << 'l' << false;
     }
     void leftoverTemporaryFilesAreRemoved()
     {
@@ -905,6 +911,35 @@ private slots:
         other = platform::NativeFile();
         QVERIFY(WriteSettingsFile(factorySettings(), toFilePath(path), messages));
         QCOMPARE(folderEntries(dir.path()), QStringList{"Kestra.cfg"});
+    }
+
+    // Two saves of one file at the same moment, as the editor and kestra-cfg may make them:
+    // each one's clean-up runs while the other writes, and neither may take the other's
+    // temporary file for a leftover, from its creation until it is in place.
+    void savesAtTheSameTimeBothSucceed()
+    {
+        // On a file system in memory the saves come fast enough to meet often.
+        QTemporaryDir memory(QStringLiteral("/dev/shm/velomar-XXXXXX"));
+        const QString folder = memory.isValid() ? memory.path() : dir.path();
+        const std::filesystem::path target = toFilePath(folder + QStringLiteral("/Kestra.cfg"));
+        const auto bytes = EncodeSettingsFile(factorySettings());
+        std::atomic<int> failures = 0;
+        const auto save = [&] {
+            for (int i = 0; i < 20000; ++i) {
+                try {
+                    FileErrorCause cause;
+                    if (!WriteFileReplacing(target, bytes, cause))
+                        ++failures;
+                } catch (const MediumError &) {
+                    ++failures;
+                }
+            }
+        };
+        std::thread other(save);
+        save();
+        other.join();
+        QCOMPARE(failures.load(), 0);
+        QCOMPARE(folderEntries(folder), QStringList{"Kestra.cfg"});
     }
 
     void relativePathWritesIntoTheCurrentFolder()

@@ -1,7 +1,7 @@
 // cards: the cards the editor would offer, with what tells them apart.
 #include "card_list.h"
 #include "command.h"
-#include "report.h"
+#include "platform/text.h"
 #include "settings/card_scan.h"
 
 #include <nlohmann/json.hpp>

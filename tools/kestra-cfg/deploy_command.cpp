@@ -3,9 +3,9 @@
 #include "command.h"
 #include "csv.h"
 #include "label_map.h"
-#include "report.h"
 #include "sha256.h"
 
+#include "platform/text.h"
 #include "resources/string_table.h"
 #include "settings/card_scan.h"
 #include "settings/date_time_values.h"

@@ -6,31 +6,6 @@
 #include <cstdio>
 #include <type_traits>
 
-std::string PrintableText(std::string_view utf8)
-{
-    // Control characters from a damaged or crafted file would otherwise reach the terminal as
-    // escape sequences; show them as \xNN instead. C1 controls come as C2 80 .. C2 9F.
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        unsigned control = 0x100;
-        if (c < 0x20 || c == 0x7F)
-            control = c;
-        else if (c == 0xC2 && i + 1 < utf8.size() &&
-                 static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
-                 static_cast<unsigned char>(utf8[i + 1]) < 0xA0)
-            control = static_cast<unsigned char>(utf8[++i]);
-        if (control < 0x100) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", control);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 namespace {
 
 nlohmann::ordered_json destinationJson(const Destination &destination, int kind)

@@ -18,7 +18,3 @@ std::string SwitchOnText(const CameraSettings &settings);
 // {"core": {...}, "dual": {...}, "cellular": {...}} with the record's field names as keys, and
 // "settings": {name: value} with every named setting.
 nlohmann::ordered_json SettingsToJson(const CameraSettings &settings);
-
-// UTF-8 text for a terminal: control characters become \xNN, so a stored text cannot move the
-// cursor or change the terminal's state.
-std::string PrintableText(std::string_view utf8);
