@@ -66,6 +66,18 @@ public:
     // How Mount answers from now on: success, not-authorized, dismissed, error,
     // already-mounted.
     bool answerMount(const QString &how) { return command("answer " + how); }
+    // From now on the desktop mounts a card `seconds` after it is plugged in (0: never).
+    bool automount(double seconds) { return command("automount " + QString::number(seconds)); }
+    // The devices that were unmounted, in order ("/dev/sdb1"), each followed by "(asking)"
+    // where the caller let the system ask the user for a password.
+    QString unmounted()
+    {
+        fake.write("unmounted\n");
+        const QByteArray answer = readLine();
+        if (!answer.startsWith("ok"))
+            lastError = answer;
+        return QString::fromUtf8(answer.mid(3));
+    }
 
     // What the last command that failed said.
     QByteArray lastError;
