@@ -53,6 +53,25 @@ public:
         output = document.dump(3);
     }
 
+    // Another card is put into the slot of the partition `deviceName`, mounted where the old one
+    // was: only its volume serial (lsblk's UUID) tells them apart.
+    void swapCard(const std::string &deviceName, const std::string &uuid)
+    {
+        nlohmann::json document = nlohmann::json::parse(output);
+        setUuid(document["blockdevices"], deviceName, uuid);
+        output = document.dump(3);
+    }
+
+    static void setUuid(nlohmann::json &devices, const std::string &name, const std::string &uuid)
+    {
+        for (auto &device : devices) {
+            if (device.value("name", std::string()) == name)
+                device["uuid"] = uuid;
+            if (device.contains("children"))
+                setUuid(device["children"], name, uuid);
+        }
+    }
+
     // Takes the device `name` out of an lsblk device list, wherever it sits in the tree.
     static void removeDevice(nlohmann::json &devices, const std::string &name)
     {
