@@ -134,6 +134,9 @@ struct Desk
             return udisks.plug(device);
         if (command == QLatin1String("unplug"))
             return udisks.unplug(device);
+        if (command == QLatin1String("swap"))
+            return udisks.swap(action.section(QLatin1Char(' '), 1, 1),
+                               action.section(QLatin1Char(' '), 2));
         return command == QLatin1String("desktop-mount") && udisks.desktopMount(device);
     }
 
@@ -772,10 +775,12 @@ private slots:
     // or until the user picks a line.
     void pulledCardLeavesNoLineSelected_data()
     {
-        QTest::addColumn<QString>("then"); // what happens while the card is away
-        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("then");   // what happens while the card is away
+        QTest::addColumn<QString>("chosen"); // with Enter; empty: nothing can be chosen
         QTest::newRow("the card comes back") << "plug sda"
                                              << "TRAIL";
+        QTest::newRow("another card goes into its slot") << "swap sda 7D00-0001"
+                                                         << "";
         QTest::newRow("the user picks another line") << "pick CAM2"
                                                      << "CAM2";
     }
@@ -807,17 +812,20 @@ private slots:
                 QVERIFY2(desk.act(then), udisks.lastError);
                 QTRY_COMPARE(listLines(dialog), desk.lines({camLine, kTrailLine}));
             }
-            QCOMPARE(list->selectedItems().size(), 1);
-            QVERIFY(ok->isEnabled());
+            QCOMPARE(list->selectedItems().size(), chosen.isEmpty() ? 0 : 1);
+            QCOMPARE(ok->isEnabled(), !chosen.isEmpty());
             QTest::keyClick(list, Qt::Key_Return);
+            if (chosen.isEmpty())
+                clickControl(dialog, QStringLiteral("cancelButton"));
             QTRY_VERIFY(!dialog->isVisible());
         });
         const CardSelection selection = SelectCard(*desk.source);
-        QCOMPARE(selection.outcome, CardOutcome::CardPath);
-        QCOMPARE(selection.cardSettingsPath, desk.settingsPath(chosen));
-        QCOMPARE(QDir(udisks.mountPoint(chosen) + "/VELOMAR").exists(), true);
-        const QString other = chosen == QLatin1String("CAM2") ? "TRAIL" : "CAM2";
-        QVERIFY(!QDir(udisks.mountPoint(other) + "/VELOMAR").exists());
+        QCOMPARE(selection.outcome, chosen.isEmpty() ? CardOutcome::Exit : CardOutcome::CardPath);
+        QCOMPARE(selection.cardSettingsPath,
+                 chosen.isEmpty() ? QString() : desk.settingsPath(chosen));
+        for (const char *card : {"CAM2", "TRAIL"})
+            QCOMPARE(QDir(udisks.mountPoint(QLatin1String(card)) + "/VELOMAR").exists(),
+                     chosen == QLatin1String(card));
     }
 
     // The desktop mounts a card a second after the system tells of it: a single card that holds

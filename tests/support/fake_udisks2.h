@@ -61,6 +61,12 @@ public:
     }
     bool plug(const QString &device) { return command("plug " + device); }
     bool unplug(const QString &device) { return command("unplug " + device); }
+    // `device` is pulled out and another card, told apart only by its volume serial, goes into
+    // its slot.
+    bool swap(const QString &device, const QString &serial)
+    {
+        return command("swap " + device + ' ' + serial);
+    }
     // The desktop mounts the file system on `block` ("sdb1"), as it does on insertion.
     bool desktopMount(const QString &block) { return command("desktop-mount " + block); }
     // How Mount answers from now on: success, not-authorized, dismissed, error,

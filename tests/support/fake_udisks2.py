@@ -9,6 +9,7 @@ standard input, one a line, and answers each with one line, "ok" or "error: WHY"
     load TREE           a recorded tree (tests/data/udisks2/*.json) replaces every object
     plug DEVICE         a device of the tree is plugged in again
     unplug DEVICE       it is pulled out
+    swap DEVICE SERIAL  it is pulled out and another card, with that volume serial, goes in
     desktop-mount BLOCK the desktop mounts the file system on BLOCK (sdb1)
     answer HOW          how Mount answers: success, not-authorized, dismissed, error,
                         already-mounted
@@ -59,6 +60,7 @@ def main():
             'load': lambda value: control.LoadTree(os.path.abspath(value)),
             'plug': lambda value: control.Plug(value),
             'unplug': lambda value: control.Unplug(value),
+            'swap': lambda value: control.Swap(*value.split(' ', 1)),
             'desktop-mount': lambda value: control.DesktopMount(value),
             'answer': lambda value: control.SetMountAnswer(value),
             'automount': lambda value: control.SetAutomount(float(value)),

@@ -10,6 +10,8 @@ Loaded by fake_udisks2.py, which drives it through the methods below on the mock
   LoadTree(s path)      the recorded tree replaces every object, silently
   Plug(s device)        the device's objects appear, with InterfacesAdded
   Unplug(s device)      they go, with InterfacesRemoved
+  Swap(s device, s serial) the device is pulled out and another card goes into its slot: the
+                        same, but for the volume serial of its file systems
   DesktopMount(s block) the desktop mounts the block device's file system
   SetMountAnswer(s how) how Filesystem.Mount answers from now on: success, not-authorized,
                         dismissed, error, already-mounted
@@ -206,6 +208,15 @@ def Unplug(self, device):
             self.EmitSignal(OBJECT_MANAGER, 'InterfacesRemoved', 'oas',
                             [dbus.ObjectPath(object_path), dbus.Array(list(interfaces),
                                                                       signature='s')])
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
+def Swap(self, device, serial):
+    Unplug(self, device)
+    for interfaces in state['devices'][device].values():
+        if interfaces.get(BLOCK, {}).get('IdUsage', ['s', ''])[1] == 'filesystem':
+            interfaces[BLOCK]['IdUUID'] = ['s', serial]
+    Plug(self, device)
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
