@@ -28,6 +28,9 @@ constexpr int kUnmountedRole = Qt::UserRole + 1;
 // the card is mounted), else the root.
 constexpr int kCardRole = Qt::UserRole + 2;
 constexpr int kSerialRole = Qt::UserRole + 3;
+// Copies of one card share its serial: among them the line keeps its own by its place (the
+// device, else the root).
+constexpr int kPlaceRole = Qt::UserRole + 4;
 // The desktop mounts a card it sees arrive within a second or so.
 constexpr std::chrono::milliseconds kDesktopMountWait{3000};
 // The list is at least this many average characters wide, and grows to show its longest
@@ -51,11 +54,14 @@ QString cardLine(const QString &volumeName, const QString &place, const QString 
     return line;
 }
 
+QString cardPlace(const QString &device, const QString &root)
+{
+    return device.isEmpty() ? root : device;
+}
+
 QString cardKey(const QString &serial, const QString &device, const QString &root)
 {
-    if (!serial.isEmpty())
-        return serial;
-    return device.isEmpty() ? root : device;
+    return serial.isEmpty() ? cardPlace(device, root) : serial;
 }
 } // namespace
 
@@ -183,7 +189,9 @@ void CSelectCardDlg::fillList()
         const QString serial = QString::fromStdString(volume->serial);
         item->setData(kCandidateRole, index);
         item->setData(kSerialRole, serial);
-        item->setData(kCardRole, cardKey(serial, QString::fromStdString(volume->device), root));
+        const QString device = QString::fromStdString(volume->device);
+        item->setData(kCardRole, cardKey(serial, device, root));
+        item->setData(kPlaceRole, cardPlace(device, root));
     }
     // Cards the system can mount come after those that are ready.
     for (int index = 0; index < lists.unmountedCards.size(); ++index) {
@@ -193,18 +201,25 @@ void CSelectCardDlg::fillList()
         item->setData(kUnmountedRole, index);
         item->setData(kSerialRole, card.serial);
         item->setData(kCardRole, cardKey(card.serial, card.device, {}));
+        item->setData(kPlaceRole, card.device);
     }
 
     // The chosen card's line, or none at all: never another card's in its place.
-    if (wantedCard.isEmpty() && cardList->count() > 0)
+    if (wantedCard.isEmpty() && cardList->count() > 0) {
         wantedCard = cardList->item(0)->data(kCardRole).toString();
-    wantedCardListed = false;
-    for (int line = 0; line < cardList->count() && !wantedCardListed; ++line) {
-        if (cardList->item(line)->data(kCardRole).toString() == wantedCard) {
-            cardList->setCurrentRow(line);
-            wantedCardListed = true;
-        }
+        wantedPlace = cardList->item(0)->data(kPlaceRole).toString();
     }
+    int row = -1;
+    for (int line = 0; line < cardList->count(); ++line) {
+        const QListWidgetItem *item = cardList->item(line);
+        if (item->data(kCardRole).toString() != wantedCard)
+            continue;
+        if (row < 0 || item->data(kPlaceRole).toString() == wantedPlace)
+            row = line;
+    }
+    wantedCardListed = row >= 0;
+    if (wantedCardListed)
+        cardList->setCurrentRow(row);
     filling = false;
     updateOkButton();
     // Mount points make long lines: widen the list to show them whole, within reason.
@@ -223,6 +238,7 @@ void CSelectCardDlg::lineSelected()
     if (chosenLines.isEmpty())
         return;
     wantedCard = chosenLines.front()->data(kCardRole).toString();
+    wantedPlace = chosenLines.front()->data(kPlaceRole).toString();
     wantedCardListed = true;
     updateOkButton();
 }

@@ -80,6 +80,7 @@ private:
     // What names the card of the line the user chose, across scans (see kCardRole); its line
     // is selected whenever it is there.
     QString wantedCard;
+    QString wantedPlace;
     bool wantedCardListed = false;
     bool filling = false;
     bool mounting = false;

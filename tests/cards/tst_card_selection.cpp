@@ -828,6 +828,28 @@ private slots:
                      chosen == QLatin1String(card));
     }
 
+    // Copies of one card share its serial; each keeps its own line.
+    void copiedCardsKeepTheirOwnLines()
+    {
+        Desk desk(udisks, {"sdb"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        QVERIFY2(desk.act(QStringLiteral("swap sde 5A2B-11C3")), udisks.lastError); // TRAIL's
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            list->setCurrentRow(2);
+            QVERIFY2(desk.act(QStringLiteral("unplug mmcblk0")), udisks.lastError);
+            QTRY_COMPARE(listLines(dialog),
+                         desk.lines({kTrailLine, QStringLiteral("Removable Disk (@/0A1B-2C3D)")}));
+            QCOMPARE(list->currentRow(), 1);
+            QTest::keyClick(list, Qt::Key_Return);
+            QTRY_VERIFY(!dialog->isVisible());
+        });
+        const CardSelection selection = SelectCard(*desk.source);
+        QCOMPARE(selection.cardSettingsPath, desk.settingsPath(QStringLiteral("0A1B-2C3D")));
+    }
+
     // The desktop mounts a card a second after the system tells of it: a single card that holds
     // its file is still taken without the list.
     void cardMountedByTheDesktopIsTakenAlone_data()
