@@ -14,7 +14,8 @@ inline constexpr std::chrono::milliseconds kCardLockPatience{5000};
 
 // The lock of the card mounted at `root` ("E:", "/media/user/TRAIL"), taken on construction and
 // given back on destruction, or when the process ends. On POSIX an flock() on the card's
-// VELOMAR folder, so that nothing is left on the card; on Windows a named mutex for the volume.
+// VELOMAR folder, so that nothing is left on the card; on Windows a named mutex for the volume,
+// which the thread that holds it would get again: one lock a card per thread.
 class CardLock
 {
 public:

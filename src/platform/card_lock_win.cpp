@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -18,11 +19,13 @@ CardLock::CardLock(const std::string &root, std::chrono::milliseconds patience)
     if (!GetVolumeInformationW(directory.c_str(), nullptr, 0, &serialNumber, nullptr, nullptr,
                                nullptr, 0))
         return;
-    wchar_t name[64] = {};
-    std::swprintf(name, sizeof name / sizeof name[0], L"Local\\VelomarCard-%04lX-%04lX",
+    std::array<char, 10> serial{};
+    std::snprintf(serial.data(), serial.size(), "%04lX-%04lX",
                   static_cast<unsigned long>(serialNumber >> 16),
                   static_cast<unsigned long>(serialNumber & 0xFFFF));
-    HANDLE handle = CreateMutexW(nullptr, FALSE, name);
+    const std::string text = std::string("Local\\VelomarCard-") + serial.data();
+    const std::wstring name(text.begin(), text.end());
+    HANDLE handle = CreateMutexW(nullptr, FALSE, name.c_str());
     if (!handle)
         return;
     const DWORD waited = WaitForSingleObject(handle, static_cast<DWORD>(patience.count()));
