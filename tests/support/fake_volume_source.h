@@ -29,7 +29,10 @@ public:
         std::string text = file.readAll().toStdString();
         const std::string from = "\"/media/user/";
         const QString base = QDir(mountBase).absolutePath();
-        const std::string to = "\"" + base.toStdString() + "/";
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "\"" + text.
+        std::string to = "\"";
+        to += base.toStdString();
+        to += '/';
         for (auto at = text.find(from); at != std::string::npos;
              at = text.find(from, at + to.size()))
             text.replace(at, from.size(), to);
