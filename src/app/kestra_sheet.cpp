@@ -10,6 +10,9 @@
 #include "pages/keybolt_page.h"
 #include "pages/time_lapse_page.h"
 #include "pages/triggers_page.h"
+#include "platform/card_lock.h"
+#include "platform/card_volumes.h"
+#include "settings/card_scan.h"
 #include "settings/carriers.h"
 #include "settings/settings_file.h"
 
@@ -62,6 +65,12 @@ void CKestraSheet::SetPaths(const QString &local, const QString &card)
 {
     localSettingsPath = local.isEmpty() ? QString::fromLatin1(kSettingsFileName) : local;
     cardSettingsPath = card;
+}
+
+void CKestraSheet::SetCard(platform::VolumeSource &volumes, const ChosenCard &chosen)
+{
+    cardVolumes = &volumes;
+    card = chosen;
 }
 
 void CKestraSheet::initializeDialog()
@@ -141,16 +150,34 @@ bool CKestraSheet::Save()
     }
     bool cardWritten = false;
     try {
-        cardWritten = WriteSettingsFile(settings, toFilePath(cardSettingsPath), messages);
+        cardWritten = writeCardCopy(messages);
     } catch (const MediumError &) {
         settings.core.loadTime = loadTime;
         settings.core.loadDate = loadDate;
         throw;
     }
+    if (cardWritten && cardVolumes && card.mountedHere)
+        cardVolumes->unmount(card.device.toStdString());
     if (cardWritten)
         showMessage(this, stringText(kSavedNotice), stringText(kInformation),
                     MessageIcon::Information);
     return localWritten && cardWritten;
+}
+
+bool CKestraSheet::writeCardCopy(SettingsFileMessages &messages)
+{
+    const std::filesystem::path path = toFilePath(cardSettingsPath);
+    if (!cardVolumes)
+        return WriteSettingsFile(settings, path, messages);
+    // Another card in the reader, or none, is a card copy that cannot be created: the settings
+    // never go to a card the user did not choose. The lock is given back before an unmount.
+    const std::string root = card.root.toStdString();
+    const platform::CardLock lock(root);
+    if (!lock.held() || !IsSameCard(*cardVolumes, root, card.serial.toStdString())) {
+        messages.ShowFileError(kMessageSaveError);
+        return false;
+    }
+    return WriteSettingsFile(settings, path, messages);
 }
 
 void CKestraSheet::closeRequested()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/card_selection.h"
 #include "framework/app_state.h"
 #include "framework/property_sheet.h"
 #include "settings/camera_settings.h"
@@ -11,6 +12,11 @@ class CKTPageTimeLapse;
 class CKTPageImages;
 class CKTPageCellular;
 class CKTPageKeybolt;
+class SettingsFileMessages;
+
+namespace platform {
+class VolumeSource;
+}
 
 inline constexpr const char *kUserGuideFileName = "Professional Settings User Guide.pdf";
 
@@ -28,6 +34,11 @@ public:
     void SetPaths(const QString &local, const QString &card);
     QString localPath() const { return localSettingsPath; }
     QString cardPath() const { return cardSettingsPath; }
+    // The card that cardPath() lies on, as start-up found it. Just before the card's copy is
+    // written, under the card's lock, `volumes` must still show that card at its place; once
+    // written, a card the editor mounted is unmounted, so that it can be pulled out at once.
+    // Without it, cardPath() is written as it is: a folder its caller vouches for.
+    void SetCard(platform::VolumeSource &volumes, const ChosenCard &card);
     bool dateTimeSet() const { return dateTimeWasSet; }
     bool noPicturesOverride() const { return picturesOverride; }
 
@@ -53,11 +64,14 @@ private:
     void useFactorySettings();
     void openUserGuide();
     void applyReadOnlyButtons();
+    bool writeCardCopy(SettingsFileMessages &messages);
 
     CameraSettings &settings;
     AppState &app;
     QString localSettingsPath = QStringLiteral("Kestra.cfg");
     QString cardSettingsPath;
+    platform::VolumeSource *cardVolumes = nullptr;
+    ChosenCard card;
     QPushButton *dateTimeButton = nullptr;
     QPushButton *factoryButton = nullptr;
     bool dateTimeWasSet = false;

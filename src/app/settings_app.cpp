@@ -98,6 +98,8 @@ bool CSettingsApp::InitInstance(const QStringList &arguments, platform::VolumeSo
 
     CKestraSheet sheet(settings, state);
     sheet.SetPaths(localSettingsPath, cardSettingsPath);
+    if (selection.outcome == CardOutcome::CardPath)
+        sheet.SetCard(volumes, selection.card);
     sheet.exec();
     return false;
 }

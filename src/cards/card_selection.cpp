@@ -8,6 +8,7 @@ bool ScanCards(platform::VolumeSource &volumes, CardLists &lists)
     lists = {};
     for (const FoundCard &card : FindCards(volumes)) {
         lists.candidateRoots.append(QString::fromStdString(card.root));
+        lists.candidateSerials.append(QString::fromStdString(card.volume.serial));
         if (card.holdsSettings)
             lists.rootsWithSettings.append(QString::fromStdString(CardSettingsPath(card.root)));
     }
@@ -16,18 +17,30 @@ bool ScanCards(platform::VolumeSource &volumes, CardLists &lists)
         if (volume.removable && IsCardFileSystem(volume.information.fileSystemName))
             lists.unmountedCards.append({QString::fromStdString(volume.information.device),
                                          QString::fromStdString(volume.information.volumeName),
-                                         fileSystem});
+                                         fileSystem,
+                                         QString::fromStdString(volume.information.serial)});
     }
+    return HasCards(lists);
+}
+
+bool HasCards(const CardLists &lists)
+{
     return !lists.candidateRoots.isEmpty() || !lists.unmountedCards.isEmpty();
 }
 
 CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent)
 {
     CSelectCardDlg selectDialog(volumes, parent);
-    if (!selectDialog.ScanCards()) {
+    const auto scan = [&selectDialog] {
+        selectDialog.ScanCards();
+        selectDialog.waitForDesktopMounts();
+        return selectDialog.hasCards();
+    };
+    if (!scan()) {
         for (;;) {
             CNoCardDlg noCard(parent);
-            // A card that arrives while the dialog is open goes on as Retry would.
+            // A card that arrives while the dialog is open goes on as Retry would, once the
+            // desktop has mounted it or let it be.
             QObject::connect(&selectDialog, &CSelectCardDlg::cardsScanned, &noCard,
                              [&noCard](bool found) {
                                  if (found)
@@ -35,10 +48,10 @@ CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent)
                              });
             const int answer = noCard.exec();
             if (answer == CNoCardDlg::ContinueReadOnly)
-                return {CardOutcome::ContinueReadOnly, {}};
+                return {CardOutcome::ContinueReadOnly, {}, {}};
             if (answer != CNoCardDlg::Retry)
-                return {CardOutcome::Exit, {}};
-            if (selectDialog.ScanCards())
+                return {CardOutcome::Exit, {}, {}};
+            if (scan())
                 break;
         }
     }
@@ -47,9 +60,11 @@ CardSelection SelectCard(platform::VolumeSource &volumes, QWidget *parent)
     const CardLists &cards = selectDialog.cards();
     if (cards.candidateRoots.size() == 1 && cards.rootsWithSettings.size() == 1 &&
         cards.unmountedCards.isEmpty())
-        return {CardOutcome::CardPath, cards.rootsWithSettings.front()};
+        return {
+            CardOutcome::CardPath, cards.rootsWithSettings.front(),
+            ChosenCard{cards.candidateRoots.front(), cards.candidateSerials.front(), {}, false}};
 
     if (selectDialog.exec() == QDialog::Accepted && !selectDialog.selectedPath().isEmpty())
-        return {CardOutcome::CardPath, selectDialog.selectedPath()};
-    return {CardOutcome::Exit, {}};
+        return {CardOutcome::CardPath, selectDialog.selectedPath(), selectDialog.chosenCard()};
+    return {CardOutcome::Exit, {}, {}};
 }

@@ -14,6 +14,11 @@ CardWatch::CardWatch(platform::VolumeSource &volumes, QObject *parent)
     connect(notifier, &QSocketNotifier::activated, this, &CardWatch::takeNews);
 }
 
+bool CardWatch::listening() const
+{
+    return notifier && notifier->isEnabled();
+}
+
 void CardWatch::takeNews()
 {
     const bool changed = volumes.dispatchEvents();

@@ -18,6 +18,9 @@ class CardWatch : public QObject
 public:
     explicit CardWatch(platform::VolumeSource &volumes, QObject *parent = nullptr);
 
+    // Whether news can still come.
+    bool listening() const;
+
 signals:
     // The cards may have come, gone, been mounted or unmounted: time to scan again.
     void volumesChanged();

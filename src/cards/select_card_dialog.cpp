@@ -5,13 +5,17 @@
 #include "framework/message_service.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <chrono>
 
 namespace {
 // Each line keeps the index of its candidate, or of its card that is not mounted: a card that
@@ -19,9 +23,16 @@ namespace {
 constexpr int kCandidateRole = Qt::UserRole;
 constexpr int kUnmountedRole = Qt::UserRole + 1;
 // And what names its card across scans, so that the selection stays on the card when lines
-// come and go: the device where the source names one (it stays when the card is mounted),
-// the root otherwise.
+// come and go: the volume serial where the system tells one (a card put into another slot is
+// the same card, another card put into the same slot is not), else the device (it stays when
+// the card is mounted), else the root.
 constexpr int kCardRole = Qt::UserRole + 2;
+constexpr int kSerialRole = Qt::UserRole + 3;
+// Copies of one card share its serial: among them the line keeps its own by its place (the
+// device, else the root).
+constexpr int kPlaceRole = Qt::UserRole + 4;
+// The desktop mounts a card it sees arrive within a second or so.
+constexpr std::chrono::milliseconds kDesktopMountWait{3000};
 // The list is at least this many average characters wide, and grows to show its longest
 // line up to the most.
 constexpr int kNarrowestListChars = 50;
@@ -42,6 +53,16 @@ QString cardLine(const QString &volumeName, const QString &place, const QString 
         line += CSelectCardDlg::tr(" - FAT32 (SwiftShot Models Only)");
     return line;
 }
+
+QString cardPlace(const QString &device, const QString &root)
+{
+    return device.isEmpty() ? root : device;
+}
+
+QString cardKey(const QString &serial, const QString &device, const QString &root)
+{
+    return serial.isEmpty() ? cardPlace(device, root) : serial;
+}
 } // namespace
 
 CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
@@ -61,6 +82,7 @@ CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
     prompt->setBuddy(cardList);
     // A list view takes no name from its label.
     setAccessibleLabel(cardList, withoutAccessKey(prompt->text()));
+    connect(cardList, &QListWidget::itemSelectionChanged, this, &CSelectCardDlg::lineSelected);
 
     okButton = new QPushButton(tr("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
@@ -82,11 +104,51 @@ CSelectCardDlg::CSelectCardDlg(platform::VolumeSource &volumes, QWidget *parent)
 
     watch = new CardWatch(volumes, this);
     connect(watch, &CardWatch::volumesChanged, this, &CSelectCardDlg::volumesChanged);
+    desktopWait = new QTimer(this);
+    desktopWait->setSingleShot(true);
+    connect(desktopWait, &QTimer::timeout, this, &CSelectCardDlg::desktopWaitOver);
 }
 
 bool CSelectCardDlg::ScanCards()
 {
-    return ::ScanCards(volumes, lists);
+    const bool found = ::ScanCards(volumes, lists);
+    // A card keeps the moment it got when first seen unmounted, however often it is scanned.
+    QHash<QString, QDeadlineTimer> deadlines;
+    for (const UnmountedCard &card : std::as_const(lists.unmountedCards))
+        deadlines.insert(card.device,
+                         desktopDeadlines.value(card.device, QDeadlineTimer(kDesktopMountWait)));
+    desktopDeadlines = deadlines;
+    if (awaitingDesktop())
+        desktopWait->start(std::chrono::milliseconds(
+            desktopDeadlines.value(lists.unmountedCards.front().device).remainingTime()));
+    else
+        desktopWait->stop();
+    return found;
+}
+
+bool CSelectCardDlg::awaitingDesktop() const
+{
+    // Only a single card can be taken without the list; with more, the list shows them all
+    // and follows the desktop's mounts itself.
+    if (!watch->listening() || !lists.candidateRoots.isEmpty() || lists.unmountedCards.size() != 1)
+        return false;
+    return !desktopDeadlines.value(lists.unmountedCards.front().device).hasExpired();
+}
+
+void CSelectCardDlg::desktopWaitOver()
+{
+    for (QDeadlineTimer &deadline : desktopDeadlines)
+        deadline.setRemainingTime(0);
+    emit cardsScanned(hasCards());
+}
+
+void CSelectCardDlg::waitForDesktopMounts()
+{
+    if (!awaitingDesktop())
+        return;
+    QEventLoop loop;
+    connect(this, &CSelectCardDlg::cardsScanned, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void CSelectCardDlg::volumesChanged()
@@ -94,7 +156,8 @@ void CSelectCardDlg::volumesChanged()
     const bool found = ScanCards();
     if (isVisible())
         fillList();
-    emit cardsScanned(found);
+    if (!awaitingDesktop())
+        emit cardsScanned(found);
 }
 
 void CSelectCardDlg::setVisible(bool visible)
@@ -103,6 +166,7 @@ void CSelectCardDlg::setVisible(bool visible)
     if (visible && !isVisible()) {
         // A fresh list starts at its first line.
         cardList->clear();
+        wantedCard.clear();
         fillList();
         cardList->setFocus();
     }
@@ -111,9 +175,7 @@ void CSelectCardDlg::setVisible(bool visible)
 
 void CSelectCardDlg::fillList()
 {
-    const QListWidgetItem *current = cardList->currentItem();
-    const QString selectedCard = current ? current->data(kCardRole).toString() : QString();
-
+    filling = true;
     cardList->clear();
     for (int index = 0; index < lists.candidateRoots.size(); ++index) {
         const QString &root = lists.candidateRoots[index];
@@ -124,9 +186,12 @@ void CSelectCardDlg::fillList()
         auto *item = new QListWidgetItem(cardLine(QString::fromStdString(volume->volumeName), root,
                                                   QString::fromStdString(volume->fileSystemName)),
                                          cardList);
+        const QString serial = QString::fromStdString(volume->serial);
         item->setData(kCandidateRole, index);
-        item->setData(kCardRole,
-                      volume->device.empty() ? root : QString::fromStdString(volume->device));
+        item->setData(kSerialRole, serial);
+        const QString device = QString::fromStdString(volume->device);
+        item->setData(kCardRole, cardKey(serial, device, root));
+        item->setData(kPlaceRole, cardPlace(device, root));
     }
     // Cards the system can mount come after those that are ready.
     for (int index = 0; index < lists.unmountedCards.size(); ++index) {
@@ -134,16 +199,29 @@ void CSelectCardDlg::fillList()
         auto *item = new QListWidgetItem(
             cardLine(card.volumeName, tr("not mounted"), card.fileSystemName), cardList);
         item->setData(kUnmountedRole, index);
-        item->setData(kCardRole, card.device);
+        item->setData(kSerialRole, card.serial);
+        item->setData(kCardRole, cardKey(card.serial, card.device, {}));
+        item->setData(kPlaceRole, card.device);
     }
 
-    int row = 0;
-    for (int line = 0; line < cardList->count() && !selectedCard.isEmpty(); ++line) {
-        if (cardList->item(line)->data(kCardRole).toString() == selectedCard)
+    // The chosen card's line, or none at all: never another card's in its place.
+    if (wantedCard.isEmpty() && cardList->count() > 0) {
+        wantedCard = cardList->item(0)->data(kCardRole).toString();
+        wantedPlace = cardList->item(0)->data(kPlaceRole).toString();
+    }
+    int row = -1;
+    for (int line = 0; line < cardList->count(); ++line) {
+        const QListWidgetItem *item = cardList->item(line);
+        if (item->data(kCardRole).toString() != wantedCard)
+            continue;
+        if (row < 0 || item->data(kPlaceRole).toString() == wantedPlace)
             row = line;
     }
-    if (cardList->count() > 0)
+    wantedCardListed = row >= 0;
+    if (wantedCardListed)
         cardList->setCurrentRow(row);
+    filling = false;
+    updateOkButton();
     // Mount points make long lines: widen the list to show them whole, within reason.
     const int wanted = cardList->sizeHintForColumn(0) + 2 * cardList->frameWidth() +
                        cardList->verticalScrollBar()->sizeHint().width();
@@ -152,10 +230,28 @@ void CSelectCardDlg::fillList()
         qBound(averageChar * kNarrowestListChars, wanted, averageChar * kWidestListChars));
 }
 
+void CSelectCardDlg::lineSelected()
+{
+    if (filling)
+        return;
+    const QList<QListWidgetItem *> chosenLines = cardList->selectedItems();
+    if (chosenLines.isEmpty())
+        return;
+    wantedCard = chosenLines.front()->data(kCardRole).toString();
+    wantedPlace = chosenLines.front()->data(kPlaceRole).toString();
+    wantedCardListed = true;
+    updateOkButton();
+}
+
+void CSelectCardDlg::updateOkButton()
+{
+    okButton->setEnabled(!mounting && (wantedCard.isEmpty() || wantedCardListed));
+}
+
 void CSelectCardDlg::accept()
 {
-    // Enter in the list while a mount is under way.
-    if (mounting)
+    // Enter in the list while a mount is under way, or while the chosen card is away.
+    if (!okButton->isEnabled())
         return;
     const QList<QListWidgetItem *> chosen = cardList->selectedItems();
     const QListWidgetItem *item = chosen.isEmpty() ? nullptr : chosen.front();
@@ -170,14 +266,23 @@ void CSelectCardDlg::accept()
         reject();
         return;
     }
-    useCard(lists.candidateRoots[index]);
+    useCard({lists.candidateRoots[index], item->data(kSerialRole).toString(), {}, false});
 }
 
-void CSelectCardDlg::useCard(const QString &root)
+void CSelectCardDlg::useCard(const ChosenCard &card)
 {
+    // Where the source does not tell of changes, the line may be older than the card in the
+    // reader: nothing is written to another card, and the list shows what is there now.
+    const std::string root = card.root.toStdString();
+    if (!IsSameCard(volumes, root, card.serial.toStdString())) {
+        ScanCards();
+        fillList();
+        return;
+    }
     // The folder may exist already, or the card may refuse it: the save will say so.
-    QDir().mkdir(QString::fromStdString(platform::cardFolder(root.toStdString())));
-    selected = QString::fromStdString(CardSettingsPath(root.toStdString()));
+    QDir().mkdir(QString::fromStdString(platform::cardFolder(root)));
+    selected = QString::fromStdString(CardSettingsPath(root));
+    chosen = card;
     QDialog::accept();
 }
 
@@ -202,7 +307,8 @@ void CSelectCardDlg::mountFinished(const UnmountedCard &card, const platform::Mo
         cardName(card.volumeName) + QLatin1String(" (") + printable(card.device) + QLatin1Char(')');
     switch (result.outcome) {
     case platform::MountResult::Outcome::Mounted:
-        useCard(QString::fromStdString(result.mountPoint));
+        useCard({QString::fromStdString(result.mountPoint), card.serial, card.device,
+                 result.mountedHere});
         return;
     case platform::MountResult::Outcome::Dismissed:
         // The user closed the password prompt: nothing to tell, the list is there still.
@@ -228,6 +334,6 @@ void CSelectCardDlg::mountFinished(const UnmountedCard &card, const platform::Mo
 void CSelectCardDlg::setMounting(bool on)
 {
     mounting = on;
-    okButton->setEnabled(!on);
+    updateOkButton();
     cardList->setEnabled(!on);
 }

@@ -57,6 +57,8 @@ struct MountResult
     Outcome outcome = Outcome::Failed;
     std::string mountPoint; // where the volume is now, when mounted
     std::string message;    // the system's own words, when not
+    // This request mounted it; false when someone else had mounted it already.
+    bool mountedHere = false;
 };
 
 class VolumeSource
@@ -80,6 +82,9 @@ public:
     // for a password in a window of its own, so this does not wait: `done` is called once the
     // system has answered, from dispatchEvents(), or before this returns when it cannot ask.
     virtual void mount(const std::string &device, MountDone done);
+    // Unmounts the volume on `device` that mount() mounted, without asking the user anything,
+    // so that the card can be pulled out at once. False when it stays mounted.
+    virtual bool unmount(const std::string & /*device*/) { return false; }
 
     // A source that hears of changes (cards inserted, pulled, mounted) offers a descriptor
     // that turns readable when one has arrived; the owner's event loop then calls

@@ -296,6 +296,24 @@ public:
         }
     }
 
+    bool unmount(const std::string &device) override
+    {
+        for (const Volume &volume : scan()) {
+            if (volume.information.device != device || volume.mountPoint.empty())
+                continue;
+            // No password prompt once the work is done: a card left mounted does no harm, the
+            // user ejects it as any other.
+            BusError error;
+            sd_bus_message *reply = nullptr;
+            const int r = sd_bus_call_method(calls.get(), kService, volume.objectPath.c_str(),
+                                             kFilesystemInterface, "Unmount", error.get(), &reply,
+                                             "a{sv}", 1, "auth.no_user_interaction", "b", 1);
+            const Message owned(reply);
+            return r >= 0;
+        }
+        return false;
+    }
+
     int eventDescriptor() override { return broken ? -1 : sd_bus_get_fd(events.get()); }
 
     bool dispatchEvents() override
@@ -370,7 +388,7 @@ private:
         } else {
             const char *path = nullptr;
             if (sd_bus_message_read(reply, "s", &path) > 0 && path && *path) {
-                answer = {MountResult::Outcome::Mounted, path, {}};
+                answer = {MountResult::Outcome::Mounted, path, {}, true};
             } else {
                 answer.message = "UDisks2 did not say where it mounted " + request.device + ".";
             }

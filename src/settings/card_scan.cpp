@@ -58,3 +58,9 @@ std::vector<FoundCard> FindCards(platform::VolumeSource &volumes)
     }
     return cards;
 }
+
+bool IsSameCard(platform::VolumeSource &volumes, const std::string &root, std::string_view serial)
+{
+    const auto volume = volumes.volumeInformation(root);
+    return volume && volume->serial == serial;
+}

@@ -26,3 +26,8 @@ struct FoundCard
 
 // The removable FAT drives, in drive order.
 std::vector<FoundCard> FindCards(platform::VolumeSource &volumes);
+
+// Whether the card with volume serial `serial` is still the volume at `root`, asked afresh:
+// a card pulled out since, or another card put in its place, is not. A card whose serial the
+// system does not tell is taken by its place alone.
+bool IsSameCard(platform::VolumeSource &volumes, const std::string &root, std::string_view serial);

@@ -1,7 +1,9 @@
+#include "fake_volume_source.h"
 #include "fault_injection.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
 #include "gui_test.h"
+#include "platform/card_lock.h"
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
@@ -295,6 +297,54 @@ private slots:
         QCOMPARE(run.messages.shownMessage(0).icon, MessageIcon::Stop);
         QCOMPARE(readBytes(run.cardPath), old);
         QCOMPARE(testfiles::folderEntries(QFileInfo(run.cardPath).path()),
+                 QStringList{"Kestra.cfg"});
+    }
+
+    // The card's copy goes only to the card that was chosen, found in its place under its lock
+    // just before the write; anything else is a card copy that cannot be created.
+    void okWritesOnlyTheChosenCard_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("the card is still there") << "" << true;
+        QTest::newRow("the card was pulled out") << "unplug" << false;
+        QTest::newRow("another card is in its place") << "swap" << false;
+        QTest::newRow("another writer keeps the card") << "lock" << false;
+    }
+    void okWritesOnlyTheChosenCard()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, written);
+        SheetRun run;
+        QTemporaryDir mounts;
+        FakeVolumeSource reader;
+        QVERIFY(reader.load(QStringLiteral(VELOMAR_LSBLK_RECORDINGS),
+                            QStringLiteral("util-linux-2.38-uuid.json"), mounts.path()));
+        const QString root = mounts.filePath(QStringLiteral("TRAIL"));
+        run.cardPath = root + QStringLiteral("/VELOMAR/Kestra.cfg");
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/VELOMAR")));
+        // What the card in the reader holds: settings of its own.
+        const QByteArray before = settingsFileBytes(earlierRun());
+        QVERIFY(writeBytes(run.cardPath, before));
+
+        QVERIFY(run.open());
+        run.sheet->SetCard(reader, {root, QStringLiteral("3F8B-21D4"), {}, false});
+        std::optional<platform::CardLock> otherWriter;
+        if (meanwhile == QLatin1String("unplug"))
+            reader.unplug("sda");
+        else if (meanwhile == QLatin1String("swap"))
+            reader.swapCard("sda1", "7D00-0001");
+        else if (meanwhile == QLatin1String("lock"))
+            otherWriter.emplace(root.toStdString());
+        run.messages.expect(written ? 114 : 109);
+        run.clickButton(PropertySheet::OkButton);
+
+        QVERIFY(!run.sheet->isVisible());
+        QCOMPARE(readBytes(run.cardPath), written ? settingsFileBytes(factorySettings()) : before);
+        QCOMPARE(readBytes(run.localPath), settingsFileBytes(factorySettings()));
+        // Nothing of the editor's is left on the card.
+        QCOMPARE(QDir(root + QStringLiteral("/VELOMAR"))
+                     .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
                  QStringList{"Kestra.cfg"});
     }
 

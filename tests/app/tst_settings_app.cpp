@@ -1,14 +1,17 @@
 #include "app/kestra_sheet.h"
 #include "app/settings_app.h"
+#include "fake_udisks2.h"
 #include "gui_run.h"
 #include "gui_test.h"
 #include "modal_script.h"
 #include "platform/card_volumes.h"
+#include "platform/udisks_volumes.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -183,6 +186,52 @@ private slots:
             QVERIFY(!start.run(QString()));
             QCOMPARE(person.opened(), 1); // the no-card dialog, and no sheet after it
         }
+    }
+
+    // A card the editor mounted for the user is unmounted once its settings are on it, so that
+    // it can be pulled out at once; one the desktop had mounted stays as it was.
+    void aCardMountedByTheEditorIsUnmountedAfterOk_data()
+    {
+        QTest::addColumn<QString>("mountAnswer");
+        QTest::addColumn<QString>("unmounted");
+        QTest::newRow("mounted by the editor") << "success"
+                                               << "/dev/sdb1";
+        QTest::newRow("mounted by the desktop first") << "already-mounted"
+                                                      << "";
+    }
+    void aCardMountedByTheEditorIsUnmountedAfterOk()
+    {
+        QFETCH(QString, mountAnswer);
+        QFETCH(QString, unmounted);
+        FakeUDisks2 udisks;
+        QVERIFY2(udisks.load(QStringLiteral("desk.json")), udisks.lastError);
+        for (const char *device : {"mmcblk0", "sde"})
+            QVERIFY2(udisks.unplug(QLatin1String(device)), udisks.lastError);
+        QVERIFY2(udisks.answerMount(mountAnswer), udisks.lastError);
+        const auto volumes = platform::CreateUDisksVolumeSource(platform::kUDisksTimeLimit);
+        QVERIFY(volumes);
+
+        StartUp start;
+        start.messages.expect(114);
+        ModalScript person;
+        person
+            .then([](QDialog *dialog) {
+                // TRAIL, then SPARE (not mounted).
+                findControl<QListWidget>(dialog, QStringLiteral("cardList"))->setCurrentRow(1);
+                clickControl(dialog, QStringLiteral("okButton"));
+                QTRY_VERIFY(!dialog->isVisible());
+            })
+            .then([](QDialog *dialog) {
+                QCOMPARE(dialog->objectName(), QStringLiteral("kestraSheet"));
+                clickControl(dialog, QStringLiteral("okButton"));
+            });
+        start.app.InitInstance({}, *volumes);
+
+        QCOMPARE(person.opened(), 2);
+        const QString cardFile = udisks.mountPoint(QStringLiteral("SPARE")) + "/VELOMAR/Kestra.cfg";
+        QCOMPARE(start.app.cardSettingsPath, cardFile);
+        QCOMPARE(readFile(cardFile).size(), 234);
+        QCOMPARE(udisks.unmounted(), unmounted);
     }
 
     // An installed program keeps its local copy in the user's data folder, wherever its prefix

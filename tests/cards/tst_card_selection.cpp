@@ -134,6 +134,9 @@ struct Desk
             return udisks.plug(device);
         if (command == QLatin1String("unplug"))
             return udisks.unplug(device);
+        if (command == QLatin1String("swap"))
+            return udisks.swap(action.section(QLatin1Char(' '), 1, 1),
+                               action.section(QLatin1Char(' '), 2));
         return command == QLatin1String("desktop-mount") && udisks.desktopMount(device);
     }
 
@@ -787,8 +790,6 @@ private slots:
             << 1 << "plug mmcblk0"
             << QStringList{"CAM2 (@/CAM2) - FAT32 (SwiftShot Models Only)", kTrailLine, kSpareLine}
             << 2 << "SPARE";
-        QTest::newRow("selected card pulled")
-            << 0 << "unplug sda" << QStringList{kSpareLine} << 0 << "SPARE";
         QTest::newRow("other card pulled")
             << 0 << "unplug sdb" << QStringList{kTrailLine} << 0 << "TRAIL";
         QTest::newRow("selected card mounted by the desktop")
@@ -824,6 +825,139 @@ private slots:
         const CardSelection selection = SelectCard(*desk.source);
         QCOMPARE(selection.outcome, CardOutcome::CardPath);
         QCOMPARE(selection.cardSettingsPath, desk.settingsPath(chosen));
+    }
+
+    // The chosen card pulled out hands its line to no other card: OK waits until it is back,
+    // or until the user picks a line.
+    void pulledCardLeavesNoLineSelected_data()
+    {
+        QTest::addColumn<QString>("then");   // what happens while the card is away
+        QTest::addColumn<QString>("chosen"); // with Enter; empty: nothing can be chosen
+        QTest::newRow("the card comes back") << "plug sda"
+                                             << "TRAIL";
+        QTest::newRow("another card goes into its slot") << "swap sda 7D00-0001"
+                                                         << "";
+        QTest::newRow("the user picks another line") << "pick CAM2"
+                                                     << "CAM2";
+    }
+
+    void pulledCardLeavesNoLineSelected()
+    {
+        QFETCH(QString, then);
+        QFETCH(QString, chosen);
+        Desk desk(udisks, {"sdb", "sde"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        const QString camLine = QStringLiteral("CAM2 (@/CAM2)") + kFat32Remark;
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("okButton"));
+            list->setCurrentRow(1);
+            QVERIFY2(desk.act(QStringLiteral("unplug sda")), udisks.lastError);
+            QTRY_COMPARE(listLines(dialog), desk.lines({camLine}));
+            QVERIFY(list->selectedItems().isEmpty());
+            QVERIFY(!ok->isEnabled());
+            QTest::keyClick(list, Qt::Key_Return);
+            QVERIFY(dialog->isVisible());
+
+            if (then.startsWith(QLatin1String("pick"))) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualItemRect(list->item(0)).center());
+            } else {
+                QVERIFY2(desk.act(then), udisks.lastError);
+                QTRY_COMPARE(listLines(dialog), desk.lines({camLine, kTrailLine}));
+            }
+            QCOMPARE(list->selectedItems().size(), chosen.isEmpty() ? 0 : 1);
+            QCOMPARE(ok->isEnabled(), !chosen.isEmpty());
+            QTest::keyClick(list, Qt::Key_Return);
+            if (chosen.isEmpty())
+                clickControl(dialog, QStringLiteral("cancelButton"));
+            QTRY_VERIFY(!dialog->isVisible());
+        });
+        const CardSelection selection = SelectCard(*desk.source);
+        QCOMPARE(selection.outcome, chosen.isEmpty() ? CardOutcome::Exit : CardOutcome::CardPath);
+        QCOMPARE(selection.cardSettingsPath,
+                 chosen.isEmpty() ? QString() : desk.settingsPath(chosen));
+        for (const char *card : {"CAM2", "TRAIL"})
+            QCOMPARE(QDir(udisks.mountPoint(QLatin1String(card)) + "/VELOMAR").exists(),
+                     chosen == QLatin1String(card));
+    }
+
+    // Copies of one card share its serial; each keeps its own line.
+    void copiedCardsKeepTheirOwnLines()
+    {
+        Desk desk(udisks, {"sdb"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        QVERIFY2(desk.act(QStringLiteral("swap sde 5A2B-11C3")), udisks.lastError); // TRAIL's
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("cardList"));
+            list->setCurrentRow(2);
+            QVERIFY2(desk.act(QStringLiteral("unplug mmcblk0")), udisks.lastError);
+            QTRY_COMPARE(listLines(dialog),
+                         desk.lines({kTrailLine, QStringLiteral("Removable Disk (@/0A1B-2C3D)")}));
+            QCOMPARE(list->currentRow(), 1);
+            QTest::keyClick(list, Qt::Key_Return);
+            QTRY_VERIFY(!dialog->isVisible());
+        });
+        const CardSelection selection = SelectCard(*desk.source);
+        QCOMPARE(selection.cardSettingsPath, desk.settingsPath(QStringLiteral("0A1B-2C3D")));
+    }
+
+    // The desktop mounts a card a second after the system tells of it: a single card that holds
+    // its file is still taken without the list.
+    void cardMountedByTheDesktopIsTakenAlone_data()
+    {
+        QTest::addColumn<bool>("atStart"); // inserted before the editor looks, or while the
+                                           // no-card dialog is open
+        QTest::newRow("inserted before the editor looks") << true;
+        QTest::newRow("inserted while the no-card dialog is open") << false;
+    }
+
+    void cardMountedByTheDesktopIsTakenAlone()
+    {
+        QFETCH(bool, atStart);
+        Desk desk(udisks, {"mmcblk0", "sda", "sdb", "sde"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+        QVERIFY(desk.putSettingsFile(QStringLiteral("SPARE")));
+        QVERIFY2(udisks.automount(1), udisks.lastError);
+
+        ModalScript person;
+        if (atStart) {
+            QVERIFY2(udisks.plug(QStringLiteral("sdb")), udisks.lastError);
+        } else {
+            person.then([&](QDialog *dialog) {
+                QCOMPARE(dialog->objectName(), QStringLiteral("noCardDialog"));
+                QVERIFY2(udisks.plug(QStringLiteral("sdb")), udisks.lastError);
+                QTRY_VERIFY(!dialog->isVisible());
+            });
+        }
+        const CardSelection selection = SelectCard(*desk.source);
+        QCOMPARE(selection.outcome, CardOutcome::CardPath);
+        QCOMPARE(selection.cardSettingsPath, desk.settingsPath(QStringLiteral("SPARE")));
+        QCOMPARE(person.opened(), atStart ? 0 : 1);
+    }
+
+    // A card that comes and goes before the desktop has mounted it leaves the no-card dialog as
+    // it was, waiting for the user.
+    void cardThatComesAndGoesLeavesTheNoCardDialogOpen()
+    {
+        Desk desk(udisks, {"mmcblk0", "sda", "sdb", "sde"});
+        QVERIFY2(desk.loaded, udisks.lastError);
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            QVERIFY2(udisks.plug(QStringLiteral("sdb")), udisks.lastError);
+            QTest::qWait(500);
+            QVERIFY2(udisks.unplug(QStringLiteral("sdb")), udisks.lastError);
+            QTest::qWait(3000);
+            QVERIFY(dialog->isVisible());
+            clickControl(dialog, QStringLiteral("exitButton"));
+        });
+        QCOMPARE(SelectCard(*desk.source).outcome, CardOutcome::Exit);
+        QCOMPARE(person.opened(), 1);
     }
 
     // A card that arrives while the no-card dialog is open does what Retry does.

@@ -61,11 +61,29 @@ public:
     }
     bool plug(const QString &device) { return command("plug " + device); }
     bool unplug(const QString &device) { return command("unplug " + device); }
+    // `device` is pulled out and another card, told apart only by its volume serial, goes into
+    // its slot.
+    bool swap(const QString &device, const QString &serial)
+    {
+        return command("swap " + device + ' ' + serial);
+    }
     // The desktop mounts the file system on `block` ("sdb1"), as it does on insertion.
     bool desktopMount(const QString &block) { return command("desktop-mount " + block); }
     // How Mount answers from now on: success, not-authorized, dismissed, error,
     // already-mounted.
     bool answerMount(const QString &how) { return command("answer " + how); }
+    // From now on the desktop mounts a card `seconds` after it is plugged in (0: never).
+    bool automount(double seconds) { return command("automount " + QString::number(seconds)); }
+    // The devices that were unmounted, in order ("/dev/sdb1"), each followed by "(asking)"
+    // where the caller let the system ask the user for a password.
+    QString unmounted()
+    {
+        fake.write("unmounted\n");
+        const QByteArray answer = readLine();
+        if (!answer.startsWith("ok"))
+            lastError = answer;
+        return QString::fromUtf8(answer.mid(3));
+    }
 
     // What the last command that failed said.
     QByteArray lastError;

@@ -9,9 +9,14 @@ standard input, one a line, and answers each with one line, "ok" or "error: WHY"
     load TREE           a recorded tree (tests/data/udisks2/*.json) replaces every object
     plug DEVICE         a device of the tree is plugged in again
     unplug DEVICE       it is pulled out
+    swap DEVICE SERIAL  it is pulled out and another card, with that volume serial, goes in
     desktop-mount BLOCK the desktop mounts the file system on BLOCK (sdb1)
     answer HOW          how Mount answers: success, not-authorized, dismissed, error,
                         already-mounted
+    automount SECONDS   from now on the desktop mounts a plugged card that many seconds
+                        after it was plugged in (0: never, as at first)
+    unmounted           answers "ok DEVICES": what Unmount unmounted, in order, each with
+                        "(asking)" after it when the caller let UDisks2 ask the user
 
 Ends, with its bus, when standard input closes.
 
@@ -55,17 +60,20 @@ def main():
             'load': lambda value: control.LoadTree(os.path.abspath(value)),
             'plug': lambda value: control.Plug(value),
             'unplug': lambda value: control.Unplug(value),
+            'swap': lambda value: control.Swap(*value.split(' ', 1)),
             'desktop-mount': lambda value: control.DesktopMount(value),
             'answer': lambda value: control.SetMountAnswer(value),
+            'automount': lambda value: control.SetAutomount(float(value)),
+            'unmounted': lambda value: control.Unmounted(),
         }
         for line in sys.stdin:
             command, _, value = line.strip().partition(' ')
             try:
                 if control is None:
                     raise RuntimeError('no UDisks2 runs')
-                commands[command](value)
-                print('ok', flush=True)
-            except (KeyError, RuntimeError, dbus.exceptions.DBusException) as error:
+                result = commands[command](value)
+                print(f'ok {result}' if result else 'ok', flush=True)
+            except (KeyError, ValueError, RuntimeError, dbus.exceptions.DBusException) as error:
                 why = ' '.join(str(error).split())
                 print(f'error: {command}: {why}', flush=True)
     finally:

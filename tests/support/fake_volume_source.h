@@ -43,7 +43,10 @@ public:
         std::string text = file.readAll().toStdString();
         const std::string from = "\"/media/user/";
         const QString base = QDir(mountBase).absolutePath();
-        const std::string to = "\"" + base.toStdString() + "/";
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "\"" + text.
+        std::string to = "\"";
+        to += base.toStdString();
+        to += '/';
         for (auto at = text.find(from); at != std::string::npos;
              at = text.find(from, at + to.size()))
             text.replace(at, from.size(), to);
@@ -65,6 +68,25 @@ public:
         nlohmann::json document = nlohmann::json::parse(output);
         removeDevice(document["blockdevices"], deviceName);
         output = document.dump(3);
+    }
+
+    // Another card is put into the slot of the partition `deviceName`, mounted where the old one
+    // was: only its volume serial (lsblk's UUID) tells them apart.
+    void swapCard(const std::string &deviceName, const std::string &uuid)
+    {
+        nlohmann::json document = nlohmann::json::parse(output);
+        setUuid(document["blockdevices"], deviceName, uuid);
+        output = document.dump(3);
+    }
+
+    static void setUuid(nlohmann::json &devices, const std::string &name, const std::string &uuid)
+    {
+        for (auto &device : devices) {
+            if (device.value("name", std::string()) == name)
+                device["uuid"] = uuid;
+            if (device.contains("children"))
+                setUuid(device["children"], name, uuid);
+        }
     }
 
     // Takes the device `name` out of an lsblk device list, wherever it sits in the tree.

@@ -10,9 +10,15 @@ Loaded by fake_udisks2.py, which drives it through the methods below on the mock
   LoadTree(s path)      the recorded tree replaces every object, silently
   Plug(s device)        the device's objects appear, with InterfacesAdded
   Unplug(s device)      they go, with InterfacesRemoved
+  Swap(s device, s serial) the device is pulled out and another card goes into its slot: the
+                        same, but for the volume serial of its file systems
   DesktopMount(s block) the desktop mounts the block device's file system
   SetMountAnswer(s how) how Filesystem.Mount answers from now on: success, not-authorized,
                         dismissed, error, already-mounted
+  SetAutomount(d secs)  from now on the desktop mounts what Plug adds that many seconds later
+                        (0: never)
+  Unmounted() -> s      the devices Filesystem.Unmount unmounted, in order, each followed by
+                        "(asking)" when the caller let UDisks2 ask the user
 
 Parameters: "mount-base", the folder that stands for /media/user: recorded mount points under
 /media/user move there, and Mount mounts there, each at a real folder; "hang": GetManagedObjects
@@ -23,6 +29,7 @@ import json
 import os
 
 import dbus
+from gi.repository import GLib
 
 from dbusmock import MOCK_IFACE, mockobject
 
@@ -40,6 +47,8 @@ state = {
     'mount-base': '/nonexistent',
     'devices': {},    # device name -> {object path -> {interface -> {name -> value}}}
     'answer': 'success',
+    'automount': 0,   # seconds after Plug that the desktop mounts the file systems; 0: never
+    'unmounted': [],  # (device, without user interaction) of each Unmount, in order
 }
 
 
@@ -90,6 +99,7 @@ def _add(mock, path, interfaces):
     obj.object_manager = mock
     if FILESYSTEM in interfaces:
         obj.AddMethod(FILESYSTEM, 'Mount', 'a{sv}', 's', _mount)
+        obj.AddMethod(FILESYSTEM, 'Unmount', 'a{sv}', '', _unmount)
     mockobject.objects[path] = obj
 
 
@@ -135,6 +145,16 @@ def _mount(self, _options):
     return point
 
 
+def _unmount(self, options):
+    if not self.props[FILESYSTEM]['MountPoints']:
+        raise dbus.exceptions.DBusException('Device is not mounted',
+                                            name='org.freedesktop.UDisks2.Error.NotMounted')
+    state['unmounted'].append((bytes(self.props[BLOCK]['Device']).rstrip(b'\0').decode(),
+                               bool(options.get('auth.no_user_interaction', False))))
+    # The folder stays: it stands for what is on the card.
+    self.UpdateProperties(FILESYSTEM, {'MountPoints': dbus.Array([], signature='ay')})
+
+
 def load(mock, parameters):
     state['mount-base'] = str(parameters.get('mount-base', state['mount-base']))
     hang = float(parameters.get('hang', 0))
@@ -151,6 +171,8 @@ def LoadTree(self, path):
         recorded = json.load(f)['devices']
     state['devices'] = {}
     state['answer'] = 'success'
+    state['automount'] = 0
+    state['unmounted'] = []
     for device, objects in recorded.items():
         state['devices'][device] = objects
         for object_path, interfaces in objects.items():
@@ -166,6 +188,15 @@ def Plug(self, device):
         _add(self, object_path, typed)
         self.EmitSignal(OBJECT_MANAGER, 'InterfacesAdded', 'oa{sa{sv}}',
                         [dbus.ObjectPath(object_path), typed])
+        if state['automount'] and FILESYSTEM in typed and not typed[FILESYSTEM]['MountPoints']:
+            GLib.timeout_add(int(state['automount'] * 1000), _automount, object_path)
+
+
+def _automount(object_path):
+    obj = mockobject.objects.get(object_path)
+    if obj is not None and not obj.props[FILESYSTEM]['MountPoints']:
+        _set_mounted(obj, _mount_point_for(obj))
+    return False
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
@@ -179,10 +210,30 @@ def Unplug(self, device):
                                                                       signature='s')])
 
 
+@dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
+def Swap(self, device, serial):
+    Unplug(self, device)
+    for interfaces in state['devices'][device].values():
+        if interfaces.get(BLOCK, {}).get('IdUsage', ['s', ''])[1] == 'filesystem':
+            interfaces[BLOCK]['IdUUID'] = ['s', serial]
+    Plug(self, device)
+
+
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')
 def DesktopMount(self, block):
     obj = mockobject.objects[MAIN_OBJ + '/block_devices/' + block]
     _set_mounted(obj, _mount_point_for(obj))
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='d', out_signature='')
+def SetAutomount(self, seconds):
+    state['automount'] = float(seconds)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='s')
+def Unmounted(self):
+    return ' '.join(f'{device}{"" if quiet else "(asking)"}'
+                    for device, quiet in state['unmounted'])
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='')

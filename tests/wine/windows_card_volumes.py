@@ -118,6 +118,27 @@ class CardsCommand(unittest.TestCase):
         ])
 
 
+class CardLock(unittest.TestCase):
+    def test_one_writer_a_card_at_a_time(self):
+        """A second process waits for the card another holds, and gives up after its patience;
+        another card is free, and the card is free again once the first is done."""
+        with tempfile.TemporaryDirectory() as folder:
+            first = wine_env.start_windows(os.environ["CARD_LOCK_PROBE_EXE"], ["E:", "0"], folder)
+            try:
+                self.assertEqual(first.stdout.readline(), b"held\n")
+                for root, answer in (("E:", b"not held\n"), ("F:", b"held\n")):
+                    code, out, err = wine_env.run_windows(os.environ["CARD_LOCK_PROBE_EXE"],
+                                                          [root, "200"], folder)
+                    self.assertEqual((code, out, err), (0, answer, b""), root)
+            finally:
+                _, err = first.communicate(timeout=wine_env.TIMEOUT)
+                self.assertEqual((first.returncode, err), (0, b""))
+            code, out, _ = wine_env.run_windows(os.environ["CARD_LOCK_PROBE_EXE"], ["E:", "0"],
+                                                folder)
+            self.assertEqual((code, out), (0, b"held\n"))
+
+
 if __name__ == "__main__":
-    wine_env.require("VELOMAR_WINE64", "VOLUME_PROBE_EXE", "KESTRA_CFG_EXE")
+    wine_env.require("VELOMAR_WINE64", "VOLUME_PROBE_EXE", "KESTRA_CFG_EXE",
+                     "CARD_LOCK_PROBE_EXE")
     unittest.main()
