@@ -115,6 +115,9 @@ std::unique_ptr<VolumeSource> CreateSystemVolumeSource();
 
 // The source for the editor on a desktop: on Linux UDisks2, which mounts cards for the user
 // and tells when cards come and go, where it answers; CreateSystemVolumeSource() otherwise.
+// It never waits for UDisks2 on a query: until UDisks2 has answered, and from when it stops
+// answering within its time limit, the queries go to lsblk, and each switch is news
+// (dispatchEvents() returns true).
 std::unique_ptr<VolumeSource> CreateDesktopVolumeSource();
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "cards/card_selection.h"
 #include "cards/no_card_dialog.h"
 #include "cards/select_card_dialog.h"
+#include "fake_lsblk_program.h"
 #include "fake_udisks2.h"
 #include "fake_volume_source.h"
 #include "find_control.h"
@@ -13,12 +14,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -1014,6 +1018,48 @@ private slots:
         QCOMPARE(selection.cardSettingsPath,
                  chosen.isEmpty() ? QString() : desk.settingsPath(chosen));
         QCOMPARE(person.opened(), lines.isEmpty() ? 1 : 2);
+    }
+
+    // A UDisks2 that stops answering freezes no window: the list still takes the keyboard
+    // while a scan waits for it, and the scan falls back to lsblk within UDisks2's time limit.
+    void theListOutlivesAHangingUDisks()
+    {
+        FakeUDisks2 hanging;
+        QVERIFY(hanging.started());
+        Desk desk(hanging, {"mmcblk0", "sde"});
+        QVERIFY2(desk.loaded, hanging.lastError);
+        // lsblk sees the desk's mounted cards in /media/user; CAM2's slot is an SD slot.
+        FakeLsblkProgram lsblk(
+            QStringLiteral(VELOMAR_LSBLK_RECORDINGS "/util-linux-2.38-desk.json"));
+        QVERIFY(lsblk.ready());
+        ScopedEnvironment sysfs(
+            "VELOMAR_SYSFS_ROOT",
+            QFile::encodeName(FakeVolumeSource::sysfsTreePath(QStringLiteral("sd-slot"))));
+        const auto volumes = platform::CreateDesktopVolumeSource();
+
+        ModalScript person;
+        person.then([&](QDialog *dialog) {
+            QTRY_COMPARE(listLines(dialog), desk.lines({kTrailLine, kSpareLine}));
+            auto *list = findControl<QListWidget>(dialog, QStringLiteral("cardList"));
+            QVERIFY(hanging.hang());
+            QElapsedTimer clock;
+            clock.start();
+            QTimer::singleShot(0, dialog,
+                               [dialog] { static_cast<CSelectCardDlg *>(dialog)->ScanCards(); });
+            QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, {}));
+            QTRY_COMPARE(list->currentRow(), 1);
+            QVERIFY2(clock.elapsed() < platform::kUDisksTimeLimit.count() / 2,
+                     "the window waited for UDisks2");
+            QTRY_COMPARE_WITH_TIMEOUT(
+                listLines(dialog),
+                (QStringList{"CAM2 (/media/user/CAM2)" + kFat32Remark,
+                             "TRAIL (/media/user/TRAIL)" + kFat32Remark,
+                             QStringLiteral("Removable Disk (/media/user/0A1B-2C3D)")}),
+                int(platform::kUDisksTimeLimit.count()) + 3000);
+            clickControl(dialog, QStringLiteral("cancelButton"));
+        });
+        QCOMPARE(SelectCard(*volumes).outcome, CardOutcome::Exit);
+        QCOMPARE(person.opened(), 1);
     }
 
 private:

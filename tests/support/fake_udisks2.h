@@ -74,6 +74,8 @@ public:
     bool answerMount(const QString &how) { return command("answer " + how); }
     // From now on the desktop mounts a card `seconds` after it is plugged in (0: never).
     bool automount(double seconds) { return command("automount " + QString::number(seconds)); }
+    // UDisks2 stops answering from now on, as a daemon that hangs; later commands fail.
+    bool hang() { return command(QStringLiteral("hang")); }
     // The devices that were unmounted, in order ("/dev/sdb1"), each followed by "(asking)"
     // where the caller let the system ask the user for a password.
     QString unmounted()

@@ -17,6 +17,8 @@ standard input, one a line, and answers each with one line, "ok" or "error: WHY"
                         after it was plugged in (0: never, as at first)
     unmounted           answers "ok DEVICES": what Unmount unmounted, in order, each with
                         "(asking)" after it when the caller let UDisks2 ask the user
+    hang                UDisks2 stops answering from now on (its process is stopped), and
+                        every later command but this one fails
 
 Ends, with its bus, when standard input closes.
 
@@ -27,6 +29,7 @@ Usage: fake_udisks2.py --mount-base DIR [--service answers|none|hangs]
 
 import argparse
 import os
+import signal
 import subprocess
 import sys
 
@@ -66,11 +69,19 @@ def main():
             'automount': lambda value: control.SetAutomount(float(value)),
             'unmounted': lambda value: control.Unmounted(),
         }
+        hung = False
         for line in sys.stdin:
             command, _, value = line.strip().partition(' ')
             try:
                 if control is None:
                     raise RuntimeError('no UDisks2 runs')
+                if command == 'hang':
+                    mock.send_signal(signal.SIGSTOP)
+                    hung = True
+                    print('ok', flush=True)
+                    continue
+                if hung:
+                    raise RuntimeError('UDisks2 hangs')
                 result = commands[command](value)
                 print(f'ok {result}' if result else 'ok', flush=True)
             except (KeyError, ValueError, RuntimeError, dbus.exceptions.DBusException) as error:
@@ -78,6 +89,8 @@ def main():
                 print(f'error: {command}: {why}', flush=True)
     finally:
         if mock is not None:
+            # A stopped process takes its SIGTERM only once it runs again.
+            mock.send_signal(signal.SIGCONT)
             mock.terminate()
             mock.wait()
         test_case.tearDownClass()
