@@ -513,6 +513,8 @@ private:
                      program_invocation_short_name,
                      state == State::Waiting ? "did not answer" : "stopped answering", why.c_str());
         state = State::Gone;
+        // A daemon that answers late wakes no one any more.
+        epoll_ctl(wakeUp.get(), EPOLL_CTL_DEL, sd_bus_get_fd(bus.get()), nullptr);
         treeCall.reset();
         tree.clear();
         volumesChanged = true;
