@@ -82,8 +82,9 @@ public:
     // for a password in a window of its own, so this does not wait: `done` is called once the
     // system has answered, from dispatchEvents(), or before this returns when it cannot ask.
     virtual void mount(const std::string &device, MountDone done);
-    // Unmounts the volume on `device` that mount() mounted, without asking the user anything,
-    // so that the card can be pulled out at once. False when it stays mounted.
+    // Asks the system to unmount the volume on `device` that mount() mounted, without asking
+    // the user anything, so that the card can be pulled out at once. Nothing waits for the
+    // answer. False when the volume is not known as mounted or the request could not be sent.
     virtual bool unmount(const std::string & /*device*/) { return false; }
 
     // A source that hears of changes (cards inserted, pulled, mounted) offers a descriptor

@@ -378,13 +378,15 @@ public:
             if (volume.information.device != device || volume.mountPoint.empty())
                 continue;
             // No password prompt once the work is done: a card left mounted does no harm, the
-            // user ejects it as any other.
-            BusError error;
-            sd_bus_message *reply = nullptr;
-            const int r = sd_bus_call_method(bus.get(), kService, volume.objectPath.c_str(),
-                                             kFilesystemInterface, "Unmount", error.get(), &reply,
-                                             "a{sv}", 1, "auth.no_user_interaction", "b", 1);
-            const Message owned(reply);
+            // user ejects it as any other. Nothing waits for the answer, so that a daemon that
+            // stops answering now cannot hold the window that asked; the reply, when it comes,
+            // is taken with the others and dropped.
+            int r = sd_bus_call_method_async(
+                bus.get(), nullptr, kService, volume.objectPath.c_str(), kFilesystemInterface,
+                "Unmount", &UDisksVolumeSource::unmountAnswered, nullptr, "a{sv}", 1,
+                "auth.no_user_interaction", "b", 1);
+            if (r >= 0)
+                r = sd_bus_flush(bus.get());
             armTimer();
             return r >= 0;
         }
@@ -614,6 +616,8 @@ private:
         }
         return 0;
     }
+
+    static int unmountAnswered(sd_bus_message *, void *, sd_bus_error *) { return 0; }
 
     static int mountAnswered(sd_bus_message *reply, void *userdata, sd_bus_error *)
     {
