@@ -9,40 +9,31 @@ class TestImagesValues : public QObject
     Q_OBJECT
 
 private slots:
-    void labelTakesTwentyCharacters_data()
+    // The label's length and a slider's value, each refused past what the record keeps.
+    void checksRefuseWhatTheRecordCannotKeep_data()
     {
-        QTest::addColumn<int>("characters");
-        QTest::addColumn<QString>("refusal"); // empty: accepted
-        QTest::newRow("20 characters") << 20 << "";
-        QTest::newRow("21 characters") << 21 << "Please enter no more than 20 characters.";
-    }
-    void labelTakesTwentyCharacters()
-    {
-        QFETCH(int, characters);
-        QFETCH(QString, refusal);
-        const rules::Check result = ImagesValues::checkLabelLength(std::size_t(characters));
-        QCOMPARE(result ? QString::fromStdString(result->text()) : QString(), refusal);
-        if (result)
-            QCOMPARE(result->field, int(ImagesValues::Label));
-    }
-
-    void slidersTakeZeroTo255_data()
-    {
+        QTest::addColumn<int>("field");
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("refusal"); // empty: accepted
+        const int label = ImagesValues::Label;
+        const int slider = ImagesValues::Slider;
         const QString range = QStringLiteral("Please enter an integer between 0 and 255.");
-        QTest::newRow("-1") << -1 << range;
-        QTest::newRow("255") << 255 << "";
-        QTest::newRow("256") << 256 << range;
+        QTest::newRow("20 characters") << label << 20 << "";
+        QTest::newRow("21 characters") << label << 21 << "Please enter no more than 20 characters.";
+        QTest::newRow("slider -1") << slider << -1 << range;
+        QTest::newRow("slider 255") << slider << 255 << "";
+        QTest::newRow("slider 256") << slider << 256 << range;
     }
-    void slidersTakeZeroTo255()
+    void checksRefuseWhatTheRecordCannotKeep()
     {
+        QFETCH(int, field);
         QFETCH(int, value);
         QFETCH(QString, refusal);
-        const rules::Check result = ImagesValues::checkSlider(value);
+        const rules::Check result = field == ImagesValues::Label
+                                        ? ImagesValues::checkLabelLength(std::size_t(value))
+                                        : ImagesValues::checkSlider(value);
         QCOMPARE(result ? QString::fromStdString(result->text()) : QString(), refusal);
-        if (result)
-            QCOMPARE(result->field, int(ImagesValues::Slider));
+        QCOMPARE(result ? result->field : field, field);
     }
 
     // One byte a character: what has no byte of its own is left out, not stored as another.
