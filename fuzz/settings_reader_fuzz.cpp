@@ -1,14 +1,13 @@
 // Feeds arbitrary bytes to the settings-file reader. Whatever it accepts must write out and
 // read back to the same record, and writing that record again must give the same bytes.
 #include "settings/settings_file.h"
+#include "work_folder.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -19,30 +18,6 @@ public:
     int lastId = 0;
 };
 
-// A private folder on a memory file system where there is one, so that the flush to the
-// medium costs nothing; removed when the fuzzer exits.
-const std::filesystem::path &workFolder()
-{
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::exists("/dev/shm")
-                                   ? std::string("/dev/shm")
-                                   : std::filesystem::temp_directory_path().string()) +
-                              "/settings-fuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    static const bool cleanup = [] {
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
-        });
-        return true;
-    }();
-    (void)cleanup;
-    return folder;
-}
-
 bool sameRecord(const CameraSettings &a, const CameraSettings &b)
 {
     return a.core == b.core && a.dual == b.dual && a.cellular == b.cellular;
@@ -52,8 +27,8 @@ bool sameRecord(const CameraSettings &a, const CameraSettings &b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const std::filesystem::path input = workFolder() / "input.cfg";
-    const std::filesystem::path output = workFolder() / "Kestra.cfg";
+    const std::filesystem::path input = FuzzWorkFolder() / "input.cfg";
+    const std::filesystem::path output = FuzzWorkFolder() / "Kestra.cfg";
     {
         std::ofstream file(input, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));

@@ -40,6 +40,8 @@ private slots:
             << QByteArray("\"\"\n") << QStringList{"1: "} << QString();
         QTest::newRow("semicolons when the first row has no comma")
             << QByteArray("a;b\n\"c;d\";e,f\n") << QStringList{"1: a|b", "2: c;d|e,f"} << QString();
+        QTest::newRow("tabs when the first row has neither")
+            << QByteArray("a\tb c\nd;e\tf\n") << QStringList{"1: a|b c", "2: d;e|f"} << QString();
         QTest::newRow("commas when the first row has both")
             << QByteArray("a;b,c\n") << QStringList{"1: a;b|c"} << QString();
         QTest::newRow("a quote inside an unquoted field is a character")
@@ -97,6 +99,89 @@ private slots:
         const auto rows = ParseCsv(text + ",x\n", error);
         QVERIFY(rows && rows->size() == 1);
         QCOMPARE(QString::fromStdString(rows->front().fields.front()), field);
+    }
+
+    // What a label map may look like, as a person or a spreadsheet saves it: the rows read
+    // ("LINE: card|label"), or what is said about it.
+    void labelMapShapes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("message");
+
+        // A byte order mark, then the text in UTF-16 of either byte order.
+        const auto utf16 = [](const QString &text, bool bigEndian) {
+            QByteArray bytes;
+            for (const QChar c : QChar(0xFEFF) + text) {
+                const char high = char(c.unicode() >> 8);
+                const char low = char(c.unicode() & 0xFF);
+                bytes += bigEndian ? QByteArray{&high, 1} + low : QByteArray{&low, 1} + high;
+            }
+            return bytes;
+        };
+
+        QTest::newRow("a third column of notes, empty columns after it")
+            << QByteArray("a,ONE,by the gate,,\nb,TWO,,\n") << QStringList{"1: a|ONE", "2: b|TWO"}
+            << QString();
+        QTest::newRow("columns headed card and label anywhere, in any case")
+            << QByteArray("Notes;LABEL;Card;\nby the gate;ONE;a;\n;TWO;b\n")
+            << QStringList{"2: a|ONE", "3: b|TWO"} << QString();
+        QTest::newRow("rows of empty fields skipped, also before the heading")
+            << QByteArray(",,\ncard,label\n,,,\na,ONE\n") << QStringList{"4: a|ONE"} << QString();
+        QTest::newRow("UTF-16 little-endian, tab-separated")
+            << utf16(QString::fromUtf8("card\tlabel\r\na\t\u00c4SCHE 1\r\n"), false)
+            << QStringList{QString::fromUtf8("2: a|\u00c4SCHE 1")} << QString();
+        QTest::newRow("UTF-16 big-endian, a note beyond the basic plane")
+            << utf16(QString::fromUtf8("a,ONE,\U0001F985\nb,TWO\n"), true)
+            << QStringList{"1: a|ONE", "2: b|TWO"} << QString();
+
+        QTest::newRow("a fourth column filled")
+            << QByteArray("a,ONE\nb,TWO,note,x\n") << QStringList()
+            << "map.csv: line 2: expected no more than three fields, the card, its camera label "
+               "and a note, not 4\n";
+        QTest::newRow("a column beyond the heading filled")
+            << QByteArray("card,label\na,ONE,x\n") << QStringList()
+            << "map.csv: line 2: expected no more than the 2 columns of the heading, not 3\n";
+        QTest::newRow("a row that stops before the heading's label")
+            << QByteArray("notes,card,label\nx,a\n") << QStringList()
+            << "map.csv: line 2: expected the card in column 2 and its camera label in column 3, "
+               "not 2 fields\n";
+        QTest::newRow("a heading with two card columns")
+            << QByteArray("\ncard,label,card\na,ONE,b\n") << QStringList()
+            << "map.csv: line 2: more than one column is headed card\n";
+        QTest::newRow("a line that is not UTF-8")
+            << QByteArray("a,ONE\nb,TW\xC4\n") << QStringList()
+            << "map.csv: line 2: not UTF-8 text (save the file as UTF-8, or as UTF-16 with a "
+               "byte order mark)\n";
+        QTest::newRow("UTF-16 without its byte order mark")
+            << utf16("a,ONE\n", false).mid(2) << QStringList()
+            << "map.csv: line 1: not UTF-8 text (save the file as UTF-8, or as UTF-16 with a "
+               "byte order mark)\n";
+        QTest::newRow("UTF-16 with half a surrogate pair")
+            << utf16(QStringLiteral("a,ONE\r\nb,") + QChar(0xD83E) + "\r\n", false) << QStringList()
+            << "map.csv: line 2: not UTF-16 text\n";
+        QTest::newRow("UTF-16 cut in the middle of a character")
+            << utf16("a,ONE\nb,TWO", true).chopped(1) << QStringList()
+            << "map.csv: line 2: not UTF-16 text\n";
+    }
+    void labelMapShapes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, message);
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::optional<LabelMap> map =
+            LabelMap::parse(std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                            "map.csv", Io{out, err});
+        QCOMPARE(QString::fromStdString(err.str()), message);
+        QCOMPARE(map.has_value(), message.isEmpty());
+        QStringList got;
+        for (const LabelRow &row : map ? map->allRows() : std::vector<LabelRow>())
+            got << QString::number(row.line) + ": " + QString::fromStdString(row.card) + "|" +
+                       QString::fromStdString(row.label);
+        QCOMPARE(got, rows);
+        QCOMPARE(out.str(), std::string());
     }
 
     // The row that gives a card its label, among the cards of one run: COPY1 and COPY2 are

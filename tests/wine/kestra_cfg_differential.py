@@ -102,12 +102,22 @@ ROWS = [
     ("deploy, a dry run", ["deploy", "tag3.cfg", "card1", "card2", "--labels", "map.csv",
                            "--dry-run"]),
     ("deploy, a folder missing", ["deploy", "tag3.cfg", "card1", "nowhere", "--log", "log.csv"]),
+    # a path from the root is a path, not a Windows-style option
+    ("show a path from the root", ["show", "{folder}/tag1.cfg"]),
+    ("convert from a path from the root", ["convert", "{folder}/tag2.cfg", "{folder}/out.cfg"]),
+    ("set, a path from the root", ["set", "{folder}/tag3.cfg", "label=ROOT"]),
     # wrong usage
     ("no command", []),
     ("unknown command", ["dump", "tag1.cfg"]),
     ("show without a file", ["show"]),
     ("convert without OUT", ["convert", "tag1.cfg"]),
 ]
+
+
+def in_folder(arguments, folder):
+    """The arguments with "{folder}" standing for the run's folder, as a path from the root:
+    /tmp/... on Linux, and under Wine the same folder on the drive Wine maps to /."""
+    return [argument.replace("{folder}", folder.as_posix()) for argument in arguments]
 
 
 def populate(folder):
@@ -175,8 +185,10 @@ class Differential(unittest.TestCase):
         for folder in (linux, windows):
             folder.mkdir()
             populate(folder)
-        linux_run = run_linux(self.linux_program, arguments, linux, self.fake_bin)
-        windows_run = wine_env.run_windows(os.environ["KESTRA_CFG_EXE"], arguments, windows)
+        linux_run = run_linux(self.linux_program, in_folder(arguments, linux), linux,
+                              self.fake_bin)
+        windows_run = wine_env.run_windows(os.environ["KESTRA_CFG_EXE"],
+                                           in_folder(arguments, windows), windows)
         return ((linux_run, without_log_times(wine_env.folder_contents(linux))),
                 (windows_run, without_log_times(wine_env.folder_contents(windows))))
 

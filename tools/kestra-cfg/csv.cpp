@@ -1,14 +1,18 @@
 #include "csv.h"
 
+#include "platform/text.h"
 #include "report.h"
+#include "settings/value_text.h"
 
 namespace {
 
-// The first row decides: semicolons only where it has no comma outside quotes.
+// The first row decides: semicolons only where it has no comma outside quotes, tabs only
+// where it has neither.
 char separatorOf(std::string_view text)
 {
     bool quoted = false;
     bool semicolon = false;
+    bool tab = false;
     for (const char c : text) {
         if (c == '"')
             quoted = !quoted;
@@ -16,13 +20,73 @@ char separatorOf(std::string_view text)
             return ',';
         else if (!quoted && c == ';')
             semicolon = true;
+        else if (!quoted && c == '\t')
+            tab = true;
         else if (!quoted && c == '\n')
             break;
     }
-    return semicolon ? ';' : ',';
+    return semicolon ? ';' : tab ? '\t' : ',';
+}
+
+std::string lineError(int line, const char *what)
+{
+    return "line " + std::to_string(line) + ": " + what;
+}
+
+// UTF-16 after its byte order mark, as UTF-8.
+std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string &error)
+{
+    constexpr const char *kNotUtf16 = "not UTF-16 text";
+    std::string text;
+    int line = 1;
+    const auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    for (std::size_t i = 2; i < bytes.size(); i += 2) {
+        if (i + 1 == bytes.size()) {
+            error = lineError(line, kNotUtf16);
+            return std::nullopt;
+        }
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c == 0 || (c >= 0xD800 && c <= 0xDFFF)) {
+            error = lineError(line, kNotUtf16);
+            return std::nullopt;
+        }
+        line += c == '\n' ? 1 : 0;
+        AppendUtf8(text, c);
+    }
+    return text;
 }
 
 } // namespace
+
+std::optional<std::string> CsvTextAsUtf8(std::string_view bytes, std::string &error)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return utf16ToUtf8(bytes, bytes.front() == '\xFE', error);
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    // A zero byte is no character of a text file: most likely UTF-16 saved without its mark.
+    std::u32string ignored;
+    int line = 1;
+    for (std::size_t start = 0; start < bytes.size(); ++line) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        const std::string_view text = bytes.substr(start, end - start);
+        if (text.find('\0') != std::string_view::npos || !valuetext::decodeUtf8(text, ignored)) {
+            error = lineError(line, "not UTF-8 text (save the file as UTF-8, or as UTF-16 "
+                                    "with a byte order mark)");
+            return std::nullopt;
+        }
+        start = end + 1;
+    }
+    return std::string(bytes);
+}
 
 std::optional<std::vector<CsvRow>> ParseCsv(std::string_view text, std::string &error)
 {

@@ -35,6 +35,9 @@ int RunKestraCfg(const std::vector<std::string> &args, std::ostream &out, std::o
                  "kestra-cfg");
     app.set_version_flag("--version", std::string("kestra-cfg ") + KESTRA_CFG_VERSION);
     app.require_subcommand(1);
+    // CLI11 reads "/name" as an option on Windows, where it is a path from the root of the
+    // drive ("/data/in.cfg"). The commands inherit this when they are added.
+    app.allow_windows_style_options(false);
 
     // Every command by name, in the order of the help. A run that names its command defines
     // only that one: setting up the parser is most of the tool's own start-up cost.

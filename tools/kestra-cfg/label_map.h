@@ -1,7 +1,9 @@
 #pragma once
 
 // deploy's label map: a CSV file whose rows give a card, named by its volume serial, mount path
-// or volume label, its camera label.
+// or volume label, its camera label. The card and the label are the first two columns, a third
+// holding notes, or the columns headed "card" and "label" wherever they are; columns beyond
+// those are left empty.
 
 #include "card_list.h"
 #include "command.h"
@@ -31,6 +33,11 @@ public:
     // The whole map is read and checked before any card is written: a bad row would otherwise
     // be found only at its card. nullopt after saying on io.err what is wrong, and where.
     static std::optional<LabelMap> read(const std::string &file, const Io &io);
+    // The same for the bytes of `file`, read already.
+    static std::optional<LabelMap> parse(std::string_view bytes, const std::string &file,
+                                         const Io &io);
+
+    const std::vector<LabelRow> &allRows() const { return rows; }
 
     // No rows: a map of a heading alone, or none at all.
     bool empty() const { return rows.empty(); }
