@@ -51,7 +51,8 @@ CKestraSheet::CKestraSheet(CameraSettings &settings, AppState &app, QWidget *par
     addPage(new CKTPageTriggers(settings, app));
     addPage(new CKTPageTimeLapse(settings, app));
     addPage(new CKTPageImages(settings, app));
-    addPage(new CKTPageCellular(settings, app));
+    cellularPage = new CKTPageCellular(settings, app);
+    addPage(cellularPage);
     addPage(new CKTPageKeybolt(settings, app));
     settings.ResetAll();
     setPageDesignSize(kPageDesignSize);
@@ -121,10 +122,14 @@ void CKestraSheet::tryAccept()
             return;
     }
 
+    const CellularSection browsed = settings.cellular;
+    cellularPage->storeOnlyOfferedRows();
     try {
         Save();
     } catch (const MediumError &error) {
-        // The rest of the save and the closing are abandoned; the user may try again.
+        // The rest of the save and the closing are abandoned; the user may try again, and may
+        // still go back to a carrier that offers the rows browsing hid.
+        settings.cellular = browsed;
         showFileError(this, error);
         return;
     }

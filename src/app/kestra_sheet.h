@@ -68,6 +68,7 @@ private:
 
     CameraSettings &settings;
     AppState &app;
+    CKTPageCellular *cellularPage = nullptr;
     QString localSettingsPath = QStringLiteral("Kestra.cfg");
     QString cardSettingsPath;
     platform::VolumeSource *cardVolumes = nullptr;
