@@ -252,5 +252,10 @@ void CKestraSheet::openUserGuide()
                     MessageIcon::Information);
         return;
     }
-    platformServices().openDocument(guide.absoluteFilePath());
+    if (!platformServices().openDocument(guide.absoluteFilePath()))
+        showMessage(this,
+                    tr("No program on this computer opens PDF files, so the user guide cannot be "
+                       "shown. It is the file\n%1")
+                        .arg(QDir::toNativeSeparators(guide.absoluteFilePath())),
+                    tr("Velomar"), MessageIcon::Information);
 }

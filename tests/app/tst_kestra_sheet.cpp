@@ -446,6 +446,14 @@ private slots:
                  QStringList({run.folder.filePath(QString::fromLatin1(kUserGuideFileName))}));
         QTest::keyClick(run.sheet.get(), Qt::Key_F1, Qt::ShiftModifier);
         QCOMPARE(run.platform.openedDocuments.size(), 1);
+
+        // Where nothing would open it, the message says where the guide is.
+        run.platform.documentViewer = false;
+        run.messages.expect(QStringLiteral("No program on this computer opens PDF files, so the "
+                                           "user guide cannot be shown. It is the file\n") +
+                            run.folder.filePath(QString::fromLatin1(kUserGuideFileName)));
+        QTest::keyClick(run.sheet.get(), Qt::Key_F1);
+        QCOMPARE(run.platform.openedDocuments.size(), 1);
     }
 
     // F1 reaches the sheet whichever control has the focus, on every tab; Shift+F1 never.
