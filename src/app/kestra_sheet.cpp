@@ -17,6 +17,7 @@
 #include "settings/settings_file.h"
 
 #include <QDir>
+#include <cstdio>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -172,8 +173,10 @@ bool CKestraSheet::Save()
 bool CKestraSheet::writeCardCopy(SettingsFileMessages &messages)
 {
     const std::filesystem::path path = toFilePath(cardSettingsPath);
-    if (!cardVolumes)
+    if (!cardVolumes) {
+        keepReplacedCardFile(path);
         return WriteSettingsFile(settings, path, messages);
+    }
     // Another card in the reader, or none, is a card copy that cannot be created: the settings
     // never go to a card the user did not choose. The lock is given back before an unmount.
     const std::string root = card.root.toStdString();
@@ -182,7 +185,19 @@ bool CKestraSheet::writeCardCopy(SettingsFileMessages &messages)
         messages.ShowFileError(kMessageSaveError);
         return false;
     }
+    keepReplacedCardFile(path);
     return WriteSettingsFile(settings, path, messages);
+}
+
+void CKestraSheet::keepReplacedCardFile(const std::filesystem::path &path)
+{
+    const std::optional<std::string> problem =
+        replacedCopies.keep(path, card.serial.toStdString(), EncodeSettingsFile(settings),
+                            platformServices().currentLocalDateTime().toSecsSinceEpoch());
+    if (problem && !replacedCopyFailureSaid) {
+        replacedCopyFailureSaid = true;
+        std::fprintf(stderr, "velomar-settings: %s\n", problem->c_str());
+    }
 }
 
 void CKestraSheet::closeRequested()

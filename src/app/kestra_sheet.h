@@ -4,6 +4,7 @@
 #include "framework/app_state.h"
 #include "framework/property_sheet.h"
 #include "settings/camera_settings.h"
+#include "settings/replaced_copies.h"
 
 #include <QString>
 
@@ -65,6 +66,9 @@ private:
     void openUserGuide();
     void applyReadOnlyButtons();
     bool writeCardCopy(SettingsFileMessages &messages);
+    // Keeps what the card's file holds before other bytes replace it; a copy that cannot be
+    // kept is said once a run and stops nothing.
+    void keepReplacedCardFile(const std::filesystem::path &path);
 
     CameraSettings &settings;
     AppState &app;
@@ -75,6 +79,8 @@ private:
     ChosenCard card;
     QPushButton *dateTimeButton = nullptr;
     QPushButton *factoryButton = nullptr;
+    ReplacedCopies replacedCopies;
+    bool replacedCopyFailureSaid = false;
     bool dateTimeWasSet = false;
     bool picturesOverride = false;
 };

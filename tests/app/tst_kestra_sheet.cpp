@@ -4,6 +4,7 @@
 #include "framework/message_service.h"
 #include "gui_test.h"
 #include "platform/card_lock.h"
+#include "scoped_environment.h"
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
@@ -301,7 +302,8 @@ private slots:
     }
 
     // The card's copy goes only to the card that was chosen, found in its place under its lock
-    // just before the write; anything else is a card copy that cannot be created.
+    // just before the write; anything else is a card copy that cannot be created. What the
+    // card held is kept on this computer before it is replaced.
     void okWritesOnlyTheChosenCard_data()
     {
         QTest::addColumn<QString>("meanwhile");
@@ -326,6 +328,8 @@ private slots:
         // What the card in the reader holds: settings of its own.
         const QByteArray before = settingsFileBytes(earlierRun());
         QVERIFY(writeBytes(run.cardPath, before));
+        QTemporaryDir data;
+        const ScopedEnvironment dataHome("XDG_DATA_HOME", QFile::encodeName(data.path()));
 
         QVERIFY(run.open());
         run.sheet->SetCard(reader, {root, QStringLiteral("3F8B-21D4"), {}, false});
@@ -342,6 +346,14 @@ private slots:
         QVERIFY(!run.sheet->isVisible());
         QCOMPARE(readBytes(run.cardPath), written ? settingsFileBytes(factorySettings()) : before);
         QCOMPARE(readBytes(run.localPath), settingsFileBytes(factorySettings()));
+        const QDir replaced(data.filePath(QStringLiteral("Velomar/velomar-settings/replaced")));
+        const QStringList copies = replaced.entryList(QDir::Files);
+        QCOMPARE(copies.size(), written ? 1 : 0);
+        if (written) {
+            QVERIFY2(copies.front().startsWith(QStringLiteral("3F8B-21D4_2015-01-05_09-05-00_")),
+                     qPrintable(copies.front()));
+            QCOMPARE(readBytes(replaced.filePath(copies.front())), before);
+        }
         // Nothing of the editor's is left on the card.
         QCOMPARE(QDir(root + QStringLiteral("/VELOMAR"))
                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
