@@ -1,9 +1,12 @@
 #include "app/kestra_sheet.h"
 
+#include "app/card_differences_dialog.h"
+
 #include "cellular/cellular_page.h"
 #include "framework/file_paths.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
+#include "framework/notice_band.h"
 #include "framework/platform_services.h"
 #include "pages/date_time_dialog.h"
 #include "pages/images_page.h"
@@ -57,6 +60,14 @@ CKestraSheet::CKestraSheet(CameraSettings &settings, AppState &app, QWidget *par
     addPage(new CKTPageKeybolt(settings, app));
     settings.ResetAll();
     setPageDesignSize(kPageDesignSize);
+
+    cardBand = new NoticeBand(this);
+    cardBand->setObjectName(QStringLiteral("cardNotice"));
+    cardBand->addButton(tr("&Use the Card's Settings"), "useCardSettings",
+                        [this] { useCardSettings(); });
+    cardBand->addButton(tr("S&how Differences..."), "showCardDifferences",
+                        [this] { showCardDifferences(); }, false);
+    cardBand->addButton(tr("&Keep These"), "keepLocalSettings", [] {});
     // Holding Shift and Ctrl while the editor starts allows settings that take no pictures.
     picturesOverride = platformServices().shiftDown() && platformServices().ctrlDown();
 }
@@ -90,6 +101,7 @@ void CKestraSheet::initializeDialog()
     }
 
     PropertySheet::initializeDialog();
+    offerCardSettings();
 
     if (app.readOnly)
         setWindowTitle(windowTitle() + tr(" (read only)"));
@@ -238,6 +250,81 @@ void CKestraSheet::useFactorySettings()
         if (page(i)->isCreated())
             page(i)->loadControls();
     }
+}
+
+QString CKestraSheet::cardName() const
+{
+    QString root = card.root;
+    if (root.isEmpty()) {
+        // The folder of the card's VELOMAR folder.
+        QDir folder = QFileInfo(cardSettingsPath).absoluteDir();
+        if (folder.dirName().compare(QLatin1String(platform::kCardFolderName),
+                                     Qt::CaseInsensitive) == 0)
+            folder.cdUp();
+        root = folder.path();
+    }
+    const QString name = QFileInfo(root).fileName();
+    return QDir::toNativeSeparators(name.isEmpty() ? root : name);
+}
+
+void CKestraSheet::offerCardSettings()
+{
+    if (app.readOnly || cardSettingsPath.isEmpty())
+        return;
+    const std::filesystem::path path = toFilePath(cardSettingsPath);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return; // a card without a settings file holds nothing to lose
+
+    class Quiet : public SettingsFileMessages
+    {
+    public:
+        void ShowFileError(int) override {}
+    } quiet;
+    bool read = false;
+    try {
+        read = ReadSettingsFile(cardSettings, path, quiet);
+    } catch (const MediumError &) {
+    }
+    const QList<QPushButton *> buttons = cardBand->buttons();
+    setNoticeBand(cardBand, {buttons.begin(), buttons.end()});
+    if (!read) {
+        buttons[0]->hide();
+        buttons[1]->hide();
+        cardBand->showNotice(tr("The settings file on the card %1 cannot be read; OK replaces it "
+                                "with these settings.")
+                                 .arg(cardName()));
+        return;
+    }
+    cardDifferences = NamedSettingDifferences(settings, cardSettings);
+    if (cardDifferences.empty())
+        return;
+    const int count = static_cast<int>(cardDifferences.size());
+    cardBand->showNotice(
+        count == 1 ? tr("The card %1 holds other settings than this computer's copy (1 setting "
+                        "differs).")
+                         .arg(cardName())
+                   : tr("The card %1 holds other settings than this computer's copy (%2 settings "
+                        "differ).")
+                         .arg(cardName(), QString::number(count)));
+}
+
+void CKestraSheet::useCardSettings()
+{
+    // As a load of the sheet, but the snapshots stay the local copy's: closing asks to save.
+    settings.core = cardSettings.core;
+    settings.dual = cardSettings.dual;
+    settings.cellular = cardSettings.cellular;
+    for (int i = 0; i < pageCount(); ++i) {
+        if (page(i)->isCreated())
+            page(i)->loadControls();
+    }
+}
+
+void CKestraSheet::showCardDifferences()
+{
+    CardDifferencesDialog dialog(cardDifferences, cardName(), this);
+    dialog.exec();
 }
 
 void CKestraSheet::currentPageChanged()

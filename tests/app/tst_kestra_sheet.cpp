@@ -2,7 +2,10 @@
 #include "fault_injection.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
+#include "app/card_differences_dialog.h"
+#include "framework/notice_band.h"
 #include "gui_test.h"
+#include "modal_script.h"
 #include "platform/card_lock.h"
 #include "scoped_environment.h"
 #include "sheet_run.h"
@@ -358,6 +361,128 @@ private slots:
         QCOMPARE(QDir(root + QStringLiteral("/VELOMAR"))
                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
                  QStringList{"Kestra.cfg"});
+    }
+
+    // The band above the tabs says when the card holds other settings than the local copy.
+    void theBandSaysWhatTheCardHolds_data()
+    {
+        QTest::addColumn<QByteArray>("onCard"); // null: no settings file on the card
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("notice"); // empty: no band
+        CameraSettings camB = factorySettings();
+        camB.SetLabel("CAM B");
+        camB.SetTimeLapseOn(true);
+        const QString other =
+            QStringLiteral("The card card holds other settings than this computer's copy (%1).");
+        QTest::newRow("other settings")
+            << settingsFileBytes(camB) << false << other.arg("2 settings differ");
+        QTest::newRow("an older layout, core only")
+            << settingsFileBytes(camB).left(CoreSection::kBytes) << false
+            << other.arg("2 settings differ");
+        CameraSettings switchOn = earlierRun();
+        QTest::newRow("one setting") << settingsFileBytes(switchOn) << false
+                                     << other.arg("1 setting differs");
+        switchOn.SetLabel("");
+        QTest::newRow("only the switch-on time") << settingsFileBytes(switchOn) << false << "";
+        QTest::newRow("the same settings") << settingsFileBytes(factorySettings()) << false << "";
+        QTest::newRow("no settings file") << QByteArray() << false << "";
+        QTest::newRow("a read-only run") << settingsFileBytes(camB) << true << "";
+        QTest::newRow("unreadable") << QByteArray("junk") << false
+                                    << "The settings file on the card card cannot be read; OK "
+                                       "replaces it with these settings.";
+    }
+    void theBandSaysWhatTheCardHolds()
+    {
+        QFETCH(QByteArray, onCard);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, notice);
+        SheetRun run;
+        run.app.readOnly = readOnly;
+        if (!onCard.isNull())
+            QVERIFY(writeBytes(run.cardPath, onCard));
+        QVERIFY(run.open());
+        NoticeBand *band = run.sheet->cardNotice();
+        QCOMPARE(band->isVisible() ? band->text() : QString(), notice);
+        // It takes no focus: the first tab's first control has it, as without a band.
+        QVERIFY(!band->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // Each of the band's choices, and what OK then writes to the card and the local copy.
+    void theBandsChoices_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("cardsSettings"); // what OK writes
+        QTest::newRow("Use the Card's Settings") << "useCardSettings" << true;
+        QTest::newRow("Keep These") << "keepLocalSettings" << false;
+    }
+    void theBandsChoices()
+    {
+        QFETCH(QString, choice);
+        QFETCH(bool, cardsSettings);
+        SheetRun run;
+        CameraSettings camB = factorySettings();
+        camB.SetLabel("CAM B");
+        camB.SetTimeLapseOn(true);
+        QVERIFY(writeBytes(run.cardPath, settingsFileBytes(camB)));
+        QVERIFY(run.writeLocal(earlierRun()));
+        QVERIFY(run.open());
+        NoticeBand *band = run.sheet->cardNotice();
+        QVERIFY(band->isVisible());
+        // The band's buttons come just before the tabs, and Alt+U chooses the card's settings.
+        const QStringList chain =
+            tabChain(run.find<QPushButton>("useFactorySettings"), 4);
+        QCOMPARE(chain, QStringList({"useCardSettings", "showCardDifferences",
+                                     "keepLocalSettings", "qt_tabwidget_tabbar"}));
+        if (choice == QLatin1String("useCardSettings"))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::AltModifier);
+        else
+            run.clickButton(run.find<QPushButton>(choice));
+        QTRY_VERIFY(!band->isVisible()); // a button's access key clicks it a moment later
+        QVERIFY(!band->isAncestorOf(QApplication::focusWidget()));
+
+        // Closing asks to save only when the record is no longer the local copy.
+        if (cardsSettings) {
+            run.messages.expect(115, MessageAnswer::No);
+            QVERIFY(run.sheet->close() || !run.sheet->isVisible());
+            QCOMPARE(readBytes(run.localPath), settingsFileBytes(earlierRun()));
+            QVERIFY(run.open());
+            QVERIFY(run.sheet->cardNotice()->isVisible());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::AltModifier);
+            QTRY_VERIFY(!run.sheet->cardNotice()->isVisible());
+        }
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
+        CameraSettings expected = cardsSettings ? camB : earlierRun();
+        QCOMPARE(readBytes(run.localPath), settingsFileBytes(expected));
+        expected.SetLoadTime(0, 0, 0);
+        expected.SetLoadDate(0, 0, 0);
+        QCOMPARE(readBytes(run.cardPath), settingsFileBytes(expected));
+    }
+
+    // "Show Differences..." lists each differing setting with both values, and copies them.
+    void showDifferencesListsAndCopiesThem()
+    {
+        SheetRun run;
+        CameraSettings camB = factorySettings();
+        camB.SetLabel("CAM B");
+        camB.cellular.phoneNumbers[1] = PackPhoneNumber("555", true);
+        QVERIFY(writeBytes(run.cardPath, settingsFileBytes(camB)));
+        QVERIFY(run.open());
+        QString copied;
+        ModalScript script;
+        script.then([&](QDialog *dialog) {
+            QTest::keyClick(dialog, Qt::Key_C, Qt::ControlModifier);
+            copied = run.platform.clipboard;
+            dialog->reject();
+        });
+        run.clickButton(run.find<QPushButton>("showCardDifferences"));
+        QCOMPARE(copied, QStringLiteral("Tab\tSetting\tThis computer\tThe card card\n"
+                                        "Images\tLabel\t\tCAM B\n"
+                                        "Cellular\tPhone 2\t\t555\n"
+                                        "Cellular\tPhone 2 BCC\tno\tyes\n"));
+        // Looking is not a choice: the band stays.
+        QVERIFY(run.sheet->cardNotice()->isVisible());
     }
 
     void useFactoryAsksFirstAndResetsTheRecord()
