@@ -2,6 +2,7 @@
 #include "fault_injection.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
+#include "accessibility_listener.h"
 #include "app/card_differences_dialog.h"
 #include "framework/notice_band.h"
 #include "gui_test.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -400,9 +402,15 @@ private slots:
         run.app.readOnly = readOnly;
         if (!onCard.isNull())
             QVERIFY(writeBytes(run.cardPath, onCard));
+        AccessibilityListener screenReader;
         QVERIFY(run.open());
         NoticeBand *band = run.sheet->cardNotice();
         QCOMPARE(band->isVisible() ? band->text() : QString(), notice);
+        // A screen reader hears it as it appears.
+        const bool announced = std::any_of(
+            screenReader.events().begin(), screenReader.events().end(),
+            [&](const auto &event) { return event.type == QAccessible::Alert && event.object == band; });
+        QCOMPARE(announced, !notice.isEmpty());
         // It takes no focus: the first tab's first control has it, as without a band.
         QVERIFY(!band->isAncestorOf(QApplication::focusWidget()));
     }
@@ -483,6 +491,9 @@ private slots:
                                         "Cellular\tPhone 2 BCC\tno\tyes\n"));
         // Looking is not a choice: the band stays.
         QVERIFY(run.sheet->cardNotice()->isVisible());
+        // Every setting that can differ has its label on the tab.
+        for (const NamedSetting &setting : NamedSettings())
+            QVERIFY2(!NamedSettingLabel(setting.name).empty(), setting.name.data());
     }
 
     void useFactoryAsksFirstAndResetsTheRecord()
