@@ -26,8 +26,9 @@ function(velomar_test name)
     velomar_target(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
+    # Each test keeps its data folder (the copies of replaced card files) to itself.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+        ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/${name}-data;QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         TIMEOUT 300)
     if(ARG_MEDIUM_FAULTS)
         add_dependencies(${name} velomar_fault_injector)

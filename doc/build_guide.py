@@ -10,6 +10,7 @@ the "## " and "### " headings the table of contents.
 """
 
 import argparse
+import datetime
 import html
 import logging
 import os
@@ -28,6 +29,7 @@ def parse_arguments():
     parser.add_argument("--base", required=True, help="folder the picture paths start from")
     parser.add_argument("--output", required=True)
     parser.add_argument("--html", help="also write the intermediate HTML here")
+    parser.add_argument("--version", required=True, help="the program's version")
     return parser.parse_args()
 
 
@@ -66,6 +68,14 @@ def check_pictures(body, base):
         sys.exit("build_guide: missing pictures: " + ", ".join(missing))
 
 
+def build_date():
+    """The day of the build: SOURCE_DATE_EPOCH's where it is set, so that builds repeat."""
+    epoch = os.environ.get("SOURCE_DATE_EPOCH")
+    moment = (datetime.datetime.fromtimestamp(int(epoch), datetime.timezone.utc) if epoch
+              else datetime.datetime.now(datetime.timezone.utc))
+    return moment.strftime("%Y-%m-%d")
+
+
 def main():
     args = parse_arguments()
     with open(args.markdown, encoding="utf-8") as f:
@@ -93,6 +103,7 @@ def main():
 <section class="title-page">
 <h1 class="title">{html.escape(title)}</h1>
 <div class="subtitle">{intro_html}</div>
+<p class="edition">Version {html.escape(args.version)}, built {build_date()}</p>
 </section>
 <nav class="contents">
 <h2 class="contents-heading">Contents</h2>

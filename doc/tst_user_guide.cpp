@@ -85,6 +85,19 @@ private slots:
         QVERIFY(!guideText.isEmpty());
     }
 
+    void theTitlePageCarriesTheVersionAndBuildDay()
+    {
+        const QString titlePage = runTool(
+            QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                          QStringLiteral("-l"), QStringLiteral("1"),
+                                          QStringLiteral(VELOMAR_USER_GUIDE_PDF), QStringLiteral("-")});
+        QVERIFY2(QRegularExpression(QStringLiteral("Version " VELOMAR_VERSION
+                                                   ", built \\d{4}-\\d{2}-\\d{2}"))
+                     .match(titlePage)
+                     .hasMatch(),
+                 qPrintable(titlePage));
+    }
+
     void embedsEveryPicture()
     {
         const QString list =
@@ -121,6 +134,11 @@ private slots:
             "You are not allowed to mount the card %1.\n\nMount it with your file manager, or "
             "ask your administrator for permission, and then choose it again.",
             "The card %1 could not be mounted.\n\n%2",
+            "No program on this computer opens PDF files, so the user guide cannot be shown. It "
+            "is the file\n%1",
+            "The card %1 holds other settings than this computer's copy (%2 settings differ).",
+            "The settings file on the card %1 cannot be read; OK replaces it with these settings.",
+            "The card's previous settings could not be kept in %1: %2",
         };
         for (const char *text : framework)
             QTest::newRow(text) << QString::fromUtf8(text);

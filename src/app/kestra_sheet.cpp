@@ -1,9 +1,12 @@
 #include "app/kestra_sheet.h"
 
+#include "app/card_differences_dialog.h"
+
 #include "cellular/cellular_page.h"
 #include "framework/file_paths.h"
 #include "framework/keyboard_access.h"
 #include "framework/message_service.h"
+#include "framework/notice_band.h"
 #include "framework/platform_services.h"
 #include "pages/date_time_dialog.h"
 #include "pages/images_page.h"
@@ -17,6 +20,7 @@
 #include "settings/settings_file.h"
 
 #include <QDir>
+#include <cstdio>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -51,10 +55,19 @@ CKestraSheet::CKestraSheet(CameraSettings &settings, AppState &app, QWidget *par
     addPage(new CKTPageTriggers(settings, app));
     addPage(new CKTPageTimeLapse(settings, app));
     addPage(new CKTPageImages(settings, app));
-    addPage(new CKTPageCellular(settings, app));
+    cellularPage = new CKTPageCellular(settings, app);
+    addPage(cellularPage);
     addPage(new CKTPageKeybolt(settings, app));
     settings.ResetAll();
     setPageDesignSize(kPageDesignSize);
+
+    cardBand = new NoticeBand(this);
+    cardBand->setObjectName(QStringLiteral("cardNotice"));
+    cardBand->addButton(tr("&Use the Card's Settings"), "useCardSettings",
+                        [this] { useCardSettings(); });
+    cardBand->addButton(tr("S&how Differences..."), "showCardDifferences",
+                        [this] { showCardDifferences(); }, false);
+    cardBand->addButton(tr("&Keep These"), "keepLocalSettings", [] {});
     // Holding Shift and Ctrl while the editor starts allows settings that take no pictures.
     picturesOverride = platformServices().shiftDown() && platformServices().ctrlDown();
 }
@@ -88,6 +101,7 @@ void CKestraSheet::initializeDialog()
     }
 
     PropertySheet::initializeDialog();
+    offerCardSettings();
 
     if (app.readOnly)
         setWindowTitle(windowTitle() + tr(" (read only)"));
@@ -121,10 +135,14 @@ void CKestraSheet::tryAccept()
             return;
     }
 
+    const CellularSection browsed = settings.cellular;
+    cellularPage->storeOnlyOfferedRows();
     try {
         Save();
     } catch (const MediumError &error) {
-        // The rest of the save and the closing are abandoned; the user may try again.
+        // The rest of the save and the closing are abandoned; the user may try again, and may
+        // still go back to a carrier that offers the rows browsing hid.
+        settings.cellular = browsed;
         showFileError(this, error);
         return;
     }
@@ -167,8 +185,10 @@ bool CKestraSheet::Save()
 bool CKestraSheet::writeCardCopy(SettingsFileMessages &messages)
 {
     const std::filesystem::path path = toFilePath(cardSettingsPath);
-    if (!cardVolumes)
+    if (!cardVolumes) {
+        keepReplacedCardFile(path);
         return WriteSettingsFile(settings, path, messages);
+    }
     // Another card in the reader, or none, is a card copy that cannot be created: the settings
     // never go to a card the user did not choose. The lock is given back before an unmount.
     const std::string root = card.root.toStdString();
@@ -177,7 +197,19 @@ bool CKestraSheet::writeCardCopy(SettingsFileMessages &messages)
         messages.ShowFileError(kMessageSaveError);
         return false;
     }
+    keepReplacedCardFile(path);
     return WriteSettingsFile(settings, path, messages);
+}
+
+void CKestraSheet::keepReplacedCardFile(const std::filesystem::path &path)
+{
+    const std::optional<std::string> problem =
+        replacedCopies.keep(path, card.serial.toStdString(), EncodeSettingsFile(settings),
+                            platformServices().currentLocalDateTime().toSecsSinceEpoch());
+    if (problem && !replacedCopyFailureSaid) {
+        replacedCopyFailureSaid = true;
+        std::fprintf(stderr, "velomar-settings: %s\n", problem->c_str());
+    }
 }
 
 void CKestraSheet::closeRequested()
@@ -220,6 +252,81 @@ void CKestraSheet::useFactorySettings()
     }
 }
 
+QString CKestraSheet::cardName() const
+{
+    QString root = card.root;
+    if (root.isEmpty()) {
+        // The folder of the card's VELOMAR folder.
+        QDir folder = QFileInfo(cardSettingsPath).absoluteDir();
+        if (folder.dirName().compare(QLatin1String(platform::kCardFolderName),
+                                     Qt::CaseInsensitive) == 0)
+            folder.cdUp();
+        root = folder.path();
+    }
+    const QString name = QFileInfo(root).fileName();
+    return QDir::toNativeSeparators(name.isEmpty() ? root : name);
+}
+
+void CKestraSheet::offerCardSettings()
+{
+    if (app.readOnly || cardSettingsPath.isEmpty())
+        return;
+    const std::filesystem::path path = toFilePath(cardSettingsPath);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return; // a card without a settings file holds nothing to lose
+
+    class Quiet : public SettingsFileMessages
+    {
+    public:
+        void ShowFileError(int) override {}
+    } quiet;
+    bool read = false;
+    try {
+        read = ReadSettingsFile(cardSettings, path, quiet);
+    } catch (const MediumError &) {
+    }
+    const QList<QPushButton *> buttons = cardBand->buttons();
+    setNoticeBand(cardBand, {buttons.begin(), buttons.end()});
+    if (!read) {
+        buttons[0]->hide();
+        buttons[1]->hide();
+        cardBand->showNotice(tr("The settings file on the card %1 cannot be read; OK replaces it "
+                                "with these settings.")
+                                 .arg(cardName()));
+        return;
+    }
+    cardDifferences = NamedSettingDifferences(settings, cardSettings);
+    if (cardDifferences.empty())
+        return;
+    const int count = static_cast<int>(cardDifferences.size());
+    cardBand->showNotice(
+        count == 1 ? tr("The card %1 holds other settings than this computer's copy (1 setting "
+                        "differs).")
+                         .arg(cardName())
+                   : tr("The card %1 holds other settings than this computer's copy (%2 settings "
+                        "differ).")
+                         .arg(cardName(), QString::number(count)));
+}
+
+void CKestraSheet::useCardSettings()
+{
+    // As a load of the sheet, but the snapshots stay the local copy's: closing asks to save.
+    settings.core = cardSettings.core;
+    settings.dual = cardSettings.dual;
+    settings.cellular = cardSettings.cellular;
+    for (int i = 0; i < pageCount(); ++i) {
+        if (page(i)->isCreated())
+            page(i)->loadControls();
+    }
+}
+
+void CKestraSheet::showCardDifferences()
+{
+    CardDifferencesDialog dialog(cardDifferences, cardName(), this);
+    dialog.exec();
+}
+
 void CKestraSheet::currentPageChanged()
 {
     applyReadOnlyButtons();
@@ -247,5 +354,10 @@ void CKestraSheet::openUserGuide()
                     MessageIcon::Information);
         return;
     }
-    platformServices().openDocument(guide.absoluteFilePath());
+    if (!platformServices().openDocument(guide.absoluteFilePath()))
+        showMessage(this,
+                    tr("No program on this computer opens PDF files, so the user guide cannot be "
+                       "shown. It is the file\n%1")
+                        .arg(QDir::toNativeSeparators(guide.absoluteFilePath())),
+                    tr("Velomar"), MessageIcon::Information);
 }

@@ -4,6 +4,8 @@
 #include "framework/app_state.h"
 #include "framework/property_sheet.h"
 #include "settings/camera_settings.h"
+#include "settings/named_setting_labels.h"
+#include "settings/replaced_copies.h"
 
 #include <QString>
 
@@ -13,6 +15,7 @@ class CKTPageImages;
 class CKTPageCellular;
 class CKTPageKeybolt;
 class SettingsFileMessages;
+class NoticeBand;
 
 namespace platform {
 class VolumeSource;
@@ -48,6 +51,8 @@ public:
 
     QPushButton *changeDateTimeButton() const { return dateTimeButton; }
     QPushButton *useFactoryButton() const { return factoryButton; }
+    // Above the tabs while the card holds other settings than the local copy.
+    NoticeBand *cardNotice() const { return cardBand; }
 
 protected:
     void initializeDialog() override;
@@ -64,16 +69,31 @@ private:
     void useFactorySettings();
     void openUserGuide();
     void applyReadOnlyButtons();
+    // Compares the card's settings file with the local copy just loaded, and offers the card's
+    // settings in the band when they differ or cannot be read.
+    void offerCardSettings();
+    void useCardSettings();
+    void showCardDifferences();
+    QString cardName() const;
     bool writeCardCopy(SettingsFileMessages &messages);
+    // Keeps what the card's file holds before other bytes replace it; a copy that cannot be
+    // kept is said once a run and stops nothing.
+    void keepReplacedCardFile(const std::filesystem::path &path);
 
     CameraSettings &settings;
     AppState &app;
+    CKTPageCellular *cellularPage = nullptr;
     QString localSettingsPath = QStringLiteral("Kestra.cfg");
     QString cardSettingsPath;
     platform::VolumeSource *cardVolumes = nullptr;
     ChosenCard card;
     QPushButton *dateTimeButton = nullptr;
     QPushButton *factoryButton = nullptr;
+    NoticeBand *cardBand = nullptr;
+    CameraSettings cardSettings;
+    std::vector<SettingDifference> cardDifferences;
+    ReplacedCopies replacedCopies;
+    bool replacedCopyFailureSaid = false;
     bool dateTimeWasSet = false;
     bool picturesOverride = false;
 };

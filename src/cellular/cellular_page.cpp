@@ -280,22 +280,25 @@ void CKTPageCellular::OnCarrierChange()
     const CarrierEntry &carrier = carriers.Row(carrierSel);
 
     stackGroups(carrier.EmailGroupFirst());
-    if (carrier.EmailGroupFirst()) {
-        applyRows(emailGroup, carrier.EmailRowCount());
-        applyRows(phoneGroup, carrier.PhoneRowCount());
-    } else {
-        applyRows(phoneGroup, carrier.PhoneRowCount());
-        applyRows(emailGroup, carrier.EmailRowCount());
-    }
+    phoneGroup->showRows(carrier.PhoneRowCount());
+    emailGroup->showRows(carrier.EmailRowCount());
     phoneGroup->setTitle(carrier.ErrorMessagesTitle() ? errorMessagesTitle()
                                                       : tr("Destination Phone Numbers"));
     nameDestinationRows();
 }
 
-void CKTPageCellular::applyRows(DestinationGroupBox *group, int count)
+void CKTPageCellular::storeOnlyOfferedRows()
 {
-    group->showRows(count);
-    saveControls();
+    if (!isCreated() || settings.CellularOff() || carrierSel < 0 ||
+        carrierSel >= CarrierTable::kRows)
+        return;
+    const CarrierEntry &carrier = carriers.Row(carrierSel);
+    CellularValues offered = CellularValues::fromRecord(settings);
+    for (int i = carrier.PhoneRowCount(); i < CellularValues::kPhoneRows; ++i)
+        offered.phoneText[i].clear();
+    for (int j = carrier.EmailRowCount(); j < CellularValues::kEmailRows; ++j)
+        offered.emailText[j].clear();
+    offered.toRecord(settings);
 }
 
 // Puts the carrier's first group right below the carrier list and the other below it, and

@@ -32,6 +32,13 @@ public:
     // The carrier rows read when the page was built, by list position.
     const CarrierTable &carrierTable() const { return carriers; }
 
+    // Browsing the carrier list hides rows but keeps what they hold, in the fields and in the
+    // record, so that going back to a carrier that offers them shows them again. What is
+    // finally stored is what the chosen carrier offers: with cellular on, the rows it hides
+    // are emptied in the record, as choosing that carrier straight away would leave them. A
+    // page never opened, no carrier chosen, or cellular off leaves the record as it is.
+    void storeOnlyOfferedRows();
+
 protected:
     void initializePage() override;
     void load(DataExchange &dx) override;
@@ -49,8 +56,6 @@ private:
     void refresh();
     void applyEnabling();
     void OnCarrierChange();
-    // Shows the first `count` rows of `group`; the emptied rows leave the record at once.
-    void applyRows(DestinationGroupBox *group, int count);
     void stackGroups(bool emailFirst);
     void nameDestinationRows();
     static QString errorMessagesTitle();

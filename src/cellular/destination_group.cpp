@@ -72,8 +72,6 @@ void DestinationGroupBox::showRows(int count)
             for (QRadioButton *radio : row.kind)
                 radio->setVisible(shown);
         }
-        if (!shown)
-            row.field->setText(QString());
     }
     if (count > 0)
         showAgain();

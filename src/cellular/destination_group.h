@@ -25,8 +25,8 @@ public:
     // The next row. Its To/BCC pair is exclusive on its own; it is shown with the field where
     // `kindShown`, and otherwise never (it still carries the stored kind through load and save).
     void addRow(QLineEdit *field, const std::array<QRadioButton *, 2> &kind, bool kindShown);
-    // Shows the first `count` rows and empties the fields of the others; with none the group
-    // hides, keeping its place.
+    // Shows the first `count` rows and hides the others, which keep their texts for a carrier
+    // that offers them again; with none the group hides, keeping its place.
     void showRows(int count);
     // Names each row by the group's title and `row` ("number %1"), so that a screen reader
     // tells the rows apart; its To and BCC say their row too. Again after a change of the title.

@@ -4,12 +4,26 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QUrl>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shlwapi.h>
+#else
+#include <QMimeDatabase>
+#include <QProcess>
+#endif
+
 namespace {
 PlatformServices *installed = nullptr;
+
+#ifndef _WIN32
+// How long the desktop may take to say which program opens a type of file.
+constexpr int kDesktopQueryMs = 3000;
+#endif
 
 DesktopPlatformServices &desktopServices()
 {
@@ -92,9 +106,33 @@ LocaleValues DesktopPlatformServices::localeValues(const QLocale &locale)
     return values;
 }
 
+bool DesktopOpensFilesLike(const QString &path)
+{
+#ifdef _WIN32
+    const std::wstring extension = (QLatin1Char('.') + QFileInfo(path).suffix()).toStdWString();
+    DWORD length = 0;
+    // Asked only for the length of the program's path: S_FALSE when there is a program.
+    const HRESULT result = AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE,
+                                             extension.c_str(), L"open", nullptr, &length);
+    return result == S_FALSE || (result == S_OK && length > 0);
+#else
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(kDesktopQueryMs)) {
+        query.kill();
+        query.waitForFinished();
+        return false;
+    }
+    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+           !query.readAllStandardOutput().trimmed().isEmpty();
+#endif
+}
+
 bool DesktopPlatformServices::openDocument(const QString &path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return DesktopOpensFilesLike(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 QString DesktopPlatformServices::programPath() const

@@ -29,7 +29,8 @@ public:
     virtual QString clipboardText() const = 0;
     virtual void setClipboardText(const QString &text) = 0;
     virtual LocaleValues localeValues() const = 0;
-    // Opens a document with its registered viewer, maximised where the desktop allows it.
+    // Opens a document with its registered viewer, maximised where the desktop allows it;
+    // false when the desktop has no program for documents of its type.
     virtual bool openDocument(const QString &path) = 0;
     // The program's own full path.
     virtual QString programPath() const = 0;
@@ -52,6 +53,12 @@ public:
 private:
     PlatformServices *previous;
 };
+
+// Whether the desktop names a program that opens files like `path`: on Linux the default
+// application xdg-mime gives for its type, on Windows the association of its extension. Asked
+// before a document is handed over, because handing it over succeeds as soon as the opener has
+// started, whether anything then opens it or not.
+bool DesktopOpensFilesLike(const QString &path);
 
 // The desktop's services, through Qt.
 class DesktopPlatformServices : public PlatformServices

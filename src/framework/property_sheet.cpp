@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -58,6 +59,14 @@ PropertySheet::PropertySheet(const QString &caption, QWidget *parent, int firstP
 }
 
 PropertySheet::~PropertySheet() = default;
+
+void PropertySheet::setNoticeBand(QWidget *band, const QList<QWidget *> &controls)
+{
+    band->setParent(this);
+    static_cast<QVBoxLayout *>(layout())->insertWidget(0, band);
+    bandControls = controls;
+    keepButtonsLast();
+}
 
 void PropertySheet::addPage(PropertyPage *page)
 {
@@ -271,7 +280,7 @@ void PropertySheet::keepButtonsLast()
     for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
         // Qt orders only widgets that take the focus.
         if (!w->isWindow() && isAncestorOf(w) && !buttons.contains(w) &&
-            w->focusPolicy() != Qt::NoFocus)
+            !bandControls.contains(w) && w->focusPolicy() != Qt::NoFocus)
             last = w;
     }
     if (!last)
@@ -280,6 +289,13 @@ void PropertySheet::keepButtonsLast()
         setTabOrder(last, b);
         last = b;
     }
+    // A notice band reads before the tabs: after the buttons, the keyboard comes round to it.
+    for (QWidget *control : bandControls) {
+        setTabOrder(last, control);
+        last = control;
+    }
+    if (!bandControls.isEmpty())
+        setTabOrder(last, tabs->tabBar());
 }
 
 void PropertySheet::step(int delta)

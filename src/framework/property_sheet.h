@@ -49,6 +49,9 @@ public:
     QPushButton *addActionButton(const QString &text, const char *name,
                                  std::function<void()> action);
     QTabWidget *tabWidget() const { return tabs; }
+    // Puts `band` above the tabs, its buttons in the keyboard's way just before the tab bar.
+    // The sheet owns it.
+    void setNoticeBand(QWidget *band, const QList<QWidget *> &controls);
 
     // The size the pages were designed for, in dialog units of the sheet's font: the sheet
     // opens with at least that much room for a page. Before it is shown.
@@ -97,6 +100,7 @@ private:
 
     QList<PropertyPage *> pages;
     QTabWidget *tabs = nullptr;
+    QList<QWidget *> bandControls;
     QPushButton *okButton = nullptr;
     QPushButton *cancelButton = nullptr;
     // Every button along the bottom, in the row's order.

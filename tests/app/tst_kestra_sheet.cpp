@@ -2,8 +2,13 @@
 #include "fault_injection.h"
 #include "focus_chain.h"
 #include "framework/message_service.h"
+#include "accessibility_listener.h"
+#include "app/card_differences_dialog.h"
+#include "framework/notice_band.h"
 #include "gui_test.h"
+#include "modal_script.h"
 #include "platform/card_lock.h"
+#include "scoped_environment.h"
 #include "sheet_run.h"
 #include "shown_text.h"
 #include "tmpfs_mount.h"
@@ -19,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -301,7 +307,8 @@ private slots:
     }
 
     // The card's copy goes only to the card that was chosen, found in its place under its lock
-    // just before the write; anything else is a card copy that cannot be created.
+    // just before the write; anything else is a card copy that cannot be created. What the
+    // card held is kept on this computer before it is replaced.
     void okWritesOnlyTheChosenCard_data()
     {
         QTest::addColumn<QString>("meanwhile");
@@ -326,6 +333,8 @@ private slots:
         // What the card in the reader holds: settings of its own.
         const QByteArray before = settingsFileBytes(earlierRun());
         QVERIFY(writeBytes(run.cardPath, before));
+        QTemporaryDir data;
+        const ScopedEnvironment dataHome("XDG_DATA_HOME", QFile::encodeName(data.path()));
 
         QVERIFY(run.open());
         run.sheet->SetCard(reader, {root, QStringLiteral("3F8B-21D4"), {}, false});
@@ -342,10 +351,149 @@ private slots:
         QVERIFY(!run.sheet->isVisible());
         QCOMPARE(readBytes(run.cardPath), written ? settingsFileBytes(factorySettings()) : before);
         QCOMPARE(readBytes(run.localPath), settingsFileBytes(factorySettings()));
+        const QDir replaced(data.filePath(QStringLiteral("Velomar/velomar-settings/replaced")));
+        const QStringList copies = replaced.entryList(QDir::Files);
+        QCOMPARE(copies.size(), written ? 1 : 0);
+        if (written) {
+            QVERIFY2(copies.front().startsWith(QStringLiteral("3F8B-21D4_2015-01-05_09-05-00_")),
+                     qPrintable(copies.front()));
+            QCOMPARE(readBytes(replaced.filePath(copies.front())), before);
+        }
         // Nothing of the editor's is left on the card.
         QCOMPARE(QDir(root + QStringLiteral("/VELOMAR"))
                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
                  QStringList{"Kestra.cfg"});
+    }
+
+    // The band above the tabs says when the card holds other settings than the local copy.
+    void theBandSaysWhatTheCardHolds_data()
+    {
+        QTest::addColumn<QByteArray>("onCard"); // null: no settings file on the card
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("notice"); // empty: no band
+        CameraSettings camB = factorySettings();
+        camB.SetLabel("CAM B");
+        camB.SetTimeLapseOn(true);
+        const QString other =
+            QStringLiteral("The card card holds other settings than this computer's copy (%1).");
+        QTest::newRow("other settings")
+            << settingsFileBytes(camB) << false << other.arg("2 settings differ");
+        QTest::newRow("an older layout, core only")
+            << settingsFileBytes(camB).left(CoreSection::kBytes) << false
+            << other.arg("2 settings differ");
+        CameraSettings switchOn = earlierRun();
+        QTest::newRow("one setting") << settingsFileBytes(switchOn) << false
+                                     << other.arg("1 setting differs");
+        switchOn.SetLabel("");
+        QTest::newRow("only the switch-on time") << settingsFileBytes(switchOn) << false << "";
+        QTest::newRow("the same settings") << settingsFileBytes(factorySettings()) << false << "";
+        QTest::newRow("no settings file") << QByteArray() << false << "";
+        QTest::newRow("a read-only run") << settingsFileBytes(camB) << true << "";
+        QTest::newRow("unreadable") << QByteArray("junk") << false
+                                    << "The settings file on the card card cannot be read; OK "
+                                       "replaces it with these settings.";
+    }
+    void theBandSaysWhatTheCardHolds()
+    {
+        QFETCH(QByteArray, onCard);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, notice);
+        SheetRun run;
+        run.app.readOnly = readOnly;
+        if (!onCard.isNull())
+            QVERIFY(writeBytes(run.cardPath, onCard));
+        AccessibilityListener screenReader;
+        QVERIFY(run.open());
+        NoticeBand *band = run.sheet->cardNotice();
+        QCOMPARE(band->isVisible() ? band->text() : QString(), notice);
+        // A screen reader hears it as it appears.
+        const bool announced = std::any_of(
+            screenReader.events().begin(), screenReader.events().end(),
+            [&](const auto &event) { return event.type == QAccessible::Alert && event.object == band; });
+        QCOMPARE(announced, !notice.isEmpty());
+        // It takes no focus: the first tab's first control has it, as without a band.
+        QVERIFY(!band->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // Each of the band's choices, and what OK then writes to the card and the local copy.
+    void theBandsChoices_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("cardsSettings"); // what OK writes
+        QTest::newRow("Use the Card's Settings") << "useCardSettings" << true;
+        QTest::newRow("Keep These") << "keepLocalSettings" << false;
+    }
+    void theBandsChoices()
+    {
+        QFETCH(QString, choice);
+        QFETCH(bool, cardsSettings);
+        SheetRun run;
+        CameraSettings camB = factorySettings();
+        camB.SetLabel("CAM B");
+        camB.SetTimeLapseOn(true);
+        QVERIFY(writeBytes(run.cardPath, settingsFileBytes(camB)));
+        QVERIFY(run.writeLocal(earlierRun()));
+        QVERIFY(run.open());
+        NoticeBand *band = run.sheet->cardNotice();
+        QVERIFY(band->isVisible());
+        // The band's buttons come just before the tabs, and Alt+U chooses the card's settings.
+        const QStringList chain =
+            tabChain(run.find<QPushButton>("useFactorySettings"), 4);
+        QCOMPARE(chain, QStringList({"useCardSettings", "showCardDifferences",
+                                     "keepLocalSettings", "qt_tabwidget_tabbar"}));
+        if (choice == QLatin1String("useCardSettings"))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::AltModifier);
+        else
+            run.clickButton(run.find<QPushButton>(choice));
+        QTRY_VERIFY(!band->isVisible()); // a button's access key clicks it a moment later
+        QVERIFY(!band->isAncestorOf(QApplication::focusWidget()));
+
+        // Closing asks to save only when the record is no longer the local copy.
+        if (cardsSettings) {
+            run.messages.expect(115, MessageAnswer::No);
+            QVERIFY(run.sheet->close() || !run.sheet->isVisible());
+            QCOMPARE(readBytes(run.localPath), settingsFileBytes(earlierRun()));
+            QVERIFY(run.open());
+            QVERIFY(run.sheet->cardNotice()->isVisible());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::AltModifier);
+            QTRY_VERIFY(!run.sheet->cardNotice()->isVisible());
+        }
+        run.messages.expect(114);
+        run.clickButton(PropertySheet::OkButton);
+        QVERIFY(!run.sheet->isVisible());
+        CameraSettings expected = cardsSettings ? camB : earlierRun();
+        QCOMPARE(readBytes(run.localPath), settingsFileBytes(expected));
+        expected.SetLoadTime(0, 0, 0);
+        expected.SetLoadDate(0, 0, 0);
+        QCOMPARE(readBytes(run.cardPath), settingsFileBytes(expected));
+    }
+
+    // "Show Differences..." lists each differing setting with both values, and copies them.
+    void showDifferencesListsAndCopiesThem()
+    {
+        SheetRun run;
+        CameraSettings camB = factorySettings();
+        camB.SetLabel("CAM B");
+        camB.cellular.phoneNumbers[1] = PackPhoneNumber("555", true);
+        QVERIFY(writeBytes(run.cardPath, settingsFileBytes(camB)));
+        QVERIFY(run.open());
+        QString copied;
+        ModalScript script;
+        script.then([&](QDialog *dialog) {
+            QTest::keyClick(dialog, Qt::Key_C, Qt::ControlModifier);
+            copied = run.platform.clipboard;
+            dialog->reject();
+        });
+        run.clickButton(run.find<QPushButton>("showCardDifferences"));
+        QCOMPARE(copied, QStringLiteral("Tab\tSetting\tThis computer\tThe card card\n"
+                                        "Images\tLabel\t\tCAM B\n"
+                                        "Cellular\tPhone 2\t\t555\n"
+                                        "Cellular\tPhone 2 BCC\tno\tyes\n"));
+        // Looking is not a choice: the band stays.
+        QVERIFY(run.sheet->cardNotice()->isVisible());
+        // Every setting that can differ has its label on the tab.
+        for (const NamedSetting &setting : NamedSettings())
+            QVERIFY2(!NamedSettingLabel(setting.name).empty(), setting.name.data());
     }
 
     void useFactoryAsksFirstAndResetsTheRecord()
@@ -445,6 +593,14 @@ private slots:
         QCOMPARE(run.platform.openedDocuments,
                  QStringList({run.folder.filePath(QString::fromLatin1(kUserGuideFileName))}));
         QTest::keyClick(run.sheet.get(), Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(run.platform.openedDocuments.size(), 1);
+
+        // Where nothing would open it, the message says where the guide is.
+        run.platform.documentViewer = false;
+        run.messages.expect(QStringLiteral("No program on this computer opens PDF files, so the "
+                                           "user guide cannot be shown. It is the file\n") +
+                            run.folder.filePath(QString::fromLatin1(kUserGuideFileName)));
+        QTest::keyClick(run.sheet.get(), Qt::Key_F1);
         QCOMPARE(run.platform.openedDocuments.size(), 1);
     }
 

@@ -111,6 +111,40 @@ const QByteArray kShapes = "Four and two;2;4;1;0\n"       // 0
                            "No phone;2;0;0;0\n"           // 3
                            "Mail hidden first;0;2;0;0\n"; // 4
 
+
+// Four numbers and two addresses, cellular on.
+void storeEveryDestination(CameraSettings &settings)
+{
+    settings.SetCellularOff(false);
+    for (int i = 0; i < 4; ++i)
+        settings.cellular.phoneNumbers[i] = PackPhoneNumber(std::to_string(1000 + i), false);
+    settings.cellular.email1 = PackEmailAddress("one@x.org", false);
+    settings.cellular.email2 = PackEmailAddress("two@x.org", true);
+}
+
+// The card written by OK after the Cellular tab was opened with `remembered` as the last
+// carrier and the carriers at `positions` were chosen in turn.
+QByteArray cardAfterChoosing(const QList<int> &positions, bool cellularOn, int remembered,
+                             CameraSettings *card = nullptr)
+{
+    SheetRun run;
+    CameraSettings local = factorySettings();
+    storeEveryDestination(local);
+    local.SetCellularOff(!cellularOn);
+    if (!run.writeLocal(local) || !run.folder.write("carriers.dat", kShapes) ||
+        !run.folder.write("carriers2.dat", QByteArray::number(remembered) + '\0') || !run.open() ||
+        !run.sheet->setCurrentIndex(3))
+        return {};
+    for (const int position : positions) {
+        run.find<QComboBox>("carrierList")->setCurrentIndex(position);
+        settle();
+    }
+    run.messages.expect(114);
+    run.clickButton(PropertySheet::OkButton);
+    if (card && !run.read(run.cardPath, *card))
+        return {};
+    return readBytes(run.cardPath);
+}
 } // namespace
 
 class TestCellularPage : public GuiTest
@@ -261,39 +295,55 @@ private slots:
         QCOMPARE(f.app.carrierIndex, -1);
     }
 
-    void carrierWithFewerRowsClearsTheHiddenOnesAtOnce()
+    // Browsing the list hides rows without emptying them; OK stores what the last carrier
+    // offers, as choosing it straight away would, and with cellular off keeps every row.
+    void browsingCarriersStoresWhatTheLastOneOffers_data()
+    {
+        QTest::addColumn<QList<int>>("browsed");
+        QTest::addColumn<bool>("cellularOn");
+        QTest::newRow("fewer rows, then all again") << QList<int>{0, 1, 0} << true;
+        QTest::newRow("no phones, then four") << QList<int>{3, 0} << true;
+        QTest::newRow("down the whole list") << QList<int>{0, 1, 2, 3, 4} << true;
+        QTest::newRow("up the whole list") << QList<int>{4, 3, 2, 1, 0} << true;
+        QTest::newRow("no mail, then one address") << QList<int>{2, 1} << true;
+        QTest::newRow("remembered carrier, cellular off") << QList<int>{} << false;
+    }
+    void browsingCarriersStoresWhatTheLastOneOffers()
+    {
+        QFETCH(QList<int>, browsed);
+        QFETCH(bool, cellularOn);
+        const int remembered = 1; // two phone rows, one address
+        const int last = browsed.isEmpty() ? remembered : browsed.back();
+        CameraSettings card;
+        const QByteArray browsedCard = cardAfterChoosing(browsed, cellularOn, remembered, &card);
+        QCOMPARE(browsedCard.size(), 234);
+        QCOMPARE(browsedCard, cardAfterChoosing({last}, cellularOn, remembered));
+
+        // The rows the last carrier offers still hold the stored values.
+        const std::optional<CarrierEntry> carrier =
+            ParseCarrierLine(kShapes.split('\n').value(last).toStdString());
+        QVERIFY(carrier);
+        const int phones = cellularOn ? carrier->PhoneRowCount() : 4;
+        const int emails = cellularOn ? carrier->EmailRowCount() : 2;
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(UnpackPhoneNumber(card.cellular.phoneNumbers[i]).text,
+                     i < phones ? std::to_string(1000 + i) : std::string());
+        QCOMPARE(UnpackEmailAddress(card.cellular.email2).text,
+                 emails == 2 ? std::string("two@x.org") : std::string());
+    }
+
+    // Opening the tab with a remembered carrier that hides rows changes nothing.
+    void openingTheTabKeepsTheHiddenRowsInTheRecord()
     {
         Fixture f;
         QVERIFY(f.folder.write("carriers.dat", kShapes));
-        for (int i = 0; i < 4; ++i)
-            f.settings.cellular.phoneNumbers[i] = PackPhoneNumber(std::to_string(1000 + i), false);
-        f.settings.cellular.email1 = PackEmailAddress("one@x.org", false);
-        f.settings.cellular.email2 = PackEmailAddress("two@x.org", true);
+        QVERIFY(f.folder.write("carriers2.dat", QByteArray("3\0", 2))); // no phone rows
+        storeEveryDestination(f.settings);
+        const CellularSection before = f.settings.cellular;
         QVERIFY(f.open());
-        f.pickCarrier(0);
-        QCOMPARE(f.shownPhoneRows(), 4);
-        QCOMPARE(f.shownEmailRows(), 2);
-
-        f.pickCarrier(1); // one e-mail row, two phone rows
-        QCOMPARE(f.shownPhoneRows(), 2);
-        QCOMPARE(f.shownEmailRows(), 1);
-        const CellularSection &c = f.settings.cellular;
-        QCOMPARE(UnpackPhoneNumber(c.phoneNumbers[1]).text, std::string("1001"));
-        QCOMPARE(PhoneNumberKind(c.phoneNumbers[2]), int(DestinationNone));
-        QVERIFY(c.phoneNumbers[3] == PhoneNumberWords{});
-        QCOMPARE(UnpackEmailAddress(c.email1).text, std::string("one@x.org"));
-        QVERIFY(c.email2 == EmailAddressBytes{});
-
-        // Going back to a larger carrier does not bring them back.
-        f.pickCarrier(0);
-        QCOMPARE(f.shownPhoneRows(), 4);
-        QVERIFY(f.phone(3)->text().isEmpty());
-        QVERIFY(f.email(2)->text().isEmpty());
-
-        f.pickCarrier(3); // no phone rows at all
-        QVERIFY(!f.phoneGroup()->isVisible());
-        for (const PhoneNumberWords &words : c.phoneNumbers)
-            QVERIFY(words == PhoneNumberWords{});
+        QCOMPARE(f.shownPhoneRows(), 0);
+        QVERIFY(f.sheet->setCurrentIndex(1));
+        QVERIFY(f.settings.cellular == before);
     }
 
     // ---- carrier shapes ---------------------------------------------------------------------
@@ -673,12 +723,13 @@ private slots:
         f.pickCarrier(0);
         QTest::keyClicks(f.email(1), QString(30, QLatin1Char('z')));
         f.messages.expect(tooLong(36));
-        f.pickCarrier(2); // no e-mail group: the stored address goes, not the typed one
+        f.pickCarrier(2); // no e-mail group: the stored address is kept, not the typed one
         QCOMPARE(f.carrierList()->currentIndex(), 2);
         QCOMPARE(f.app.carrierIndex, 2);
         QVERIFY(!f.emailGroup()->isVisible());
         QCOMPARE(f.shownPhoneRows(), 3);
-        QVERIFY(f.settings.cellular.email1 == EmailAddressBytes{});
+        QCOMPARE(f.email(1)->text(), QStringLiteral("kept@x.org"));
+        QCOMPARE(UnpackEmailAddress(f.settings.cellular.email1).text, std::string("kept@x.org"));
     }
 
     // ---- the whole run ----------------------------------------------------------------------

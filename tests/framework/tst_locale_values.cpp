@@ -1,7 +1,10 @@
-// What the program reads from the user's locale: the sign and separator the number fields
-// accept, and how the schedule grid labels its hours.
+// What the program asks of the desktop: the user's locale (the sign and separator the number
+// fields accept, and how the schedule grid labels its hours), and whether anything opens PDFs.
 #include "framework/platform_services.h"
+#include "scoped_environment.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestLocaleValues : public QObject
@@ -56,6 +59,34 @@ private slots:
         QCOMPARE(values.hourLeadingZero, hourLeadingZero);
         QCOMPARE(values.amDesignator, am);
         QCOMPARE(values.pmDesignator, pm);
+    }
+
+    // The desktop's answer for the guide's type, from an xdg-mime of the test's own.
+    void theDesktopSaysWhetherAnythingOpensTheGuide_data()
+    {
+        QTest::addColumn<QByteArray>("xdgMime"); // its script; empty: there is none
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("a default viewer")
+            << QByteArray("[ \"$3\" = application/pdf ] && echo viewer.desktop") << true;
+        QTest::newRow("no default") << QByteArray("exit 0") << false;
+        QTest::newRow("xdg-mime fails") << QByteArray("echo viewer.desktop; exit 4") << false;
+        QTest::newRow("no xdg-mime") << QByteArray() << false;
+    }
+    void theDesktopSaysWhetherAnythingOpensTheGuide()
+    {
+        QFETCH(QByteArray, xdgMime);
+        QFETCH(bool, opens);
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        if (!xdgMime.isEmpty()) {
+            QFile script(bin.filePath(QStringLiteral("xdg-mime")));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n" + xdgMime + "\n");
+            script.close();
+            QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        const ScopedEnvironment path("PATH", bin.path().toLocal8Bit());
+        QCOMPARE(DesktopOpensFilesLike(bin.filePath(QStringLiteral("guide.pdf"))), opens);
     }
 };
 

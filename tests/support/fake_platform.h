@@ -19,6 +19,8 @@ public:
     LocaleValues localeValues() const override { return locale; }
     bool openDocument(const QString &path) override
     {
+        if (!documentViewer)
+            return false;
         openedDocuments.append(path);
         return true;
     }
@@ -31,6 +33,7 @@ public:
     QString clipboard;
     LocaleValues locale;
     QStringList openedDocuments;
+    bool documentViewer = true; // the desktop has a program for the documents opened
     QString program = QStringLiteral("/opt/velomar/velomar-settings");
     // The computer's clock as the program reads it.
     QDateTime now{QDate(2015, 1, 5), QTime(9, 5)};
