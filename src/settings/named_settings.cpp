@@ -493,15 +493,16 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
         const auto store = [j](CameraSettings &s, std::string_view chars, bool bcc) {
             (j == 0 ? s.cellular.email1 : s.cellular.email2) = PackEmailAddress(chars, bcc);
         };
-        t.push_back({{kNames[j], "Cellular", "up to 36 characters, not ( ) [ ] \\ ; : \" , < >", true},
-                     [text](const Change &c) { return text(rec(c)); },
-                     [j, store](Change &c, std::string_view value) -> Reason {
-                         std::string chars;
-                         if (auto refusal = readText(value, CellularValues::kEmailField, chars))
-                             return refusal;
-                         store(rec(c), chars, c.emailBcc[j]);
-                         return {};
-                     }});
+        t.push_back(
+            {{kNames[j], "Cellular", "up to 36 characters, not ( ) [ ] \\ ; : \" , < >", true},
+             [text](const Change &c) { return text(rec(c)); },
+             [j, store](Change &c, std::string_view value) -> Reason {
+                 std::string chars;
+                 if (auto refusal = readText(value, CellularValues::kEmailField, chars))
+                     return refusal;
+                 store(rec(c), chars, c.emailBcc[j]);
+                 return {};
+             }});
         t.push_back({{kBccNames[j], "Cellular", "yes | no"},
                      [j](const Change &c) { return std::string(c.emailBcc[j] ? "yes" : "no"); },
                      [j, store, text](Change &c, std::string_view value) -> Reason {

@@ -1018,17 +1018,16 @@ private slots:
         const QByteArray hourly = QByteArray::fromHex("01 00 01 40");
         const QByteArray off = factoryFile().mid(26, 4);
         QTest::newRow("show") << hourly << QStringList{"show", "Kestra.cfg"} << true;
-        QTest::newRow("show --json") << hourly << QStringList{"show", "--json", "Kestra.cfg"}
-                                     << true;
+        QTest::newRow("show --json")
+            << hourly << QStringList{"show", "--json", "Kestra.cfg"} << true;
         QTest::newRow("show, time lapse off") << off << QStringList{"show", "Kestra.cfg"} << false;
         QTest::newRow("set turns the time lapse on")
             << off << QStringList{"set", "Kestra.cfg", "time-lapse=1 hour"} << true;
         QTest::newRow("set gives the schedule a period")
             << hourly << QStringList{"set", "Kestra.cfg", "time-lapse-schedule=06:00-07:00"}
             << false;
-        QTest::newRow("set --json") << hourly
-                                    << QStringList{"set", "--json", "Kestra.cfg", "label=N"}
-                                    << true;
+        QTest::newRow("set --json")
+            << hourly << QStringList{"set", "--json", "Kestra.cfg", "label=N"} << true;
     }
     void aTimeLapseWithNoCameraOnPeriodIsWarnedOf()
     {

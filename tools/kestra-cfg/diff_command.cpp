@@ -44,8 +44,8 @@ public:
         const std::string switchOnB = SwitchOnText(b);
         const bool switchOnDiffers = switchOnA != switchOnB;
         // What remains are bits no tab shows; they still reach the camera.
-        const bool otherBitsDiffer = differing.empty() && !switchOnDiffers &&
-                                     EncodeSettingsFile(a) != EncodeSettingsFile(b);
+        const bool otherBitsDiffer =
+            differing.empty() && !switchOnDiffers && EncodeSettingsFile(a) != EncodeSettingsFile(b);
         const bool same = differing.empty() && !switchOnDiffers && !otherBitsDiffer;
 
         if (json) {
