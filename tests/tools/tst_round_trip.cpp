@@ -123,15 +123,15 @@ public:
         set("label", label);
         for (const char *slider : {"brightness", "contrast", "sharpness", "saturation"})
             set(slider, number(slider, 0, 255));
+        for (const char *name : {"print-border", "use-cellular", "daily-status-picture",
+                                 "loop-recording", "hide-logo", "disable-illuminator", "keybolt"})
+            set(name, word(name, {"on", "off"}));
         set("temperature", word("temperature", {"fahrenheit", "celsius"}));
         set("clock", word("clock", {"12-hour", "24-hour"}));
         set("night-shutter", word("night-shutter", {"slow", "middle", "fast"}));
         set("night-iso", word("night-iso", {"low", "middle", "high"}));
         set("resolution", word("resolution", {"high", "low"}));
-        set("print-border", word("print-border", {"on", "off"}));
 
-        set("use-cellular", word("use-cellular", {"on", "off"}));
-        set("daily-status-picture", word("daily-status-picture", {"on", "off"}));
         for (const char *phone : {"phone-1", "phone-2", "phone-3", "phone-4"})
             drawDestination(phone, 15, "0123456789 -");
         std::string address;
@@ -142,14 +142,10 @@ public:
         drawDestination("email-1", 36, address);
         drawDestination("email-2", 36, address);
 
-        set("loop-recording", word("loop-recording", {"on", "off"}));
-        set("hide-logo", word("hide-logo", {"on", "off"}));
-        set("disable-illuminator", word("disable-illuminator", {"on", "off"}));
         set("start-delay",
             word("start-delay", {"immediately", "1 day", "2 days", "3 days", "4 days", "5 days",
                                  "6 days", "1 week", "2 weeks", "3 weeks", "4 weeks", "6 weeks",
                                  "8 weeks", "12 weeks", "42 weeks"}));
-        set("keybolt", word("keybolt", {"on", "off"}));
         std::string code;
         do {
             code.clear();
@@ -186,7 +182,7 @@ private:
     }
 
     // One of `words`, not the other's.
-    std::string word(const std::string &name, std::initializer_list<const char *> words)
+    std::string word(const char *name, std::initializer_list<const char *> words)
     {
         std::vector<std::string> choices;
         for (const char *word : words) {
@@ -388,7 +384,7 @@ private slots:
     // values of its own (with which A's trigger values may go where the first B's cannot).
     void whatShowPrintsSetTakes()
     {
-        for (unsigned seed = 1; seed <= 300; ++seed) {
+        for (unsigned seed = 1; seed <= 200; ++seed) {
             ValueDraw draw(seed);
             // One of A and the differing B follows a preset, the other is Advanced and unlike it
             // in every value the preset sets.
