@@ -167,7 +167,6 @@ private slots:
         accepted("unit in capitals", {"time-lapse=10 Minutes"}, 26, "01 00 0a 00");
         accepted("days in capitals", {"days-on-schedule-2=Sun,SAT"}, 78, "41 00");
         accepted("list entry in capitals", {"start-delay=2 Days"}, 44, "1e 20");
-        accepted("a label keeps its capitals", {"label=Ridge"}, 48, "52 69 64 67 65 00");
         refused("no such preset in any case", {"quickset=Normale"},
                 "quickset: Please enter one of normal, aggressive, conservative, advanced.");
         refused("sensitivity off the slider", {"sensitivity=60"},
