@@ -242,6 +242,8 @@ private slots:
         refused("not UTF-8", {"label=\xff"}, "label: The text is not valid UTF-8.");
         refused("letters in a number", {"phone-1=555-CALL"},
                 "phone-1: The character \"C\" is not allowed.");
+        refused("a tab in a number, which would end it", {"phone-1=12\t34"},
+                "phone-1: The character \"\\x09\" is not allowed.");
         refused("16 digits", {"phone-1=1234567890123456"},
                 "phone-1: Please enter no more than 15 characters.");
         refused("comma in an address", {"email-1=a,b@x"},
