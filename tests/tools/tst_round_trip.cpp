@@ -134,10 +134,11 @@ public:
 
         for (const char *phone : {"phone-1", "phone-2", "phone-3", "phone-4"})
             drawDestination(phone, 15, "0123456789 -");
+        // Seven bits, control characters too: the address field takes them.
         std::string address;
-        for (char c = 0x20; c < 0x7F; ++c) {
-            if (std::string_view("()[]\\;:\",<>").find(c) == std::string_view::npos)
-                address += c;
+        for (int c = 0x01; c < 0x80; ++c) {
+            if (std::string_view("()[]\\;:\",<>").find(char(c)) == std::string_view::npos)
+                address += char(c);
         }
         drawDestination("email-1", 36, address);
         drawDestination("email-2", 36, address);
