@@ -6,6 +6,7 @@
 #include "resources/string_table.h"
 #include "settings/carriers.h"
 #include "settings/named_settings.h"
+#include "settings/time_lapse_values.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,6 +147,9 @@ private slots:
         // The refusals of the named settings that only kestra-cfg shows.
         for (const char *text : NamedSettingMessages())
             QTest::newRow(text) << QString::fromUtf8(text);
+        // The notice of the Time Lapse tab, which kestra-cfg prints too.
+        QTest::newRow("no Camera on period")
+            << QString::fromUtf8(TimeLapseValues::kNoCameraOnPeriod);
         // kestra-cfg's own: set --from, and deploy's lines and refusals.
         const char *tool[] = {
             "Please give the value as text, a number or true or false.",

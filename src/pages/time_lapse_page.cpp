@@ -110,10 +110,17 @@ void CKTPageTimeLapse::buildControls()
     scheduleLayout->addStretch(1);
     scheduleLayout->addWidget(viewScheduleButton);
 
+    // A plain line, not a question: the camera may be meant to take no time-lapse picture.
+    noCameraOnPeriodLabel = makeLabel(tr("No period of the schedule is set to \"Camera on\"."),
+                                      "noCameraOnPeriod", this);
+    noCameraOnPeriodLabel->setWordWrap(true);
+    noCameraOnPeriodLabel->hide();
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(intervalBox);
     layout->addWidget(shotBox);
     layout->addWidget(scheduleBox);
+    layout->addWidget(noCameraOnPeriodLabel);
     layout->addStretch(1);
 
     tabStopAtCheckedRadio(intervalRadios);
@@ -131,6 +138,9 @@ void CKTPageTimeLapse::buildControls()
         });
     }
     connect(viewScheduleButton, &QPushButton::clicked, this, [this] { onViewSchedule(); });
+    // Every change of the radios, by the person or by a load.
+    for (QAbstractButton *radio : intervalRadios)
+        connect(radio, &QAbstractButton::toggled, this, [this] { showScheduleWarning(); });
 }
 
 void CKTPageTimeLapse::applyReadOnly()
@@ -166,6 +176,7 @@ void CKTPageTimeLapse::load(DataExchange &dx)
         onUnit(kind);
     }
     transfer(dx);
+    showScheduleWarning();
 }
 
 void CKTPageTimeLapse::transfer(DataExchange &dx)
@@ -276,12 +287,22 @@ void CKTPageTimeLapse::applyShotRule(bool fits)
     atIntervalLabel->setEnabled(enabled);
 }
 
+void CKTPageTimeLapse::showScheduleWarning()
+{
+    bool on = false;
+    for (IntervalKind kind : {IntervalHours, IntervalMinutes, IntervalSeconds})
+        on = on || intervalRadios[kind]->isChecked();
+    noCameraOnPeriodLabel->setVisible(
+        TimeLapseValues::noCameraOnPeriod(on, settings.core.timeLapseDaySchedule));
+}
+
 void CKTPageTimeLapse::onViewSchedule()
 {
     // The schedule is edited in the record, so the page's values must be there first.
     if (!saveControls())
         return;
     openTimeLapseSchedule();
+    showScheduleWarning();
 }
 
 // The sheet's pages store the schedules into the record themselves, so its result is not

@@ -63,6 +63,9 @@ private:
     void onViewSchedule();
     // Burst shots are offered only when the burst fits into the interval.
     void applyShotRule(bool fits);
+    // The line under the schedule box, while the radios say on and the schedule in the record
+    // has no "Camera on" period.
+    void showScheduleWarning();
 
     QComboBox *listOf(IntervalKind kind) const;
     int &rememberedCount(IntervalKind kind);
@@ -91,4 +94,5 @@ private:
     QLabel *atIntervalLabel = nullptr;
     QLabel *scheduleLabel = nullptr;
     QPushButton *viewScheduleButton = nullptr;
+    QLabel *noCameraOnPeriodLabel = nullptr;
 };

@@ -13,6 +13,16 @@ std::string UpperAscii(std::string text)
     return text;
 }
 
+std::string LowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
 std::string_view WithoutBlanks(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t");

@@ -9,6 +9,8 @@
 
 // ASCII letters in capitals, every other byte as it is: for names that compare in any case.
 std::string UpperAscii(std::string text);
+// The same in small letters: for values in words, which are shown in small letters.
+std::string LowerAscii(std::string_view text);
 
 // Without the blanks and tabs around it.
 std::string_view WithoutBlanks(std::string_view text);

@@ -78,7 +78,10 @@ const std::string &CellularValues::phoneForbiddenCharacters()
             if (!alphanumeric && c != '-')
                 letters += c;
         }
-        return letters;
+        // A control character has no code of its own either: stored, it would end the number.
+        for (char c = 0x01; c < 0x20; ++c)
+            letters += c;
+        return letters + '\x7F';
     }();
     return set;
 }

@@ -25,8 +25,8 @@ struct CellularValues
     static constexpr char16_t kDestinationHighestCharacter = 0x7F;
     static constexpr rules::TextField kEmailField{kEmailForbidden, kDestinationHighestCharacter,
                                                   kEmailMaxChars};
-    // Phone numbers take digits, blanks and "-": every letter and every other printable
-    // punctuation character is refused.
+    // Phone numbers take digits, blanks and "-": every letter, every other printable
+    // punctuation character and every control character is refused.
     static const std::string &phoneForbiddenCharacters();
     static rules::TextField phoneField();
 

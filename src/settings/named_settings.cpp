@@ -226,7 +226,9 @@ Entry sliderEntry(std::string_view name, std::uint8_t CoreSection::*field)
     return integerEntry(name, "Images", "0 .. 255", field, nullptr, &ImagesValues::checkSlider);
 }
 
-// A day schedule edited on a schedule page, which refuses one with no period on (121).
+// A day schedule of the core section. The schedule pages want a period on before they can be
+// left, but a file may hold a day without one (the factory time-lapse schedule is such a day):
+// what show prints, set takes back.
 Entry dailyScheduleEntry(std::string_view name, std::string_view tab,
                          DaySchedule CoreSection::*field)
 {
@@ -236,14 +238,12 @@ Entry dailyScheduleEntry(std::string_view name, std::string_view tab,
                 DaySchedule schedule;
                 if (!readSchedule(value, schedule))
                     return kScheduleSyntax;
-                if (!schedule.AnyOn())
-                    return std::string(strings::Text(121));
                 rec(c).core.*field = schedule;
                 return {};
             }};
 }
 
-// One of the dual page's two schedules; the rule over both and the days comes at the end.
+// One of the dual page's two schedules, taken as the file can hold it, like the day schedules.
 Entry dualScheduleEntry(std::string_view name, DaySchedule DualScheduleSection::*field)
 {
     return {{name, "Triggers", "always | never | HH:MM-HH:MM,... (quarter hours)"},
@@ -406,7 +406,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
                                    &CoreSection::timeLapseDaySchedule));
 
     // ---- Images
-    t.push_back({{"label", "Images", "up to 20 characters, not ~ ^ _ ` { } |"},
+    t.push_back({{"label", "Images", "up to 20 characters, not ~ ^ _ ` { } |", true},
                  [](const Change &c) { return Latin1ToUtf8(rec(c).Label()); },
                  [](Change &c, std::string_view value) -> Reason {
                      std::string bytes;
@@ -462,7 +462,7 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
             return PhoneNumberKind(words) == DestinationNone ? std::string()
                                                              : UnpackPhoneNumber(words).text;
         };
-        t.push_back({{kNames[i], "Cellular", "up to 15 digits, blanks and -; empty for none"},
+        t.push_back({{kNames[i], "Cellular", "up to 15 digits, blanks and -; empty for none", true},
                      [text](const Change &c) { return text(rec(c)); },
                      [i](Change &c, std::string_view value) -> Reason {
                          std::string digits;
@@ -493,15 +493,16 @@ std::vector<ChangeAccess::Entry> ChangeAccess::build()
         const auto store = [j](CameraSettings &s, std::string_view chars, bool bcc) {
             (j == 0 ? s.cellular.email1 : s.cellular.email2) = PackEmailAddress(chars, bcc);
         };
-        t.push_back({{kNames[j], "Cellular", "up to 36 characters, not ( ) [ ] \\ ; : \" , < >"},
-                     [text](const Change &c) { return text(rec(c)); },
-                     [j, store](Change &c, std::string_view value) -> Reason {
-                         std::string chars;
-                         if (auto refusal = readText(value, CellularValues::kEmailField, chars))
-                             return refusal;
-                         store(rec(c), chars, c.emailBcc[j]);
-                         return {};
-                     }});
+        t.push_back(
+            {{kNames[j], "Cellular", "up to 36 characters, not ( ) [ ] \\ ; : \" , < >", true},
+             [text](const Change &c) { return text(rec(c)); },
+             [j, store](Change &c, std::string_view value) -> Reason {
+                 std::string chars;
+                 if (auto refusal = readText(value, CellularValues::kEmailField, chars))
+                     return refusal;
+                 store(rec(c), chars, c.emailBcc[j]);
+                 return {};
+             }});
         t.push_back({{kBccNames[j], "Cellular", "yes | no"},
                      [j](const Change &c) { return std::string(c.emailBcc[j] ? "yes" : "no"); },
                      [j, store, text](Change &c, std::string_view value) -> Reason {
@@ -588,17 +589,6 @@ std::optional<SettingRefusal> ChangeAccess::finish(Change &change)
             return refusal;
     }
 
-    // The dual schedule: a schedule that some day uses must have a period on (121).
-    DayChoices usesSchedule2{};
-    for (int d = 1; d <= 7; ++d)
-        usesSchedule2[static_cast<std::size_t>(d - 1)] = s.TriggerDayUsesSchedule2(d);
-    if (!DualScheduleValid(s.dual.triggerSchedule1, s.dual.triggerSchedule2, usesSchedule2)) {
-        const std::string text(strings::Text(121));
-        if (auto refusal = refuseLatest(change, {{"dual-schedule-1", text},
-                                                 {"dual-schedule-2", text},
-                                                 {"days-on-schedule-2", text}}))
-            return refusal;
-    }
     return {};
 }
 
@@ -636,6 +626,12 @@ std::optional<SettingRefusal> NamedSettingsChange::Set(std::string_view name,
     if (index < 0)
         return SettingRefusal{std::string(name), kNoSuchSetting};
     const auto &entry = ChangeAccess::entries()[static_cast<std::size_t>(index)];
+    // Words are shown in lower case and read in any; free text is taken as it comes.
+    std::string lowered;
+    if (!entry.info.text) {
+        lowered = LowerAscii(value);
+        value = lowered;
+    }
     // What the setting shows already is no change at all, also where the tab could not have
     // entered it.
     if (entry.get(*this) == value)

@@ -19,6 +19,9 @@ struct NamedSetting
     std::string_view name;
     std::string_view tab;    // the tab that shows it: Triggers, Time Lapse, Images, ...
     std::string_view syntax; // the values it takes, for help texts
+    // Free text (a label, a destination) is taken as typed; every other value is words or
+    // numbers, read in any case.
+    bool text = false;
 };
 
 // Every named setting, grouped by tab in the editor's order.
@@ -47,7 +50,8 @@ struct SettingRefusal
     std::string text() const { return name + ": " + reason; }
 };
 
-// Changes a record by named values, in the order they come, as the tabs would: a quickset
+// Changes a record by named values, in the order they come, as the tabs would. Words are read
+// in any case (ON, Never, 12-Hour); a quickset
 // applies its preset, turning the time lapse off stores the tab's default interval. A value
 // equal to the one the setting shows changes nothing. Finish() then applies the rules that
 // tie settings of different tabs together, for the settings that were changed.

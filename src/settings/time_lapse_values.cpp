@@ -96,3 +96,13 @@ bool TimeLapseValues::burstFits(IntervalUnit unit, int count, std::uint16_t pict
     const int limit = unit == IntervalUnit::Minutes ? limitSeconds / 60 : limitSeconds;
     return count > limit;
 }
+
+bool TimeLapseValues::noCameraOnPeriod(bool timeLapseOn, const DaySchedule &schedule)
+{
+    return timeLapseOn && !schedule.AnyOn();
+}
+
+bool TimeLapseValues::noCameraOnPeriod(const CameraSettings &settings)
+{
+    return noCameraOnPeriod(settings.TimeLapseOn(), settings.core.timeLapseDaySchedule);
+}

@@ -51,4 +51,12 @@ struct TimeLapseValues
     // Whether the tab would offer the record's burst: the time lapse is on and the burst fits
     // into the interval as the tab shows it.
     static bool burstOffered(const CameraSettings &settings);
+
+    // A time lapse that is on while its schedule has no "Camera on" period: nothing refuses it,
+    // the file can hold it, but the owner should know. The tab shows the warning under its
+    // schedule box, kestra-cfg prints it.
+    static constexpr const char *kNoCameraOnPeriod =
+        "No period of the schedule is set to \"Camera on\".";
+    static bool noCameraOnPeriod(bool timeLapseOn, const DaySchedule &schedule);
+    static bool noCameraOnPeriod(const CameraSettings &settings);
 };

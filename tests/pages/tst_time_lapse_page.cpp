@@ -2,6 +2,7 @@
 #include "gui_run.h"
 #include "gui_test.h"
 #include "pages/time_lapse_page.h"
+#include "settings/time_lapse_values.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,6 +12,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -45,6 +48,8 @@ public:
     int schedulesOpened = 0;
     std::uint16_t intervalAtOpen = 0;
     std::uint16_t flagsAtOpen = 0;
+    // What the schedule sheet stores when it closes, if anything.
+    std::optional<DaySchedule> scheduleStored;
 
 protected:
     void openTimeLapseSchedule() override
@@ -52,6 +57,8 @@ protected:
         ++schedulesOpened;
         intervalAtOpen = settings.core.timeLapseInterval;
         flagsAtOpen = settings.core.timeLapseFlags;
+        if (scheduleStored)
+            settings.core.timeLapseDaySchedule = *scheduleStored;
     }
 
 private:
@@ -356,6 +363,46 @@ private slots:
         QVERIFY(run.settings.TimeLapseOn());
         QCOMPARE(run.settings.InternalTrigger(), internal && !asks);
         QCOMPARE(run.settings.ExternalTrigger(), external && !asks);
+    }
+
+    // The line under the schedule box: shown while the radios say on and the schedule has no
+    // "Camera on" period, after a load, a click on a radio, or the schedule sheet.
+    void aTimeLapseWithNoCameraOnPeriodIsSaidUnderTheSchedule_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("period");
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("on, no period") << true << false << "" << true;
+        QTest::newRow("on, a period") << true << true << "" << false;
+        QTest::newRow("off, no period") << false << false << "" << false;
+        QTest::newRow("Off chosen") << true << false << "timeLapseOff" << false;
+        QTest::newRow("Hours chosen") << false << false << "timeLapseHours" << true;
+        QTest::newRow("Seconds chosen, a period") << false << true << "timeLapseSeconds" << false;
+        QTest::newRow("a period given in the schedule") << true << false << "viewSchedule" << false;
+    }
+    void aTimeLapseWithNoCameraOnPeriodIsSaidUnderTheSchedule()
+    {
+        QFETCH(bool, on);
+        QFETCH(bool, period);
+        QFETCH(QString, click);
+        QFETCH(bool, shown);
+        PageRun run;
+        run.settings.core.timeLapseFlags = on ? kOn : 0;
+        run.settings.core.timeLapseInterval = minutes(10);
+        run.settings.core.timeLapseDaySchedule.SetAll(false);
+        run.settings.core.timeLapseDaySchedule.SetOn(6 * 60, period);
+        QVERIFY(run.open());
+        run.page->scheduleStored = run.settings.core.timeLapseDaySchedule;
+        run.page->scheduleStored->SetOn(6 * 60, true);
+        if (!click.isEmpty())
+            run.click(qPrintable(click));
+        const QLabel *line = run.find<QLabel>("noCameraOnPeriod");
+        QCOMPARE(line->text(), QString::fromUtf8(TimeLapseValues::kNoCameraOnPeriod));
+        QCOMPARE(!line->isHidden(), shown);
+        // VELOMAR_GRAB=file.png saves the page with its line, for a look at the layout.
+        if (shown && qEnvironmentVariableIsSet("VELOMAR_GRAB"))
+            run.sheet->grab().save(qEnvironmentVariable("VELOMAR_GRAB"));
     }
 
     void viewScheduleOpensOnlyAfterASuccessfulSave()

@@ -193,6 +193,34 @@ private slots:
         QCOMPARE(TimeLapseValues::burstFits(unit, count, static_cast<std::uint16_t>(pictures)),
                  fits);
     }
+
+    // The warning of a time lapse that is on with no "Camera on" period, for the record as the
+    // tab and kestra-cfg see it.
+    void aTimeLapseOnWithNoCameraOnPeriodIsWarnedOf_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<int>("periodSlot"); // the one quarter hour on, -1 none
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("on, schedule never") << true << -1 << true;
+        QTest::newRow("on, the last quarter hour") << true << 95 << false;
+        QTest::newRow("off, schedule never") << false << -1 << false;
+    }
+    void aTimeLapseOnWithNoCameraOnPeriodIsWarnedOf()
+    {
+        QFETCH(bool, on);
+        QFETCH(int, periodSlot);
+        QFETCH(bool, warned);
+        CameraSettings settings;
+        settings.ResetAll();
+        settings.SetTimeLapseOn(on);
+        settings.core.timeLapseDaySchedule.SetAll(false);
+        if (periodSlot >= 0)
+            settings.core.timeLapseDaySchedule.SetOn(
+                static_cast<std::uint16_t>(periodSlot * DaySchedule::kMinutesPerSlot), true);
+        // The trigger schedule is not the time lapse's.
+        settings.core.triggerDaySchedule.SetAll(true);
+        QCOMPARE(TimeLapseValues::noCameraOnPeriod(settings), warned);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestTimeLapseValues)

@@ -36,6 +36,8 @@ expect "commands" "--help|--version|cards|convert|deploy|diff|factory|set|show" 
 expect "commands by their start" "deploy|diff" d
 expect "the options of deploy" "--all-cards|--date-time|--dry-run|--help|--labels|--log" deploy --
 expect "the options of cards" "--help|--json" cards -
+expect "the options of diff" "--help|--json" diff -
+expect "the options of set" "--from|--help|--json" set a.cfg --
 expect "settings files and folders" "a.cfg|b.cfg|cards|my folder" show ""
 expect "both files of diff" "a.cfg|b.cfg|cards|my folder" diff a.cfg ""
 expect "a label map" "cards|map.csv|my folder" deploy a.cfg --labels ""

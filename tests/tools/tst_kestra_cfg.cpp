@@ -213,6 +213,8 @@ private:
 
 const QByteArray kReadError = "An unexpected error occured while reading the configuration file.\n";
 const QByteArray kSaveError = "Error saving configuration file.\n";
+const QByteArray kNoCameraOnWarning =
+    "warning: time-lapse-schedule: No period of the schedule is set to \"Camera on\".\n";
 } // namespace
 
 class TestKestraCfg : public QObject
@@ -865,7 +867,7 @@ private slots:
         const Run r = run({"set", "Kestra.cfg", "label=RIDGE 7", "quickset=aggressive",
                            "pictures-per-trigger=7", "time-lapse=10 minutes"});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.err.isEmpty());
+        QCOMPARE(r.err, kNoCameraOnWarning); // the factory time-lapse schedule is never
         QVERIFY(r.out.isEmpty());
         // The preset's values, then 7 pictures, which the tab would show as Advanced.
         CameraSettings expected;
@@ -984,14 +986,78 @@ private slots:
         }
     }
 
+    // --json: one object of what changed, each setting with its old and new value, in the
+    // settings' order; a refusal prints none.
+    void setJsonNamesEachChange()
+    {
+        QVERIFY(writeBytes(file("Kestra.cfg"), factoryFile()));
+        const Run r = run({"set", "--json", "Kestra.cfg", "label=North", "pictures-per-trigger=5",
+                           "pacing=waiting"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.isEmpty());
+        QCOMPARE(QJsonDocument::fromJson(r.out),
+                 QJsonDocument::fromJson(R"({"file": "Kestra.cfg", "changed": {
+                     "quickset": {"old": "normal", "new": "advanced"},
+                     "pictures-per-trigger": {"old": "3", "new": "5"},
+                     "label": {"old": "", "new": "North"}}})"));
+        const QByteArray written = readBytes(file("Kestra.cfg"));
+
+        const Run refused = run({"set", "--json", "Kestra.cfg", "label=South", "pulses=9"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.out.isEmpty());
+        QCOMPARE(readBytes(file("Kestra.cfg")), written);
+    }
+
+    // A time lapse that is on with no "Camera on" period is said on stderr; the command does
+    // its work and exits as ever.
+    void aTimeLapseWithNoCameraOnPeriodIsWarnedOf_data()
+    {
+        QTest::addColumn<QByteArray>("timeLapse"); // the flags and the interval, at 26
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("warned");
+        const QByteArray hourly = QByteArray::fromHex("01 00 01 40");
+        const QByteArray off = factoryFile().mid(26, 4);
+        QTest::newRow("show") << hourly << QStringList{"show", "Kestra.cfg"} << true;
+        QTest::newRow("show --json")
+            << hourly << QStringList{"show", "--json", "Kestra.cfg"} << true;
+        QTest::newRow("show, time lapse off") << off << QStringList{"show", "Kestra.cfg"} << false;
+        QTest::newRow("set turns the time lapse on")
+            << off << QStringList{"set", "Kestra.cfg", "time-lapse=1 hour"} << true;
+        QTest::newRow("set gives the schedule a period")
+            << hourly << QStringList{"set", "Kestra.cfg", "time-lapse-schedule=06:00-07:00"}
+            << false;
+        QTest::newRow("set --json")
+            << hourly << QStringList{"set", "--json", "Kestra.cfg", "label=N"} << true;
+    }
+    void aTimeLapseWithNoCameraOnPeriodIsWarnedOf()
+    {
+        QFETCH(QByteArray, timeLapse);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, warned);
+        QByteArray bytes = factoryFile();
+        bytes.replace(26, 4, timeLapse);
+        QVERIFY(writeBytes(file("Kestra.cfg"), bytes));
+        const Run r = run(arguments);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, warned ? kNoCameraOnWarning : QByteArray());
+        if (arguments.first() == QLatin1String("set"))
+            QVERIFY(readBytes(file("Kestra.cfg")) != bytes);
+        else
+            QVERIFY(!r.out.isEmpty());
+    }
+
     // ---- diff -------------------------------------------------------------------------------
 
+    // Each case with the lines for people and the one object of --json.
     void diffPrintsTheSettingsThatDiffer_data()
     {
         QTest::addColumn<QByteArray>("b");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
-        QTest::newRow("same bytes") << factoryFile() << 0 << QByteArray();
+        QTest::addColumn<QByteArray>("json");
+        const QByteArray files = R"("a": "a.cfg", "b": "b.cfg", )";
+        const QByteArray same = "{" + files + R"("settings": {}, "other-bits-differ": false})";
+        QTest::newRow("same bytes") << factoryFile() << 0 << QByteArray() << same;
         QByteArray label = factoryFile();
         label.replace(48, 2, "A7");
         QByteArray pictures = label;
@@ -1000,19 +1066,28 @@ private slots:
         QTest::newRow("two settings")
             << pictures << 1
             << QByteArray("--- a.cfg\n+++ b.cfg\n-quickset=normal\n+quickset=advanced\n"
-                          "-pictures-per-trigger=3\n+pictures-per-trigger=5\n-label=\n+label=A7\n");
+                          "-pictures-per-trigger=3\n+pictures-per-trigger=5\n-label=\n+label=A7\n")
+            << "{" + files +
+                   R"("settings": {"quickset": {"a": "normal", "b": "advanced"},
+                                   "pictures-per-trigger": {"a": "3", "b": "5"},
+                                   "label": {"a": "", "b": "A7"}},
+                      "other-bits-differ": false})";
         QByteArray switchOn = factoryFile();
         put16(switchOn, 70, 0x63C0);
         put16(switchOn, 72, 0x44E4);
         QTest::newRow("switch-on date and time")
             << switchOn << 1
             << QByteArray("--- a.cfg\n+++ b.cfg\n-Switch-on date and time: not set\n"
-                          "+Switch-on date and time: 2014-07-04 12:30:00\n");
+                          "+Switch-on date and time: 2014-07-04 12:30:00\n")
+            << "{" + files +
+                   R"("settings": {}, "switch-on": {"a": "not set", "b": "2014-07-04 12:30:00"},
+                      "other-bits-differ": false})";
         QByteArray reserved = factoryFile();
         put16(reserved, 44, 0x001C); // a reserved camera bit of the image flags
-        QTest::newRow("bits no tab shows") << reserved << 1
-                                           << QByteArray("--- a.cfg\n+++ b.cfg\n"
-                                                         "Stored bits that no tab shows differ.\n");
+        QTest::newRow("bits no tab shows")
+            << reserved << 1
+            << QByteArray("--- a.cfg\n+++ b.cfg\nStored bits that no tab shows differ.\n")
+            << "{" + files + R"("settings": {}, "other-bits-differ": true})";
         // An older layout holding the factory values reads as the same settings.
         QByteArray old(98, 0);
         put16(old, 0, 2);
@@ -1031,28 +1106,43 @@ private slots:
         old[42] = char(128);
         old[43] = char(128);
         old[88] = 0x08;
-        QTest::newRow("older layout, same settings") << old << 0 << QByteArray();
+        QTest::newRow("older layout, same settings") << old << 0 << QByteArray() << same;
     }
     void diffPrintsTheSettingsThatDiffer()
     {
         QFETCH(QByteArray, b);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
+        QFETCH(QByteArray, json);
         QVERIFY(writeBytes(file("a.cfg"), factoryFile()));
         QVERIFY(writeBytes(file("b.cfg"), b));
         const Run r = run({"diff", "a.cfg", "b.cfg"});
         QCOMPARE(r.exitCode, exitCode);
         QCOMPARE(r.out, out);
         QVERIFY(r.err.isEmpty());
+
+        const Run asJson = run({"diff", "--json", "a.cfg", "b.cfg"});
+        QCOMPARE(asJson.exitCode, exitCode);
+        QVERIFY(asJson.err.isEmpty());
+        QCOMPARE(QJsonDocument::fromJson(asJson.out), QJsonDocument::fromJson(json));
+        QVERIFY(!QJsonDocument::fromJson(json).isNull());
     }
 
+    // With two files read, the message says which one could not be read.
+    void diffOfAnUnreadableFileIsTrouble_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("lines") << QStringList{"diff", "a.cfg", "b.cfg"};
+        QTest::newRow("JSON") << QStringList{"diff", "--json", "a.cfg", "b.cfg"};
+    }
     void diffOfAnUnreadableFileIsTrouble()
     {
+        QFETCH(QStringList, arguments);
         QVERIFY(writeBytes(file("a.cfg"), factoryFile()));
         QVERIFY(writeBytes(file("b.cfg"), QByteArray::fromHex("0900")));
-        const Run r = run({"diff", "a.cfg", "b.cfg"});
+        const Run r = run(arguments);
         QCOMPARE(r.exitCode, 2);
-        QCOMPARE(r.err, kReadError);
+        QCOMPARE(r.err, "b.cfg: " + kReadError);
         QVERIFY(r.out.isEmpty());
     }
 };

@@ -1,16 +1,18 @@
 #include "command.h"
 
 #include "resources/string_table.h"
+#include "settings/time_lapse_values.h"
 
 #include <fstream>
 #include <iterator>
 
 void StreamMessages::ShowFileError(int messageId)
 {
-    err << strings::Text(messageId) << "\n";
+    err << prefix << strings::Text(messageId) << "\n";
 }
 
-bool ReadExistingSettings(const std::string &file, CameraSettings &settings, const Io &io)
+bool ReadExistingSettings(const std::string &file, CameraSettings &settings, const Io &io,
+                          FileNamed named)
 {
     const std::filesystem::path path = platform::pathFromUtf8(file);
     std::error_code error;
@@ -18,8 +20,14 @@ bool ReadExistingSettings(const std::string &file, CameraSettings &settings, con
         io.err << file << ": not found\n";
         return false;
     }
-    StreamMessages messages(io.err);
+    StreamMessages messages(io.err, named == FileNamed::InMessages ? file + ": " : std::string());
     return ReadSettingsFile(settings, path, messages);
+}
+
+void WarnOfSettings(const CameraSettings &settings, const Io &io)
+{
+    if (TimeLapseValues::noCameraOnPeriod(settings))
+        io.err << "warning: time-lapse-schedule: " << TimeLapseValues::kNoCameraOnPeriod << "\n";
 }
 
 std::optional<std::string> ReadInputFile(const std::string &file, const Io &io)

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 // Exit codes, as scripts expect them.
@@ -52,17 +54,32 @@ std::unique_ptr<Command> MakeDeployCommand();
 class StreamMessages : public SettingsFileMessages
 {
 public:
-    explicit StreamMessages(std::ostream &err) : err(err) {}
+    // `prefix` comes before each message, such as "FILE: ".
+    explicit StreamMessages(std::ostream &err, std::string prefix = {})
+        : err(err), prefix(std::move(prefix))
+    {}
     void ShowFileError(int messageId) override;
 
 private:
     std::ostream &err;
+    std::string prefix;
 };
 
 // Reads a settings file that must exist: a missing one is "FILE: not found", never the factory
 // settings, so that a mistyped name cannot turn into an overwrite. An unreadable one shows 108.
 // File names are UTF-8 text as the command line gave them.
-bool ReadExistingSettings(const std::string &file, CameraSettings &settings, const Io &io);
+// Where a command reads more than one file, a message about one names it: "FILE: message".
+enum class FileNamed
+{
+    OnlyWhenMissing,
+    InMessages,
+};
+bool ReadExistingSettings(const std::string &file, CameraSettings &settings, const Io &io,
+                          FileNamed named = FileNamed::OnlyWhenMissing);
+
+// What a record holds that the camera will run, but its owner may not mean: a time lapse whose
+// schedule has no "Camera on" period. One line each on the error stream; the exit status stays.
+void WarnOfSettings(const CameraSettings &settings, const Io &io);
 
 // The whole of a text file the command line names (a label map, values as JSON), or nullopt
 // after "FILE: not found" or "FILE: cannot be read".

@@ -13,6 +13,10 @@ public:
     {
         CLI::App *diff = parent.add_subcommand(
             "diff", "Print the named settings in which A and B differ, with both values.");
+        diff->add_flag("--json", json,
+                       "Print one JSON object instead: \"a\" and \"b\" (the files), \"settings\" "
+                       "with each setting that differs and its value in \"a\" and in \"b\", "
+                       "\"switch-on\" likewise when it differs, and \"other-bits-differ\"");
         addFileArgument(diff, "A", fileA, "The first settings file (it must exist)");
         addFileArgument(diff, "B", fileB, "The second settings file (it must exist)");
         diff->footer(
@@ -23,33 +27,56 @@ public:
 
     int run(const Io &io) override
     {
-        // Both files are read before anything is printed: trouble with B means no verdict.
+        // Both files are read before anything is printed: trouble with B means no verdict. With
+        // two files read, a message names the one it is about.
         CameraSettings a, b;
-        if (!ReadExistingSettings(fileA, a, io) || !ReadExistingSettings(fileB, b, io))
+        if (!ReadExistingSettings(fileA, a, io, FileNamed::InMessages) ||
+            !ReadExistingSettings(fileB, b, io, FileNamed::InMessages))
             return kExitUsage;
-        std::string lines;
         const std::vector<NamedValue> valuesA = NamedSettingValues(a);
         const std::vector<NamedValue> valuesB = NamedSettingValues(b);
+        std::vector<std::size_t> differing;
         for (std::size_t i = 0; i < valuesA.size(); ++i) {
-            if (valuesA[i] != valuesB[i]) {
-                lines += "-" + valuesA[i].name + "=" + PrintableText(valuesA[i].value) + "\n";
-                lines += "+" + valuesB[i].name + "=" + PrintableText(valuesB[i].value) + "\n";
-            }
+            if (valuesA[i] != valuesB[i])
+                differing.push_back(i);
         }
-        if (SwitchOnText(a) != SwitchOnText(b)) {
-            lines += "-Switch-on date and time: " + SwitchOnText(a) + "\n";
-            lines += "+Switch-on date and time: " + SwitchOnText(b) + "\n";
-        }
+        const std::string switchOnA = SwitchOnText(a);
+        const std::string switchOnB = SwitchOnText(b);
+        const bool switchOnDiffers = switchOnA != switchOnB;
         // What remains are bits no tab shows; they still reach the camera.
-        if (lines.empty() && EncodeSettingsFile(a) != EncodeSettingsFile(b))
-            lines += "Stored bits that no tab shows differ.\n";
-        if (lines.empty())
+        const bool otherBitsDiffer =
+            differing.empty() && !switchOnDiffers && EncodeSettingsFile(a) != EncodeSettingsFile(b);
+        const bool same = differing.empty() && !switchOnDiffers && !otherBitsDiffer;
+
+        if (json) {
+            nlohmann::ordered_json settings = nlohmann::ordered_json::object();
+            for (std::size_t i : differing)
+                settings[valuesA[i].name] = {{"a", valuesA[i].value}, {"b", valuesB[i].value}};
+            nlohmann::ordered_json report = {{"a", fileA}, {"b", fileB}, {"settings", settings}};
+            if (switchOnDiffers)
+                report["switch-on"] = {{"a", switchOnA}, {"b", switchOnB}};
+            report["other-bits-differ"] = otherBitsDiffer;
+            io.out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+            return same ? kExitDone : kExitFailed;
+        }
+        if (same)
             return kExitDone;
-        io.out << "--- " << fileA << "\n+++ " << fileB << "\n" << lines;
+        io.out << "--- " << fileA << "\n+++ " << fileB << "\n";
+        for (std::size_t i : differing) {
+            io.out << "-" << valuesA[i].name << "=" << PrintableText(valuesA[i].value) << "\n";
+            io.out << "+" << valuesB[i].name << "=" << PrintableText(valuesB[i].value) << "\n";
+        }
+        if (switchOnDiffers) {
+            io.out << "-Switch-on date and time: " << switchOnA << "\n";
+            io.out << "+Switch-on date and time: " << switchOnB << "\n";
+        }
+        if (otherBitsDiffer)
+            io.out << "Stored bits that no tab shows differ.\n";
         return kExitFailed;
     }
 
 private:
+    bool json = false;
     std::string fileA;
     std::string fileB;
 };

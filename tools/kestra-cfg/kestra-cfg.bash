@@ -48,8 +48,8 @@ _kestra_cfg()
 
     local options
     case $command in
-    show | cards) options="--json --help" ;;
-    set) options="--from --help" ;;
+    show | cards | diff) options="--json --help" ;;
+    set) options="--json --from --help" ;;
     deploy) options="--all-cards --labels --date-time --dry-run --log --help" ;;
     *) options="--help" ;;
     esac

@@ -23,7 +23,14 @@ std::string vocabularyHelp()
         text << "    " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ')
              << setting.syntax << "\n";
     }
-    text << "\nValues are applied in the order given, those of --from first. quickset applies its\n"
+    text << "\nForms a value may take besides those above: words in any case (ON, Never,\n"
+            "Aggressive, 2 Weeks, Sun,Sat); yes | no wherever on | off is listed, and on | off\n"
+            "wherever yes | no is; a time-lapse unit with or without its final s (1 hours,\n"
+            "10 minute). Labels, phone numbers and e-mail addresses are taken as typed. In\n"
+            "SETTINGS.json a value may also be a JSON number, or true or false for on or off.\n"
+            "Every schedule takes never and always, as a file may hold them; a time lapse that\n"
+            "is on with no \"Camera on\" period in its schedule is written with a warning.\n"
+            "\nValues are applied in the order given, those of --from first. quickset applies its\n"
             "preset as the Triggers tab does (the trigger schedules become always armed); a\n"
             "later trigger value then shows as advanced. time-lapse=off also turns\n"
             "time-lapse-burst off. If any value is refused, FILE is left as it was.\n"
@@ -85,6 +92,9 @@ public:
                                                                : std::string();
                 },
                 ""));
+        set->add_flag("--json", json,
+                      "Print what was written as JSON: \"file\", and \"changed\" with each "
+                      "setting whose value changed, its \"old\" and \"new\" value");
         set->add_option("--from", from,
                         "Take the values of the \"settings\" object of SETTINGS.json, as "
                         "'show --json' writes it")
@@ -110,19 +120,39 @@ public:
             const auto equals = assignment.find('=');
             values.push_back({assignment.substr(0, equals), assignment.substr(equals + 1)});
         }
+        const std::vector<NamedValue> before = NamedSettingValues(settings);
         if (auto refusal = ApplyNamedSettings(settings, values)) {
             io.err << refusal->text() << "\n";
             return kExitFailed;
         }
         StreamMessages messages(io.err);
-        return WriteSettingsFile(settings, platform::pathFromUtf8(file), messages) ? kExitDone
-                                                                                   : kExitFailed;
+        if (!WriteSettingsFile(settings, platform::pathFromUtf8(file), messages))
+            return kExitFailed;
+        if (json)
+            io.out << changesJson(before, NamedSettingValues(settings))
+                          .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+                   << "\n";
+        WarnOfSettings(settings, io);
+        return kExitDone;
     }
 
 private:
+    // {"file": FILE, "changed": {NAME: {"old": VALUE, "new": VALUE}, ...}} in the settings' order.
+    nlohmann::ordered_json changesJson(const std::vector<NamedValue> &before,
+                                       const std::vector<NamedValue> &after) const
+    {
+        nlohmann::ordered_json changed = nlohmann::ordered_json::object();
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            if (before[i].value != after[i].value)
+                changed[before[i].name] = {{"old", before[i].value}, {"new", after[i].value}};
+        }
+        return {{"file", file}, {"changed", changed}};
+    }
+
     std::string file;
     std::vector<std::string> assignments;
     std::string from;
+    bool json = false;
 };
 
 } // namespace

@@ -27,6 +27,7 @@ public:
             io.out << SettingsToJson(settings).dump(2) << "\n";
         else
             io.out << DescribeSettings(settings);
+        WarnOfSettings(settings, io);
         return kExitDone;
     }
 
