@@ -28,13 +28,9 @@ public:
         if (!ReadExistingSettings(fileA, a, io) || !ReadExistingSettings(fileB, b, io))
             return kExitUsage;
         std::string lines;
-        const std::vector<NamedValue> valuesA = NamedSettingValues(a);
-        const std::vector<NamedValue> valuesB = NamedSettingValues(b);
-        for (std::size_t i = 0; i < valuesA.size(); ++i) {
-            if (valuesA[i] != valuesB[i]) {
-                lines += "-" + valuesA[i].name + "=" + PrintableText(valuesA[i].value) + "\n";
-                lines += "+" + valuesB[i].name + "=" + PrintableText(valuesB[i].value) + "\n";
-            }
+        for (const SettingChange &change : NamedSettingChanges(a, b)) {
+            lines += "-" + change.name + "=" + PrintableText(change.before) + "\n";
+            lines += "+" + change.name + "=" + PrintableText(change.after) + "\n";
         }
         if (SwitchOnText(a) != SwitchOnText(b)) {
             lines += "-Switch-on date and time: " + SwitchOnText(a) + "\n";

@@ -67,6 +67,19 @@ std::string DescribeSettings(const CameraSettings &s)
     return text + "\nSwitch-on date and time: " + SwitchOnText(s) + "\n";
 }
 
+std::vector<SettingChange> NamedSettingChanges(const CameraSettings &before,
+                                               const CameraSettings &after)
+{
+    std::vector<SettingChange> changes;
+    const std::vector<NamedValue> old = NamedSettingValues(before);
+    const std::vector<NamedValue> now = NamedSettingValues(after);
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        if (old[i] != now[i])
+            changes.push_back({old[i].name, old[i].value, now[i].value});
+    }
+    return changes;
+}
+
 nlohmann::ordered_json SettingsToJson(const CameraSettings &s)
 {
     nlohmann::ordered_json settings = nlohmann::ordered_json::object();

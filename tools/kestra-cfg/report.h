@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 // Readable and machine-readable views of a settings record.
 
@@ -14,6 +15,18 @@ std::string DescribeSettings(const CameraSettings &settings);
 
 // The switch-on date and time ("YYYY-MM-DD HH:MM:SS"), or "not set".
 std::string SwitchOnText(const CameraSettings &settings);
+
+// A named setting whose value differs between two records.
+struct SettingChange
+{
+    std::string name;
+    std::string before; // the value in the first record
+    std::string after;  // in the second
+};
+
+// The named settings in which `before` and `after` differ, in the order of the tabs.
+std::vector<SettingChange> NamedSettingChanges(const CameraSettings &before,
+                                               const CameraSettings &after);
 
 // {"core": {...}, "dual": {...}, "cellular": {...}} with the record's field names as keys, and
 // "settings": {name: value} with every named setting.
