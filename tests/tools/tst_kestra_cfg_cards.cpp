@@ -319,6 +319,17 @@ private slots:
         QCOMPARE(none.out, QByteArray("No removable card found.\n"));
     }
 
+    // A machine whose lsblk fails is no machine without cards: a script must be able to tell.
+    void cardsFailWhenTheDrivesCannotBeAsked()
+    {
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady()); // not published: its lsblk finds no output and fails
+        const Run r = run(machine, {"cards", "--json"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray("[]\n"));
+        QVERIFY2(r.err.contains("card scan: lsblk failed with exit status 1"), r.err.constData());
+    }
+
     // ---- deploy -----------------------------------------------------------------------------
 
     // Four cards, three of which cannot be written as usual: one read-only, one pulled out
