@@ -371,6 +371,11 @@ private slots:
 
         const QString cam2 = machine.mountPoint("CAM2");
         const QString pulled = machine.mountPoint("0A1B-2C3D");
+        // The removable drives that are no cards are said, with their file systems.
+        const QString skipped = machine.mountPoint("BIGCARD") +
+                                " skipped: exFAT, not FAT; the cameras read FAT and FAT32 only\n" +
+                                machine.mountPoint("Backup") +
+                                " skipped: NTFS, not FAT; the cameras read FAT and FAT32 only\n";
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromUtf8(r.out),
                  cam2 + " (5C1E-7A20): written, label \"STATION 01\"\n" + readOnly.path() +
@@ -380,7 +385,7 @@ private slots:
                      pulled +
                      " (0A1B-2C3D): failed: the card is no longer there. Insert the card again "
                      "and run the command again.\n" +
-                     full.path() + " (E7C0-4B19): written, label \"STATION 04\"\n" +
+                     full.path() + " (E7C0-4B19): written, label \"STATION 04\"\n" + skipped +
                      "2 of 4 written, 2 failed: " + readOnly.path() +
                      " (3F8B-21D4, write-protected), " + pulled + " (0A1B-2C3D, pulled out)\n");
         QCOMPARE(r.err, QByteArray());
@@ -678,6 +683,10 @@ private slots:
                      full.path() +
                      " (E7C0-4B19): would be written, label \"TEMPLATE\"; changes "
                      "quickset, picture-interval, label\n" +
+                     machine.mountPoint("BIGCARD") +
+                     " skipped: exFAT, not FAT; the cameras read FAT and FAT32 only\n" +
+                     machine.mountPoint("Backup") +
+                     " skipped: NTFS, not FAT; the cameras read FAT and FAT32 only\n" +
                      "2 cards have the label \"TEMPLATE\": " + mounts[0] + " (5C1E-7A20), " +
                      full.path() + " (E7C0-4B19)\n2 of 4 would be written, " +
                      QString(fails).replace("failed", "would fail") + "\n");

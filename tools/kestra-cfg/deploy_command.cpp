@@ -475,14 +475,22 @@ private:
     std::vector<Target> findTargets(std::vector<std::string> &notes)
     {
         std::vector<CardDescription> cards;
+        std::vector<SkippedDrive> skipped;
         if (allCards || !cardNames.empty()) {
             volumes = platform::CreateSystemVolumeSource();
-            cards = DescribeCards(*volumes);
+            cards = DescribeCards(*volumes, &skipped);
         }
         std::vector<Target> named;
         if (allCards) {
             for (const CardDescription &card : cards)
                 named.emplace_back(card.mountPath, card.mountPath, card);
+            // A card formatted by a camera of another make, or a computer, is passed over.
+            for (const SkippedDrive &drive : skipped) {
+                const std::string name =
+                    UpperAscii(std::string(WithoutBlanks(drive.fileSystemName)));
+                notes.push_back(drive.root + " skipped: " + (name == "EXFAT" ? "exFAT" : name) +
+                                ", not FAT; the cameras read FAT and FAT32 only");
+            }
         }
         std::vector<std::string> cardKeys;
         for (const CardDescription &card : cards)
