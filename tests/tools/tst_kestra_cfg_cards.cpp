@@ -469,11 +469,11 @@ private slots:
             << "a (folder): written, label \"NORTH, 1\"\nb (folder): written, label \"SOUTH "
                "2\"\n2 of 2 cards written\n"
             << QStringList{"NORTH, 1", "SOUTH 2", "-"} << false;
-        QTest::newRow("a folder without a row fails, a row without a card is said")
-            << ab << QByteArray("a,ONE\nc,THREE\n") << 1
+        QTest::newRow("a folder without a row fails, rows without a card are said")
+            << ab << QByteArray("a,ONE\nc,THREE\nd,FOUR\n") << 1
             << "a (folder): written, label \"ONE\"\nb (folder): failed: no row of map.csv names "
-               "this card. Add a row for the card to map.csv.\nline 2 of map.csv (c) gave its "
-               "label to no card\n1 of 2 written, 1 failed: b (folder, no label)\n"
+               "this card. Add a row for the card to map.csv.\n2 rows of map.csv gave no card "
+               "its label: line 2 (c), line 3 (d)\n1 of 2 written, 1 failed: b (folder, no label)\n"
             << QStringList{"ONE", "-", "-"} << false;
         // JSON Lines: a card an object, then the account (' for ").
         const QString json =

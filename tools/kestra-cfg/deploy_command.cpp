@@ -590,11 +590,19 @@ private:
                 target.problem = {"no row of " + labels.fileName() + " names this card", "no label",
                                   "Add a row for the card to " + labels.fileName() + "."};
         }
+        // One line however many: a map of the whole fleet written in batches leaves many.
+        std::string unused;
+        std::size_t count = 0;
         for (const LabelRow &row : labels.allRows()) {
-            if (!used.count(&row))
-                notes.push_back("line " + std::to_string(row.line) + " of " + labels.fileName() +
-                                " (" + row.card + ") gave its label to no card");
+            if (used.count(&row))
+                continue;
+            ++count;
+            unused += (unused.empty() ? "" : ", ") + std::string("line ") +
+                      std::to_string(row.line) + " (" + row.card + ")";
         }
+        if (count > 0)
+            notes.push_back(std::to_string(count) + (count == 1 ? " row" : " rows") + " of " +
+                            labels.fileName() + " gave no card its label: " + unused);
     }
 
     static void noteSharedLabels(const std::vector<Target> &targets,
