@@ -186,6 +186,13 @@ OnCard readCard(const std::filesystem::path &path, CameraSettings &held)
     }
 }
 
+// One line of JSON Lines. A path that is no UTF-8 (Linux allows any bytes) gets U+FFFD where
+// it is not, rather than ending the run.
+std::string jsonLine(const nlohmann::ordered_json &object)
+{
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
 std::uint64_t wholeBlocks(std::uint64_t bytes, std::uint64_t blockSize)
 {
     return (bytes + blockSize - 1) / blockSize * blockSize;
@@ -389,6 +396,8 @@ public:
         std::vector<std::string> notes;
         std::vector<Target> targets = findTargets(notes);
         if (targets.empty()) {
+            for (const std::string &note : notes) // drives passed over
+                io.err << PrintableText(note) << "\n";
             io.err << "No removable card found.\n";
             return kExitFailed;
         }
@@ -399,7 +408,7 @@ public:
             outcomes.push_back(deployTo(target, settings));
             const Outcome &outcome = outcomes.back();
             if (json)
-                io.out << cardJson(target, outcome).dump() << "\n" << std::flush;
+                io.out << jsonLine(cardJson(target, outcome)) << std::flush;
             else
                 io.out << lineFor(target, outcome) << std::flush;
             if (!dryRun && !logFile.empty()) {
@@ -413,7 +422,7 @@ public:
 
         const std::string last = summary(targets, outcomes);
         if (json) {
-            io.out << summaryJson(targets, outcomes, notes, last).dump() << "\n";
+            io.out << jsonLine(summaryJson(targets, outcomes, notes, last));
         } else {
             for (const std::string &note : notes)
                 io.out << PrintableText(note) << "\n";
@@ -708,8 +717,8 @@ private:
         const auto bytes = EncodeSettingsFile(settings);
         if (dryRun) {
             if (auto refusal =
-                    rehearse(hadFolder ? folderPath : platform::pathFromUtf8(target.root), path,
-                             file, bytes.size()))
+                    rehearse(hadFolder ? folderPath : platform::pathFromUtf8(target.root),
+                             !hadFolder, path, file, bytes.size()))
                 return fail(*refusal);
             if (outcome.held == OnCard::Settings) {
                 outcome.changes = NamedSettingChanges(held, settings);
@@ -739,8 +748,9 @@ private:
     }
 
     // What the write would meet on the medium: a read-only mount, access rights, too little
-    // room for a new file where no old one can take the bytes in place.
-    static std::optional<Failure> rehearse(const std::filesystem::path &where,
+    // room for a new file where no old one can take the bytes in place. `where` is the folder
+    // the write makes its files in: VELOMAR, or the card's root when it `makesFolder`.
+    static std::optional<Failure> rehearse(const std::filesystem::path &where, bool makesFolder,
                                            const std::filesystem::path &path,
                                            const std::string &file, std::size_t size)
     {
@@ -753,7 +763,6 @@ private:
         if (!platform::canCreateIn(where, cause) || !platform::canReplaceFile(path, cause))
             return fileFailure(cause, file);
         std::error_code error;
-        const bool makesFolder = where.filename() != path.parent_path().filename();
         const std::uint64_t needed =
             wholeBlocks(size, room->blockSize) + (makesFolder ? room->blockSize : 0);
         const bool newFits = room->freeBytes >= needed &&
