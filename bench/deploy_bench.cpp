@@ -20,14 +20,20 @@ int main(int argc, char **argv)
         cards.push_back((folder / name).string());
         std::filesystem::create_directory(cards.back());
     }
-    auto withCards = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.end(), cards.begin(), cards.end());
+    // kestra-cfg takes each folder with --folder; deploy_by_hand takes the paths alone.
+    auto withCards = [&](std::vector<std::string> arguments, const char *option) {
+        for (const std::string &card : cards) {
+            if (option)
+                arguments.push_back(option);
+            arguments.push_back(card);
+        }
         return arguments;
     };
 
     const std::vector<bench::NamedCommand> commands{
-        {"kestra-cfg deploy SETTINGS CARD x 20", withCards({KESTRA_CFG, "deploy", settings})},
-        {"by hand: write, fsync, rename x 20", withCards({DEPLOY_BY_HAND, settings})},
+        {"kestra-cfg deploy SETTINGS --folder DIR x 20",
+         withCards({KESTRA_CFG, "deploy", settings}, "--folder")},
+        {"by hand: write, fsync, rename x 20", withCards({DEPLOY_BY_HAND, settings}, nullptr)},
         {"empty C++ program", {EMPTY_CXX_PROGRAM}},
     };
     const std::string title = "Whole processes, " + std::to_string(kCards) + " card folders in " +

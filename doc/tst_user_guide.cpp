@@ -153,12 +153,16 @@ private slots:
         // kestra-cfg's own: set --from, and deploy's lines and refusals.
         const char *tool[] = {
             "Please give the value as text, a number or true or false.",
-            "there is no card or folder of this name",
-            "it names more than one card; name the card by its serial or mount path",
+            "there is no card of this name",
+            "there is no folder of this name",
+            "it names more than one card",
             "no row of %1 names this card",
-            "line %1 of %2 names more than one card; name them by serial or mount path",
+            "line %1 of %2 names more than one card",
             "the card is no longer there",
             "another card is in its place now",
+            "in use by another kestra-cfg run",
+            "%1 is a symbolic link, which is never written through",
+            "it holds no settings whose camera label could be kept",
             "what was read back from %1 differs from what was written",
             "Please enter the date and time as YYYY-MM-DD HH:MM.",
             "expected two fields, the card and its camera label, not %1",
@@ -166,8 +170,7 @@ private slots:
             "%1 was given a label on line %2 already",
             "a quote is not closed",
             "text after a closing quote",
-            "the log cannot be opened for appending",
-            "the log could not be written",
+            "%1: cannot be written: %2",
         };
         for (const char *text : tool)
             QTest::newRow(text) << QString::fromUtf8(text);

@@ -72,6 +72,9 @@ public:
     virtual bool isRemovable(const std::string &root) = 0;
     // Asked afresh on every call: a card can be pulled out between two queries.
     virtual std::optional<VolumeInformation> volumeInformation(const std::string &root) = 0;
+    // False when the system could not be asked at all on the last query (its tool failed or
+    // hung), which a machine without cards must not be mistaken for.
+    virtual bool answered() const { return true; }
 
     // The volumes that could be mounted for the user, in device order; none from a source
     // that cannot mount (there, every volume the user can reach is mounted already).

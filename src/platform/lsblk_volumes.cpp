@@ -273,6 +273,7 @@ std::vector<LsblkDevice> LsblkVolumeSource::mountedDevices()
 {
     std::vector<LsblkDevice> mounted;
     const auto output = runLsblk();
+    lsblkAnswered = false;
     if (!output)
         return mounted;
     auto devices = parseLsblkJson(*output);
@@ -291,6 +292,7 @@ std::vector<LsblkDevice> LsblkVolumeSource::mountedDevices()
             device.removable = isSdCard(sysfsRoot, device.disk);
         mounted.push_back(std::move(device));
     }
+    lsblkAnswered = true;
     return mounted;
 }
 

@@ -87,6 +87,7 @@ public:
     bool isRemovable(const std::string &root) override;
     // Runs lsblk again, so that a card pulled out since the last scan has no information.
     std::optional<VolumeInformation> volumeInformation(const std::string &root) override;
+    bool answered() const override { return lsblkAnswered; }
 
 protected:
     // lsblk's JSON output; nullopt when it could not be run.
@@ -100,6 +101,7 @@ private:
 
     std::string sysfsRoot;
     std::vector<LsblkDevice> scanned;
+    bool lsblkAnswered = true;
 };
 
 // How long the card scan waits for lsblk, which can hang on a failing device.

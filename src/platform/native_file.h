@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,7 +45,8 @@ public:
     static NativeFile createBeside(const std::filesystem::path &target,
                                    std::filesystem::path &created, FileErrorCause &cause);
 
-    // Opens an existing file for reading and writing, neither creating nor emptying it.
+    // Opens an existing file for reading and writing, neither creating nor emptying it. A
+    // symbolic link is not followed (on POSIX): it fails with AccessDenied.
     static NativeFile openForRewriting(const std::filesystem::path &path, FileErrorCause &cause);
 
     // Creates `path` or empties it when it exists, for writing.
@@ -139,5 +141,21 @@ bool removeUnusedTemporary(const std::filesystem::path &path);
 // True when `path` does not exist, or exists as a regular file that this process may write;
 // otherwise false with `cause` set (a read-only mount reads as ReadOnlyMedium).
 bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause);
+
+// What the medium holding `folder` allows now, as its file system tells.
+struct MediumRoom
+{
+    bool readOnly = false;       // mounted read-only, or a write-protected card
+    std::uint64_t freeBytes = 0; // what this process may still fill
+    std::uint64_t blockSize = 1; // a file takes whole blocks (clusters on FAT)
+    // Free file entries, where the file system counts them (not FAT).
+    std::optional<std::uint64_t> freeEntries;
+};
+// nullopt with `cause` set when the medium cannot be asked (a card pulled out).
+std::optional<MediumRoom> mediumRoom(const std::filesystem::path &folder, FileErrorCause &cause);
+
+// Whether this process may make files in the existing folder `folder` by its access rights;
+// false with `cause` set otherwise.
+bool canCreateIn(const std::filesystem::path &folder, FileErrorCause &cause);
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@ FileErrorCause causeFromSystemError(int code)
     case EPERM:
     case EISDIR:
     case ETXTBSY:
+    case ELOOP: // a symbolic link where none is followed
         return FileErrorCause::AccessDenied;
     case EROFS:
         return FileErrorCause::ReadOnlyMedium;
@@ -143,7 +145,7 @@ NativeFile NativeFile::createBeside(const std::filesystem::path &target,
 NativeFile NativeFile::openForRewriting(const std::filesystem::path &path, FileErrorCause &cause)
 {
     NativeFile file;
-    file.fd = openRetrying(path.c_str(), O_RDWR, 0);
+    file.fd = openRetrying(path.c_str(), O_RDWR | O_NOFOLLOW, 0);
     cause = file.fd < 0 ? causeFromSystemError(errno) : FileErrorCause::None;
     return file;
 }
@@ -302,6 +304,33 @@ bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)
         cause = causeFromSystemError(errno);
         return false;
     }
+    return true;
+}
+
+std::optional<MediumRoom> mediumRoom(const std::filesystem::path &folder, FileErrorCause &cause)
+{
+    struct statvfs info;
+    if (::statvfs(folder.c_str(), &info) != 0) {
+        cause = causeFromSystemError(errno);
+        return std::nullopt;
+    }
+    cause = FileErrorCause::None;
+    MediumRoom room;
+    room.readOnly = (info.f_flag & ST_RDONLY) != 0;
+    room.blockSize = info.f_frsize ? info.f_frsize : info.f_bsize;
+    room.freeBytes = std::uint64_t(info.f_bavail) * room.blockSize;
+    if (info.f_files != 0) // FAT keeps no count of file entries
+        room.freeEntries = info.f_favail;
+    return room;
+}
+
+bool canCreateIn(const std::filesystem::path &folder, FileErrorCause &cause)
+{
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        cause = causeFromSystemError(errno);
+        return false;
+    }
+    cause = FileErrorCause::None;
     return true;
 }
 

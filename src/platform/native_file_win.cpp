@@ -54,8 +54,7 @@ NativeFile::~NativeFile()
 }
 
 NativeFile::NativeFile(NativeFile &&other) noexcept : handle(std::exchange(other.handle, nullptr))
-{
-}
+{}
 
 NativeFile &NativeFile::operator=(NativeFile &&other) noexcept
 {
@@ -75,8 +74,8 @@ bool NativeFile::isOpen() const
 static void *openHandle(const std::filesystem::path &path, DWORD access, DWORD share,
                         DWORD disposition, FileErrorCause &cause)
 {
-    HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         cause = lastCause();
         return nullptr;
@@ -253,6 +252,41 @@ bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)
         cause = FileErrorCause::AccessDenied;
         return false;
     }
+    return true;
+}
+
+std::optional<MediumRoom> mediumRoom(const std::filesystem::path &folder, FileErrorCause &cause)
+{
+    wchar_t volume[MAX_PATH + 1] = {};
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    ULARGE_INTEGER available{};
+    DWORD flags = 0;
+    if (!GetVolumePathNameW(folder.c_str(), volume, MAX_PATH) ||
+        !GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+        !GetDiskFreeSpaceW(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
+        !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
+        cause = lastCause();
+        return std::nullopt;
+    }
+    cause = FileErrorCause::None;
+    MediumRoom room;
+    room.readOnly = (flags & FILE_READ_ONLY_VOLUME) != 0;
+    room.blockSize = std::uint64_t(sectorsPerCluster) * bytesPerSector;
+    if (room.blockSize == 0)
+        room.blockSize = 1;
+    room.freeBytes = available.QuadPart;
+    return room;
+}
+
+bool canCreateIn(const std::filesystem::path &folder, FileErrorCause &cause)
+{
+    // The read-only attribute of a folder does not keep files out of it on Windows.
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        cause = lastCause();
+        return false;
+    }
+    cause = FileErrorCause::None;
     return true;
 }
 

@@ -40,15 +40,21 @@ bool IsCardFileSystem(std::string_view fileSystemName)
     return equalIgnoringAsciiCase(name, "FAT") || equalIgnoringAsciiCase(name, "FAT32");
 }
 
-std::vector<FoundCard> FindCards(platform::VolumeSource &volumes)
+std::vector<FoundCard> FindCards(platform::VolumeSource &volumes,
+                                 std::vector<SkippedDrive> *skipped)
 {
     std::vector<FoundCard> cards;
     for (const std::string &root : volumes.candidateDrives()) {
         if (!volumes.isRemovable(root))
             continue;
         auto volume = volumes.volumeInformation(root);
-        if (!volume || !IsCardFileSystem(volume->fileSystemName))
+        if (!volume)
             continue;
+        if (!IsCardFileSystem(volume->fileSystemName)) {
+            if (skipped)
+                skipped->push_back({root, volume->fileSystemName});
+            continue;
+        }
         // Only a file that can be read counts: the editor is going to load it.
         platform::FileErrorCause cause;
         const bool readable = platform::NativeFile::openForReading(

@@ -24,8 +24,16 @@ struct FoundCard
     bool holdsSettings = false;         // its settings file can be opened for reading
 };
 
-// The removable FAT drives, in drive order.
-std::vector<FoundCard> FindCards(platform::VolumeSource &volumes);
+// A removable drive that is no card for its file system.
+struct SkippedDrive
+{
+    std::string root;
+    std::string fileSystemName; // as the system reported it
+};
+
+// The removable FAT drives, in drive order; the other removable drives into `skipped`.
+std::vector<FoundCard> FindCards(platform::VolumeSource &volumes,
+                                 std::vector<SkippedDrive> *skipped = nullptr);
 
 // Whether the card with volume serial `serial` is still the volume at `root`, asked afresh:
 // a card pulled out since, or another card put in its place, is not. A card whose serial the

@@ -114,6 +114,25 @@ private slots:
         QCOMPARE(folderEntries(medium), (QStringList{"Kestra.cfg", other}));
     }
 
+    // On a full card the old file's space takes the new bytes, but only the file's own: a
+    // settings file that is a link to another file fails, and the other file stays as it was.
+    void fullMediumNeverRewritesThroughALink()
+    {
+        if (!mountMedium("size=64k,mode=0755"))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = medium + "/Kestra.cfg";
+        const QString other = medium + "/other.cfg";
+        const QByteArray old = settingsFileBytes(labelled("OLD SETTINGS"));
+        QVERIFY(writeBytes(other, old));
+        QVERIFY(QFile::link(other, target));
+        QVERIFY(mount->fill());
+
+        RecordedMessages messages;
+        const Save saved = save(labelled("NEW SETTINGS"), target, messages);
+        QVERIFY(!saved.written);
+        QCOMPARE(readBytes(other), old);
+    }
+
     // Rewritten in place, the file is not atomic: only the medium giving the new bytes back
     // makes the save a success.
     void fullMediumThatReadsBackOtherBytesFails()

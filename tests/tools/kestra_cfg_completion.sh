@@ -34,7 +34,8 @@ expect() {
 
 expect "commands" "--help|--version|cards|convert|deploy|diff|factory|set|show" ""
 expect "commands by their start" "deploy|diff" d
-expect "the options of deploy" "--all-cards|--date-time|--dry-run|--help|--labels|--log" deploy --
+expect "the options of deploy" \
+    "--all-cards|--date-time|--dry-run|--folder|--help|--json|--keep-labels|--labels|--log" deploy --
 expect "the options of cards" "--help|--json" cards -
 expect "the options of diff" "--help|--json" diff -
 expect "the options of set" "--from|--help|--json" set a.cfg --

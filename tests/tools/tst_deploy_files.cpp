@@ -191,7 +191,7 @@ private slots:
         QTest::addColumn<QByteArray>("map");
         QTest::addColumn<QString>("card");    // mounted at /media/user/CARD; or a folder's path
         QTest::addColumn<QString>("label");   // of the row found; empty for none
-        QTest::addColumn<QString>("problem"); // MAP stands for the map's path
+        QTest::addColumn<QString>("problem"); // MAP stands for the map's path; empty: no row
 
         QTest::newRow("a serial without its dash, in small letters")
             << QByteArray("5c1e7a20,ONE\n") << "TRAIL"
@@ -210,10 +210,13 @@ private slots:
             << "BY PATH" << QString();
         QTest::newRow("a serial two cards carry names neither")
             << QByteArray("a,ONE\n0a1b-2c3d,TWO\n") << "COPY2" << QString()
-            << "line 2 of MAP names more than one card; name them by serial or mount path";
+            << "line 2 of MAP names more than one card";
         QTest::newRow("a volume label two cards carry names neither")
             << QByteArray("cam,ONE\n") << "COPY1" << QString()
-            << "line 1 of MAP names more than one card; name them by serial or mount path";
+            << "line 1 of MAP names more than one card";
+        QTest::newRow("a shared serial leaves the mount path to decide")
+            << QByteArray("0a1b-2c3d,ONE\n/media/user/COPY2,TWO\n") << "COPY2"
+            << "TWO" << QString();
         QTest::newRow("a shared volume label leaves the mount path to decide")
             << QByteArray("cam,ONE\n/media/user/COPY1,TWO\n") << "COPY1"
             << "TWO" << QString();
@@ -221,11 +224,10 @@ private slots:
             << QByteArray("5C1E-7A20,ONE\n/srv/cards/a/,TWO\n") << "/srv/cards/a"
             << "TWO" << QString();
         QTest::newRow("a folder has no serial")
-            << QByteArray("5C1E-7A20,ONE\n") << "/media/user/TRAIL" << QString()
-            << "no row of MAP names this card";
+            << QByteArray("5C1E-7A20,ONE\n") << "/media/user/TRAIL" << QString() << QString();
         QTest::newRow("no row names the card")
             << QByteArray("card,label\n5C1E-7A20,ONE\nTRAIL,TWO\n") << "SPARE" << QString()
-            << "no row of MAP names this card";
+            << QString();
     }
     void labelRowForCard()
     {

@@ -4,6 +4,7 @@
 #include "fake_volume_source.h"
 #include "fault_injection.h"
 #include "kestra_cfg_process.h"
+#include "platform/card_lock.h"
 #include "settings_test_files.h"
 #include "tmpfs_mount.h"
 
@@ -318,6 +319,17 @@ private slots:
         QCOMPARE(none.out, QByteArray("No removable card found.\n"));
     }
 
+    // A machine whose lsblk fails is no machine without cards: a script must be able to tell.
+    void cardsFailWhenTheDrivesCannotBeAsked()
+    {
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady()); // not published: its lsblk finds no output and fails
+        const Run r = run(machine, {"cards", "--json"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray("[]\n"));
+        QVERIFY2(r.err.contains("card scan: lsblk failed with exit status 1"), r.err.constData());
+    }
+
     // ---- deploy -----------------------------------------------------------------------------
 
     // Four cards, three of which cannot be written as usual: one read-only, one pulled out
@@ -359,14 +371,24 @@ private slots:
 
         const QString cam2 = machine.mountPoint("CAM2");
         const QString pulled = machine.mountPoint("0A1B-2C3D");
+        // The removable drives that are no cards are said, with their file systems.
+        const QString skipped = machine.mountPoint("BIGCARD") +
+                                " skipped: exFAT, not FAT; the cameras read FAT and FAT32 only\n" +
+                                machine.mountPoint("Backup") +
+                                " skipped: NTFS, not FAT; the cameras read FAT and FAT32 only\n";
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromUtf8(r.out),
                  cam2 + " (5C1E-7A20): written, label \"STATION 01\"\n" + readOnly.path() +
                      " (3F8B-21D4): failed: " + readOnly.path() +
-                     "/VELOMAR/Kestra.cfg is on a write-protected medium.\n" + pulled +
-                     " (0A1B-2C3D): failed: the card is no longer there\n" + full.path() +
-                     " (E7C0-4B19): written, label \"STATION 04\"\n");
-        QCOMPARE(r.err, QByteArray("kestra-cfg: 2 of 4 cards failed\n"));
+                     "/VELOMAR/Kestra.cfg is on a write-protected medium. Switch off the card's "
+                     "write-protect (the slider on its side) and run the command again.\n" +
+                     pulled +
+                     " (0A1B-2C3D): failed: the card is no longer there. Insert the card again "
+                     "and run the command again.\n" +
+                     full.path() + " (E7C0-4B19): written, label \"STATION 04\"\n" + skipped +
+                     "2 of 4 written, 2 failed: " + readOnly.path() +
+                     " (3F8B-21D4, write-protected), " + pulled + " (0A1B-2C3D, pulled out)\n");
+        QCOMPARE(r.err, QByteArray());
 
         QCOMPARE(readBytes(machine.settingsPath("CAM2")), cardBytes("STATION 01", true));
         QCOMPARE(readBytes(readOnly.filePath("VELOMAR/Kestra.cfg")), old);
@@ -376,7 +398,11 @@ private slots:
 
         const QStringList log = QString::fromUtf8(readBytes(file("log.csv"))).split('\n');
         QCOMPARE(log.size(), 6); // the heading, four rows, the end of the last
-        QCOMPARE(log[0], QStringLiteral("time,serial,mount path,label,sha256,result"));
+        QCOMPARE(log[0], QStringLiteral("time,serial,mount path,label,sha256,result,settings "
+                                        "sha256,date-time,version"));
+        // Every row names the settings file, the switch-on time and the tool that wrote it.
+        const QString run =
+            "," + sha256(settingsFileBytes(deployed())) + ",2024-06-01 06:30," KESTRA_CFG_VERSION;
         const QStringList rows[] = {
             {"5C1E-7A20", cam2, "STATION 01", sha256(cardBytes("STATION 01", true)), "written"},
             {"3F8B-21D4", readOnly.path(), "STATION 02", "",
@@ -388,14 +414,15 @@ private slots:
         static const QRegularExpression utc(
             QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"));
         for (int i = 0; i < 4; ++i) {
-            QStringList columns = log[i + 1].split(QLatin1Char(','));
+            QVERIFY2(log[i + 1].endsWith(run), qPrintable(log[i + 1]));
+            QStringList columns = log[i + 1].chopped(run.size()).split(QLatin1Char(','));
             QVERIFY2(utc.match(columns.takeFirst()).hasMatch(), qPrintable(log[i + 1]));
             QCOMPARE(columns, rows[i]);
         }
         QCOMPARE(log[5], QString());
     }
 
-    // Folders named by path need no card: what a person sees, the bytes in each folder.
+    // Folders given with --folder need no card: what a person sees, the bytes in each folder.
     void deployToFolders_data()
     {
         QTest::addColumn<QStringList>("arguments"); // after "deploy base.cfg"
@@ -405,35 +432,69 @@ private slots:
         QTest::addColumn<QStringList>("labels"); // of folders a, b and c; "-": nothing written
         QTest::addColumn<bool>("dated");
 
+        const QStringList ab{"--folder", "a", "--folder", "b"};
         QTest::newRow("every folder, no switch-on time")
-            << QStringList{"a", "b"} << QByteArray() << 0
-            << "a: written, label \"TEMPLATE\"\nb: written, label \"TEMPLATE\"\n"
+            << ab << QByteArray() << 0
+            << "a (folder): written, label \"TEMPLATE\"\nb (folder): written, label "
+               "\"TEMPLATE\"\n2 cards have the label \"TEMPLATE\": a (folder), b (folder)\n"
+               "2 of 2 cards written\n"
             << QStringList{"TEMPLATE", "TEMPLATE", "-"} << false;
-        QTest::newRow("a switch-on time") << QStringList{"b", "--date-time", "2024-06-01 06:30"}
-                                          << QByteArray() << 0 << "b: written, label \"TEMPLATE\"\n"
-                                          << QStringList{"-", "TEMPLATE", "-"} << true;
+        QTest::newRow("a switch-on time")
+            << QStringList{"--folder", "b", "--date-time", "2024-06-01 06:30"} << QByteArray() << 0
+            << "b (folder): written, label \"TEMPLATE\"\n1 of 1 card written\n"
+            << QStringList{"-", "TEMPLATE", "-"} << true;
         QTest::newRow("a folder named twice is written once")
-            << QStringList{"a", "./a/", "b"} << QByteArray() << 0
-            << "a: written, label \"TEMPLATE\"\nb: written, label \"TEMPLATE\"\n"
-            << QStringList{"TEMPLATE", "TEMPLATE", "-"} << false;
+            << QStringList{"--folder", "a", "--folder", "./a/"} << QByteArray() << 0
+            << "a (folder): written, label \"TEMPLATE\"\na and ./a/ name the same card: it is "
+               "written once\n1 of 1 card written\n"
+            << QStringList{"TEMPLATE", "-", "-"} << false;
         QTest::newRow("a missing folder fails, the others go on")
-            << QStringList{"a", "c", "b"} << QByteArray() << 1
-            << "a: written, label \"TEMPLATE\"\nc: failed: there is no card or folder of this "
-               "name\nb: written, label \"TEMPLATE\"\n"
-            << QStringList{"TEMPLATE", "TEMPLATE", "-"} << false;
+            << QStringList{"--folder", "a", "--folder", "c"} << QByteArray("a,ONE\n") << 1
+            << "a (folder): written, label \"ONE\"\nc (folder): failed: there is no folder of "
+               "this name. Check the path, or make the folder first.\n1 of 2 written, 1 failed: "
+               "c (folder, no such folder)\n"
+            << QStringList{"ONE", "-", "-"} << false;
+        // A plain folder is no card, whatever its name.
+        QTest::newRow("a folder named as a card")
+            << QStringList{"a", "--folder", "b"} << QByteArray() << 1
+            << "a: failed: there is no card of this name. Insert the card and wait until it is "
+               "mounted; to write into a plain folder, give it with --folder.\nb (folder): "
+               "written, label \"TEMPLATE\"\n1 of 2 written, 1 failed: a (no such card)\n"
+            << QStringList{"-", "TEMPLATE", "-"} << false;
         QTest::newRow("labels; a heading, quotes, CR LF, a byte order mark")
-            << QStringList{"a", "b"}
+            << ab
             << QByteArray("\xEF\xBB\xBF"
                           "card,label\r\na,\"NORTH, 1\"\r\n b , SOUTH 2 \r\n")
-            << 0 << "a: written, label \"NORTH, 1\"\nb: written, label \"SOUTH 2\"\n"
+            << 0
+            << "a (folder): written, label \"NORTH, 1\"\nb (folder): written, label \"SOUTH "
+               "2\"\n2 of 2 cards written\n"
             << QStringList{"NORTH, 1", "SOUTH 2", "-"} << false;
-        QTest::newRow("a folder without a row fails")
-            << QStringList{"a", "b"} << QByteArray("a,ONE\nc,THREE\n") << 1
-            << "a: written, label \"ONE\"\nb: failed: no row of map.csv names this card\n"
+        QTest::newRow("a folder without a row fails, rows without a card are said")
+            << ab << QByteArray("a,ONE\nc,THREE\nd,FOUR\n") << 1
+            << "a (folder): written, label \"ONE\"\nb (folder): failed: no row of map.csv names "
+               "this card. Add a row for the card to map.csv.\n2 rows of map.csv gave no card "
+               "its label: line 2 (c), line 3 (d)\n1 of 2 written, 1 failed: b (folder, no label)\n"
             << QStringList{"ONE", "-", "-"} << false;
+        // JSON Lines: a card an object, then the account (' for ").
+        const QString json =
+            "{'card':'a','mountPath':'a','serial':null,'folder':true,'label':'TEMPLATE',"
+            "'result':'written','sha256':'" +
+            QString::fromLatin1(sha256(cardBytes("TEMPLATE", false))) +
+            "'}\n"
+            "{'card':'c','mountPath':'c','serial':null,'folder':true,'label':null,"
+            "'result':'failed','cause':'no such folder','reason':'there is no folder of this "
+            "name','remedy':'Check the path, or make the folder first.'}\n"
+            "{'summary':'1 of 2 written, 1 failed: c (folder, no such folder)','cards':2,"
+            "'written':1,'failed':[{'card':'c','mountPath':'c','cause':'no such folder'}],"
+            "'notes':[],'dryRun':false}\n";
+        QTest::newRow("JSON Lines")
+            << QStringList{"--folder", "a", "--folder", "c", "--json"} << QByteArray() << 1
+            << QString(json).replace('\'', '"') << QStringList{"TEMPLATE", "-", "-"} << false;
         QTest::newRow("a dry run writes nothing")
-            << QStringList{"a", "b", "--dry-run"} << QByteArray("a,ONE\nb,TWO\n") << 0
-            << "a: would be written, label \"ONE\"\nb: would be written, label \"TWO\"\n"
+            << ab + QStringList{"--dry-run"} << QByteArray("a,ONE\nb,TWO\n") << 0
+            << "a (folder): would be written, label \"ONE\"; the card holds no settings yet\n"
+               "b (folder): would be written, label \"TWO\"; the card holds no settings yet\n"
+               "2 of 2 cards would be written\n"
             << QStringList{"-", "-", "-"} << false;
     }
     // Just before the write the card is found to be the one scanned, and after it the card
@@ -453,17 +514,25 @@ private slots:
 
         MediumFaults faults;
         faults.flipReads(machine.settingsPath(QStringLiteral("SPARE")));
-        const Run r = run(machine, {"deploy", "base.cfg", "3F8B-21D4", "E7C0-4B19"});
+        // TRAIL by its mount path: a place is checked again as a serial is.
+        const QString trail = machine.mountPoint(QStringLiteral("TRAIL"));
+        const Run r = run(machine, {"deploy", "base.cfg", trail, "E7C0-4B19"});
         faults.clear();
 
         const QString spare = machine.mountPoint(QStringLiteral("SPARE"));
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromUtf8(r.out),
-                 machine.mountPoint(QStringLiteral("TRAIL")) +
-                     " (3F8B-21D4): failed: another card is in its place now\n" + spare +
-                     " (E7C0-4B19): failed: what was read back from " + spare +
-                     "/VELOMAR/Kestra.cfg differs from what was written\n");
-        QCOMPARE(r.err, QByteArray("kestra-cfg: 2 of 2 cards failed\n"));
+                 trail +
+                     " (3F8B-21D4): failed: another card is in its place now. Insert the card "
+                     "that was listed and run the command again.\n" +
+                     spare + " (E7C0-4B19): failed: what was read back from " + spare +
+                     "/VELOMAR/Kestra.cfg differs from what was written. Run the command again; "
+                     "replace the card if it fails again.\n" +
+                     "0 of 2 written, 2 failed: " + trail +
+                     " (3F8B-21D4, another card in its "
+                     "place), " +
+                     spare + " (E7C0-4B19, read back differs)\n");
+        QCOMPARE(r.err, QByteArray());
         QCOMPARE(readBytes(machine.settingsPath(QStringLiteral("TRAIL"))), old);
     }
 
@@ -487,7 +556,7 @@ private slots:
         const Run r = run(machine, QStringList{"deploy", "base.cfg"} + arguments);
         QCOMPARE(QString::fromUtf8(r.out), lines);
         QCOMPARE(r.exitCode, exitCode);
-        QCOMPARE(r.err.isEmpty(), exitCode == 0);
+        QCOMPARE(r.err, QByteArray());
         const char *folders[] = {"a", "b", "c"};
         for (int i = 0; i < 3; ++i) {
             const QString settings = dir.filePath(QString::fromLatin1(folders[i]) + "/VELOMAR");
@@ -498,30 +567,225 @@ private slots:
         }
     }
 
-    // The log gains a row per card on every run; the heading comes once.
+    // A card that another run holds is left to it; the other cards are written.
+    void deployLeavesACardInUseToTheOtherRun()
+    {
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady());
+        QVERIFY(machine.publish());
+        QVERIFY(putOnCard(machine, QStringLiteral("TRAIL=OLD")));
+        const platform::CardLock other(machine.mountPoint("TRAIL").toStdString());
+        QVERIFY(other.held());
+
+        const Run r = run(machine, {"deploy", "base.cfg", "3F8B-21D4", "E7C0-4B19"});
+        const QString trail = machine.mountPoint("TRAIL");
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 trail +
+                     " (3F8B-21D4): failed: in use by another kestra-cfg run. Wait until the "
+                     "other run has finished, then run the command again.\n" +
+                     machine.mountPoint("SPARE") + " (E7C0-4B19): written, label \"TEMPLATE\"\n" +
+                     "1 of 2 written, 1 failed: " + trail + " (3F8B-21D4, in use)\n");
+        QCOMPARE(readBytes(machine.settingsPath("TRAIL")), settingsFileBytes(labelled("OLD")));
+        QCOMPARE(readBytes(machine.settingsPath("SPARE")), cardBytes("TEMPLATE", false));
+    }
+
+    // A link where the card folder or the settings file should be is refused, and what it
+    // points to keeps its bytes.
+    void deployNeverWritesThroughALink_data()
+    {
+        QTest::addColumn<QString>("link");   // in the folder a, pointing to ../elsewhere/NAME
+        QTest::addColumn<QString>("target"); // what the link points to, holding the old bytes
+        QTest::newRow("the card folder") << "VELOMAR"
+                                         << "elsewhere/VELOMAR/Kestra.cfg";
+        QTest::newRow("the settings file") << "VELOMAR/Kestra.cfg"
+                                           << "elsewhere/Kestra.cfg";
+    }
+    void deployNeverWritesThroughALink()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        CardMachine machine(QStringLiteral(R"({"blockdevices": []})"));
+        QVERIFY(machine.isReady() && machine.publish());
+        const QByteArray old = settingsFileBytes(labelled("OLD"));
+        QVERIFY(QDir(dir.path()).mkpath("a/VELOMAR") &&
+                QDir(dir.path()).mkpath("elsewhere/VELOMAR"));
+        if (link == QLatin1String("VELOMAR"))
+            QVERIFY(QDir(file("a")).rmdir("VELOMAR"));
+        QVERIFY(writeBytes(file(target.toLatin1()), old));
+        QVERIFY(QFile::link(file(("elsewhere/" + link.section('/', -1)).toLatin1()),
+                            file(("a/" + link).toLatin1())));
+
+        for (const char *rehearsal : {"--json", "--dry-run"}) {
+            const Run r = run(machine, {"deploy", "base.cfg", "--folder", "a", rehearsal});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.out.contains(("a/" + link +
+                                     " is a symbolic link, which is never written "
+                                     "through")
+                                        .toUtf8()),
+                     r.out.constData());
+            QCOMPARE(readBytes(file(target.toLatin1())), old);
+        }
+    }
+
+    // The rehearsal checks each card as the write would and touches none; the real run then
+    // fails the same cards. A full card takes the new file in its old one's space, and a full
+    // card without one cannot.
+    void dryRunFailsWhatTheRealRunFails()
+    {
+        if (::geteuid() != 0)
+            QSKIP("the read-only and the full cards are tmpfs mounts, which need root");
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady());
+        TmpfsMount readOnly("size=64k,mode=0755");
+        TmpfsMount full("size=64k,mode=0755");
+        TmpfsMount fullWithoutFile("size=64k,mode=0755");
+        if (!readOnly.mounted() || !full.mounted() || !fullWithoutFile.mounted())
+            QSKIP(qPrintable("cannot mount a tmpfs here: " + readOnly.error()));
+        const QByteArray old = settingsFileBytes(labelled("OLD"));
+        for (const TmpfsMount *medium : {&readOnly, &full}) {
+            QVERIFY(QDir().mkpath(medium->filePath("VELOMAR")));
+            QVERIFY(writeBytes(medium->filePath("VELOMAR/Kestra.cfg"), old));
+        }
+        QVERIFY(readOnly.remountReadOnly());
+        QVERIFY(full.fill() && fullWithoutFile.fill());
+        machine.mountAt(QStringLiteral("TRAIL"), readOnly.path());
+        machine.mountAt(QStringLiteral("0A1B-2C3D"), fullWithoutFile.path());
+        machine.mountAt(QStringLiteral("SPARE"), full.path());
+        QVERIFY(machine.publish());
+        QVERIFY(putOnCard(machine, QStringLiteral("CAM2=TEMPLATE")));
+        const QStringList mounts{machine.mountPoint("CAM2"), readOnly.path(),
+                                 fullWithoutFile.path(), full.path()};
+        auto everything = [&mounts] {
+            QList<QByteArray> state;
+            for (const QString &mount : mounts)
+                state << folderEntries(mount).join('|').toUtf8()
+                      << folderEntries(mount + "/VELOMAR").join('|').toUtf8()
+                      << readBytes(mount + "/VELOMAR/Kestra.cfg");
+            return state;
+        };
+        const QList<QByteArray> before = everything();
+
+        const Run dry = run(machine, {"deploy", "base.cfg", "--all-cards", "--dry-run"});
+        QCOMPARE(dry.exitCode, 1);
+        const QString fails = "2 failed: " + readOnly.path() + " (3F8B-21D4, write-protected), " +
+                              fullWithoutFile.path() + " (0A1B-2C3D, card full)";
+        QCOMPARE(QString::fromUtf8(dry.out),
+                 mounts[0] +
+                     " (5C1E-7A20): would be written, label \"TEMPLATE\"; changes "
+                     "quickset, picture-interval\n" +
+                     readOnly.path() + " (3F8B-21D4): failed: " + readOnly.path() +
+                     "/VELOMAR/Kestra.cfg is on a write-protected medium. Switch off the card's "
+                     "write-protect (the slider on its side) and run the command again.\n" +
+                     fullWithoutFile.path() +
+                     " (0A1B-2C3D): failed: Destination disk drive is full. Free space on the "
+                     "card and run the command again.\n" +
+                     full.path() +
+                     " (E7C0-4B19): would be written, label \"TEMPLATE\"; changes "
+                     "quickset, picture-interval, label\n" +
+                     machine.mountPoint("BIGCARD") +
+                     " skipped: exFAT, not FAT; the cameras read FAT and FAT32 only\n" +
+                     machine.mountPoint("Backup") +
+                     " skipped: NTFS, not FAT; the cameras read FAT and FAT32 only\n" +
+                     "2 cards have the label \"TEMPLATE\": " + mounts[0] + " (5C1E-7A20), " +
+                     full.path() + " (E7C0-4B19)\n2 of 4 would be written, " +
+                     QString(fails).replace("failed", "would fail") + "\n");
+        QCOMPARE(everything(), before);
+
+        const Run real = run(machine, {"deploy", "base.cfg", "--all-cards"});
+        QCOMPARE(real.exitCode, 1);
+        QVERIFY2(real.out.endsWith(("2 of 4 written, " + fails + "\n").toUtf8()),
+                 real.out.constData());
+        QCOMPARE(readBytes(full.filePath("VELOMAR/Kestra.cfg")), cardBytes("TEMPLATE", false));
+    }
+
+    // --keep-labels: each card keeps the label of the settings it holds, unless the map names it.
+    void deployKeepsLabels_data()
+    {
+        QTest::addColumn<QByteArray>("map"); // null: none
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QStringList>("labels"); // of a and b; "-": unchanged
+
+        QTest::newRow("each card its own")
+            << QByteArray()
+            << "a (folder): written, label \"OWN A\"\nb (folder): failed: it holds no settings "
+               "whose camera label could be kept. Give the card a row in a label map (--labels), "
+               "or leave out --keep-labels.\n1 of 2 written, 1 failed: b (folder, no label to "
+               "keep)\n"
+            << QStringList{"OWN A", "-"};
+        QTest::newRow("the map wins where it names the card")
+            << QByteArray("b,MAP B\na,MAP A\n")
+            << "a (folder): written, label \"MAP A\"\nb (folder): written, label \"MAP B\"\n"
+               "2 of 2 cards written\n"
+            << QStringList{"MAP A", "MAP B"};
+        QTest::newRow("the others keep theirs")
+            << QByteArray("b,MAP B\n")
+            << "a (folder): written, label \"OWN A\"\nb (folder): written, label \"MAP B\"\n"
+               "2 of 2 cards written\n"
+            << QStringList{"OWN A", "MAP B"};
+    }
+    void deployKeepsLabels()
+    {
+        QFETCH(QByteArray, map);
+        QFETCH(QString, lines);
+        QFETCH(QStringList, labels);
+        CardMachine machine(QStringLiteral(R"({"blockdevices": []})"));
+        QVERIFY(machine.isReady() && machine.publish());
+        QVERIFY(QDir(dir.path()).mkpath("a/VELOMAR") && QDir(dir.path()).mkpath("b/VELOMAR"));
+        QVERIFY(writeBytes(file("a/VELOMAR/Kestra.cfg"), settingsFileBytes(labelled("OWN A"))));
+        QStringList arguments{"deploy",   "base.cfg", "--folder",     "a",
+                              "--folder", "b",        "--keep-labels"};
+        if (!map.isNull()) {
+            QVERIFY(writeBytes(file("map.csv"), map));
+            arguments << "--labels"
+                      << "map.csv";
+        }
+        const Run r = run(machine, arguments);
+        QCOMPARE(QString::fromUtf8(r.out), lines);
+        QCOMPARE(r.exitCode, lines.contains("failed") ? 1 : 0);
+        const char *folders[] = {"a", "b"};
+        for (int i = 0; i < 2; ++i) {
+            const QString settings = file(folders[i]) + "/VELOMAR/Kestra.cfg";
+            if (labels[i] != QLatin1String("-"))
+                QCOMPARE(readBytes(settings), cardBytes(labels[i], false));
+        }
+        QVERIFY(!QFileInfo::exists(file("b/VELOMAR/Kestra.cfg")) || labels[1] != "-");
+    }
+
+    // The log gains a row per card on every run; the heading comes once; a dry run adds none.
     void deployLogKeepsEveryRun()
     {
         CardMachine machine(QStringLiteral(R"({"blockdevices": []})"));
         QVERIFY(machine.isReady() && machine.publish());
         QVERIFY(QDir(dir.path()).mkdir("a"));
-        QCOMPARE(run(machine, {"deploy", "base.cfg", "a", "--log", "log.csv"}).exitCode, 0);
-        QCOMPARE(run(machine, {"deploy", "base.cfg", "a", "gone", "--log", "log.csv"}).exitCode, 1);
-        QCOMPARE(
-            run(machine, {"deploy", "base.cfg", "a", "--log", "log.csv", "--dry-run"}).exitCode, 0);
+        const QStringList log{"--log", "log.csv"};
+        QCOMPARE(run(machine, QStringList{"deploy", "base.cfg", "--folder", "a"} + log).exitCode,
+                 0);
+        QCOMPARE(run(machine,
+                     QStringList{"deploy", "base.cfg", "--folder", "a", "--folder", "gone"} + log)
+                     .exitCode,
+                 1);
+        QCOMPARE(run(machine, QStringList{"deploy", "base.cfg", "--folder", "a", "--dry-run"} + log)
+                     .exitCode,
+                 0);
 
         QStringList rows = QString::fromUtf8(readBytes(file("log.csv"))).split('\n');
         for (QString &row : rows)
             row = row.section(QLatin1Char(','), 1); // the time varies
-        const QString written = ",a,TEMPLATE," + sha256(cardBytes("TEMPLATE", false)) + ",written";
+        const QString run = "," + sha256(settingsFileBytes(deployed())) + ",," KESTRA_CFG_VERSION;
+        const QString written =
+            "folder,a,TEMPLATE," + sha256(cardBytes("TEMPLATE", false)) + ",written" + run;
         QCOMPARE(rows,
-                 (QStringList{"serial,mount path,label,sha256,result", written, written,
-                              ",gone,,,failed: there is no card or folder of this name", ""}));
+                 (QStringList{"serial,mount path,label,sha256,result,settings "
+                              "sha256,date-time,version",
+                              written, written,
+                              "folder,gone,,,failed: there is no folder of this name" + run, ""}));
     }
 
     // Values that cannot be used stop the run before any card is touched.
     void deployRefusesBadInputBeforeAnyCard_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // after "deploy base.cfg a b --log log.csv"
+        QTest::addColumn<QStringList>("arguments"); // after "deploy base.cfg", the folders a and b
         QTest::addColumn<QByteArray>("map");        // map.csv
         QTest::addColumn<QByteArray>("message");
 
@@ -575,6 +839,14 @@ private slots:
                                                           "closed\n");
         QTest::newRow("no label map") << QStringList{"--labels", "none.csv"} << QByteArray()
                                       << QByteArray("none.csv: not found\n");
+
+        // A run whose log cannot be kept, rehearsed or not.
+        for (const bool dry : {false, true}) {
+            const QStringList log{"--log", "nowhere/log.csv"};
+            QTest::addRow("a log in a missing folder%s", dry ? ", dry run" : "")
+                << (dry ? log + QStringList{"--dry-run"} : log) << QByteArray()
+                << QByteArray("nowhere/log.csv: cannot be written: its folder does not exist\n");
+        }
     }
     void deployRefusesBadInputBeforeAnyCard()
     {
@@ -587,8 +859,12 @@ private slots:
         if (!map.isNull())
             QVERIFY(writeBytes(file("map.csv"), map));
 
-        const Run r = run(machine, QStringList{"deploy", "base.cfg", "a", "b", "--log", "log.csv"} +
-                                       arguments);
+        if (!arguments.contains("--log"))
+            arguments << "--log"
+                      << "log.csv";
+        const Run r =
+            run(machine,
+                QStringList{"deploy", "base.cfg", "--folder", "a", "--folder", "b"} + arguments);
         QCOMPARE(r.err, message);
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out, QByteArray());

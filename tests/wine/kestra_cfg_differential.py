@@ -6,9 +6,9 @@ files, and compares the exit codes, standard output, standard error and every by
 folder. Output is the same bytes on both systems: "\\n" line ends, UTF-8 text. A command is
 added to the comparison by adding its rows.
 
-deploy writes to card folders given by path, so that the cards of either machine play no part:
-the Linux build finds none (a fake lsblk on its PATH lists no drive), the Windows build finds
-the prefix's cards but is not asked to write to them. The time column of deploy's log is left
+deploy writes to card folders given with --folder, so that the cards of either machine play no
+part: neither build asks for its drives (the Linux build would find none: a fake lsblk on its
+PATH lists no drive). The time column of deploy's log is left
 out of the comparison.
 """
 
@@ -92,16 +92,21 @@ ROWS = [
     ("diff, other settings", ["diff", "tag1.cfg", "tag2.cfg"]),
     ("diff, a missing file", ["diff", "tag1.cfg", "missing.cfg"]),
     # deploy to card folders
-    ("deploy", ["deploy", "tag3.cfg", "card1", "card2", "card3"]),
+    ("deploy", ["deploy", "tag3.cfg", "--folder", "card1", "--folder", "card2", "--folder",
+                "card3"]),
     ("deploy with labels and a log",
-     ["deploy", "tag2.cfg", "card1", "card2", "card3", NON_ASCII_FOLDER, "--labels", "map.csv",
-      "--log", "log.csv"]),
-    ("deploy with a switch-on time", ["deploy", "tag3.cfg", "card1", "--date-time",
+     ["deploy", "tag2.cfg", "--folder", "card1", "--folder", "card2", "--folder", "card3",
+      "--folder", NON_ASCII_FOLDER, "--labels", "map.csv", "--log", "log.csv"]),
+    ("deploy with a switch-on time", ["deploy", "tag3.cfg", "--folder", "card1", "--date-time",
                                       "2024-02-29 18:45"]),
-    ("deploy, a date refused", ["deploy", "tag3.cfg", "card1", "--date-time", "2023-02-29 18:45"]),
-    ("deploy, a dry run", ["deploy", "tag3.cfg", "card1", "card2", "--labels", "map.csv",
-                           "--dry-run"]),
-    ("deploy, a folder missing", ["deploy", "tag3.cfg", "card1", "nowhere", "--log", "log.csv"]),
+    ("deploy, a date refused", ["deploy", "tag3.cfg", "--folder", "card1", "--date-time",
+                                "2023-02-29 18:45"]),
+    ("deploy, a dry run", ["deploy", "tag3.cfg", "--folder", "card1", "--folder", "card2",
+                           "--labels", "map.csv", "--dry-run"]),
+    ("deploy, a folder missing", ["deploy", "tag3.cfg", "--folder", "card1", "--folder",
+                                  "nowhere", "--log", "log.csv"]),
+    ("deploy, JSON Lines", ["deploy", "tag3.cfg", "--folder", "card1", "--folder", "card3",
+                            "--keep-labels", "--json"]),
     # a path from the root is a path, not a Windows-style option
     ("show a path from the root", ["show", "{folder}/tag1.cfg"]),
     ("convert from a path from the root", ["convert", "{folder}/tag2.cfg", "{folder}/out.cfg"]),

@@ -106,12 +106,13 @@ class CardsCommand(unittest.TestCase):
         self.assertEqual(out.decode().splitlines(), [
             'E: (2468-ACE0): written, label "STATION 1"',
             'F: (1357-2468): written, label "STATION 2"',
+            "2 of 2 cards written",
         ])
         for letter, label in (("e", b"STATION 1"), ("f", b"STATION 2")):
             written = (card_folder(letter) / "Kestra.cfg").read_bytes()
             self.assertEqual(written, FACTORY[:48] + label + FACTORY[48 + len(label):])
         rows = [line.split(",")[1:] for line in (self.folder / "log.csv").read_text().splitlines()]
-        self.assertEqual([row[:3] + row[4:] for row in rows], [
+        self.assertEqual([row[:3] + row[4:5] for row in rows], [
             ["serial", "mount path", "label", "result"],
             ["2468-ACE0", "E:", "STATION 1", "written"],
             ["1357-2468", "F:", "STATION 2", "written"],

@@ -39,10 +39,11 @@ std::optional<std::string> cameraLabelOnCard(const std::string &root)
 
 } // namespace
 
-std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes)
+std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes,
+                                           std::vector<SkippedDrive> *skipped)
 {
     std::vector<CardDescription> cards;
-    for (const FoundCard &card : FindCards(volumes)) {
+    for (const FoundCard &card : FindCards(volumes, skipped)) {
         CardDescription description;
         description.mountPath = card.root;
         description.volumeLabel = WithoutBlanks(card.volume.volumeName);

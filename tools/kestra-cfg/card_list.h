@@ -4,6 +4,7 @@
 // with what a person needs to tell the cards apart.
 
 #include "platform/card_volumes.h"
+#include "settings/card_scan.h"
 
 #include <optional>
 #include <string>
@@ -21,7 +22,9 @@ struct CardDescription
 };
 
 // The removable FAT cards of `volumes`, in drive order, as the editor's scan finds them.
-std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes);
+// The removable drives that are no cards for their file system go into `skipped`.
+std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes,
+                                           std::vector<SkippedDrive> *skipped = nullptr);
 
 // A comparable form of a drive or folder as a person or the system names it: absolute, without
 // a trailing separator, and on Windows in one case with "E:" standing for its root.

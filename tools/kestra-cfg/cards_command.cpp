@@ -40,7 +40,7 @@ public:
         cards->footer("Each card with its mount path, volume label, volume serial, file system, "
                       "and whether it holds\nVELOMAR/Kestra.cfg (\"no file\", \"unreadable\" or "
                       "the camera label of its settings).\nExit status: 0 listed (also when "
-                      "there is no card), 2 wrong usage.\n");
+                      "there is no card), 1 the drives could not be asked, 2 wrong usage.\n");
         return cards;
     }
 
@@ -48,13 +48,15 @@ public:
     {
         const auto volumes = platform::CreateSystemVolumeSource();
         const std::vector<CardDescription> cards = DescribeCards(*volumes);
+        // The source has said why on stderr; an empty list would read as "no card".
+        const int status = volumes->answered() ? kExitDone : kExitFailed;
         if (json)
             io.out << cardsJson(cards).dump(2) << "\n";
         else if (cards.empty())
             io.out << "No removable card found.\n";
         else
             io.out << cardsTable(cards);
-        return kExitDone;
+        return status;
     }
 
 private:

@@ -4,18 +4,25 @@
 #include "csv.h"
 #include "date_time_text.h"
 #include "label_map.h"
+#include "report.h"
 #include "sha256.h"
 
+#include "platform/card_lock.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "settings/card_scan.h"
 #include "settings/date_time_values.h"
-#include "settings/named_settings.h"
+#include "settings/named_setting_labels.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <ctime>
-#include <fstream>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -59,23 +66,215 @@ bool readsBackAs(const std::filesystem::path &path, std::span<const std::uint8_t
            std::equal(expected.begin(), expected.end(), back.begin());
 }
 
-// One card to write: a card the scan found, or a folder the command line named.
+// Another run that holds a card is writing it right now; a moment is enough for that to end,
+// and a run that holds it longer is not waited for: the card fails and the others go on.
+constexpr std::chrono::milliseconds kLockPatience{500};
+
+// Why a card was not written: the whole reason for its line, a few words for the run's last
+// line, and what to do about it.
+struct Failure
+{
+    std::string reason;
+    std::string cause;
+    std::string remedy;
+};
+
+constexpr const char *kInsertAgain = "Insert the card again and run the command again.";
+
+Failure fileFailure(FileErrorCause cause, const std::string &file)
+{
+    const std::string reason = strings::FileErrorMessage(cause, file);
+    switch (cause) {
+    case FileErrorCause::ReadOnlyMedium:
+        return {reason, "write-protected",
+                "Switch off the card's write-protect (the slider on its side) and run the command "
+                "again."};
+    case FileErrorCause::DiskFull:
+        return {reason, "card full", "Free space on the card and run the command again."};
+    case FileErrorCause::IoError:
+        return {reason, "card error",
+                "Insert the card again and run the command again; replace the card if it fails "
+                "again."};
+    case FileErrorCause::AccessDenied:
+        return {reason, "access denied",
+                "Make sure that you may write there (or remove what is in the way) and run the "
+                "command again."};
+    case FileErrorCause::NotFound:
+        return {reason, "not found", kInsertAgain};
+    case FileErrorCause::None:
+    case FileErrorCause::Other:
+        break;
+    }
+    return {reason, "write error", kInsertAgain};
+}
+
+// A file error in a few words, for a log that cannot be written.
+const char *causeWords(FileErrorCause cause)
+{
+    switch (cause) {
+    case FileErrorCause::NotFound:
+        return "its folder does not exist";
+    case FileErrorCause::AccessDenied:
+        return "access denied";
+    case FileErrorCause::ReadOnlyMedium:
+        return "read-only file system";
+    case FileErrorCause::DiskFull:
+        return "disk full";
+    case FileErrorCause::IoError:
+        return "I/O error";
+    case FileErrorCause::None:
+    case FileErrorCause::Other:
+        break;
+    }
+    return "unknown error";
+}
+
+// Reading a card's file to compare with it or keep its label: a file that cannot be read is
+// said in the card's line, not in a message of its own.
+class SilentMessages : public SettingsFileMessages
+{
+public:
+    void ShowFileError(int) override {}
+};
+
+// What a card holds now.
+enum class OnCard
+{
+    Nothing,
+    Unreadable,
+    Settings,
+};
+
+OnCard readCard(const std::filesystem::path &path, CameraSettings &held)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
+        return OnCard::Nothing;
+    SilentMessages messages;
+    try {
+        return ReadSettingsFile(held, path, messages) ? OnCard::Settings : OnCard::Unreadable;
+    } catch (const MediumError &) {
+        return OnCard::Unreadable;
+    }
+}
+
+// One line of JSON Lines. A path that is no UTF-8 (Linux allows any bytes) gets U+FFFD where
+// it is not, rather than ending the run.
+std::string jsonLine(const nlohmann::ordered_json &object)
+{
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::uint64_t wholeBlocks(std::uint64_t bytes, std::uint64_t blockSize)
+{
+    return (bytes + blockSize - 1) / blockSize * blockSize;
+}
+
+// deploy's log. Each row goes out in one write to a file opened for appending, so that the
+// rows of two runs sharing a log cannot interleave.
+class DeployLog
+{
+public:
+    static constexpr const char *kHeading =
+        "time,serial,mount path,label,sha256,result,settings sha256,date-time,version\n";
+
+    DeployLog() = default;
+    DeployLog(const DeployLog &) = delete;
+    DeployLog &operator=(const DeployLog &) = delete;
+    ~DeployLog()
+    {
+        if (file)
+            std::fclose(file);
+    }
+
+    // Opens `name` for appending, with the heading when it is new; the reason when it cannot.
+    std::optional<std::string> open(const std::string &name)
+    {
+        const std::filesystem::path path = platform::pathFromUtf8(name);
+        std::error_code error;
+        const bool fresh = std::filesystem::file_size(path, error) == 0 || error;
+#ifdef _WIN32
+        file = _wfopen(path.c_str(), L"ab");
+#else
+        file = std::fopen(path.c_str(), "ab");
+#endif
+        if (!file)
+            return causeWords(causeOf(std::error_code(errno, std::generic_category())));
+        // Larger than any row, so that a row is one write.
+        std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+        if (fresh)
+            return append(kHeading);
+        return std::nullopt;
+    }
+
+    // What a dry run can tell without writing: whether `name` could be opened for appending.
+    static std::optional<std::string> couldOpen(const std::string &name)
+    {
+        const std::filesystem::path path = platform::pathFromUtf8(name);
+        std::error_code error;
+        FileErrorCause cause = FileErrorCause::None;
+        if (std::filesystem::exists(path, error)) {
+            if (!platform::canReplaceFile(path, cause))
+                return causeWords(cause);
+            return std::nullopt;
+        }
+        std::filesystem::path folder = path.parent_path();
+        if (folder.empty())
+            folder = ".";
+        if (!std::filesystem::is_directory(folder, error))
+            return causeWords(FileErrorCause::NotFound);
+        const auto room = platform::mediumRoom(folder, cause);
+        if (!room)
+            return causeWords(cause);
+        if (room->readOnly)
+            return causeWords(FileErrorCause::ReadOnlyMedium);
+        if (!platform::canCreateIn(folder, cause))
+            return causeWords(cause);
+        return std::nullopt;
+    }
+
+    // The row whole, or nothing more of it; the reason when it could not be written.
+    std::optional<std::string> append(const std::string &row)
+    {
+        errno = 0;
+        if (std::fwrite(row.data(), 1, row.size(), file) != row.size() || std::fflush(file) != 0)
+            return causeWords(causeOf(std::error_code(errno, std::generic_category())));
+        return std::nullopt;
+    }
+
+private:
+    std::FILE *file = nullptr;
+    std::vector<char> buffer = std::vector<char>(1 << 16);
+};
+
+// One card to write: a card the scan found, or a folder given with --folder.
 struct Target
 {
+    Target(std::string name, std::string root, std::optional<CardDescription> card = {})
+        : name(std::move(name)), root(std::move(root)), key(PlaceKey(this->root)),
+          card(std::move(card))
+    {}
+
     std::string name; // as the command line named it; the mount path for --all-cards
     std::string root; // where VELOMAR/ goes
     std::string key;  // PlaceKey(root), for comparing places
     std::optional<CardDescription> card;
-    std::string problem; // why it is not written at all
+    bool folder = false;
+    std::optional<Failure> problem; // why it is not written at all
+    const LabelRow *row = nullptr;  // the label map's row for it
 };
 
 // What happened to one card, for its line and its row of the log.
 struct Outcome
 {
-    bool done = false;  // written and read back (in a dry run: would be written)
-    std::string label;  // the camera label it got; empty when it failed before one was chosen
-    std::string sha256; // of the bytes written
-    std::string reason; // why it failed
+    bool done = false;                // written and read back (in a dry run: would be written)
+    std::optional<std::string> label; // the camera label it got; none when it failed before
+    std::string sha256;               // of the bytes written
+    std::optional<Failure> failure;
+    // A dry run's comparison with what the card holds now.
+    OnCard held = OnCard::Nothing;
+    std::vector<SettingDifference> changes;
+    bool switchOnChanges = false;
 };
 
 class DeployCommand : public Command
@@ -92,36 +291,53 @@ public:
             deploy
                 ->add_option("CARD", cardNames,
                              "A card, by its mount path (or drive), volume serial or volume "
-                             "label as 'cards' lists them, or any folder by its path")
+                             "label as 'cards' lists them")
                 ->type_name("");
         CLI::Option *all =
             deploy->add_flag("--all-cards", allCards, "Every card that 'cards' lists");
         all->excludes(cards);
+        CLI::Option *folders =
+            deploy
+                ->add_option("--folder", folderNames,
+                             "Write into the folder DIR as if it were a card (a card image, "
+                             "files to copy later); may be given more than once")
+                ->option_text("DIR");
         deploy
             ->add_option("--labels", labelsFile,
                          "Give each card the camera label of its row in MAP.csv: card (volume "
                          "serial, mount path or volume label), camera label")
             ->option_text("MAP.csv");
+        deploy->add_flag("--keep-labels", keepLabels,
+                         "Keep the camera label of the settings each card holds; with --labels, "
+                         "the cards the map names get its label");
         deploy
             ->add_option("--date-time", dateTime,
                          "The date and time at which the cameras will be switched on, so that "
                          "they set their clocks; without it the cards carry none")
             ->option_text("\"YYYY-MM-DD HH:MM\"");
-        deploy->add_flag("--dry-run", dryRun, "Say what would be written, and write nothing");
+        deploy->add_flag("--dry-run", dryRun,
+                         "Rehearse: check every card as the real run would and say which "
+                         "settings would change on it; write nothing");
+        deploy->add_flag("--json", json,
+                         "Print JSON Lines instead: one object per card as it is done, then one "
+                         "object with the account of the run");
         deploy
             ->add_option("--log", logFile,
-                         "Append a row per card to LOG.csv: time (UTC), serial, mount path, "
-                         "label, SHA-256 of the bytes written, result")
+                         "Append a row per card to LOG.csv: time (UTC), serial (or \"folder\"), "
+                         "mount path, label, SHA-256 of the bytes written, result, SHA-256 of "
+                         "SETTINGS, --date-time, version of kestra-cfg")
             ->option_text("LOG.csv");
         deploy->footer(
             "Each card gets the folder VELOMAR if it has none, then VELOMAR/Kestra.cfg, written as "
-            "the editor\nwrites it and read back. One line per card says what happened; a card "
-            "that fails does not stop\nthe others.\n"
+            "the editor\nwrites it and read back. A card is looked for again just before it is "
+            "written, and held\nagainst other runs until it is read back. One line per card says "
+            "what happened; a card that\nfails does not stop the others. The last line accounts "
+            "for the whole run.\n"
             "Exit status: 0 every card written, 1 a card failed or an input was refused, 2 wrong "
             "usage.\n");
-        deploy->callback([all, cards] {
-            if (all->count() == 0 && cards->count() == 0)
-                throw CLI::RequiredError("CARD or --all-cards");
+        deploy->callback([all, cards, folders] {
+            if (all->count() == 0 && cards->count() == 0 && folders->count() == 0)
+                throw CLI::RequiredError("CARD, --all-cards or --folder");
         });
         return deploy;
     }
@@ -131,40 +347,62 @@ public:
         CameraSettings settings;
         if (!ReadExistingSettings(settingsFile, settings, io))
             return kExitFailed;
+        const std::optional<std::string> settingsBytes = ReadInputFile(settingsFile, io);
+        if (!settingsBytes)
+            return kExitFailed;
+        settingsSha256 = Sha256Hex(std::span(
+            reinterpret_cast<const std::uint8_t *>(settingsBytes->data()), settingsBytes->size()));
         if (!applyDateTime(settings, io) || !readLabels(io))
             return kExitFailed;
 
-        std::ofstream log;
-        if (!logFile.empty() && !dryRun && !openLog(log, io))
-            return kExitFailed;
-
-        const std::vector<Target> targets = findTargets();
-        if (targets.empty()) {
-            io.err << "No removable card found.\n";
-            return kExitFailed;
-        }
-        // The cards of this run, among which a label map's serial or volume label must be unique.
-        std::vector<CardDescription> written;
-        for (const Target &target : targets) {
-            if (target.card)
-                written.push_back(*target.card);
-        }
-        int failed = 0;
-        for (const Target &target : targets) {
-            const Outcome outcome = deployTo(target, written, settings);
-            failed += outcome.done ? 0 : 1;
-            io.out << lineFor(target, outcome) << std::flush;
-            if (log.is_open() && !logRow(log, target, outcome)) {
-                io.err << logFile << ": the log could not be written\n";
+        // Before any card is touched: a run whose log cannot be kept is not started.
+        DeployLog log;
+        if (!logFile.empty()) {
+            const auto why = dryRun ? DeployLog::couldOpen(logFile) : log.open(logFile);
+            if (why) {
+                io.err << logFile << ": cannot be written: " << *why << "\n";
                 return kExitFailed;
             }
         }
-        if (failed > 0) {
-            io.err << "kestra-cfg: " << failed << " of " << targets.size()
-                   << (targets.size() == 1 ? " card" : " cards") << " failed\n";
+
+        std::vector<std::string> notes;
+        std::vector<Target> targets = findTargets(notes);
+        if (targets.empty()) {
+            for (const std::string &note : notes) // drives passed over
+                io.err << PrintableText(note) << "\n";
+            io.err << "No removable card found.\n";
             return kExitFailed;
         }
-        return kExitDone;
+        chooseRows(targets, notes);
+
+        std::vector<Outcome> outcomes;
+        for (const Target &target : targets) {
+            outcomes.push_back(deployTo(target, settings));
+            const Outcome &outcome = outcomes.back();
+            if (json)
+                io.out << jsonLine(cardJson(target, outcome)) << std::flush;
+            else
+                io.out << lineFor(target, outcome) << std::flush;
+            if (!dryRun && !logFile.empty()) {
+                if (const auto why = log.append(logRow(target, outcome))) {
+                    io.err << logFile << ": cannot be written: " << *why << "\n";
+                    return kExitFailed;
+                }
+            }
+        }
+        noteSharedLabels(targets, outcomes, notes);
+
+        const std::string last = summary(targets, outcomes);
+        if (json) {
+            io.out << jsonLine(summaryJson(targets, outcomes, notes, last));
+        } else {
+            for (const std::string &note : notes)
+                io.out << PrintableText(note) << "\n";
+            io.out << last << "\n";
+        }
+        const bool failed = std::any_of(outcomes.begin(), outcomes.end(),
+                                        [](const Outcome &outcome) { return !outcome.done; });
+        return failed ? kExitFailed : kExitDone;
     }
 
 private:
@@ -200,76 +438,72 @@ private:
         return true;
     }
 
-    bool openLog(std::ofstream &log, const Io &io) const
+    std::string logRow(const Target &target, const Outcome &outcome) const
     {
-        const std::filesystem::path path = platform::pathFromUtf8(logFile);
-        std::error_code error;
-        const bool fresh = std::filesystem::file_size(path, error) == 0 || error;
-        log.open(path, std::ios::binary | std::ios::app);
-        if (!log) {
-            io.err << logFile << ": the log cannot be opened for appending\n";
-            return false;
-        }
-        if (fresh)
-            log << "time,serial,mount path,label,sha256,result\n" << std::flush;
-        return static_cast<bool>(log);
+        const std::string serial = target.folder ? "folder"
+                                   : target.card ? target.card->serial
+                                                 : std::string();
+        const std::string result = outcome.done ? "written" : "failed: " + outcome.failure->reason;
+        return utcNow() + ',' + CsvField(serial) + ',' + CsvField(target.root) + ',' +
+               CsvField(outcome.label.value_or("")) + ',' + outcome.sha256 + ',' +
+               CsvField(result) + ',' + settingsSha256 + ',' + CsvField(dateTime) + ',' +
+               KESTRA_CFG_VERSION + "\n";
     }
 
-    bool logRow(std::ofstream &log, const Target &target, const Outcome &outcome) const
+    // The cards of --all-cards or each CARD, as the scan found them, then each --folder. The
+    // drives are only asked about when a card is named, so that writing to folders does not
+    // wait for the scan.
+    std::vector<Target> findTargets(std::vector<std::string> &notes)
     {
-        log << utcNow() << ',' << CsvField(target.card ? target.card->serial : "") << ','
-            << CsvField(target.root) << ',' << CsvField(outcome.label) << ',' << outcome.sha256
-            << ',' << CsvField(outcome.done ? "written" : "failed: " + outcome.reason) << "\n"
-            << std::flush;
-        return static_cast<bool>(log);
-    }
-
-    // The cards of --all-cards, or each CARD: a card the scan found by its mount path, serial
-    // or volume label, else a folder by its path. The drives are only asked about when
-    // something needs them, so that writing to folders does not wait for lsblk.
-    std::vector<Target> findTargets()
-    {
-        std::vector<bool> folders;
-        for (const std::string &name : cardNames) {
-            std::error_code error;
-            folders.push_back(std::filesystem::is_directory(platform::pathFromUtf8(name), error));
-        }
-        const bool scan = allCards || !labelsFile.empty() || !logFile.empty() ||
-                          std::find(folders.begin(), folders.end(), false) != folders.end();
         std::vector<CardDescription> cards;
-        if (scan) {
+        std::vector<SkippedDrive> skipped;
+        if (allCards || !cardNames.empty()) {
             volumes = platform::CreateSystemVolumeSource();
-            cards = DescribeCards(*volumes);
+            cards = DescribeCards(*volumes, &skipped);
         }
-
-        std::vector<Target> targets;
+        std::vector<Target> named;
         if (allCards) {
             for (const CardDescription &card : cards)
-                targets.push_back(
-                    {card.mountPath, card.mountPath, PlaceKey(card.mountPath), card, {}});
-            return targets;
+                named.emplace_back(card.mountPath, card.mountPath, card);
+            // A card formatted by a camera of another make, or a computer, is passed over.
+            for (const SkippedDrive &drive : skipped) {
+                const std::string name =
+                    UpperAscii(std::string(WithoutBlanks(drive.fileSystemName)));
+                notes.push_back(drive.root + " skipped: " + (name == "EXFAT" ? "exFAT" : name) +
+                                ", not FAT; the cameras read FAT and FAT32 only");
+            }
         }
         std::vector<std::string> cardKeys;
         for (const CardDescription &card : cards)
             cardKeys.push_back(PlaceKey(card.mountPath));
-        for (std::size_t i = 0; i < cardNames.size(); ++i) {
-            Target target = resolve(cardNames[i], folders[i], cards, cardKeys);
-            // The same card named twice is written once.
-            if (std::none_of(targets.begin(), targets.end(),
-                             [&](const Target &other) { return other.key == target.key; }))
+        for (const std::string &name : cardNames)
+            named.push_back(resolve(name, cards, cardKeys));
+        for (const std::string &name : folderNames)
+            named.push_back(folderTarget(name));
+
+        // The same card named twice, in whatever spelling, is written once.
+        std::vector<Target> targets;
+        for (Target &target : named) {
+            const auto first = std::find_if(targets.begin(), targets.end(), [&](const Target &t) {
+                return !t.problem && !target.problem && t.key == target.key;
+            });
+            if (first == targets.end()) {
                 targets.push_back(std::move(target));
+                continue;
+            }
+            notes.push_back(first->name + " and " + target.name +
+                            " name the same card: it is written once");
         }
         return targets;
     }
 
-    static Target resolve(const std::string &name, bool folder,
-                          const std::vector<CardDescription> &cards,
+    static Target resolve(const std::string &name, const std::vector<CardDescription> &cards,
                           const std::vector<std::string> &cardKeys)
     {
         const std::string key = PlaceKey(name);
         for (std::size_t i = 0; i < cards.size(); ++i) {
             if (cardKeys[i] == key)
-                return {name, cards[i].mountPath, key, cards[i], {}};
+                return Target(name, cards[i].mountPath, cards[i]);
         }
         std::vector<std::size_t> named;
         for (std::size_t i = 0; i < cards.size(); ++i) {
@@ -278,107 +512,380 @@ private:
                  VolumeLabelKey(cards[i].volumeLabel) == VolumeLabelKey(name)))
                 named.push_back(i);
         }
-        if (named.size() == 1)
-            return {name,
-                    cards[named.front()].mountPath,
-                    cardKeys[named.front()],
-                    cards[named.front()],
-                    {}};
-        if (named.size() > 1)
-            return {name, name, key, std::nullopt,
-                    "it names more than one card; name the card by its serial or mount path"};
-        if (folder)
-            return {name, name, key, std::nullopt, {}};
-        return {name, name, key, std::nullopt, "there is no card or folder of this name"};
+        if (named.size() == 1) {
+            const std::size_t i = named.front();
+            return Target(name, cards[i].mountPath, cards[i]);
+        }
+        Target target(name, name);
+        if (named.size() > 1) {
+            target.problem = {"it names more than one card", "ambiguous name",
+                              "Name the card by its serial or mount path."};
+            return target;
+        }
+        // A mount folder whose card was pulled out is still a folder: only the scan can tell.
+        std::error_code error;
+        const bool folder = std::filesystem::is_directory(platform::pathFromUtf8(name), error);
+        target.problem = {"there is no card of this name", "no such card",
+                          folder ? "Insert the card and wait until it is mounted; to write into "
+                                   "a plain folder, give it with --folder."
+                                 : "Check the name with 'kestra-cfg cards', or insert the card."};
+        return target;
     }
 
-    Outcome deployTo(const Target &target, const std::vector<CardDescription> &written,
-                     CameraSettings settings)
+    static Target folderTarget(const std::string &name)
+    {
+        Target target(name, name);
+        target.folder = true;
+        std::error_code error;
+        if (!std::filesystem::is_directory(platform::pathFromUtf8(name), error))
+            target.problem = {"there is no folder of this name", "no such folder",
+                              "Check the path, or make the folder first."};
+        return target;
+    }
+
+    // Each target's row of the label map, before any card is written; the rows that gave no
+    // card its label are said in the account.
+    void chooseRows(std::vector<Target> &targets, std::vector<std::string> &notes) const
+    {
+        if (labels.empty())
+            return;
+        // The cards of this run, among which a serial or volume label must be unique.
+        std::vector<CardDescription> cards;
+        for (const Target &target : targets) {
+            if (target.card)
+                cards.push_back(*target.card);
+        }
+        std::set<const LabelRow *> used;
+        for (Target &target : targets) {
+            if (target.problem)
+                continue;
+            std::string problem;
+            target.row = labels.rowFor(target.card, target.key, cards, problem);
+            if (target.row)
+                used.insert(target.row);
+            else if (!problem.empty())
+                target.problem = {problem, "ambiguous label map row",
+                                  "Name these cards by serial or mount path in " +
+                                      labels.fileName() + "."};
+            else if (!keepLabels)
+                target.problem = {"no row of " + labels.fileName() + " names this card", "no label",
+                                  "Add a row for the card to " + labels.fileName() + "."};
+        }
+        // One line however many: a map of the whole fleet written in batches leaves many.
+        std::string unused;
+        std::size_t count = 0;
+        for (const LabelRow &row : labels.allRows()) {
+            if (used.count(&row))
+                continue;
+            ++count;
+            unused += (unused.empty() ? "" : ", ") + std::string("line ") +
+                      std::to_string(row.line) + " (" + row.card + ")";
+        }
+        if (count > 0)
+            notes.push_back(std::to_string(count) + (count == 1 ? " row" : " rows") + " of " +
+                            labels.fileName() + " gave no card its label: " + unused);
+    }
+
+    static void noteSharedLabels(const std::vector<Target> &targets,
+                                 const std::vector<Outcome> &outcomes,
+                                 std::vector<std::string> &notes)
+    {
+        std::map<std::string, std::vector<std::size_t>> byLabel;
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            if (outcomes[i].done)
+                byLabel[*outcomes[i].label].push_back(i);
+        }
+        for (const auto &[label, cards] : byLabel) {
+            if (cards.size() < 2)
+                continue;
+            std::string names;
+            for (const std::size_t i : cards)
+                names += (names.empty() ? "" : ", ") + nameOf(targets[i]);
+            notes.push_back(std::to_string(cards.size()) + " cards have the label \"" + label +
+                            "\": " + names);
+        }
+    }
+
+    // Whether the card is still the one the scan found at its place, asked afresh.
+    std::optional<Failure> missing(const Target &target) const
+    {
+        if (!target.card)
+            return std::nullopt;
+        const auto now = volumes->volumeInformation(target.root);
+        if (!now)
+            return Failure{"the card is no longer there", "pulled out", kInsertAgain};
+        if (now->serial != target.card->serial)
+            return Failure{"another card is in its place now", "another card in its place",
+                           "Insert the card that was listed and run the command again."};
+        return std::nullopt;
+    }
+
+    static std::optional<Failure> linkAt(const std::filesystem::path &path, const std::string &text)
+    {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+            return std::nullopt;
+        return Failure{text + " is a symbolic link, which is never written through",
+                       "symbolic link", "Put a real folder or file in its place."};
+    }
+
+    Outcome deployTo(const Target &target, CameraSettings settings) const
     {
         Outcome outcome;
-        if (!target.problem.empty()) {
-            outcome.reason = target.problem;
+        auto fail = [&outcome](Failure failure) {
+            outcome.failure = std::move(failure);
             return outcome;
-        }
-        if (!labels.empty()) {
-            const LabelRow *row = labels.rowFor(target.card, target.key, written, outcome.reason);
-            if (!row)
-                return outcome;
-            const NamedValue label{"label", row->label};
+        };
+        if (target.problem)
+            return fail(*target.problem);
+        if (target.row) {
+            const NamedValue label{"label", target.row->label};
             ApplyNamedSettings(settings, std::span(&label, 1)); // checked when the map was read
+            outcome.label = target.row->label;
+        }
+
+        const std::string folder = platform::cardFolder(target.root);
+        const std::filesystem::path folderPath = platform::pathFromUtf8(folder);
+        const std::string file = CardSettingsPath(target.root);
+        const std::filesystem::path path = platform::pathFromUtf8(file);
+        if (auto link = linkAt(folderPath, folder))
+            return fail(*link);
+        std::error_code error;
+        const bool hadFolder = std::filesystem::is_directory(folderPath, error);
+        // A card pulled out leaves its mount folder on this computer's disk: nothing is made
+        // there before the card was found again.
+        if (!hadFolder) {
+            if (auto gone = missing(target))
+                return fail(*gone);
+            if (!dryRun && !std::filesystem::create_directory(folderPath, error) && error)
+                return fail(fileFailure(causeOf(error), folder));
+        }
+        // From the check to the read-back, no other run writes the card.
+        std::optional<platform::CardLock> lock;
+        if (target.card && (hadFolder || !dryRun)) {
+            lock.emplace(target.root, kLockPatience);
+            if (auto gone = missing(target))
+                return fail(*gone);
+            if (!lock->held())
+                return fail({"in use by another kestra-cfg run", "in use",
+                             "Wait until the other run has finished, then run the command "
+                             "again."});
+        }
+        if (auto link = linkAt(path, file))
+            return fail(*link);
+
+        CameraSettings held;
+        if (keepLabels || dryRun)
+            outcome.held = readCard(path, held);
+        if (!target.row && keepLabels) {
+            if (outcome.held != OnCard::Settings)
+                return fail({"it holds no settings whose camera label could be kept",
+                             "no label to keep",
+                             "Give the card a row in a label map (--labels), or leave out "
+                             "--keep-labels."});
+            settings.SetLabel(held.Label());
         }
         outcome.label = Latin1ToUtf8(settings.Label());
         const auto bytes = EncodeSettingsFile(settings);
         if (dryRun) {
+            if (auto refusal =
+                    rehearse(hadFolder ? folderPath : platform::pathFromUtf8(target.root),
+                             !hadFolder, path, file, bytes.size()))
+                return fail(*refusal);
+            if (outcome.held == OnCard::Settings) {
+                outcome.changes = NamedSettingDifferences(held, settings);
+                outcome.switchOnChanges = SwitchOnText(held) != SwitchOnText(settings);
+            }
             outcome.done = true;
             return outcome;
         }
-        // Asked again just before the write: a card pulled out since the scan must not turn
-        // into a write to the folder it was mounted on, nor another card put in its place.
-        if (target.card) {
-            const auto now = volumes->volumeInformation(target.root);
-            if (!now) {
-                outcome.reason = "the card is no longer there";
-                return outcome;
-            }
-            if (now->serial != target.card->serial) {
-                outcome.reason = "another card is in its place now";
-                return outcome;
-            }
-        }
 
-        const std::string folder = platform::cardFolder(target.root);
-        std::error_code error;
-        if (!std::filesystem::is_directory(platform::pathFromUtf8(folder), error))
-            std::filesystem::create_directory(platform::pathFromUtf8(folder), error);
-        if (error) {
-            outcome.reason = strings::FileErrorMessage(causeOf(error), folder);
-            return outcome;
-        }
-        const std::string file = CardSettingsPath(target.root);
-        const std::filesystem::path path = platform::pathFromUtf8(file);
         FileErrorCause cause = FileErrorCause::None;
         try {
-            if (!WriteFileReplacing(path, bytes, cause)) {
-                outcome.reason = strings::FileErrorMessage(cause, file);
-                return outcome;
-            }
+            if (!WriteFileReplacing(path, bytes, cause))
+                return fail(fileFailure(cause, file));
         } catch (const MediumError &failure) {
-            outcome.reason = strings::FileErrorMessage(failure.cause(), file);
-            return outcome;
+            return fail(fileFailure(failure.cause(), file));
         }
         if (!readsBackAs(path, bytes, cause)) {
-            outcome.reason = cause != FileErrorCause::None ? strings::FileErrorMessage(cause, file)
-                                                           : "what was read back from " + file +
-                                                                 " differs from what was written";
-            return outcome;
+            if (cause != FileErrorCause::None)
+                return fail(fileFailure(cause, file));
+            return fail({"what was read back from " + file + " differs from what was written",
+                         "read back differs",
+                         "Run the command again; replace the card if it fails again."});
         }
         outcome.done = true;
-        if (!logFile.empty())
-            outcome.sha256 = Sha256Hex(bytes);
+        outcome.sha256 = Sha256Hex(bytes);
         return outcome;
+    }
+
+    // What the write would meet on the medium: a read-only mount, access rights, too little
+    // room for a new file where no old one can take the bytes in place. `where` is the folder
+    // the write makes its files in: VELOMAR, or the card's root when it `makesFolder`.
+    static std::optional<Failure> rehearse(const std::filesystem::path &where, bool makesFolder,
+                                           const std::filesystem::path &path,
+                                           const std::string &file, std::size_t size)
+    {
+        FileErrorCause cause = FileErrorCause::None;
+        const auto room = platform::mediumRoom(where, cause);
+        if (!room)
+            return fileFailure(cause, file);
+        if (room->readOnly)
+            return fileFailure(FileErrorCause::ReadOnlyMedium, file);
+        if (!platform::canCreateIn(where, cause) || !platform::canReplaceFile(path, cause))
+            return fileFailure(cause, file);
+        std::error_code error;
+        const std::uint64_t needed =
+            wholeBlocks(size, room->blockSize) + (makesFolder ? room->blockSize : 0);
+        const bool newFits = room->freeBytes >= needed &&
+                             (!room->freeEntries || *room->freeEntries >= (makesFolder ? 2u : 1u));
+        const std::uint64_t old = std::filesystem::is_regular_file(path, error)
+                                      ? std::filesystem::file_size(path, error)
+                                      : 0;
+        const bool fitsInPlace =
+            !error && old > 0 &&
+            wholeBlocks(old, room->blockSize) >= wholeBlocks(size, room->blockSize);
+        if (!newFits && !fitsInPlace)
+            return fileFailure(FileErrorCause::DiskFull, file);
+        return std::nullopt;
+    }
+
+    // A card as its line names it: its place, and its serial or that it is a folder.
+    static std::string nameOf(const Target &target)
+    {
+        std::string name = PrintableText(target.root);
+        if (target.folder)
+            return name + " (folder)";
+        if (target.card && !target.card->serial.empty())
+            name += " (" + target.card->serial + ")";
+        return name;
     }
 
     std::string lineFor(const Target &target, const Outcome &outcome) const
     {
-        std::string line = PrintableText(target.root);
-        if (target.card && !target.card->serial.empty())
-            line += " (" + target.card->serial + ")";
-        if (!outcome.done)
-            return line + ": failed: " + PrintableText(outcome.reason) + "\n";
-        return line + (dryRun ? ": would be written" : ": written") + ", label \"" +
-               PrintableText(outcome.label) + "\"\n";
+        const std::string name = nameOf(target);
+        if (!outcome.done) {
+            const Failure &failure = *outcome.failure;
+            const bool sentence = !failure.reason.empty() && failure.reason.back() == '.';
+            return name + ": failed: " + PrintableText(failure.reason) + (sentence ? " " : ". ") +
+                   PrintableText(failure.remedy) + "\n";
+        }
+        std::string line = name + (dryRun ? ": would be written" : ": written") + ", label \"" +
+                           PrintableText(*outcome.label) + "\"";
+        if (dryRun) {
+            if (outcome.held == OnCard::Nothing) {
+                line += "; the card holds no settings yet";
+            } else if (outcome.held == OnCard::Unreadable) {
+                line += "; the settings it holds cannot be read";
+            } else if (outcome.changes.empty() && !outcome.switchOnChanges) {
+                line += "; no setting changes";
+            } else {
+                std::string names;
+                for (const SettingDifference &change : outcome.changes)
+                    names += (names.empty() ? "" : ", ") + std::string(change.setting->name);
+                if (outcome.switchOnChanges)
+                    names += std::string(names.empty() ? "" : ", ") + "switch-on date and time";
+                line += "; changes " + names;
+            }
+        }
+        return line + "\n";
+    }
+
+    // The run's last line: how many cards were written, and each that failed with its cause.
+    std::string summary(const std::vector<Target> &targets,
+                        const std::vector<Outcome> &outcomes) const
+    {
+        std::string failed;
+        std::size_t failures = 0;
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            if (outcomes[i].done)
+                continue;
+            ++failures;
+            std::string name = nameOf(targets[i]);
+            const std::string cause = outcomes[i].failure->cause;
+            // "E: (0A1B-2C3D)" and a cause: "E: (0A1B-2C3D, write-protected)".
+            if (name.back() == ')')
+                name.insert(name.size() - 1, ", " + cause);
+            else
+                name += " (" + cause + ")";
+            failed += (failed.empty() ? "" : ", ") + name;
+        }
+        const std::size_t total = outcomes.size();
+        const std::string verb = dryRun ? "would be written" : "written";
+        if (failures == 0)
+            return std::to_string(total) + " of " + std::to_string(total) +
+                   (total == 1 ? " card " : " cards ") + verb;
+        return std::to_string(total - failures) + " of " + std::to_string(total) + " " + verb +
+               ", " + std::to_string(failures) + (dryRun ? " would fail: " : " failed: ") + failed;
+    }
+
+    nlohmann::ordered_json cardJson(const Target &target, const Outcome &outcome) const
+    {
+        using Json = nlohmann::ordered_json;
+        Json card = {
+            {"card", target.name},
+            {"mountPath", target.root},
+            {"serial",
+             target.card && !target.card->serial.empty() ? Json(target.card->serial) : Json()},
+            {"folder", target.folder},
+            {"label", outcome.label ? Json(*outcome.label) : Json()},
+            {"result", !outcome.done ? "failed"
+                       : dryRun      ? "would be written"
+                                     : "written"},
+        };
+        if (outcome.done && !dryRun)
+            card["sha256"] = outcome.sha256;
+        if (!outcome.done) {
+            card["cause"] = outcome.failure->cause;
+            card["reason"] = outcome.failure->reason;
+            card["remedy"] = outcome.failure->remedy;
+        }
+        if (dryRun && outcome.done) {
+            static constexpr const char *kHeld[] = {"none", "unreadable", "settings"};
+            card["onCard"] = kHeld[static_cast<int>(outcome.held)];
+            Json changes = Json::array();
+            for (const SettingDifference &change : outcome.changes)
+                changes.push_back(
+                    {{"name", change.setting->name}, {"from", change.first}, {"to", change.second}});
+            card["changes"] = changes;
+            card["switchOnChanges"] = outcome.switchOnChanges;
+        }
+        return card;
+    }
+
+    nlohmann::ordered_json summaryJson(const std::vector<Target> &targets,
+                                       const std::vector<Outcome> &outcomes,
+                                       const std::vector<std::string> &notes,
+                                       const std::string &last) const
+    {
+        using Json = nlohmann::ordered_json;
+        Json failed = Json::array();
+        std::size_t written = 0;
+        for (std::size_t i = 0; i < outcomes.size(); ++i) {
+            if (outcomes[i].done)
+                ++written;
+            else
+                failed.push_back({{"card", targets[i].name},
+                                  {"mountPath", targets[i].root},
+                                  {"cause", outcomes[i].failure->cause}});
+        }
+        return {{"summary", last},  {"cards", outcomes.size()}, {"written", written},
+                {"failed", failed}, {"notes", notes},           {"dryRun", dryRun}};
     }
 
     std::string settingsFile;
     std::vector<std::string> cardNames;
+    std::vector<std::string> folderNames;
     bool allCards = false;
     std::string labelsFile;
+    bool keepLabels = false;
     std::string dateTime;
     bool dryRun = false;
+    bool json = false;
     std::string logFile;
 
     LabelMap labels;
+    std::string settingsSha256;
     std::unique_ptr<platform::VolumeSource> volumes;
 };
 

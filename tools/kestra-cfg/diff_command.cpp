@@ -2,7 +2,7 @@
 #include "command.h"
 #include "report.h"
 
-#include "settings/named_settings.h"
+#include "settings/named_setting_labels.h"
 
 namespace {
 
@@ -33,13 +33,7 @@ public:
         if (!ReadExistingSettings(fileA, a, io, FileNamed::InMessages) ||
             !ReadExistingSettings(fileB, b, io, FileNamed::InMessages))
             return kExitUsage;
-        const std::vector<NamedValue> valuesA = NamedSettingValues(a);
-        const std::vector<NamedValue> valuesB = NamedSettingValues(b);
-        std::vector<std::size_t> differing;
-        for (std::size_t i = 0; i < valuesA.size(); ++i) {
-            if (valuesA[i] != valuesB[i])
-                differing.push_back(i);
-        }
+        const std::vector<SettingDifference> differing = NamedSettingDifferences(a, b);
         const std::string switchOnA = SwitchOnText(a);
         const std::string switchOnB = SwitchOnText(b);
         const bool switchOnDiffers = switchOnA != switchOnB;
@@ -50,8 +44,9 @@ public:
 
         if (json) {
             nlohmann::ordered_json settings = nlohmann::ordered_json::object();
-            for (std::size_t i : differing)
-                settings[valuesA[i].name] = {{"a", valuesA[i].value}, {"b", valuesB[i].value}};
+            for (const SettingDifference &difference : differing)
+                settings[std::string(difference.setting->name)] = {{"a", difference.first},
+                                                                   {"b", difference.second}};
             nlohmann::ordered_json report = {{"a", fileA}, {"b", fileB}, {"settings", settings}};
             if (switchOnDiffers)
                 report["switch-on"] = {{"a", switchOnA}, {"b", switchOnB}};
@@ -62,9 +57,11 @@ public:
         if (same)
             return kExitDone;
         io.out << "--- " << fileA << "\n+++ " << fileB << "\n";
-        for (std::size_t i : differing) {
-            io.out << "-" << valuesA[i].name << "=" << PrintableText(valuesA[i].value) << "\n";
-            io.out << "+" << valuesB[i].name << "=" << PrintableText(valuesB[i].value) << "\n";
+        for (const SettingDifference &difference : differing) {
+            io.out << "-" << difference.setting->name << "=" << PrintableText(difference.first)
+                   << "\n";
+            io.out << "+" << difference.setting->name << "=" << PrintableText(difference.second)
+                   << "\n";
         }
         if (switchOnDiffers) {
             io.out << "-Switch-on date and time: " << switchOnA << "\n";

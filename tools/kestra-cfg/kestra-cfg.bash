@@ -1,6 +1,6 @@
 # bash completion for kestra-cfg: its commands, each command's options, settings files, the
 # names of the settings `set` takes and the values those offer as words, and folders for
-# deploy's cards. Installed as share/bash-completion/completions/kestra-cfg.
+# deploy's cards and --folder. Installed as share/bash-completion/completions/kestra-cfg.
 
 # Completes file names, and folders to look in, that end in one of the given suffixes; every
 # file when none is given.
@@ -50,7 +50,7 @@ _kestra_cfg()
     case $command in
     show | cards | diff) options="--json --help" ;;
     set) options="--json --from --help" ;;
-    deploy) options="--all-cards --labels --date-time --dry-run --log --help" ;;
+    deploy) options="--all-cards --folder --labels --keep-labels --date-time --dry-run --json --log --help" ;;
     *) options="--help" ;;
     esac
 
@@ -109,6 +109,7 @@ _kestra_cfg()
         fi
         ;;
     deploy)
+        # Mount paths of cards and the folders of --folder alike.
         if ((position == 0)); then
             _kestra_cfg_files "$cur" cfg
         else

@@ -181,23 +181,21 @@ const LabelRow *LabelMap::rowFor(const std::optional<CardDescription> &card,
                 });
             if (sharing == 1)
                 return &row;
-            problem = "line " + std::to_string(row.line) + " of " + file +
-                      " names more than one card; name them by serial or mount path";
+            problem =
+                "line " + std::to_string(row.line) + " of " + file + " names more than one card";
             return nullptr;
         }
         return nullptr;
     };
     if (const LabelRow *row = byCard(SerialKey, &CardDescription::serial))
         return row;
+    for (const LabelRow &row : rows) {
+        if (row.key == placeKey) {
+            problem.clear();
+            return &row;
+        }
+    }
     if (!problem.empty())
         return nullptr;
-    for (const LabelRow &row : rows) {
-        if (row.key == placeKey)
-            return &row;
-    }
-    if (const LabelRow *row = byCard(VolumeLabelKey, &CardDescription::volumeLabel))
-        return row;
-    if (problem.empty())
-        problem = "no row of " + file + " names this card";
-    return nullptr;
+    return byCard(VolumeLabelKey, &CardDescription::volumeLabel);
 }

@@ -37,17 +37,20 @@ public:
     static std::optional<LabelMap> parse(std::string_view bytes, const std::string &file,
                                          const Io &io);
 
-    const std::vector<LabelRow> &allRows() const { return rows; }
-
     // No rows: a map of a heading alone, or none at all.
     bool empty() const { return rows.empty(); }
 
     // The row for the card at `placeKey` (PlaceKey of its root), `card` being what the scan
     // found there (nullopt for a folder): by its serial, else its mount path, else its volume
     // label. A serial or volume label that more than one of `written` carries (a copied card
-    // keeps its serial) names none of them. nullptr with the reason in `problem`.
+    // keeps its serial) names none of them, but leaves the card to a row that names its mount
+    // path, the more precise name. nullptr when no row names the card, with `problem` empty,
+    // or when only such a shared name does, with `problem` saying which row.
     const LabelRow *rowFor(const std::optional<CardDescription> &card, const std::string &placeKey,
                            const std::vector<CardDescription> &written, std::string &problem) const;
+
+    const std::vector<LabelRow> &allRows() const { return rows; }
+    const std::string &fileName() const { return file; }
 
 private:
     std::string file;

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 // Readable and machine-readable views of a settings record.
 

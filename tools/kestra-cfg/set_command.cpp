@@ -1,7 +1,7 @@
 // set: named settings into a settings file, all or nothing.
 #include "command.h"
 
-#include "settings/named_settings.h"
+#include "settings/named_setting_labels.h"
 
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -120,7 +120,7 @@ public:
             const auto equals = assignment.find('=');
             values.push_back({assignment.substr(0, equals), assignment.substr(equals + 1)});
         }
-        const std::vector<NamedValue> before = NamedSettingValues(settings);
+        const CameraSettings before = settings;
         if (auto refusal = ApplyNamedSettings(settings, values)) {
             io.err << refusal->text() << "\n";
             return kExitFailed;
@@ -129,7 +129,7 @@ public:
         if (!WriteSettingsFile(settings, platform::pathFromUtf8(file), messages))
             return kExitFailed;
         if (json)
-            io.out << changesJson(before, NamedSettingValues(settings))
+            io.out << changesJson(NamedSettingDifferences(before, settings))
                           .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
                    << "\n";
         WarnOfSettings(settings, io);
@@ -138,14 +138,12 @@ public:
 
 private:
     // {"file": FILE, "changed": {NAME: {"old": VALUE, "new": VALUE}, ...}} in the settings' order.
-    nlohmann::ordered_json changesJson(const std::vector<NamedValue> &before,
-                                       const std::vector<NamedValue> &after) const
+    nlohmann::ordered_json changesJson(const std::vector<SettingDifference> &differences) const
     {
         nlohmann::ordered_json changed = nlohmann::ordered_json::object();
-        for (std::size_t i = 0; i < before.size(); ++i) {
-            if (before[i].value != after[i].value)
-                changed[before[i].name] = {{"old", before[i].value}, {"new", after[i].value}};
-        }
+        for (const SettingDifference &difference : differences)
+            changed[std::string(difference.setting->name)] = {{"old", difference.first},
+                                                              {"new", difference.second}};
         return {{"file", file}, {"changed", changed}};
     }
 
