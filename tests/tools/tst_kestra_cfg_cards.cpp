@@ -5,6 +5,7 @@
 #include "fault_injection.h"
 #include "kestra_cfg_process.h"
 #include "platform/card_lock.h"
+#include "scoped_environment.h"
 #include "settings_test_files.h"
 #include "tmpfs_mount.h"
 
@@ -733,6 +734,7 @@ private slots:
         QVERIFY(machine.isReady() && machine.publish());
         QVERIFY(QDir(dir.path()).mkpath("a/VELOMAR") && QDir(dir.path()).mkpath("b/VELOMAR"));
         QVERIFY(writeBytes(file("a/VELOMAR/Kestra.cfg"), settingsFileBytes(labelled("OWN A"))));
+        const ScopedEnvironment dataHome("XDG_DATA_HOME", QFile::encodeName(file("data")));
         QStringList arguments{"deploy",   "base.cfg", "--folder",     "a",
                               "--folder", "b",        "--keep-labels"};
         if (!map.isNull()) {
@@ -750,6 +752,13 @@ private slots:
                 QCOMPARE(readBytes(settings), cardBytes(labels[i], false));
         }
         QVERIFY(!QFileInfo::exists(file("b/VELOMAR/Kestra.cfg")) || labels[1] != "-");
+        // What a held before it was replaced is kept on this computer; b held nothing.
+        const QDir replaced(file("data/Velomar/velomar-settings/replaced"));
+        const QStringList copies = replaced.entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY2(copies.front().startsWith("no-serial_") && copies.front().endsWith("_OWN-A.cfg"),
+                 qPrintable(copies.front()));
+        QCOMPARE(readBytes(replaced.filePath(copies.front())), settingsFileBytes(labelled("OWN A")));
     }
 
     // The log gains a row per card on every run; the heading comes once; a dry run adds none.

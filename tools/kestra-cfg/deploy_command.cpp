@@ -13,6 +13,7 @@
 #include "settings/card_scan.h"
 #include "settings/date_time_values.h"
 #include "settings/named_setting_labels.h"
+#include "settings/replaced_copies.h"
 
 #include <nlohmann/json.hpp>
 
@@ -275,6 +276,8 @@ struct Outcome
     OnCard held = OnCard::Nothing;
     std::vector<SettingDifference> changes;
     bool switchOnChanges = false;
+    // Why the settings the card held could not be kept on this computer before the write.
+    std::optional<std::string> notKept;
 };
 
 class DeployCommand : public Command
@@ -379,6 +382,10 @@ public:
         for (const Target &target : targets) {
             outcomes.push_back(deployTo(target, settings));
             const Outcome &outcome = outcomes.back();
+            if (outcome.notKept && !notKeptSaid) {
+                io.err << "kestra-cfg: " << PrintableText(*outcome.notKept) << "\n";
+                notKeptSaid = true;
+            }
             if (json)
                 io.out << jsonLine(cardJson(target, outcome)) << std::flush;
             else
@@ -700,6 +707,8 @@ private:
             return outcome;
         }
 
+        outcome.notKept = replaced.keep(path, target.card ? target.card->serial : std::string(),
+                                        bytes, std::time(nullptr));
         FileErrorCause cause = FileErrorCause::None;
         try {
             if (!WriteFileReplacing(path, bytes, cause))
@@ -886,6 +895,9 @@ private:
 
     LabelMap labels;
     std::string settingsSha256;
+    // The settings each card held before this run replaced them; said once when they cannot be.
+    mutable ReplacedCopies replaced;
+    bool notKeptSaid = false;
     std::unique_ptr<platform::VolumeSource> volumes;
 };
 
