@@ -43,18 +43,16 @@ bool IsCardFileSystem(std::string_view fileSystemName)
 std::vector<FoundCard> FindCards(platform::VolumeSource &volumes)
 {
     std::vector<FoundCard> cards;
-    for (const std::string &root : volumes.candidateDrives()) {
-        if (!volumes.isRemovable(root))
-            continue;
-        auto volume = volumes.volumeInformation(root);
-        if (!volume || !IsCardFileSystem(volume->fileSystemName))
+    for (platform::MountedVolume &volume : volumes.mountedVolumes()) {
+        if (!volume.removable || !IsCardFileSystem(volume.information.fileSystemName))
             continue;
         // Only a file that can be read counts: the editor is going to load it.
         platform::FileErrorCause cause;
         const bool readable = platform::NativeFile::openForReading(
-                                  platform::pathFromUtf8(CardSettingsPath(root)), cause)
+                                  platform::pathFromUtf8(CardSettingsPath(volume.root)), cause)
                                   .isOpen();
-        cards.push_back({root, std::move(*volume), readable});
+        cards.push_back(
+            {volume.root, std::move(volume.information), readable, volume.fileSystemId});
     }
     return cards;
 }
