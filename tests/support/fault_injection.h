@@ -18,8 +18,8 @@ public:
     MediumFaults() { qputenv("VELOMAR_FAULT_RECORD", log().toLocal8Bit()); }
     ~MediumFaults()
     {
-        for (const char *variable :
-             {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP", "VELOMAR_FAULT_RECORD"})
+        for (const char *variable : {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP",
+                                     "VELOMAR_FAULT_RECORD", "VELOMAR_FAULT_PULL_ON_RENAME"})
             qunsetenv(variable);
     }
     MediumFaults(const MediumFaults &) = delete;
@@ -39,10 +39,18 @@ public:
     {
         qputenv("VELOMAR_FAULT_READ_FLIP", pattern.toLocal8Bit());
     }
+    // Once a file is renamed to a path matching `pattern`, the file system mounted on
+    // `mountPoint` is unmounted: another card was pulled out meanwhile, its folder left behind.
+    void pullOnRename(const QString &pattern, const QString &mountPoint)
+    {
+        qputenv("VELOMAR_FAULT_PULL_ON_RENAME",
+                (pattern + QLatin1Char('|') + mountPoint).toLocal8Bit());
+    }
     void clear()
     {
         qunsetenv("VELOMAR_FAULT_FSYNC_EIO");
         qunsetenv("VELOMAR_FAULT_READ_FLIP");
+        qunsetenv("VELOMAR_FAULT_PULL_ON_RENAME");
     }
 
     // The syncs and renames so far, in their order: "fsync PATH", "rename FROM TO".

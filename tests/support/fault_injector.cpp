@@ -5,12 +5,16 @@
 //   VELOMAR_FAULT_FSYNC_EIO    fsync/fdatasync of a matching file or folder fails with EIO
 //   VELOMAR_FAULT_READ_FLIP    read() of a matching file returns its first byte inverted
 //   VELOMAR_FAULT_RECORD       a file to which "fsync PATH" and "rename FROM TO" are appended
+//   VELOMAR_FAULT_PULL_ON_RENAME  "PATTERN|FOLDER": once a file is renamed to a matching path,
+//                              the file system mounted on FOLDER is unmounted, as when another
+//                              card is pulled out during this write (root only)
 // The first two take a shell pattern (fnmatch) matched against the absolute path. Anything
 // unset leaves the call alone. tests/support/fault_injection.h sets these for a test.
 
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -121,8 +125,16 @@ int rename(const char *from, const char *to)
     using Rename = int (*)(const char *, const char *);
     static const Rename realRename = next<Rename>("rename");
     const int result = realRename(from, to);
-    if (result == 0)
-        record("rename " + absolute(from) + " " + absolute(to));
+    if (result != 0)
+        return result;
+    record("rename " + absolute(from) + " " + absolute(to));
+    const char *pull = std::getenv("VELOMAR_FAULT_PULL_ON_RENAME");
+    const char *bar = pull ? std::strchr(pull, '|') : nullptr;
+    if (bar && fnmatch(std::string(pull, bar).c_str(), absolute(to).c_str(), 0) == 0) {
+        const int saved = errno;
+        umount2(bar + 1, MNT_DETACH);
+        errno = saved;
+    }
     return result;
 }
 

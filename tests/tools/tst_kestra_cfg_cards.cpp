@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <unistd.h>
@@ -43,7 +44,8 @@ public:
                 return;
             output = file.readAll();
         }
-        // It counts its runs, and once the scan's runs are over it may print a later view.
+        // It counts its runs, and once the scan's runs are over it may print a later view; udev's
+        // links to the volumes (dev/disk/by-uuid) turn into the later ones as that scan ends.
         QFile fake(world.filePath(QStringLiteral("bin/lsblk")));
         ready = fake.open(QIODevice::WriteOnly) &&
                 fake.write("#!/bin/sh\ncd '" + world.path().toLocal8Bit() +
@@ -52,7 +54,9 @@ public:
                            "echo $((runs + 1)) > lsblk-runs\n"
                            "if [ -e lsblk-later.json ] && [ \"$runs\" -ge \"$(cat scan-runs)\" ]; "
                            "then exec cat lsblk-later.json; fi\n"
-                           "exec cat lsblk.json\n") > 0 &&
+                           "cat lsblk.json\n"
+                           "if [ -e dev-later ] && [ $((runs + 1)) -ge \"$(cat scan-runs)\" ]; "
+                           "then rm -rf dev && mv dev-later dev; fi\n") > 0 &&
                 fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
@@ -83,7 +87,8 @@ public:
             at = match.capturedStart() + quoted.size();
         }
         published = text.toUtf8();
-        return writeBytes(world.filePath(QStringLiteral("lsblk.json")), published);
+        return writeBytes(world.filePath(QStringLiteral("lsblk.json")), published) &&
+               linkVolumes(nlohmann::json::parse(published.toStdString()), "dev");
     }
 
     // After the first `scanRuns` runs, lsblk no longer lists `device`: it was pulled out.
@@ -91,7 +96,8 @@ public:
     {
         nlohmann::json document = nlohmann::json::parse(published.toStdString());
         FakeVolumeSource::removeDevice(document["blockdevices"], device);
-        return writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
+        return linkVolumes(document, "dev-later") &&
+               writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
                           QByteArray::fromStdString(document.dump(3))) &&
                writeBytes(world.filePath(QStringLiteral("scan-runs")),
                           QByteArray::number(scanRuns));
@@ -104,7 +110,8 @@ public:
         nlohmann::json document = nlohmann::json::parse(published.toStdString());
         if (!setSerial(document["blockdevices"], device, serial))
             return false;
-        return writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
+        return linkVolumes(document, "dev-later") &&
+               writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
                           QByteArray::fromStdString(document.dump(3))) &&
                writeBytes(world.filePath(QStringLiteral("scan-runs")),
                           QByteArray::number(scanRuns));
@@ -125,10 +132,41 @@ public:
         // The recordings' machine: its mmcblk0 is an SD card.
         environment.insert(QStringLiteral("VELOMAR_SYSFS_ROOT"),
                            FakeVolumeSource::sysfsTreePath(QStringLiteral("sd-slot")));
+        environment.insert(QStringLiteral("VELOMAR_DEV_ROOT"),
+                           world.filePath(QStringLiteral("dev")));
+        // A machine without UDisks2: no system bus answers.
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+                           "unix:path=" + world.filePath(QStringLiteral("no-bus")));
         return environment;
     }
 
 private:
+    // udev's link for each volume serial of an lsblk view, in the folder `dev` of the world.
+    bool linkVolumes(const nlohmann::json &document, const QString &dev) const
+    {
+        const QString links = world.filePath(dev + QStringLiteral("/disk/by-uuid"));
+        QDir(world.filePath(dev)).removeRecursively();
+        if (!QDir().mkpath(links))
+            return false;
+        std::function<bool(const nlohmann::json &)> link = [&](const nlohmann::json &devices) {
+            for (const auto &device : devices) {
+                const auto uuidField = device.find("uuid");
+                const std::string uuid = uuidField != device.end() && uuidField->is_string()
+                                             ? uuidField->get<std::string>()
+                                             : std::string();
+                if (!uuid.empty() &&
+                    !QFile::link(QStringLiteral("../../") +
+                                     QString::fromStdString(device.value("name", std::string())),
+                                 links + QLatin1Char('/') + QString::fromStdString(uuid)))
+                    return false;
+                if (device.contains("children") && !link(device["children"]))
+                    return false;
+            }
+            return true;
+        };
+        return link(document["blockdevices"]);
+    }
+
     static bool setSerial(nlohmann::json &devices, const std::string &name,
                           const std::string &serial)
     {
@@ -185,18 +223,21 @@ QByteArray sha256(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
-// One card of the expected `cards --json`: "MOUNT|VOLUME LABEL|SERIAL|FS|CAMERA LABEL", the
-// camera label "<none>" without a settings file and "<unreadable>" for one that cannot be read.
+// One card of the expected `cards --json`: "MOUNT DEVICE|VOLUME LABEL|SERIAL|FS|CAMERA LABEL",
+// the camera label "<none>" without a settings file and "<unreadable>" for one that cannot be
+// read.
 QJsonObject expectedCard(const CardMachine &machine, const QString &fields)
 {
     const QStringList f = fields.split(QLatin1Char('|'));
+    const QString mount = f[0].section(QLatin1Char(' '), 0, 0);
     const bool none = f[4] == QLatin1String("<none>");
     const bool unreadable = f[4] == QLatin1String("<unreadable>");
-    return {{"mountPath", machine.mountPoint(f[0])},
+    return {{"mountPath", machine.mountPoint(mount)},
+            {"device", "/dev/" + f[0].section(QLatin1Char(' '), 1)},
             {"volumeLabel", f[1]},
             {"serial", f[2]},
             {"fileSystem", f[3]},
-            {"settingsFile", none ? QJsonValue() : QJsonValue(machine.settingsPath(f[0]))},
+            {"settingsFile", none ? QJsonValue() : QJsonValue(machine.settingsPath(mount))},
             {"cameraLabel", none || unreadable ? QJsonValue() : QJsonValue(f[4])}};
 }
 
@@ -251,13 +292,14 @@ private slots:
         QTest::newRow("2.38 with serials")
             << "util-linux-2.38-uuid.json"
             << QStringList{"CAM2=RIDGE 7", "TRAIL=<unreadable>", "SPARE=<folder>"}
-            << QStringList{"CAM2|CAM2|5C1E-7A20|FAT32|RIDGE 7",
-                           "TRAIL|TRAIL|3F8B-21D4|FAT32|<unreadable>",
-                           "0A1B-2C3D||0A1B-2C3D|FAT|<none>", "SPARE|SPARE|E7C0-4B19|FAT32|<none>"};
+            << QStringList{"CAM2 mmcblk0p1|CAM2|5C1E-7A20|FAT32|RIDGE 7",
+                           "TRAIL sda1|TRAIL|3F8B-21D4|FAT32|<unreadable>",
+                           "0A1B-2C3D sdb1||0A1B-2C3D|FAT|<none>",
+                           "SPARE sde1|SPARE|E7C0-4B19|FAT32|<none>"};
         // Without FSVER a FAT volume that cannot be measured is FAT; without UUID no serial.
         QTest::newRow("2.31 without serials or FAT versions")
             << "util-linux-2.31-strings.json" << QStringList{"0A1B-2C3D="}
-            << QStringList{"TRAIL|TRAIL||FAT|<none>", "0A1B-2C3D|||FAT|"};
+            << QStringList{"TRAIL sdb1|TRAIL||FAT|<none>", "0A1B-2C3D sdc|||FAT|"};
         QTest::newRow("a fixed FAT disk only")
             << R"({"blockdevices": [{"name": "sda1", "rm": false, "hotplug": false,
                    "fstype": "vfat", "fsver": "FAT32", "label": "DATA", "uuid": "1234-5678",
@@ -465,6 +507,76 @@ private slots:
                      "/VELOMAR/Kestra.cfg differs from what was written\n");
         QCOMPARE(r.err, QByteArray("kestra-cfg: 2 of 2 cards failed\n"));
         QCOMPARE(readBytes(machine.settingsPath(QStringLiteral("TRAIL"))), old);
+    }
+
+    // A card pulled out after the scan whose mount folder stays behind, before udev has taken
+    // its link away: the folder is now on the computer's own disk, and nothing is written there.
+    void deployRefusesTheFolderAPulledCardLeftBehind()
+    {
+        QVERIFY(MediumFaults::loaded());
+        if (::geteuid() != 0)
+            QSKIP("the card is a tmpfs mount, which needs root");
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady());
+        TmpfsMount card("size=64k,mode=0755");
+        if (!card.mounted())
+            QSKIP(qPrintable("cannot mount a tmpfs here: " + card.error()));
+        machine.mountAt(QStringLiteral("TRAIL"), card.path());
+        QVERIFY(machine.publish());
+
+        // CAM2 is written first; as it is, TRAIL is pulled out.
+        MediumFaults faults;
+        faults.pullOnRename(machine.settingsPath("CAM2"), card.path());
+        const Run r = run(machine, {"deploy", "base.cfg", "CAM2", "3F8B-21D4"});
+        faults.clear();
+
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 machine.mountPoint("CAM2") + " (5C1E-7A20): written, label \"TEMPLATE\"\n" +
+                     card.path() + " (3F8B-21D4): failed: the card is no longer there\n");
+        QCOMPARE(folderEntries(card.path()), QStringList());
+    }
+
+    // The drives are asked once however many cards there are: the check before each write does
+    // not scan again. A card pulled out among the 200 is still caught by that check.
+    void deployToTwoHundredCardsScansOnce()
+    {
+        constexpr int kCards = 200;
+        nlohmann::json devices = nlohmann::json::array();
+        for (int i = 0; i < kCards; ++i) {
+            const std::string number = std::to_string(i);
+            char serial[16];
+            std::snprintf(serial, sizeof serial, "C0DE-%04X", i);
+            devices.push_back({{"name", "sd" + number},
+                               {"rm", true},
+                               {"children",
+                                {{{"name", "sd" + number + "p1"},
+                                  {"rm", true},
+                                  {"fstype", "vfat"},
+                                  {"fsver", "FAT32"},
+                                  {"label", "CARD" + number},
+                                  {"uuid", serial},
+                                  {"mountpoints", {"/media/user/CARD" + number}}}}}});
+        }
+        CardMachine machine(
+            QString::fromStdString(nlohmann::json{{"blockdevices", devices}}.dump()));
+        QVERIFY(machine.isReady());
+        QVERIFY(machine.publish());
+        QVERIFY(machine.unplugAfter(1, "sd150"));
+
+        const Run r = run(machine, {"deploy", "base.cfg", "--all-cards"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(machine.lsblkRuns(), 2); // the scan, and one look at the card that failed
+        const QList<QByteArray> lines = r.out.split('\n');
+        QCOMPARE(lines.size(), kCards + 1);
+        QCOMPARE(lines[150], machine.mountPoint("CARD150").toUtf8() +
+                                 " (C0DE-0096): failed: the card is no longer there");
+        for (const int i : {0, 149, 151, 199}) {
+            const QString card = QStringLiteral("CARD%1").arg(i);
+            QVERIFY2(lines[i].endsWith(": written, label \"TEMPLATE\""), lines[i].constData());
+            QCOMPARE(readBytes(machine.settingsPath(card)), cardBytes("TEMPLATE", false));
+        }
+        QVERIFY(!QFileInfo::exists(machine.settingsPath("CARD150")));
     }
 
     void deployToFolders()

@@ -166,7 +166,7 @@ public:
         if (!logFile.empty() && !dryRun && !openLog(log, io))
             return kExitFailed;
 
-        const std::vector<Target> targets = findTargets();
+        std::vector<Target> targets = findTargets();
         if (targets.empty()) {
             io.err << "No removable card found.\n";
             return kExitFailed;
@@ -178,7 +178,7 @@ public:
                 written.push_back(*target.card);
         }
         int failed = 0;
-        for (const Target &target : targets) {
+        for (Target &target : targets) {
             const Outcome outcome = deployTo(target, written, settings);
             failed += outcome.done ? 0 : 1;
             io.out << lineFor(target, outcome) << std::flush;
@@ -266,20 +266,25 @@ private:
                           std::find(folders.begin(), folders.end(), false) != folders.end();
         std::vector<CardDescription> cards;
         if (scan) {
-            volumes = platform::CreateSystemVolumeSource();
-            cards = DescribeCards(*volumes);
+            discovery = std::make_unique<CardDiscovery>();
+            cards = discovery->scan(CardDetail::Volume);
         }
 
-        std::vector<Target> targets;
-        if (allCards) {
-            for (const CardDescription &card : cards)
-                targets.push_back(
-                    {card.mountPath, card.mountPath, PlaceKey(card.mountPath), card, {}});
-            return targets;
-        }
+        // A card nobody has mounted yet is known by its device until it is mounted.
         std::vector<std::string> cardKeys;
         for (const CardDescription &card : cards)
-            cardKeys.push_back(PlaceKey(card.mountPath));
+            cardKeys.push_back(PlaceKey(card.mountPath.empty() ? card.device : card.mountPath));
+        std::vector<Target> targets;
+        if (allCards) {
+            for (std::size_t i = 0; i < cards.size(); ++i)
+                targets.push_back(
+                    {cards[i].mountPath.empty() ? cards[i].device : cards[i].mountPath,
+                     cards[i].mountPath,
+                     cardKeys[i],
+                     cards[i],
+                     {}});
+            return targets;
+        }
         for (std::size_t i = 0; i < cardNames.size(); ++i) {
             Target target = resolve(cardNames[i], folders[i], cards, cardKeys);
             // The same card named twice is written once.
@@ -307,7 +312,7 @@ private:
                 named.push_back(i);
         }
         if (named.size() == 1)
-            return {name,
+            return {cards[named.front()].mountPath.empty() ? cards[named.front()].device : name,
                     cards[named.front()].mountPath,
                     cardKeys[named.front()],
                     cards[named.front()],
@@ -320,7 +325,7 @@ private:
         return {name, name, key, std::nullopt, "there is no card or folder of this name"};
     }
 
-    Outcome deployTo(const Target &target, const std::vector<CardDescription> &written,
+    Outcome deployTo(Target &target, const std::vector<CardDescription> &written,
                      CameraSettings settings)
     {
         Outcome outcome;
@@ -341,16 +346,29 @@ private:
             outcome.done = true;
             return outcome;
         }
+        // A card nobody had mounted is mounted for its write, and unmounted after it.
+        if (target.card && target.card->mountPath.empty()) {
+            if (auto why = discovery->mount(*target.card)) {
+                outcome.reason = *why;
+                return outcome;
+            }
+            target.root = target.card->mountPath;
+        }
+        const struct Unmount
+        {
+            CardDiscovery *discovery;
+            std::optional<CardDescription> &card;
+            ~Unmount()
+            {
+                if (card)
+                    discovery->unmount(*card);
+            }
+        } unmount{discovery.get(), target.card};
         // Asked again just before the write: a card pulled out since the scan must not turn
         // into a write to the folder it was mounted on, nor another card put in its place.
         if (target.card) {
-            const auto now = volumes->volumeInformation(target.root);
-            if (!now) {
-                outcome.reason = "the card is no longer there";
-                return outcome;
-            }
-            if (now->serial != target.card->serial) {
-                outcome.reason = "another card is in its place now";
+            if (auto why = discovery->whyNotThere(*target.card)) {
+                outcome.reason = *why;
                 return outcome;
             }
         }
@@ -389,7 +407,7 @@ private:
 
     std::string lineFor(const Target &target, const Outcome &outcome) const
     {
-        std::string line = PrintableText(target.root);
+        std::string line = PrintableText(target.root.empty() ? target.name : target.root);
         if (target.card && !target.card->serial.empty())
             line += " (" + target.card->serial + ")";
         if (!outcome.done)
@@ -407,7 +425,7 @@ private:
     std::string logFile;
 
     LabelMap labels;
-    std::unique_ptr<platform::VolumeSource> volumes;
+    std::unique_ptr<CardDiscovery> discovery;
 };
 
 } // namespace
