@@ -52,10 +52,12 @@ class CardVolumes(unittest.TestCase):
 
 
 # The cards among those drives, as `kestra-cfg cards --json` lists them: the removable FAT
-# images, each with the serial its image was made with.
+# images, each with the serial its image was made with. Windows names no devices.
 CARDS = [
-    {"mountPath": "E:", "volumeLabel": "KESTRA32", "serial": "2468-ACE0", "fileSystem": "FAT32"},
-    {"mountPath": "F:", "volumeLabel": "TRAIL16", "serial": "1357-2468", "fileSystem": "FAT"},
+    {"mountPath": "E:", "device": "", "volumeLabel": "KESTRA32", "serial": "2468-ACE0",
+     "fileSystem": "FAT32"},
+    {"mountPath": "F:", "device": "", "volumeLabel": "TRAIL16", "serial": "1357-2468",
+     "fileSystem": "FAT"},
 ]
 FACTORY = (wine_env.SOURCE_DIR / "examples/Kestra.cfg").read_bytes()
 
