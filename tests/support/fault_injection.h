@@ -18,8 +18,9 @@ public:
     MediumFaults() { qputenv("VELOMAR_FAULT_RECORD", log().toLocal8Bit()); }
     ~MediumFaults()
     {
-        for (const char *variable : {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP",
-                                     "VELOMAR_FAULT_RECORD", "VELOMAR_FAULT_PULL_ON_RENAME"})
+        for (const char *variable :
+             {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP", "VELOMAR_FAULT_RECORD",
+              "VELOMAR_FAULT_PULL_ON_RENAME", "VELOMAR_FAULT_SIGINT_ON_FSYNC"})
             qunsetenv(variable);
     }
     MediumFaults(const MediumFaults &) = delete;
@@ -46,11 +47,17 @@ public:
         qputenv("VELOMAR_FAULT_PULL_ON_RENAME",
                 (pattern + QLatin1Char('|') + mountPoint).toLocal8Bit());
     }
+    // fsync of a file whose path matches `pattern` first sends its process SIGINT (Ctrl-C).
+    void interruptSync(const QString &pattern)
+    {
+        qputenv("VELOMAR_FAULT_SIGINT_ON_FSYNC", pattern.toLocal8Bit());
+    }
     void clear()
     {
         qunsetenv("VELOMAR_FAULT_FSYNC_EIO");
         qunsetenv("VELOMAR_FAULT_READ_FLIP");
         qunsetenv("VELOMAR_FAULT_PULL_ON_RENAME");
+        qunsetenv("VELOMAR_FAULT_SIGINT_ON_FSYNC");
     }
 
     // The syncs and renames so far, in their order: "fsync PATH", "rename FROM TO".

@@ -5,12 +5,15 @@
 //   VELOMAR_FAULT_FSYNC_EIO    fsync/fdatasync of a matching file or folder fails with EIO
 //   VELOMAR_FAULT_READ_FLIP    read() of a matching file returns its first byte inverted
 //   VELOMAR_FAULT_RECORD       a file to which "fsync PATH" and "rename FROM TO" are appended
+//   VELOMAR_FAULT_SIGINT_ON_FSYNC  fsync of a matching file first sends the process SIGINT, as
+//                              a person pressing Ctrl-C while a card is written
 //   VELOMAR_FAULT_PULL_ON_RENAME  "PATTERN|FOLDER": once a file is renamed to a matching path,
 //                              the file system mounted on FOLDER is unmounted, as when another
 //                              card is pulled out during this write (root only)
 // The first two take a shell pattern (fnmatch) matched against the absolute path. Anything
 // unset leaves the call alone. tests/support/fault_injection.h sets these for a test.
 
+#include <csignal>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -77,6 +80,8 @@ int syncing(int fd, const char *name)
     static const Sync realFdatasync = next<Sync>("fdatasync");
     const std::string path = pathOf(fd);
     record(std::string(name) + " " + path);
+    if (matches("VELOMAR_FAULT_SIGINT_ON_FSYNC", path))
+        kill(getpid(), SIGINT);
     if (matches("VELOMAR_FAULT_FSYNC_EIO", path)) {
         errno = EIO;
         return -1;

@@ -103,6 +103,19 @@ public:
                           QByteArray::number(scanRuns));
     }
 
+    // Until `scanRuns` runs are over, lsblk lists no drive; then it lists the recorded ones: the
+    // cards were inserted and the desktop mounted them.
+    bool insertAfter(int scanRuns)
+    {
+        return linkVolumes(nlohmann::json::parse(published.toStdString()), "dev-later") &&
+               linkVolumes(nlohmann::json::parse(R"({"blockdevices": []})"), "dev") &&
+               writeBytes(world.filePath(QStringLiteral("lsblk-later.json")), published) &&
+               writeBytes(world.filePath(QStringLiteral("lsblk.json")),
+                          R"({"blockdevices": []})") &&
+               writeBytes(world.filePath(QStringLiteral("scan-runs")),
+                          QByteArray::number(scanRuns));
+    }
+
     // After the first `scanRuns` runs, the volume on `device` has the serial `serial`: another
     // card was put into the same reader and mounted on the same folder.
     bool swapAfter(int scanRuns, const std::string &device, const std::string &serial)
@@ -535,6 +548,27 @@ private slots:
                  machine.mountPoint("CAM2") + " (5C1E-7A20): written, label \"TEMPLATE\"\n" +
                      card.path() + " (3F8B-21D4): failed: the card is no longer there\n");
         QCOMPARE(folderEntries(card.path()), QStringList());
+    }
+
+    // Where no UDisks2 tells of new cards, the station looks at the drives every second: a card
+    // the desktop mounts while it waits is written.
+    void stationLooksForCardsWithLsblk()
+    {
+        CardMachine machine(QStringLiteral(R"({"blockdevices": [{"name": "sdb", "rm": true,
+            "children": [{"name": "sdb1", "rm": true, "fstype": "vfat", "fsver": "FAT32",
+            "label": "SLOT", "uuid": "7A7A-0007", "mountpoints": ["/media/user/SLOT"]}]}]})"));
+        QVERIFY(machine.isReady() && machine.publish());
+        QVERIFY(machine.insertAfter(2));
+
+        RunningKestraCfg station({"deploy", "base.cfg", "--each-inserted", "--count", "1"},
+                                 dir.path(), machine.environment());
+        QCOMPARE(station.nextLine(),
+                 QByteArray("Waiting for cards: insert one, or press Ctrl-C to end."));
+        QCOMPARE(station.nextLine(), QByteArray("TEMPLATE written: you can remove it\a"));
+        QCOMPARE(station.nextLine(), QByteArray("1 of 1 card written"));
+        QCOMPARE(station.exitCode(), 0);
+        QCOMPARE(machine.lsblkRuns(), 3);
+        QCOMPARE(readBytes(machine.settingsPath("SLOT")), cardBytes("TEMPLATE", false));
     }
 
     // The drives are asked once however many cards there are: the check before each write does

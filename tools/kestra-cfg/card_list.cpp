@@ -148,9 +148,10 @@ std::optional<std::string> CardDiscovery::mount(CardDescription &card)
     return std::nullopt;
 }
 
-void CardDiscovery::unmount(CardDescription &card)
+void CardDiscovery::unmount(CardDescription &card, Unmount which)
 {
-    if (!card.mountedHere || !volumes->unmount(card.device))
+    if ((which == Unmount::MountedHere && !card.mountedHere) || card.mountPath.empty() ||
+        !volumes->unmount(card.device))
         return;
     const platform::MountedVolume volume = mountedVolumeOf(card);
     const auto deadline = Clock::now() + kUnmountLimit;

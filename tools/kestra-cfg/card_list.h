@@ -61,9 +61,14 @@ public:
     // Mounts a card that scan() found not mounted, as the desktop would; the reason when it
     // could not. Afterwards `card` is as a scan would find it mounted.
     std::optional<std::string> mount(CardDescription &card);
-    // Unmounts a card that mount() mounted, and waits a moment for it to be done, so that the
-    // card can be pulled out; the reader stays on. Nothing for a card mounted by someone else.
-    void unmount(CardDescription &card);
+    enum class Unmount
+    {
+        MountedHere, // only a card that mount() mounted
+        Always,      // also one the desktop mounted
+    };
+    // Unmounts the card and waits a moment for it to be done, so that it can be pulled out; the
+    // reader stays on. Nothing where the system cannot unmount (lsblk).
+    void unmount(CardDescription &card, Unmount which = Unmount::MountedHere);
 
     // Whether `card` is still the volume at its mount path, asked just before its write:
     // nullopt when it is, else what became of it.

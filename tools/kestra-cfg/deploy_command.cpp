@@ -4,6 +4,7 @@
 #include "csv.h"
 #include "label_map.h"
 #include "sha256.h"
+#include "station.h"
 
 #include "platform/text.h"
 #include "resources/string_table.h"
@@ -125,6 +126,18 @@ public:
         CLI::Option *all =
             deploy->add_flag("--all-cards", allCards, "Every card that 'cards' lists");
         all->excludes(cards);
+        CLI::Option *eachInserted = deploy->add_flag(
+            "--each-inserted", station,
+            "Station mode: wait for cards and write each one as it is inserted, then unmount it "
+            "and say that it can be removed; ends after --count cards or on Ctrl-C (Linux)");
+        eachInserted->excludes(cards)->excludes(all);
+        deploy
+            ->add_option("--count", stationOptions.count, "With --each-inserted: end after N cards")
+            ->option_text("N")
+            ->check(CLI::PositiveNumber)
+            ->needs(eachInserted);
+        deploy->add_flag("--quiet", stationOptions.quiet, "With --each-inserted: no bell")
+            ->needs(eachInserted);
         deploy
             ->add_option("--labels", labelsFile,
                          "Give each card the camera label of its row in MAP.csv: card (volume "
@@ -135,7 +148,8 @@ public:
                          "The date and time at which the cameras will be switched on, so that "
                          "they set their clocks; without it the cards carry none")
             ->option_text("\"YYYY-MM-DD HH:MM\"");
-        deploy->add_flag("--dry-run", dryRun, "Say what would be written, and write nothing");
+        deploy->add_flag("--dry-run", dryRun, "Say what would be written, and write nothing")
+            ->excludes(eachInserted);
         deploy
             ->add_option("--log", logFile,
                          "Append a row per card to LOG.csv: time (UTC), serial, mount path, "
@@ -145,17 +159,28 @@ public:
             "Each card gets the folder VELOMAR if it has none, then VELOMAR/Kestra.cfg, written as "
             "the editor\nwrites it and read back. One line per card says what happened; a card "
             "that fails does not stop\nthe others.\n"
+            "With --each-inserted it waits for cards instead and writes each one as it is "
+            "inserted, then\nunmounts it and says \"LABEL written: you can remove it\"; Ctrl-C "
+            "ends it once the card being\nwritten is done, with a line that accounts for every "
+            "card.\n"
             "Exit status: 0 every card written, 1 a card failed or an input was refused, 2 wrong "
             "usage.\n");
-        deploy->callback([all, cards] {
-            if (all->count() == 0 && cards->count() == 0)
-                throw CLI::RequiredError("CARD or --all-cards");
+        deploy->callback([all, cards, eachInserted] {
+            if (all->count() == 0 && cards->count() == 0 && eachInserted->count() == 0)
+                throw CLI::RequiredError("CARD, --all-cards or --each-inserted");
         });
         return deploy;
     }
 
     int run(const Io &io) override
     {
+#ifdef _WIN32
+        // The station waits on UDisks2 or lsblk, which Windows has not; nothing is touched.
+        if (station) {
+            io.err << "kestra-cfg deploy: --each-inserted is not available on Windows\n";
+            return kExitUsage;
+        }
+#endif
         CameraSettings settings;
         if (!ReadExistingSettings(settingsFile, settings, io))
             return kExitFailed;
@@ -165,6 +190,8 @@ public:
         std::ofstream log;
         if (!logFile.empty() && !dryRun && !openLog(log, io))
             return kExitFailed;
+        if (station)
+            return runStation(settings, log, io);
 
         std::vector<Target> targets = findTargets();
         if (targets.empty()) {
@@ -196,6 +223,30 @@ public:
     }
 
 private:
+    // Each card as it is inserted, written as any other card of deploy.
+    int runStation(const CameraSettings &settings, std::ofstream &log, const Io &io)
+    {
+        discovery = std::make_unique<CardDiscovery>();
+        bool logFailed = false;
+        const int exitCode = RunStation(
+            *discovery, stationOptions,
+            [&](CardDescription &card) {
+                const std::string place = card.mountPath.empty() ? card.device : card.mountPath;
+                Target target{place, card.mountPath, PlaceKey(place), card, {}};
+                const Outcome outcome = deployTo(target, {card}, settings);
+                card = *target.card;
+                if (log.is_open() && !logRow(log, target, outcome))
+                    logFailed = true;
+                return CardResult{outcome.done, outcome.label, outcome.reason};
+            },
+            io);
+        if (logFailed) {
+            io.err << logFile << ": the log could not be written\n";
+            return kExitFailed;
+        }
+        return exitCode;
+    }
+
     bool applyDateTime(CameraSettings &settings, const Io &io) const
     {
         if (dateTime.empty()) {
@@ -423,6 +474,8 @@ private:
     std::string dateTime;
     bool dryRun = false;
     std::string logFile;
+    bool station = false;
+    StationOptions stationOptions;
 
     LabelMap labels;
     std::unique_ptr<CardDiscovery> discovery;
