@@ -34,7 +34,8 @@ expect() {
 
 expect "commands" "--help|--version|cards|convert|deploy|diff|factory|set|show" ""
 expect "commands by their start" "deploy|diff" d
-expect "the options of deploy" "--all-cards|--date-time|--dry-run|--help|--labels|--log" deploy --
+expect "the options of deploy" \
+    "--all-cards|--count|--date-time|--dry-run|--each-inserted|--help|--labels|--log|--quiet" deploy --
 expect "the options of cards" "--help|--json" cards -
 expect "settings files and folders" "a.cfg|b.cfg|cards|my folder" show ""
 expect "both files of diff" "a.cfg|b.cfg|cards|my folder" diff a.cfg ""
@@ -44,6 +45,7 @@ expect "cards are folders" "cards|my folder" deploy a.cfg ""
 expect "cards inside a folder" "cards/one|cards/two" deploy a.cfg cards/
 expect "a card after an option's value" "cards" deploy a.cfg --log log.csv c
 expect "no guess at the date" "" deploy a.cfg --date-time ""
+expect "no guess at the count" "" deploy a.cfg --each-inserted --count ""
 expect "the file set changes" "a.cfg|b.cfg|cards|my folder" set ""
 expect "setting names" "pictures-per-trigger=" set a.cfg pictures-p
 expect "a second setting" "internal-trigger=" set a.cfg label = X int

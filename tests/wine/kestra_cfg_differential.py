@@ -9,7 +9,8 @@ added to the comparison by adding its rows.
 deploy writes to card folders given by path, so that the cards of either machine play no part:
 the Linux build finds none (a fake lsblk on its PATH lists no drive), the Windows build finds
 the prefix's cards but is not asked to write to them. The time column of deploy's log is left
-out of the comparison.
+out of the comparison. deploy --each-inserted waits for cards inserted into this machine's
+readers and is not offered on Windows (windows_card_volumes.py), so it has no row here.
 """
 
 import os

@@ -119,6 +119,16 @@ class CardsCommand(unittest.TestCase):
             ["1357-2468", "F:", "STATION 2", "written"],
         ])
 
+    def test_station_mode_is_not_offered(self):
+        """deploy --each-inserted waits for cards through UDisks2 or lsblk, which Windows has
+        not: it says so as wrong usage does, and touches no card."""
+        (self.folder / "base.cfg").write_bytes(FACTORY)
+        code, out, err = self.kestra_cfg("deploy", "base.cfg", "--each-inserted", "--count", "1")
+        self.assertEqual((code, out), (2, b""))
+        self.assertEqual(err, b"kestra-cfg deploy: --each-inserted is not available on Windows\n")
+        self.assertFalse(card_folder("e").exists())
+        self.assertFalse(card_folder("f").exists())
+
 
 class CardLock(unittest.TestCase):
     def test_one_writer_a_card_at_a_time(self):
