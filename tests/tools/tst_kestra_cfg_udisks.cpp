@@ -1,5 +1,6 @@
 // kestra-cfg on a desktop whose cards UDisks2 knows: a fake UDisks2 on a private bus, its cards
 // real folders of the test, some of them not mounted by anyone.
+#include "fake_lsblk_program.h"
 #include "fake_udisks2.h"
 #include "fault_injection.h"
 #include "kestra_cfg_process.h"
@@ -192,6 +193,37 @@ private slots:
         QCOMPARE(station.exitCode(), 0);
         QCOMPARE(readBytes(settingsOn("ONLY")), cardBytes("TEMPLATE"));
         QCOMPARE(folderEntries(udisks.mountPoint("ONLY") + "/VELOMAR"), QStringList{"Kestra.cfg"});
+    }
+
+    // A UDisks2 that stops answering while the station waits hands over to lsblk, as its line
+    // on stderr says: a card mounted then is still written. Last, as the fake stays hung.
+    void stationGoesOnWithLsblkWhenUDisks2StopsAnswering()
+    {
+        QVERIFY2(emptyTheReaders(), udisks.lastError);
+        QTemporaryDir card;
+        QVERIFY(card.isValid());
+        const QByteArray lsblkOutput =
+            "{\"blockdevices\": [{\"name\": \"sdb\", \"rm\": true, \"children\": [{\"name\": "
+            "\"sdb1\", \"rm\": true, \"fstype\": \"vfat\", \"fsver\": \"FAT32\", \"label\": "
+            "\"SLOT\", \"uuid\": \"8B8B-0008\", \"mountpoints\": [\"" +
+            card.path().toUtf8() + "\"]}]}]}";
+        QVERIFY(writeBytes(dir.filePath("lsblk.json"), lsblkOutput));
+        FakeLsblkProgram lsblk(dir.filePath("lsblk.json"));
+        QVERIFY(lsblk.ready());
+
+        // No udev links to the card: lsblk itself is asked again before the write.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VELOMAR_DEV_ROOT"), dir.filePath("no-udev"));
+        RunningKestraCfg station(stationArguments + QStringList{"--count", "1", "--quiet"},
+                                 dir.path(), environment);
+        QCOMPARE(station.nextLine(), kWaiting);
+        QVERIFY(udisks.hang());
+        QCOMPARE(station.nextLine(), QByteArray("TEMPLATE written: you can remove it"));
+        QCOMPARE(station.nextLine(), QByteArray("1 of 1 card written"));
+        QCOMPARE(station.exitCode(), 0);
+        QVERIFY2(station.errors().contains("UDisks2 stopped answering"),
+                 "no word of the hand-over");
+        QCOMPARE(readBytes(card.filePath("VELOMAR/Kestra.cfg")), cardBytes("TEMPLATE"));
     }
 };
 

@@ -76,14 +76,12 @@ int millisecondsUntil(Clock::time_point deadline)
     return int(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
-std::unique_ptr<platform::VolumeSource> systemCardSource()
+std::unique_ptr<platform::VolumeSource> udisksCardSource()
 {
 #ifdef _WIN32
-    return platform::CreateSystemVolumeSource();
+    return nullptr;
 #else
-    if (auto udisks = platform::CreateUDisksVolumeSource(kUDisksAnswerLimit))
-        return udisks;
-    return platform::CreateSystemVolumeSource();
+    return platform::CreateUDisksVolumeSource(kUDisksAnswerLimit);
 #endif
 }
 
@@ -100,18 +98,28 @@ platform::MountedVolume mountedVolumeOf(const CardDescription &card)
 
 } // namespace
 
-CardDiscovery::CardDiscovery() : CardDiscovery(systemCardSource()) {}
+CardDiscovery::CardDiscovery() : CardDiscovery(udisksCardSource(), true) {}
 
-CardDiscovery::CardDiscovery(std::unique_ptr<platform::VolumeSource> volumes)
-    : volumes(std::move(volumes))
+CardDiscovery::CardDiscovery(std::unique_ptr<platform::VolumeSource> volumes, bool fromUDisks)
+    : volumes(std::move(volumes)), fromUDisks(fromUDisks)
 {}
+
+platform::VolumeSource &CardDiscovery::current()
+{
+    if (!volumes || (fromUDisks && volumes->eventDescriptor() < 0)) {
+        volumes = platform::CreateSystemVolumeSource();
+        fromUDisks = false;
+    }
+    return *volumes;
+}
 
 CardDiscovery::~CardDiscovery() = default;
 
 std::vector<CardDescription> CardDiscovery::scan(CardDetail detail)
 {
-    std::vector<CardDescription> cards = DescribeCards(*volumes, detail);
-    for (const platform::UnmountedVolume &volume : volumes->unmountedVolumes()) {
+    platform::VolumeSource &source = current();
+    std::vector<CardDescription> cards = DescribeCards(source, detail);
+    for (const platform::UnmountedVolume &volume : source.unmountedVolumes()) {
         const platform::VolumeInformation &information = volume.information;
         if (!volume.removable || !IsCardFileSystem(information.fileSystemName))
             continue;
@@ -127,13 +135,13 @@ std::vector<CardDescription> CardDiscovery::scan(CardDetail detail)
 
 std::optional<std::string> CardDiscovery::mount(CardDescription &card)
 {
+    platform::VolumeSource &source = current();
     std::optional<platform::MountResult> answer;
-    volumes->mount(card.device,
-                   [&answer](const platform::MountResult &result) { answer = result; });
+    source.mount(card.device, [&answer](const platform::MountResult &result) { answer = result; });
     const auto deadline = Clock::now() + kMountLimit;
-    while (!answer && volumes->eventDescriptor() >= 0 && millisecondsUntil(deadline) > 0) {
-        if (platform::waitForVolumeEvents(*volumes, millisecondsUntil(deadline)))
-            volumes->dispatchEvents();
+    while (!answer && source.eventDescriptor() >= 0 && millisecondsUntil(deadline) > 0) {
+        if (platform::waitForVolumeEvents(source, millisecondsUntil(deadline)))
+            source.dispatchEvents();
     }
     if (!answer)
         return std::string("the system did not mount it in time");
@@ -150,26 +158,28 @@ std::optional<std::string> CardDiscovery::mount(CardDescription &card)
 
 void CardDiscovery::unmount(CardDescription &card, Unmount which)
 {
+    platform::VolumeSource &source = current();
     if ((which == Unmount::MountedHere && !card.mountedHere) || card.mountPath.empty() ||
-        !volumes->unmount(card.device))
+        !source.unmount(card.device))
         return;
     const platform::MountedVolume volume = mountedVolumeOf(card);
     const auto deadline = Clock::now() + kUnmountLimit;
-    while (volumes->isStillMounted(volume) && volumes->eventDescriptor() >= 0 &&
+    while (source.isStillMounted(volume) && source.eventDescriptor() >= 0 &&
            millisecondsUntil(deadline) > 0) {
-        if (platform::waitForVolumeEvents(*volumes, millisecondsUntil(deadline)))
-            volumes->dispatchEvents();
+        if (platform::waitForVolumeEvents(source, millisecondsUntil(deadline)))
+            source.dispatchEvents();
     }
     card.mountedHere = false;
 }
 
 std::optional<std::string> CardDiscovery::whyNotThere(const CardDescription &card)
 {
-    if (!card.mountPath.empty() && volumes->isStillMounted(mountedVolumeOf(card)))
+    platform::VolumeSource &source = current();
+    if (!card.mountPath.empty() && source.isStillMounted(mountedVolumeOf(card)))
         return std::nullopt;
     // Only a card that failed the check is asked about again, to say what became of it.
     const auto now =
-        card.mountPath.empty() ? std::nullopt : volumes->volumeInformation(card.mountPath);
+        card.mountPath.empty() ? std::nullopt : source.volumeInformation(card.mountPath);
     if (now && now->serial != card.serial)
         return std::string("another card is in its place now");
     return std::string("the card is no longer there");
@@ -177,7 +187,8 @@ std::optional<std::string> CardDiscovery::whyNotThere(const CardDescription &car
 
 bool CardDiscovery::waitForChange(int limit)
 {
-    return platform::waitForVolumeEvents(*volumes, limit) && volumes->dispatchEvents();
+    platform::VolumeSource &source = current();
+    return platform::waitForVolumeEvents(source, limit) && source.dispatchEvents();
 }
 
 std::string PlaceKey(const std::string &place)

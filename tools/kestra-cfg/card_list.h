@@ -50,7 +50,8 @@ class CardDiscovery
 {
 public:
     CardDiscovery();
-    explicit CardDiscovery(std::unique_ptr<platform::VolumeSource> volumes);
+    // `fromUDisks`: `volumes` is UDisks2's, to be replaced by lsblk once it is gone.
+    CardDiscovery(std::unique_ptr<platform::VolumeSource> volumes, bool fromUDisks);
     ~CardDiscovery();
     CardDiscovery(const CardDiscovery &) = delete;
     CardDiscovery &operator=(const CardDiscovery &) = delete;
@@ -77,10 +78,14 @@ public:
     // Waits up to `limit` milliseconds for cards to come, go or be mounted; true when the
     // system told of such news. Without a source that tells (lsblk), false after `limit`.
     bool waitForChange(int limit);
-    bool hearsOfChanges() { return volumes->eventDescriptor() >= 0; }
 
 private:
+    // The source to ask now: a UDisks2 that has stopped answering (it said so on stderr) hands
+    // over to lsblk for the rest of the run.
+    platform::VolumeSource &current();
+
     std::unique_ptr<platform::VolumeSource> volumes;
+    bool fromUDisks = false;
 };
 
 // A comparable form of a drive or folder as a person or the system names it: absolute, without
