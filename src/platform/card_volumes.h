@@ -5,6 +5,7 @@
 // application's and live in one place (src/settings/card_scan.h); these sources only answer
 // what the system says.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,6 +35,18 @@ struct VolumeInformation
     // The device the volume lives on ("/dev/sdb1"), which mount() takes and which stays the
     // same when the volume is mounted; empty where the source does not name devices.
     std::string device = {};
+};
+
+// A mounted volume as one look at the system found it.
+struct MountedVolume
+{
+    std::string root; // where it is mounted: "E:", "/media/user/TRAIL"
+    bool removable = false;
+    VolumeInformation information;
+    // The device number of the mount point (st_dev) when it was found, so that a later check
+    // sees whether the same file system is still there: a card pulled out leaves its mount
+    // folder on the file system around it. 0 where the system has no such number.
+    std::uint64_t fileSystemId = 0;
 };
 
 // A volume the system knows of but has not mounted: the desktop mounts such volumes for the
@@ -76,6 +89,14 @@ public:
     // hung), which a machine without cards must not be mistaken for.
     virtual bool answered() const { return true; }
 
+    // Every mounted volume with what the three queries above tell of it, from one question to
+    // the system: a scan of many cards asks once, not once a card.
+    virtual std::vector<MountedVolume> mountedVolumes();
+    // Whether `volume`, as mountedVolumes() found it, is still the volume mounted at its root,
+    // asked just before a write. It costs the same however many volumes there are: the mount
+    // point's device number and what the system keeps of the volume serial, not a new scan.
+    virtual bool isStillMounted(const MountedVolume &volume);
+
     // The volumes that could be mounted for the user, in device order; none from a source
     // that cannot mount (there, every volume the user can reach is mounted already).
     virtual std::vector<UnmountedVolume> unmountedVolumes() { return {}; }
@@ -103,6 +124,33 @@ inline void VolumeSource::mount(const std::string &device, MountDone done)
 {
     done({MountResult::Outcome::Failed, {}, "Mounting " + device + " is not supported here."});
 }
+
+inline std::vector<MountedVolume> VolumeSource::mountedVolumes()
+{
+    std::vector<MountedVolume> volumes;
+    for (const std::string &root : candidateDrives()) {
+        if (auto information = volumeInformation(root))
+            volumes.push_back({root, isRemovable(root), std::move(*information)});
+    }
+    return volumes;
+}
+
+// Where asking for a volume's information is a cheap call of its own (the Win32 volume API),
+// that call is the check.
+inline bool VolumeSource::isStillMounted(const MountedVolume &volume)
+{
+    const auto now = volumeInformation(volume.root);
+    return now && now->serial == volume.information.serial;
+}
+
+// The device number (st_dev) of the file system that `path` is on, as MountedVolume keeps it;
+// 0 when it cannot be asked, and on Windows, where the volume serial is asked instead.
+std::uint64_t fileSystemIdOf(const std::string &path);
+
+// Waits up to `limit` milliseconds for news from `source` (its eventDescriptor() turning
+// readable), or the whole time from a source that hears of nothing; a signal ends the wait
+// early. True when news came: the caller takes it with dispatchEvents().
+bool waitForVolumeEvents(VolumeSource &source, int limit);
 
 // The card folder under `root` ("E:\VELOMAR", "/media/user/TRAIL/VELOMAR"); strings, not
 // std::filesystem paths, because "E:" / "VELOMAR" would make a drive-relative path.

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,7 +176,7 @@ class SystemLsblkSource final : public LsblkVolumeSource
 {
 public:
     explicit SystemLsblkSource(std::chrono::milliseconds limit)
-        : LsblkVolumeSource(systemSysfsRoot()), limit(limit)
+        : LsblkVolumeSource(systemSysfsRoot(), systemDevRoot()), limit(limit)
     {}
 
 protected:
@@ -219,6 +220,22 @@ private:
 };
 
 } // namespace
+
+std::uint64_t fileSystemIdOf(const std::string &path)
+{
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) != 0)
+        return 0;
+    return static_cast<std::uint64_t>(info.st_dev);
+}
+
+bool waitForVolumeEvents(VolumeSource &source, int limit)
+{
+    pollfd readable{source.eventDescriptor(), POLLIN, 0};
+    if (readable.fd < 0)
+        return poll(nullptr, 0, limit) > 0;
+    return poll(&readable, 1, limit) > 0;
+}
 
 std::unique_ptr<VolumeSource> CreateLsblkVolumeSource(std::chrono::milliseconds lsblkLimit)
 {

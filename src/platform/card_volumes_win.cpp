@@ -78,4 +78,16 @@ std::unique_ptr<VolumeSource> CreateDesktopVolumeSource()
     return CreateSystemVolumeSource();
 }
 
+std::uint64_t fileSystemIdOf(const std::string &)
+{
+    return 0;
+}
+
+// The Win32 source hears of nothing.
+bool waitForVolumeEvents(VolumeSource &, int limit)
+{
+    ::Sleep(static_cast<DWORD>(limit > 0 ? limit : 0));
+    return false;
+}
+
 } // namespace platform

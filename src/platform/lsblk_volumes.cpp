@@ -5,11 +5,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -205,6 +208,39 @@ std::string systemSysfsRoot()
     return root && *root ? root : "/sys";
 }
 
+std::string systemDevRoot()
+{
+    const char *root = std::getenv("VELOMAR_DEV_ROOT");
+    return root && *root ? root : "/dev";
+}
+
+bool hasSerialLinks(const std::string &devRoot)
+{
+    struct stat info = {};
+    return ::stat((devRoot + "/disk/by-uuid").c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool serialLinkNames(const std::string &devRoot, std::string_view serial, std::string_view device)
+{
+    const std::string links = devRoot + "/disk/by-uuid/";
+    const auto name = [](std::string_view path) {
+        const auto slash = path.rfind('/');
+        return slash == std::string_view::npos ? path : path.substr(slash + 1);
+    };
+    // udev names FAT serials in upper case; some blkid versions in lower.
+    std::string lower(serial);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    for (const std::string &spelling : {std::string(serial), lower}) {
+        std::array<char, 256> target{};
+        const ssize_t length =
+            ::readlink((links + spelling).c_str(), target.data(), target.size() - 1);
+        if (length > 0)
+            return name(std::string_view(target.data(), std::size_t(length))) == name(device);
+    }
+    return false;
+}
+
 std::optional<std::vector<LsblkDevice>> parseLsblkJson(std::string_view text)
 {
     // The JSON parser refuses text that is not UTF-8; outside strings lsblk prints ASCII only,
@@ -322,15 +358,51 @@ std::optional<VolumeInformation> LsblkVolumeSource::volumeInformation(const std:
                                      [&](const LsblkDevice &d) { return d.mountPoint == root; });
     if (device == devices.end())
         return std::nullopt;
+    VolumeInformation information = informationOf(*device);
+    information.device.clear();
+    return information;
+}
 
-    std::optional<std::string> fileSystem = fileSystemName(*device);
+VolumeInformation LsblkVolumeSource::informationOf(const LsblkDevice &device)
+{
+    std::optional<std::string> fileSystem = fileSystemName(device);
     if (!fileSystem) {
         // lsblk without FSVER: measure the mounted volume instead. A FAT volume that cannot be
         // measured is still FAT; only the FAT32 remark in the card list depends on it.
-        const auto clusters = fatClusterCount(device->mountPoint);
+        const auto clusters = fatClusterCount(device.mountPoint);
         fileSystem = clusters ? fatNameFromClusterCount(*clusters) : std::string("FAT");
     }
-    return VolumeInformation{device->label, *fileSystem, volumeSerial(device->uuid)};
+    return VolumeInformation{device.label, *fileSystem, volumeSerial(device.uuid),
+                             "/dev/" + device.name};
+}
+
+std::vector<MountedVolume> LsblkVolumeSource::mountedVolumes()
+{
+    scanned = mountedDevices();
+    std::vector<MountedVolume> volumes;
+    for (const LsblkDevice &device : scanned) {
+        // The same file system mounted twice (a bind mount) is still one card.
+        if (std::any_of(volumes.begin(), volumes.end(),
+                        [&](const MountedVolume &v) { return v.root == device.mountPoint; }))
+            continue;
+        volumes.push_back({device.mountPoint, device.removable, informationOf(device),
+                           fileSystemIdOf(device.mountPoint)});
+    }
+    return volumes;
+}
+
+bool LsblkVolumeSource::isStillMounted(const MountedVolume &volume)
+{
+    if (volume.fileSystemId == 0 || fileSystemIdOf(volume.root) != volume.fileSystemId)
+        return false;
+    // A card whose serial the system does not tell is taken by its place alone.
+    if (volume.information.serial.empty())
+        return true;
+    if (!serialLinks)
+        serialLinks = hasSerialLinks(devRoot);
+    if (*serialLinks)
+        return serialLinkNames(devRoot, volume.information.serial, volume.information.device);
+    return VolumeSource::isStillMounted(volume);
 }
 
 } // namespace platform

@@ -56,6 +56,19 @@ bool isSdCard(const std::string &sysfsRoot, std::string_view disk);
 // slots of a machine they play.
 std::string systemSysfsRoot();
 
+// Where the device nodes and udev's links to them are: /dev, or $VELOMAR_DEV_ROOT, where tests
+// describe the links of the cards of a machine they play.
+std::string systemDevRoot();
+
+// Whether the system keeps udev's links to volumes by their serials (DEVROOT/disk/by-uuid);
+// many containers have no udev.
+bool hasSerialLinks(const std::string &devRoot);
+
+// Whether udev's link for the volume serial `serial` (DEVROOT/disk/by-uuid/SERIAL) names the
+// device `device` ("/dev/sdb1" or "sdb1"): udev takes the link away when the card is pulled
+// out, and another card in the same slot has a link of its own.
+bool serialLinkNames(const std::string &devRoot, std::string_view serial, std::string_view device);
+
 // The file-system name a card check compares: "FAT32" for vfat FAT32, "FAT" for vfat
 // FAT12/FAT16, any other type as lsblk names it. nullopt for vfat whose version lsblk did
 // not report (util-linux before 2.35 has no FSVER column).
@@ -80,7 +93,10 @@ class LsblkVolumeSource : public VolumeSource
 {
 public:
     // `sysfsRoot`: where the kernel's sysfs is read, which tells SD cards from eMMC.
-    explicit LsblkVolumeSource(std::string sysfsRoot) : sysfsRoot(std::move(sysfsRoot)) {}
+    // `devRoot`: where udev's links to the devices are (serialLinkNames()).
+    explicit LsblkVolumeSource(std::string sysfsRoot, std::string devRoot = "/dev")
+        : sysfsRoot(std::move(sysfsRoot)), devRoot(std::move(devRoot))
+    {}
 
     // Mounted devices only; the list is also what isRemovable() answers from.
     std::vector<std::string> candidateDrives() override;
@@ -88,6 +104,11 @@ public:
     // Runs lsblk again, so that a card pulled out since the last scan has no information.
     std::optional<VolumeInformation> volumeInformation(const std::string &root) override;
     bool answered() const override { return lsblkAnswered; }
+    // One run of lsblk for all of them.
+    std::vector<MountedVolume> mountedVolumes() override;
+    // The mount point's device number, and udev's link for the serial naming the same device;
+    // only where the system keeps no such links is lsblk asked again.
+    bool isStillMounted(const MountedVolume &volume) override;
 
 protected:
     // lsblk's JSON output; nullopt when it could not be run.
@@ -98,8 +119,11 @@ protected:
 
 private:
     std::vector<LsblkDevice> mountedDevices();
+    VolumeInformation informationOf(const LsblkDevice &device);
 
     std::string sysfsRoot;
+    std::string devRoot;
+    std::optional<bool> serialLinks; // hasSerialLinks(devRoot), asked once
     std::vector<LsblkDevice> scanned;
     bool lsblkAnswered = true;
 };

@@ -319,6 +319,47 @@ public:
         return std::nullopt;
     }
 
+    std::vector<MountedVolume> mountedVolumes() override
+    {
+        std::vector<MountedVolume> mounted;
+        for (const Volume &volume : currentVolumes()) {
+            if (volume.mountPoint.empty() ||
+                std::any_of(mounted.begin(), mounted.end(),
+                            [&](const MountedVolume &v) { return v.root == volume.mountPoint; }))
+                continue;
+            objectPaths[volume.information.device] = volume.objectPath;
+            mounted.push_back({volume.mountPoint, volume.removable, volume.information,
+                               fileSystemIdOf(volume.mountPoint)});
+        }
+        return mounted;
+    }
+
+    // UDisks2's signals have kept the tree: the volume's own object says where it is mounted
+    // and what its serial is now, without a question to the daemon.
+    bool isStillMounted(const MountedVolume &volume) override
+    {
+        takeAnswers();
+        if (state != State::Ready || volume.fileSystemId == 0 ||
+            fileSystemIdOf(volume.root) != volume.fileSystemId)
+            return false;
+        auto path = objectPaths.find(volume.information.device);
+        if (path == objectPaths.end()) {
+            // A volume mounted since the scan: looked for once.
+            for (const auto &[objectPath, object] : tree) {
+                if (object.isBlock && object.device == volume.information.device)
+                    path = objectPaths.emplace(volume.information.device, objectPath).first;
+            }
+        }
+        const auto object = path == objectPaths.end() ? tree.end() : tree.find(path->second);
+        if (object == tree.end() || !object->second.isBlock || !object->second.isFilesystem)
+            return false;
+        const TreeObject &now = object->second;
+        return now.device == volume.information.device &&
+               volumeSerial(now.idUuid) == volume.information.serial &&
+               std::find(now.mountPoints.begin(), now.mountPoints.end(), volume.root) !=
+                   now.mountPoints.end();
+    }
+
     std::vector<UnmountedVolume> unmountedVolumes() override
     {
         std::vector<UnmountedVolume> unmounted;
@@ -652,6 +693,7 @@ private:
     std::list<Request> requests; // a list: sd-bus holds on to each one's address
     Tree tree;
     std::vector<Volume> scanned;
+    std::map<std::string, std::string> objectPaths; // of the volumes mountedVolumes() found
     State state = State::Waiting;
     bool treeWanted = false;
     bool volumesChanged = false;
@@ -689,6 +731,11 @@ public:
     std::vector<UnmountedVolume> unmountedVolumes() override
     {
         return current().unmountedVolumes();
+    }
+    std::vector<MountedVolume> mountedVolumes() override { return current().mountedVolumes(); }
+    bool isStillMounted(const MountedVolume &volume) override
+    {
+        return current().isStillMounted(volume);
     }
     void mount(const std::string &device, MountDone done) override
     {

@@ -44,23 +44,21 @@ std::vector<FoundCard> FindCards(platform::VolumeSource &volumes,
                                  std::vector<SkippedDrive> *skipped)
 {
     std::vector<FoundCard> cards;
-    for (const std::string &root : volumes.candidateDrives()) {
-        if (!volumes.isRemovable(root))
+    for (platform::MountedVolume &volume : volumes.mountedVolumes()) {
+        if (!volume.removable)
             continue;
-        auto volume = volumes.volumeInformation(root);
-        if (!volume)
-            continue;
-        if (!IsCardFileSystem(volume->fileSystemName)) {
+        if (!IsCardFileSystem(volume.information.fileSystemName)) {
             if (skipped)
-                skipped->push_back({root, volume->fileSystemName});
+                skipped->push_back({volume.root, volume.information.fileSystemName});
             continue;
         }
         // Only a file that can be read counts: the editor is going to load it.
         platform::FileErrorCause cause;
         const bool readable = platform::NativeFile::openForReading(
-                                  platform::pathFromUtf8(CardSettingsPath(root)), cause)
+                                  platform::pathFromUtf8(CardSettingsPath(volume.root)), cause)
                                   .isOpen();
-        cards.push_back({root, std::move(*volume), readable});
+        cards.push_back(
+            {volume.root, std::move(volume.information), readable, volume.fileSystemId});
     }
     return cards;
 }

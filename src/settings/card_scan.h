@@ -5,6 +5,7 @@
 
 #include "platform/card_volumes.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ struct FoundCard
     std::string root;                   // "E:", "/media/user/TRAIL"
     platform::VolumeInformation volume; // as the system reported it during the scan
     bool holdsSettings = false;         // its settings file can be opened for reading
+    std::uint64_t fileSystemId = 0;     // see platform::MountedVolume
 };
 
 // A removable drive that is no card for its file system.

@@ -67,6 +67,12 @@ public:
     {
         return command("swap " + device + ' ' + serial);
     }
+    // A card with the volume serial `serial` and label `label` goes into the slot of `device`,
+    // after the one in it was pulled out; nobody has mounted it.
+    bool insert(const QString &device, const QString &serial, const QString &label)
+    {
+        return command("insert " + device + ' ' + serial + ' ' + label);
+    }
     // The desktop mounts the file system on `block` ("sdb1"), as it does on insertion.
     bool desktopMount(const QString &block) { return command("desktop-mount " + block); }
     // How Mount answers from now on: success, not-authorized, dismissed, error,

@@ -10,6 +10,8 @@ standard input, one a line, and answers each with one line, "ok" or "error: WHY"
     plug DEVICE         a device of the tree is plugged in again
     unplug DEVICE       it is pulled out
     swap DEVICE SERIAL  it is pulled out and another card, with that volume serial, goes in
+    insert DEVICE SERIAL LABEL  a card with that serial and label goes into DEVICE's slot (the
+                        one in it, if any, pulled out first); it is not mounted
     desktop-mount BLOCK the desktop mounts the file system on BLOCK (sdb1)
     answer HOW          how Mount answers: success, not-authorized, dismissed, error,
                         already-mounted
@@ -64,6 +66,7 @@ def main():
             'plug': lambda value: control.Plug(value),
             'unplug': lambda value: control.Unplug(value),
             'swap': lambda value: control.Swap(*value.split(' ', 1)),
+            'insert': lambda value: control.Insert(*value.split(' ', 2)),
             'desktop-mount': lambda value: control.DesktopMount(value),
             'answer': lambda value: control.SetMountAnswer(value),
             'automount': lambda value: control.SetAutomount(float(value)),

@@ -19,7 +19,8 @@ public:
     ~MediumFaults()
     {
         for (const char *variable :
-             {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP", "VELOMAR_FAULT_RECORD"})
+             {"VELOMAR_FAULT_FSYNC_EIO", "VELOMAR_FAULT_READ_FLIP", "VELOMAR_FAULT_RECORD",
+              "VELOMAR_FAULT_PULL_ON_RENAME", "VELOMAR_FAULT_SIGINT_ON_FSYNC"})
             qunsetenv(variable);
     }
     MediumFaults(const MediumFaults &) = delete;
@@ -39,10 +40,24 @@ public:
     {
         qputenv("VELOMAR_FAULT_READ_FLIP", pattern.toLocal8Bit());
     }
+    // Once a file is renamed to a path matching `pattern`, the file system mounted on
+    // `mountPoint` is unmounted: another card was pulled out meanwhile, its folder left behind.
+    void pullOnRename(const QString &pattern, const QString &mountPoint)
+    {
+        qputenv("VELOMAR_FAULT_PULL_ON_RENAME",
+                (pattern + QLatin1Char('|') + mountPoint).toLocal8Bit());
+    }
+    // fsync of a file whose path matches `pattern` first sends its process SIGINT (Ctrl-C).
+    void interruptSync(const QString &pattern)
+    {
+        qputenv("VELOMAR_FAULT_SIGINT_ON_FSYNC", pattern.toLocal8Bit());
+    }
     void clear()
     {
         qunsetenv("VELOMAR_FAULT_FSYNC_EIO");
         qunsetenv("VELOMAR_FAULT_READ_FLIP");
+        qunsetenv("VELOMAR_FAULT_PULL_ON_RENAME");
+        qunsetenv("VELOMAR_FAULT_SIGINT_ON_FSYNC");
     }
 
     // The syncs and renames so far, in their order: "fsync PATH", "rename FROM TO".

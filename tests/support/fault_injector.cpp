@@ -5,12 +5,19 @@
 //   VELOMAR_FAULT_FSYNC_EIO    fsync/fdatasync of a matching file or folder fails with EIO
 //   VELOMAR_FAULT_READ_FLIP    read() of a matching file returns its first byte inverted
 //   VELOMAR_FAULT_RECORD       a file to which "fsync PATH" and "rename FROM TO" are appended
+//   VELOMAR_FAULT_SIGINT_ON_FSYNC  fsync of a matching file first sends the process SIGINT, as
+//                              a person pressing Ctrl-C while a card is written
+//   VELOMAR_FAULT_PULL_ON_RENAME  "PATTERN|FOLDER": once a file is renamed to a matching path,
+//                              the file system mounted on FOLDER is unmounted, as when another
+//                              card is pulled out during this write (root only)
 // The first two take a shell pattern (fnmatch) matched against the absolute path. Anything
 // unset leaves the call alone. tests/support/fault_injection.h sets these for a test.
 
+#include <csignal>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -73,6 +80,8 @@ int syncing(int fd, const char *name)
     static const Sync realFdatasync = next<Sync>("fdatasync");
     const std::string path = pathOf(fd);
     record(std::string(name) + " " + path);
+    if (matches("VELOMAR_FAULT_SIGINT_ON_FSYNC", path))
+        kill(getpid(), SIGINT);
     if (matches("VELOMAR_FAULT_FSYNC_EIO", path)) {
         errno = EIO;
         return -1;
@@ -121,8 +130,16 @@ int rename(const char *from, const char *to)
     using Rename = int (*)(const char *, const char *);
     static const Rename realRename = next<Rename>("rename");
     const int result = realRename(from, to);
-    if (result == 0)
-        record("rename " + absolute(from) + " " + absolute(to));
+    if (result != 0)
+        return result;
+    record("rename " + absolute(from) + " " + absolute(to));
+    const char *pull = std::getenv("VELOMAR_FAULT_PULL_ON_RENAME");
+    const char *bar = pull ? std::strchr(pull, '|') : nullptr;
+    if (bar && fnmatch(std::string(pull, bar).c_str(), absolute(to).c_str(), 0) == 0) {
+        const int saved = errno;
+        umount2(bar + 1, MNT_DETACH);
+        errno = saved;
+    }
     return result;
 }
 

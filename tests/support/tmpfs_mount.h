@@ -62,6 +62,11 @@ public:
         return ::mount("tmpfs", base.path().toLocal8Bit().constData(), "tmpfs",
                        MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
+    bool remountWritable()
+    {
+        return ::mount("tmpfs", base.path().toLocal8Bit().constData(), "tmpfs", MS_REMOUNT,
+                       nullptr) == 0;
+    }
 
 private:
     QTemporaryDir base;

@@ -12,6 +12,8 @@ Loaded by fake_udisks2.py, which drives it through the methods below on the mock
   Unplug(s device)      they go, with InterfacesRemoved
   Swap(s device, s serial) the device is pulled out and another card goes into its slot: the
                         same, but for the volume serial of its file systems
+  Insert(s device, s serial, s label) a card with that volume serial and label goes into the
+                        device's slot, after the one in it (if any) was pulled out
   DesktopMount(s block) the desktop mounts the block device's file system
   SetMountAnswer(s how) how Filesystem.Mount answers from now on: success, not-authorized,
                         dismissed, error, already-mounted
@@ -216,6 +218,19 @@ def Swap(self, device, serial):
     for interfaces in state['devices'][device].values():
         if interfaces.get(BLOCK, {}).get('IdUsage', ['s', ''])[1] == 'filesystem':
             interfaces[BLOCK]['IdUUID'] = ['s', serial]
+    Plug(self, device)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='sss', out_signature='')
+def Insert(self, device, serial, label):
+    if any(path in mockobject.objects for path in state['devices'][device]):
+        Unplug(self, device)
+    for interfaces in state['devices'][device].values():
+        if interfaces.get(BLOCK, {}).get('IdUsage', ['s', ''])[1] == 'filesystem':
+            interfaces[BLOCK]['IdUUID'] = ['s', serial]
+            interfaces[BLOCK]['IdLabel'] = ['s', label]
+            if FILESYSTEM in interfaces:
+                interfaces[FILESYSTEM]['MountPoints'] = ['aay', []]
     Plug(self, device)
 
 

@@ -35,7 +35,7 @@ expect() {
 expect "commands" "--help|--version|cards|convert|deploy|diff|factory|set|show" ""
 expect "commands by their start" "deploy|diff" d
 expect "the options of deploy" \
-    "--all-cards|--date-time|--dry-run|--folder|--help|--json|--keep-labels|--labels|--log" deploy --
+    "--all-cards|--count|--date-time|--dry-run|--each-inserted|--folder|--help|--json|--keep-labels|--labels|--log|--quiet" deploy --
 expect "the options of cards" "--help|--json" cards -
 expect "the options of diff" "--help|--json" diff -
 expect "the options of set" "--from|--help|--json" set a.cfg --
@@ -47,6 +47,7 @@ expect "cards are folders" "cards|my folder" deploy a.cfg ""
 expect "cards inside a folder" "cards/one|cards/two" deploy a.cfg cards/
 expect "a card after an option's value" "cards" deploy a.cfg --log log.csv c
 expect "no guess at the date" "" deploy a.cfg --date-time ""
+expect "no guess at the count" "" deploy a.cfg --each-inserted --count ""
 expect "the file set changes" "a.cfg|b.cfg|cards|my folder" set ""
 expect "setting names" "pictures-per-trigger=" set a.cfg pictures-p
 expect "a second setting" "internal-trigger=" set a.cfg label = X int

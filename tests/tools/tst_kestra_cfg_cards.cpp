@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <unistd.h>
@@ -45,7 +46,8 @@ public:
                 return;
             output = file.readAll();
         }
-        // It counts its runs, and once the scan's runs are over it may print a later view.
+        // It counts its runs, and once the scan's runs are over it may print a later view; udev's
+        // links to the volumes (dev/disk/by-uuid) turn into the later ones as that scan ends.
         QFile fake(world.filePath(QStringLiteral("bin/lsblk")));
         ready = fake.open(QIODevice::WriteOnly) &&
                 fake.write("#!/bin/sh\ncd '" + world.path().toLocal8Bit() +
@@ -54,7 +56,10 @@ public:
                            "echo $((runs + 1)) > lsblk-runs\n"
                            "if [ -e lsblk-later.json ] && [ \"$runs\" -ge \"$(cat scan-runs)\" ]; "
                            "then exec cat lsblk-later.json; fi\n"
-                           "exec cat lsblk.json\n") > 0 &&
+                           "cat lsblk.json; status=$?\n"
+                           "if [ -e dev-later ] && [ $((runs + 1)) -ge \"$(cat scan-runs)\" ]; "
+                           "then rm -rf dev && mv dev-later dev; fi\n"
+                           "exit $status\n") > 0 &&
                 fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
@@ -85,7 +90,8 @@ public:
             at = match.capturedStart() + quoted.size();
         }
         published = text.toUtf8();
-        return writeBytes(world.filePath(QStringLiteral("lsblk.json")), published);
+        return writeBytes(world.filePath(QStringLiteral("lsblk.json")), published) &&
+               linkVolumes(nlohmann::json::parse(published.toStdString()), "dev");
     }
 
     // After the first `scanRuns` runs, lsblk no longer lists `device`: it was pulled out.
@@ -93,8 +99,22 @@ public:
     {
         nlohmann::json document = nlohmann::json::parse(published.toStdString());
         FakeVolumeSource::removeDevice(document["blockdevices"], device);
-        return writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
+        return linkVolumes(document, "dev-later") &&
+               writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
                           QByteArray::fromStdString(document.dump(3))) &&
+               writeBytes(world.filePath(QStringLiteral("scan-runs")),
+                          QByteArray::number(scanRuns));
+    }
+
+    // Until `scanRuns` runs are over, lsblk lists no drive; then it lists the recorded ones: the
+    // cards were inserted and the desktop mounted them.
+    bool insertAfter(int scanRuns)
+    {
+        return linkVolumes(nlohmann::json::parse(published.toStdString()), "dev-later") &&
+               linkVolumes(nlohmann::json::parse(R"({"blockdevices": []})"), "dev") &&
+               writeBytes(world.filePath(QStringLiteral("lsblk-later.json")), published) &&
+               writeBytes(world.filePath(QStringLiteral("lsblk.json")),
+                          R"({"blockdevices": []})") &&
                writeBytes(world.filePath(QStringLiteral("scan-runs")),
                           QByteArray::number(scanRuns));
     }
@@ -106,7 +126,8 @@ public:
         nlohmann::json document = nlohmann::json::parse(published.toStdString());
         if (!setSerial(document["blockdevices"], device, serial))
             return false;
-        return writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
+        return linkVolumes(document, "dev-later") &&
+               writeBytes(world.filePath(QStringLiteral("lsblk-later.json")),
                           QByteArray::fromStdString(document.dump(3))) &&
                writeBytes(world.filePath(QStringLiteral("scan-runs")),
                           QByteArray::number(scanRuns));
@@ -127,10 +148,41 @@ public:
         // The recordings' machine: its mmcblk0 is an SD card.
         environment.insert(QStringLiteral("VELOMAR_SYSFS_ROOT"),
                            FakeVolumeSource::sysfsTreePath(QStringLiteral("sd-slot")));
+        environment.insert(QStringLiteral("VELOMAR_DEV_ROOT"),
+                           world.filePath(QStringLiteral("dev")));
+        // A machine without UDisks2: no system bus answers.
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+                           "unix:path=" + world.filePath(QStringLiteral("no-bus")));
         return environment;
     }
 
 private:
+    // udev's link for each volume serial of an lsblk view, in the folder `dev` of the world.
+    bool linkVolumes(const nlohmann::json &document, const QString &dev) const
+    {
+        const QString links = world.filePath(dev + QStringLiteral("/disk/by-uuid"));
+        QDir(world.filePath(dev)).removeRecursively();
+        if (!QDir().mkpath(links))
+            return false;
+        std::function<bool(const nlohmann::json &)> link = [&](const nlohmann::json &devices) {
+            for (const auto &device : devices) {
+                const auto uuidField = device.find("uuid");
+                const std::string uuid = uuidField != device.end() && uuidField->is_string()
+                                             ? uuidField->get<std::string>()
+                                             : std::string();
+                if (!uuid.empty() &&
+                    !QFile::link(QStringLiteral("../../") +
+                                     QString::fromStdString(device.value("name", std::string())),
+                                 links + QLatin1Char('/') + QString::fromStdString(uuid)))
+                    return false;
+                if (device.contains("children") && !link(device["children"]))
+                    return false;
+            }
+            return true;
+        };
+        return link(document["blockdevices"]);
+    }
+
     static bool setSerial(nlohmann::json &devices, const std::string &name,
                           const std::string &serial)
     {
@@ -187,18 +239,21 @@ QByteArray sha256(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
-// One card of the expected `cards --json`: "MOUNT|VOLUME LABEL|SERIAL|FS|CAMERA LABEL", the
-// camera label "<none>" without a settings file and "<unreadable>" for one that cannot be read.
+// One card of the expected `cards --json`: "MOUNT DEVICE|VOLUME LABEL|SERIAL|FS|CAMERA LABEL",
+// the camera label "<none>" without a settings file and "<unreadable>" for one that cannot be
+// read.
 QJsonObject expectedCard(const CardMachine &machine, const QString &fields)
 {
     const QStringList f = fields.split(QLatin1Char('|'));
+    const QString mount = f[0].section(QLatin1Char(' '), 0, 0);
     const bool none = f[4] == QLatin1String("<none>");
     const bool unreadable = f[4] == QLatin1String("<unreadable>");
-    return {{"mountPath", machine.mountPoint(f[0])},
+    return {{"mountPath", machine.mountPoint(mount)},
+            {"device", "/dev/" + f[0].section(QLatin1Char(' '), 1)},
             {"volumeLabel", f[1]},
             {"serial", f[2]},
             {"fileSystem", f[3]},
-            {"settingsFile", none ? QJsonValue() : QJsonValue(machine.settingsPath(f[0]))},
+            {"settingsFile", none ? QJsonValue() : QJsonValue(machine.settingsPath(mount))},
             {"cameraLabel", none || unreadable ? QJsonValue() : QJsonValue(f[4])}};
 }
 
@@ -253,13 +308,14 @@ private slots:
         QTest::newRow("2.38 with serials")
             << "util-linux-2.38-uuid.json"
             << QStringList{"CAM2=RIDGE 7", "TRAIL=<unreadable>", "SPARE=<folder>"}
-            << QStringList{"CAM2|CAM2|5C1E-7A20|FAT32|RIDGE 7",
-                           "TRAIL|TRAIL|3F8B-21D4|FAT32|<unreadable>",
-                           "0A1B-2C3D||0A1B-2C3D|FAT|<none>", "SPARE|SPARE|E7C0-4B19|FAT32|<none>"};
+            << QStringList{"CAM2 mmcblk0p1|CAM2|5C1E-7A20|FAT32|RIDGE 7",
+                           "TRAIL sda1|TRAIL|3F8B-21D4|FAT32|<unreadable>",
+                           "0A1B-2C3D sdb1||0A1B-2C3D|FAT|<none>",
+                           "SPARE sde1|SPARE|E7C0-4B19|FAT32|<none>"};
         // Without FSVER a FAT volume that cannot be measured is FAT; without UUID no serial.
         QTest::newRow("2.31 without serials or FAT versions")
             << "util-linux-2.31-strings.json" << QStringList{"0A1B-2C3D="}
-            << QStringList{"TRAIL|TRAIL||FAT|<none>", "0A1B-2C3D|||FAT|"};
+            << QStringList{"TRAIL sdb1|TRAIL||FAT|<none>", "0A1B-2C3D sdc|||FAT|"};
         QTest::newRow("a fixed FAT disk only")
             << R"({"blockdevices": [{"name": "sda1", "rm": false, "hotplug": false,
                    "fstype": "vfat", "fsver": "FAT32", "label": "DATA", "uuid": "1234-5678",
@@ -535,6 +591,102 @@ private slots:
                      spare + " (E7C0-4B19, read back differs)\n");
         QCOMPARE(r.err, QByteArray());
         QCOMPARE(readBytes(machine.settingsPath(QStringLiteral("TRAIL"))), old);
+    }
+
+    // A card pulled out after the scan whose mount folder stays behind, before udev has taken
+    // its link away: the folder is now on the computer's own disk, and nothing is written there.
+    void deployRefusesTheFolderAPulledCardLeftBehind()
+    {
+        QVERIFY(MediumFaults::loaded());
+        if (::geteuid() != 0)
+            QSKIP("the card is a tmpfs mount, which needs root");
+        CardMachine machine(QStringLiteral("util-linux-2.38-uuid.json"));
+        QVERIFY(machine.isReady());
+        TmpfsMount card("size=64k,mode=0755");
+        if (!card.mounted())
+            QSKIP(qPrintable("cannot mount a tmpfs here: " + card.error()));
+        machine.mountAt(QStringLiteral("TRAIL"), card.path());
+        QVERIFY(machine.publish());
+
+        // CAM2 is written first; as it is, TRAIL is pulled out.
+        MediumFaults faults;
+        faults.pullOnRename(machine.settingsPath("CAM2"), card.path());
+        const Run r = run(machine, {"deploy", "base.cfg", "CAM2", "3F8B-21D4"});
+        faults.clear();
+
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 machine.mountPoint("CAM2") + " (5C1E-7A20): written, label \"TEMPLATE\"\n" +
+                     card.path() +
+                     " (3F8B-21D4): failed: the card is no longer there. Insert the card again "
+                     "and run the command again.\n1 of 2 written, 1 failed: " +
+                     card.path() + " (3F8B-21D4, pulled out)\n");
+        QCOMPARE(folderEntries(card.path()), QStringList());
+    }
+
+    // Where no UDisks2 tells of new cards, the station looks at the drives every second: a card
+    // the desktop mounts while it waits is written.
+    void stationLooksForCardsWithLsblk()
+    {
+        CardMachine machine(QStringLiteral(R"({"blockdevices": [{"name": "sdb", "rm": true,
+            "children": [{"name": "sdb1", "rm": true, "fstype": "vfat", "fsver": "FAT32",
+            "label": "SLOT", "uuid": "7A7A-0007", "mountpoints": ["/media/user/SLOT"]}]}]})"));
+        QVERIFY(machine.isReady() && machine.publish());
+        QVERIFY(machine.insertAfter(2));
+
+        RunningKestraCfg station({"deploy", "base.cfg", "--each-inserted", "--count", "1"},
+                                 dir.path(), machine.environment());
+        QCOMPARE(station.nextLine(),
+                 QByteArray("Waiting for cards: insert one, or press Ctrl-C to end."));
+        QCOMPARE(station.nextLine(), QByteArray("TEMPLATE written: you can remove it\a"));
+        QCOMPARE(station.nextLine(), QByteArray("1 of 1 card written"));
+        QCOMPARE(station.exitCode(), 0);
+        QCOMPARE(machine.lsblkRuns(), 3);
+        QCOMPARE(readBytes(machine.settingsPath("SLOT")), cardBytes("TEMPLATE", false));
+    }
+
+    // The drives are asked once however many cards there are: the check before each write does
+    // not scan again. A card pulled out among the 200 is still caught by that check.
+    void deployToTwoHundredCardsScansOnce()
+    {
+        constexpr int kCards = 200;
+        nlohmann::json devices = nlohmann::json::array();
+        for (int i = 0; i < kCards; ++i) {
+            const std::string number = std::to_string(i);
+            char serial[16];
+            std::snprintf(serial, sizeof serial, "C0DE-%04X", i);
+            devices.push_back({{"name", "sd" + number},
+                               {"rm", true},
+                               {"children",
+                                {{{"name", "sd" + number + "p1"},
+                                  {"rm", true},
+                                  {"fstype", "vfat"},
+                                  {"fsver", "FAT32"},
+                                  {"label", "CARD" + number},
+                                  {"uuid", serial},
+                                  {"mountpoints", {"/media/user/CARD" + number}}}}}});
+        }
+        CardMachine machine(
+            QString::fromStdString(nlohmann::json{{"blockdevices", devices}}.dump()));
+        QVERIFY(machine.isReady());
+        QVERIFY(machine.publish());
+        QVERIFY(machine.unplugAfter(1, "sd150"));
+
+        const Run r = run(machine, {"deploy", "base.cfg", "--all-cards"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(machine.lsblkRuns(), 2); // the scan, and one look at the card that failed
+        const QList<QByteArray> lines = r.out.split('\n');
+        // A line a card, the note that they all got one label, the account, the last newline.
+        QCOMPARE(lines.size(), kCards + 3);
+        QCOMPARE(lines[150], machine.mountPoint("CARD150").toUtf8() +
+                                 " (C0DE-0096): failed: the card is no longer there. Insert the "
+                                 "card again and run the command again.");
+        for (const int i : {0, 149, 151, 199}) {
+            const QString card = QStringLiteral("CARD%1").arg(i);
+            QVERIFY2(lines[i].endsWith(": written, label \"TEMPLATE\""), lines[i].constData());
+            QCOMPARE(readBytes(machine.settingsPath(card)), cardBytes("TEMPLATE", false));
+        }
+        QVERIFY(!QFileInfo::exists(machine.settingsPath("CARD150")));
     }
 
     void deployToFolders()

@@ -8,8 +8,9 @@ added to the comparison by adding its rows.
 
 deploy writes to card folders given with --folder, so that the cards of either machine play no
 part: neither build asks for its drives (the Linux build would find none: a fake lsblk on its
-PATH lists no drive). The time column of deploy's log is left
-out of the comparison.
+PATH lists no drive). The time column of deploy's log is left out of the comparison. deploy
+--each-inserted waits for cards inserted into this machine's readers and is not offered on
+Windows (windows_card_volumes.py), so it has no row here.
 """
 
 import os

@@ -52,10 +52,12 @@ class CardVolumes(unittest.TestCase):
 
 
 # The cards among those drives, as `kestra-cfg cards --json` lists them: the removable FAT
-# images, each with the serial its image was made with.
+# images, each with the serial its image was made with. Windows names no devices.
 CARDS = [
-    {"mountPath": "E:", "volumeLabel": "KESTRA32", "serial": "2468-ACE0", "fileSystem": "FAT32"},
-    {"mountPath": "F:", "volumeLabel": "TRAIL16", "serial": "1357-2468", "fileSystem": "FAT"},
+    {"mountPath": "E:", "device": "", "volumeLabel": "KESTRA32", "serial": "2468-ACE0",
+     "fileSystem": "FAT32"},
+    {"mountPath": "F:", "device": "", "volumeLabel": "TRAIL16", "serial": "1357-2468",
+     "fileSystem": "FAT"},
 ]
 FACTORY = (wine_env.SOURCE_DIR / "examples/Kestra.cfg").read_bytes()
 
@@ -117,6 +119,16 @@ class CardsCommand(unittest.TestCase):
             ["2468-ACE0", "E:", "STATION 1", "written"],
             ["1357-2468", "F:", "STATION 2", "written"],
         ])
+
+    def test_station_mode_is_not_offered(self):
+        """deploy --each-inserted waits for cards through UDisks2 or lsblk, which Windows has
+        not: it says so as wrong usage does, and touches no card."""
+        (self.folder / "base.cfg").write_bytes(FACTORY)
+        code, out, err = self.kestra_cfg("deploy", "base.cfg", "--each-inserted", "--count", "1")
+        self.assertEqual((code, out), (2, b""))
+        self.assertEqual(err, b"kestra-cfg deploy: --each-inserted is not available on Windows\n")
+        self.assertFalse(card_folder("e").exists())
+        self.assertFalse(card_folder("f").exists())
 
 
 class CardLock(unittest.TestCase):

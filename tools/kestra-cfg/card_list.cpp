@@ -3,11 +3,15 @@
 #include "report.h"
 
 #include "platform/utf8_path.h"
+#ifndef _WIN32
+#include "platform/udisks_volumes.h"
+#endif
 #include "settings/card_scan.h"
 #include "settings/named_settings.h"
 #include "settings/settings_file.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -39,7 +43,7 @@ std::optional<std::string> cameraLabelOnCard(const std::string &root)
 
 } // namespace
 
-std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes,
+std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes, CardDetail detail,
                                            std::vector<SkippedDrive> *skipped)
 {
     std::vector<CardDescription> cards;
@@ -50,11 +54,143 @@ std::vector<CardDescription> DescribeCards(platform::VolumeSource &volumes,
         description.serial = card.volume.serial;
         description.fileSystem = UpperAscii(std::string(WithoutBlanks(card.volume.fileSystemName)));
         description.holdsSettings = card.holdsSettings;
-        if (card.holdsSettings)
+        if (card.holdsSettings && detail == CardDetail::Settings)
             description.cameraLabel = cameraLabelOnCard(card.root);
+        description.device = card.volume.device;
+        description.fileSystemId = card.fileSystemId;
         cards.push_back(std::move(description));
     }
     return cards;
+}
+
+namespace {
+
+// How long a mount or an unmount may take: the system may be checking the card's file system.
+constexpr auto kMountLimit = std::chrono::seconds(30);
+constexpr auto kUnmountLimit = std::chrono::seconds(5);
+
+using Clock = std::chrono::steady_clock;
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return int(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+std::unique_ptr<platform::VolumeSource> udisksCardSource()
+{
+#ifdef _WIN32
+    return nullptr;
+#else
+    return platform::CreateUDisksVolumeSource(kUDisksAnswerLimit);
+#endif
+}
+
+platform::MountedVolume mountedVolumeOf(const CardDescription &card)
+{
+    platform::MountedVolume volume;
+    volume.root = card.mountPath;
+    volume.removable = true;
+    volume.information.serial = card.serial;
+    volume.information.device = card.device;
+    volume.fileSystemId = card.fileSystemId;
+    return volume;
+}
+
+} // namespace
+
+CardDiscovery::CardDiscovery() : CardDiscovery(udisksCardSource(), true) {}
+
+CardDiscovery::CardDiscovery(std::unique_ptr<platform::VolumeSource> volumes, bool fromUDisks)
+    : volumes(std::move(volumes)), fromUDisks(fromUDisks)
+{}
+
+platform::VolumeSource &CardDiscovery::current()
+{
+    if (!volumes || (fromUDisks && volumes->eventDescriptor() < 0)) {
+        volumes = platform::CreateSystemVolumeSource();
+        fromUDisks = false;
+    }
+    return *volumes;
+}
+
+CardDiscovery::~CardDiscovery() = default;
+
+std::vector<CardDescription> CardDiscovery::scan(CardDetail detail,
+                                                 std::vector<SkippedDrive> *skipped)
+{
+    platform::VolumeSource &source = current();
+    std::vector<CardDescription> cards = DescribeCards(source, detail, skipped);
+    for (const platform::UnmountedVolume &volume : source.unmountedVolumes()) {
+        const platform::VolumeInformation &information = volume.information;
+        if (!volume.removable || !IsCardFileSystem(information.fileSystemName))
+            continue;
+        CardDescription card;
+        card.volumeLabel = WithoutBlanks(information.volumeName);
+        card.serial = information.serial;
+        card.fileSystem = UpperAscii(std::string(WithoutBlanks(information.fileSystemName)));
+        card.device = information.device;
+        cards.push_back(std::move(card));
+    }
+    return cards;
+}
+
+std::optional<std::string> CardDiscovery::mount(CardDescription &card)
+{
+    platform::VolumeSource &source = current();
+    std::optional<platform::MountResult> answer;
+    source.mount(card.device, [&answer](const platform::MountResult &result) { answer = result; });
+    const auto deadline = Clock::now() + kMountLimit;
+    while (!answer && source.eventDescriptor() >= 0 && millisecondsUntil(deadline) > 0) {
+        if (platform::waitForVolumeEvents(source, millisecondsUntil(deadline)))
+            source.dispatchEvents();
+    }
+    if (!answer)
+        return std::string("the system did not mount it in time");
+    if (answer->outcome != platform::MountResult::Outcome::Mounted)
+        return "it could not be mounted: " + std::string(WithoutBlanks(answer->message));
+    card.mountPath = answer->mountPoint;
+    card.mountedHere = answer->mountedHere;
+    card.fileSystemId = platform::fileSystemIdOf(card.mountPath);
+    card.holdsSettings = false;
+    card.cameraLabel = cameraLabelOnCard(card.mountPath);
+    card.holdsSettings = card.cameraLabel.has_value();
+    return std::nullopt;
+}
+
+void CardDiscovery::unmount(CardDescription &card, Unmount which)
+{
+    platform::VolumeSource &source = current();
+    if ((which == Unmount::MountedHere && !card.mountedHere) || card.mountPath.empty() ||
+        !source.unmount(card.device))
+        return;
+    const platform::MountedVolume volume = mountedVolumeOf(card);
+    const auto deadline = Clock::now() + kUnmountLimit;
+    while (source.isStillMounted(volume) && source.eventDescriptor() >= 0 &&
+           millisecondsUntil(deadline) > 0) {
+        if (platform::waitForVolumeEvents(source, millisecondsUntil(deadline)))
+            source.dispatchEvents();
+    }
+    card.mountedHere = false;
+}
+
+std::optional<std::string> CardDiscovery::whyNotThere(const CardDescription &card)
+{
+    platform::VolumeSource &source = current();
+    if (!card.mountPath.empty() && source.isStillMounted(mountedVolumeOf(card)))
+        return std::nullopt;
+    // Only a card that failed the check is asked about again, to say what became of it.
+    const auto now =
+        card.mountPath.empty() ? std::nullopt : source.volumeInformation(card.mountPath);
+    if (now && now->serial != card.serial)
+        return std::string("another card is in its place now");
+    return std::string("the card is no longer there");
+}
+
+bool CardDiscovery::waitForChange(int limit)
+{
+    platform::VolumeSource &source = current();
+    return platform::waitForVolumeEvents(source, limit) && source.dispatchEvents();
 }
 
 std::string PlaceKey(const std::string &place)

@@ -35,21 +35,25 @@ public:
             "cards", "List the cards the editor would offer: removable drives formatted with FAT "
                      "or FAT32.");
         cards->add_flag("--json", json,
-                        "Print a JSON array instead, one object a card with mountPath, "
-                        "volumeLabel, serial, fileSystem, settingsFile and cameraLabel");
+                        "Print a JSON array instead, one object a card with mountPath (null "
+                        "when not mounted), device, volumeLabel, serial, fileSystem, "
+                        "settingsFile and cameraLabel");
         cards->footer("Each card with its mount path, volume label, volume serial, file system, "
                       "and whether it holds\nVELOMAR/Kestra.cfg (\"no file\", \"unreadable\" or "
-                      "the camera label of its settings).\nExit status: 0 listed (also when "
-                      "there is no card), 1 the drives could not be asked, 2 wrong usage.\n");
+                      "the camera label of its settings).\nCards are found as the editor finds "
+                      "them: through UDisks2, which also lists the cards\nnobody has mounted yet "
+                      "(\"(not mounted)\"; deploy mounts them), or with lsblk where UDisks2\n"
+                      "does not answer.\nExit status: 0 listed (also when there is no card), 1 "
+                      "the drives could not be asked, 2 wrong usage.\n");
         return cards;
     }
 
     int run(const Io &io) override
     {
-        const auto volumes = platform::CreateSystemVolumeSource();
-        const std::vector<CardDescription> cards = DescribeCards(*volumes);
+        CardDiscovery discovery;
+        const std::vector<CardDescription> cards = discovery.scan();
         // The source has said why on stderr; an empty list would read as "no card".
-        const int status = volumes->answered() ? kExitDone : kExitFailed;
+        const int status = discovery.answered() ? kExitDone : kExitFailed;
         if (json)
             io.out << cardsJson(cards).dump(2) << "\n";
         else if (cards.empty())
@@ -64,8 +68,11 @@ private:
     {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const CardDescription &card : cards) {
+            const bool mounted = !card.mountPath.empty();
             list.push_back({
-                {"mountPath", card.mountPath},
+                {"mountPath",
+                 mounted ? nlohmann::ordered_json(card.mountPath) : nlohmann::ordered_json()},
+                {"device", card.device},
                 {"volumeLabel", card.volumeLabel},
                 {"serial", card.serial},
                 {"fileSystem", card.fileSystem},
@@ -84,7 +91,8 @@ private:
         std::vector<std::array<std::string, 5>> rows = {
             {"MOUNT PATH", "VOLUME LABEL", "SERIAL", "FS", "SETTINGS"}};
         for (const CardDescription &card : cards) {
-            rows.push_back({PrintableText(card.mountPath),
+            rows.push_back({card.mountPath.empty() ? std::string("(not mounted)")
+                                                   : PrintableText(card.mountPath),
                             card.volumeLabel.empty() ? "-" : PrintableText(card.volumeLabel),
                             card.serial.empty() ? "-" : card.serial, card.fileSystem,
                             settingsColumn(card)});

@@ -6,6 +6,7 @@
 #include "label_map.h"
 #include "report.h"
 #include "sha256.h"
+#include "station.h"
 
 #include "platform/card_lock.h"
 #include "platform/text.h"
@@ -305,6 +306,18 @@ public:
                              "Write into the folder DIR as if it were a card (a card image, "
                              "files to copy later); may be given more than once")
                 ->option_text("DIR");
+        CLI::Option *eachInserted = deploy->add_flag(
+            "--each-inserted", station,
+            "Station mode: wait for cards and write each one as it is inserted, then unmount it "
+            "and say that it can be removed; ends after --count cards or on Ctrl-C (Linux)");
+        eachInserted->excludes(cards)->excludes(all)->excludes(folders);
+        deploy
+            ->add_option("--count", stationOptions.count, "With --each-inserted: end after N cards")
+            ->option_text("N")
+            ->check(CLI::PositiveNumber)
+            ->needs(eachInserted);
+        deploy->add_flag("--quiet", stationOptions.quiet, "With --each-inserted: no bell")
+            ->needs(eachInserted);
         deploy
             ->add_option("--labels", labelsFile,
                          "Give each card the camera label of its row in MAP.csv: card (volume "
@@ -320,7 +333,8 @@ public:
             ->option_text("\"YYYY-MM-DD HH:MM\"");
         deploy->add_flag("--dry-run", dryRun,
                          "Rehearse: check every card as the real run would and say which "
-                         "settings would change on it; write nothing");
+                         "settings would change on it; write nothing")
+            ->excludes(eachInserted);
         deploy->add_flag("--json", json,
                          "Print JSON Lines instead: one object per card as it is done, then one "
                          "object with the account of the run");
@@ -336,17 +350,29 @@ public:
             "written, and held\nagainst other runs until it is read back. One line per card says "
             "what happened; a card that\nfails does not stop the others. The last line accounts "
             "for the whole run.\n"
+            "With --each-inserted it waits for cards instead and writes each one as it is "
+            "inserted, then\nunmounts it and says \"LABEL written: you can remove it\"; Ctrl-C "
+            "ends it once the card being\nwritten is done, with a line that accounts for every "
+            "card.\n"
             "Exit status: 0 every card written, 1 a card failed or an input was refused, 2 wrong "
             "usage.\n");
-        deploy->callback([all, cards, folders] {
-            if (all->count() == 0 && cards->count() == 0 && folders->count() == 0)
-                throw CLI::RequiredError("CARD, --all-cards or --folder");
+        deploy->callback([all, cards, folders, eachInserted] {
+            if (all->count() == 0 && cards->count() == 0 && folders->count() == 0 &&
+                eachInserted->count() == 0)
+                throw CLI::RequiredError("CARD, --all-cards, --folder or --each-inserted");
         });
         return deploy;
     }
 
     int run(const Io &io) override
     {
+#ifdef _WIN32
+        // The station waits on UDisks2 or lsblk, which Windows has not; nothing is touched.
+        if (station) {
+            io.err << "kestra-cfg deploy: --each-inserted is not available on Windows\n";
+            return kExitUsage;
+        }
+#endif
         CameraSettings settings;
         if (!ReadExistingSettings(settingsFile, settings, io))
             return kExitFailed;
@@ -368,6 +394,9 @@ public:
             }
         }
 
+        if (station)
+            return runStation(settings, log, io);
+
         std::vector<std::string> notes;
         std::vector<Target> targets = findTargets(notes);
         if (targets.empty()) {
@@ -379,7 +408,7 @@ public:
         chooseRows(targets, notes);
 
         std::vector<Outcome> outcomes;
-        for (const Target &target : targets) {
+        for (Target &target : targets) {
             outcomes.push_back(deployTo(target, settings));
             const Outcome &outcome = outcomes.back();
             if (outcome.notKept && !notKeptSaid) {
@@ -413,6 +442,42 @@ public:
     }
 
 private:
+    // Each card as it is inserted, written as any other card of deploy.
+    int runStation(const CameraSettings &settings, DeployLog &log, const Io &io)
+    {
+        discovery = std::make_unique<CardDiscovery>();
+        std::optional<std::string> logFailure;
+        const int exitCode = RunStation(
+            *discovery, stationOptions,
+            [&](CardDescription &card) {
+                const std::string place = card.mountPath.empty() ? card.device : card.mountPath;
+                std::vector<Target> one{Target(place, card.mountPath, card)};
+                one.front().key = PlaceKey(place);
+                std::vector<std::string> unusedRows; // every row but one is unused here
+                chooseRows(one, unusedRows);
+                Target &target = one.front();
+                const Outcome outcome = deployTo(target, settings);
+                card = *target.card;
+                if (outcome.notKept && !notKeptSaid) {
+                    io.err << "kestra-cfg: " << PrintableText(*outcome.notKept) << "\n";
+                    notKeptSaid = true;
+                }
+                if (!logFile.empty() && !logFailure)
+                    logFailure = log.append(logRow(target, outcome));
+                if (!outcome.failure)
+                    return CardResult{outcome.done, outcome.label.value_or(""), {}, {}};
+                const Failure &failure = *outcome.failure;
+                return CardResult{outcome.done, outcome.label.value_or(""),
+                                  failureText(failure), failure.cause};
+            },
+            io);
+        if (logFailure) {
+            io.err << logFile << ": cannot be written: " << *logFailure << "\n";
+            return kExitFailed;
+        }
+        return exitCode;
+    }
+
     bool applyDateTime(CameraSettings &settings, const Io &io) const
     {
         if (dateTime.empty()) {
@@ -465,13 +530,19 @@ private:
         std::vector<CardDescription> cards;
         std::vector<SkippedDrive> skipped;
         if (allCards || !cardNames.empty()) {
-            volumes = platform::CreateSystemVolumeSource();
-            cards = DescribeCards(*volumes, &skipped);
+            discovery = std::make_unique<CardDiscovery>();
+            cards = discovery->scan(CardDetail::Volume, &skipped);
         }
+        // A card nobody has mounted yet is known by its device until it is mounted.
+        std::vector<std::string> cardKeys;
+        for (const CardDescription &card : cards)
+            cardKeys.push_back(PlaceKey(card.mountPath.empty() ? card.device : card.mountPath));
         std::vector<Target> named;
         if (allCards) {
-            for (const CardDescription &card : cards)
-                named.emplace_back(card.mountPath, card.mountPath, card);
+            for (std::size_t i = 0; i < cards.size(); ++i)
+                named.push_back(cardTarget(cards[i].mountPath.empty() ? cards[i].device
+                                                                      : cards[i].mountPath,
+                                           cards[i], cardKeys[i]));
             // A card formatted by a camera of another make, or a computer, is passed over.
             for (const SkippedDrive &drive : skipped) {
                 const std::string name =
@@ -480,9 +551,6 @@ private:
                                 ", not FAT; the cameras read FAT and FAT32 only");
             }
         }
-        std::vector<std::string> cardKeys;
-        for (const CardDescription &card : cards)
-            cardKeys.push_back(PlaceKey(card.mountPath));
         for (const std::string &name : cardNames)
             named.push_back(resolve(name, cards, cardKeys));
         for (const std::string &name : folderNames)
@@ -510,7 +578,7 @@ private:
         const std::string key = PlaceKey(name);
         for (std::size_t i = 0; i < cards.size(); ++i) {
             if (cardKeys[i] == key)
-                return Target(name, cards[i].mountPath, cards[i]);
+                return cardTarget(name, cards[i], cardKeys[i]);
         }
         std::vector<std::size_t> named;
         for (std::size_t i = 0; i < cards.size(); ++i) {
@@ -521,7 +589,8 @@ private:
         }
         if (named.size() == 1) {
             const std::size_t i = named.front();
-            return Target(name, cards[i].mountPath, cards[i]);
+            return cardTarget(cards[i].mountPath.empty() ? cards[i].device : name, cards[i],
+                              cardKeys[i]);
         }
         Target target(name, name);
         if (named.size() > 1) {
@@ -536,6 +605,15 @@ private:
                           folder ? "Insert the card and wait until it is mounted; to write into "
                                    "a plain folder, give it with --folder."
                                  : "Check the name with 'kestra-cfg cards', or insert the card."};
+        return target;
+    }
+
+    // A card the scan found; one nobody has mounted has no root until it is mounted.
+    static Target cardTarget(const std::string &name, const CardDescription &card,
+                             const std::string &key)
+    {
+        Target target(name, card.mountPath, card);
+        target.key = key;
         return target;
     }
 
@@ -618,13 +696,13 @@ private:
     {
         if (!target.card)
             return std::nullopt;
-        const auto now = volumes->volumeInformation(target.root);
-        if (!now)
-            return Failure{"the card is no longer there", "pulled out", kInsertAgain};
-        if (now->serial != target.card->serial)
-            return Failure{"another card is in its place now", "another card in its place",
+        const auto why = discovery->whyNotThere(*target.card);
+        if (!why)
+            return std::nullopt;
+        if (*why == "another card is in its place now")
+            return Failure{*why, "another card in its place",
                            "Insert the card that was listed and run the command again."};
-        return std::nullopt;
+        return Failure{*why, "pulled out", kInsertAgain};
     }
 
     static std::optional<Failure> linkAt(const std::filesystem::path &path, const std::string &text)
@@ -636,7 +714,7 @@ private:
                        "symbolic link", "Put a real folder or file in its place."};
     }
 
-    Outcome deployTo(const Target &target, CameraSettings settings) const
+    Outcome deployTo(Target &target, CameraSettings settings) const
     {
         Outcome outcome;
         auto fail = [&outcome](Failure failure) {
@@ -650,6 +728,24 @@ private:
             ApplyNamedSettings(settings, std::span(&label, 1)); // checked when the map was read
             outcome.label = target.row->label;
         }
+        // A card nobody had mounted is mounted for its write, and unmounted after it.
+        if (target.card && target.card->mountPath.empty()) {
+            if (auto why = discovery->mount(*target.card))
+                return fail({*why, "not mounted",
+                             "Mount the card with your file manager, then run the command "
+                             "again."});
+            target.root = target.card->mountPath;
+        }
+        const struct Unmount
+        {
+            CardDiscovery *discovery;
+            std::optional<CardDescription> &card;
+            ~Unmount()
+            {
+                if (card)
+                    discovery->unmount(*card);
+            }
+        } unmount{discovery.get(), target.card};
 
         const std::string folder = platform::cardFolder(target.root);
         const std::filesystem::path folderPath = platform::pathFromUtf8(folder);
@@ -762,7 +858,7 @@ private:
     // A card as its line names it: its place, and its serial or that it is a folder.
     static std::string nameOf(const Target &target)
     {
-        std::string name = PrintableText(target.root);
+        std::string name = PrintableText(target.root.empty() ? target.name : target.root);
         if (target.folder)
             return name + " (folder)";
         if (target.card && !target.card->serial.empty())
@@ -770,15 +866,19 @@ private:
         return name;
     }
 
+    // What went wrong and what to do, as one text.
+    static std::string failureText(const Failure &failure)
+    {
+        const bool sentence = !failure.reason.empty() && failure.reason.back() == '.';
+        return PrintableText(failure.reason) + (sentence ? " " : ". ") +
+               PrintableText(failure.remedy);
+    }
+
     std::string lineFor(const Target &target, const Outcome &outcome) const
     {
         const std::string name = nameOf(target);
-        if (!outcome.done) {
-            const Failure &failure = *outcome.failure;
-            const bool sentence = !failure.reason.empty() && failure.reason.back() == '.';
-            return name + ": failed: " + PrintableText(failure.reason) + (sentence ? " " : ". ") +
-                   PrintableText(failure.remedy) + "\n";
-        }
+        if (!outcome.done)
+            return name + ": failed: " + failureText(*outcome.failure) + "\n";
         std::string line = name + (dryRun ? ": would be written" : ": written") + ", label \"" +
                            PrintableText(*outcome.label) + "\"";
         if (dryRun) {
@@ -804,12 +904,10 @@ private:
     std::string summary(const std::vector<Target> &targets,
                         const std::vector<Outcome> &outcomes) const
     {
-        std::string failed;
-        std::size_t failures = 0;
+        std::vector<std::string> failed;
         for (std::size_t i = 0; i < outcomes.size(); ++i) {
             if (outcomes[i].done)
                 continue;
-            ++failures;
             std::string name = nameOf(targets[i]);
             const std::string cause = outcomes[i].failure->cause;
             // "E: (0A1B-2C3D)" and a cause: "E: (0A1B-2C3D, write-protected)".
@@ -817,15 +915,9 @@ private:
                 name.insert(name.size() - 1, ", " + cause);
             else
                 name += " (" + cause + ")";
-            failed += (failed.empty() ? "" : ", ") + name;
+            failed.push_back(name);
         }
-        const std::size_t total = outcomes.size();
-        const std::string verb = dryRun ? "would be written" : "written";
-        if (failures == 0)
-            return std::to_string(total) + " of " + std::to_string(total) +
-                   (total == 1 ? " card " : " cards ") + verb;
-        return std::to_string(total - failures) + " of " + std::to_string(total) + " " + verb +
-               ", " + std::to_string(failures) + (dryRun ? " would fail: " : " failed: ") + failed;
+        return RunAccount(outcomes.size(), failed, dryRun);
     }
 
     nlohmann::ordered_json cardJson(const Target &target, const Outcome &outcome) const
@@ -898,7 +990,9 @@ private:
     // The settings each card held before this run replaced them; said once when they cannot be.
     mutable ReplacedCopies replaced;
     bool notKeptSaid = false;
-    std::unique_ptr<platform::VolumeSource> volumes;
+    bool station = false;
+    StationOptions stationOptions;
+    std::unique_ptr<CardDiscovery> discovery;
 };
 
 } // namespace

@@ -50,7 +50,9 @@ _kestra_cfg()
     case $command in
     show | cards | diff) options="--json --help" ;;
     set) options="--json --from --help" ;;
-    deploy) options="--all-cards --folder --labels --keep-labels --date-time --dry-run --json --log --help" ;;
+    deploy)
+        options="--all-cards --folder --each-inserted --count --quiet --labels --keep-labels --date-time --dry-run --json --log --help"
+        ;;
     *) options="--help" ;;
     esac
 
@@ -63,8 +65,8 @@ _kestra_cfg()
         _kestra_cfg_files "$cur" csv
         return
         ;;
-    --date-time)
-        return # a date and time of the user's choosing
+    --date-time | --count)
+        return # a date and time, or a number, of the user's choosing
         ;;
     esac
     if [[ $cur == -* ]]; then
@@ -76,7 +78,7 @@ _kestra_cfg()
     local position=0
     for ((i = i + 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-        --from | --labels | --log | --date-time) ((i++)) ;;
+        --from | --labels | --log | --date-time | --count) ((i++)) ;;
         = | -*) ;;
         *) [[ ${COMP_WORDS[i + 1]} == = ]] || ((position++)) ;;
         esac

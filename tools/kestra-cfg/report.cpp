@@ -67,6 +67,20 @@ std::string DescribeSettings(const CameraSettings &s)
     return text + "\nSwitch-on date and time: " + SwitchOnText(s) + "\n";
 }
 
+std::string RunAccount(std::size_t cards, const std::vector<std::string> &failed,
+                       bool rehearsal)
+{
+    const std::string verb = rehearsal ? "would be written" : "written";
+    const std::string total = std::to_string(cards);
+    if (failed.empty())
+        return total + " of " + total + (cards == 1 ? " card " : " cards ") + verb;
+    std::string line = std::to_string(cards - failed.size()) + " of " + total + " " + verb + ", " +
+                       std::to_string(failed.size()) + (rehearsal ? " would fail: " : " failed: ");
+    for (std::size_t i = 0; i < failed.size(); ++i)
+        line += (i ? ", " : "") + failed[i];
+    return line;
+}
+
 nlohmann::ordered_json SettingsToJson(const CameraSettings &s)
 {
     nlohmann::ordered_json settings = nlohmann::ordered_json::object();

@@ -13,6 +13,11 @@
 // and time, which no tab shows.
 std::string DescribeSettings(const CameraSettings &settings);
 
+// The last line of a deploy run, which accounts for every card: "20 of 20 cards written", or
+// "17 of 20 written, 3 failed: " and the failed cards as given; a rehearsal says "would be".
+std::string RunAccount(std::size_t cards, const std::vector<std::string> &failed,
+                       bool rehearsal = false);
+
 // The switch-on date and time ("YYYY-MM-DD HH:MM:SS"), or "not set".
 std::string SwitchOnText(const CameraSettings &settings);
 
