@@ -90,7 +90,9 @@ public:
     virtual bool answered() const { return true; }
 
     // Every mounted volume with what the three queries above tell of it, from one question to
-    // the system: a scan of many cards asks once, not once a card.
+    // the system: a scan of many cards asks once, not once a card. The default asks the three
+    // queries drive by drive, and only removable drives for their volume: Windows under Wine,
+    // say, complains on stderr of a fixed drive whose volume cannot be read.
     virtual std::vector<MountedVolume> mountedVolumes();
     // Whether `volume`, as mountedVolumes() found it, is still the volume mounted at its root,
     // asked just before a write. It costs the same however many volumes there are: the mount
@@ -129,8 +131,10 @@ inline std::vector<MountedVolume> VolumeSource::mountedVolumes()
 {
     std::vector<MountedVolume> volumes;
     for (const std::string &root : candidateDrives()) {
+        if (!isRemovable(root))
+            continue;
         if (auto information = volumeInformation(root))
-            volumes.push_back({root, isRemovable(root), std::move(*information)});
+            volumes.push_back({root, true, std::move(*information)});
     }
     return volumes;
 }

@@ -108,6 +108,8 @@ class CardsCommand(unittest.TestCase):
         self.assertEqual(out.decode().splitlines(), [
             'E: (2468-ACE0): written, label "STATION 1"',
             'F: (1357-2468): written, label "STATION 2"',
+            # The prefix's removable drive G: reads as NTFS: no card.
+            "G: skipped: NTFS, not FAT; the cameras read FAT and FAT32 only",
             "2 of 2 cards written",
         ])
         for letter, label in (("e", b"STATION 1"), ("f", b"STATION 2")):
