@@ -243,9 +243,11 @@ bool canReplaceFile(const std::filesystem::path &path, FileErrorCause &cause)
     cause = FileErrorCause::None;
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+        // Also when its folder does not exist yet: the write makes the folder first.
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return true;
-        cause = lastCause();
+        cause = causeFromSystemError(static_cast<int>(error));
         return false;
     }
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
@@ -261,8 +263,15 @@ std::optional<MediumRoom> mediumRoom(const std::filesystem::path &folder, FileEr
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     ULARGE_INTEGER available{};
     DWORD flags = 0;
+    // Only a medium that can be taken out has a write-protect switch; a fixed drive is not
+    // asked for its volume flags (Wine cannot read them for its drive Z: and says so).
+    const auto removable = [&volume] {
+        const UINT type = GetDriveTypeW(volume);
+        return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
+    };
     if (!GetVolumePathNameW(folder.c_str(), volume, MAX_PATH) ||
-        !GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+        (removable() &&
+         !GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) ||
         !GetDiskFreeSpaceW(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
         !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
         cause = lastCause();

@@ -148,11 +148,16 @@ def as_ordinary_user():
 
 def run_linux(program, arguments, cwd, fake_bin):
     root = os.geteuid() == 0
+    # The copies of replaced card settings go to a data folder of the run's own, as they go to
+    # the prefix's on Windows.
+    data = cwd.parent / f"{cwd.name}-data"
+    data.mkdir(exist_ok=True)
     if root:
-        # The folder is the user's own, as it is on Windows.
-        for path in [cwd, *cwd.rglob("*")]:
+        # The folders are the user's own, as they are on Windows.
+        for path in [cwd, *cwd.rglob("*"), data]:
             os.chown(path, 65534, 65534)
-    env = dict(os.environ, PATH=f"{fake_bin}:{os.environ.get('PATH', '')}")
+    env = dict(os.environ, PATH=f"{fake_bin}:{os.environ.get('PATH', '')}",
+               XDG_DATA_HOME=str(data))
     result = subprocess.run([program, *arguments], cwd=cwd, env=env,
                             capture_output=True, timeout=wine_env.TIMEOUT,
                             preexec_fn=as_ordinary_user if root else None)
