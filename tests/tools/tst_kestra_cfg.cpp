@@ -937,6 +937,9 @@ private slots:
             << QByteArray("pulses: Please enter an integer between 1 and 5.\n");
         QTest::newRow("not JSON") << QStringList{"--from", "values.json"} << QByteArray("{label")
                                   << QByteArray("values.json: not valid JSON: ");
+        QTest::newRow("a number beyond a double")
+            << QStringList{"--from", "values.json"} << QByteArray(R"({"pulses": 2e999})")
+            << QByteArray("values.json: not valid JSON: ");
         QTest::newRow("no object") << QStringList{"--from", "values.json"} << QByteArray("[1]")
                                    << QByteArray("values.json: holds no object of settings\n");
         QTest::newRow("a value that is no text")

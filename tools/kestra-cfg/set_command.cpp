@@ -48,7 +48,8 @@ bool readSettingsJson(const std::string &file, std::vector<NamedValue> &values, 
     nlohmann::ordered_json document;
     try {
         document = nlohmann::ordered_json::parse(*text);
-    } catch (const nlohmann::json::parse_error &error) {
+    } catch (const nlohmann::json::exception &error) {
+        // A syntax error, or a number beyond what a double holds ("1e999").
         io.err << file << ": not valid JSON: " << error.what() << "\n";
         return false;
     }
