@@ -56,7 +56,7 @@ std::optional<Columns> headingColumns(const CsvRow &row, std::string &error)
             continue;
         }
         if (column)
-            error = "more than one column is headed " + std::string(WithoutBlanks(row.fields[i]));
+            error = "more than one column is headed " + PrintableText(WithoutBlanks(row.fields[i]));
         column = i;
         columns.width = i + 1;
     }
@@ -152,8 +152,9 @@ std::optional<LabelMap> LabelMap::parse(std::string_view bytes, const std::strin
         }
         for (const LabelRow &earlier : map.rows) {
             if (UpperAscii(earlier.card) == UpperAscii(card)) {
-                io.err << where << card << " was given a label on line " << earlier.line
-                       << " already\n";
+                // A quoted field may hold line breaks: the message stays one line.
+                io.err << where << PrintableText(card) << " was given a label on line "
+                       << earlier.line << " already\n";
                 return std::nullopt;
             }
         }
